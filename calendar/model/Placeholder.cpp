@@ -1,0 +1,1 @@
+// Placeholder: calendar model sources are added beside this file.

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and starts the address book on its
+# default file.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+"$root/scripts/install-deps.sh"
+"$root/scripts/build.sh"
+if [ -x "$root/build/addressbook/gui/Cardora" ]; then
+  exec "$root/build/addressbook/gui/Cardora" "$@"
+fi
+# Until the address-book window exists: create the example file the program
+# would start on and show what is in it.
+home="${VELMORA_HOME:-$root/build/tools}"
+mkdir -p "$home/Works"
+file="$home/Works/cardora.adr"
+[ -f "$file" ] || VELMORA_HOME="$home" "$root/build/tools/velmora" create --examples "$file"
+VELMORA_HOME="$home" "$root/build/tools/velmora" info "$file"
+VELMORA_HOME="$home" "$root/build/tools/velmora" list "$file"

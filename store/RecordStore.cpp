@@ -1,0 +1,541 @@
+// RecordStore: connections, slots, the header's counters and edit locks.
+// The locking protocol is written down in FileLocks.h.
+#include "store/RecordStore.h"
+
+#include <unistd.h>
+
+#include <cassert>
+#include <chrono>
+#include <cstring>
+#include <mutex>
+#include <random>
+
+#include "store/Bytes.h"
+#include "store/Categories.h"
+#include "store/Compact.h"
+#include "store/FileLocks.h"
+#include "store/RecordHeader.h"
+#include "store/RecordQuery.h"
+#include "store/Refresh.h"
+#include "store/Settings.h"
+
+namespace velmora {
+
+namespace h = format::header;
+namespace r = format::record;
+
+namespace {
+
+// Holds the guard lock of one file for the duration of a scope.
+class GuardLock {
+ public:
+  explicit GuardLock(File& file) : file_(file), result_(file.Lock(locks::kGuard, locks::kLength, true)) {}
+  ~GuardLock() {
+    if (result_.ok()) file_.Unlock(locks::kGuard, locks::kLength);
+  }
+  const Result& result() const { return result_; }
+
+ private:
+  File& file_;
+  Result result_;
+};
+
+std::string PasswordField(const Bytes& header, uint32_t offset) {
+  return std::string(RawText(header.data() + offset, h::kPasswordWidth));
+}
+
+}  // namespace
+
+uint64_t NewRecordId() {
+  static std::mutex mutex;
+  static std::mt19937_64 generator = [] {
+    std::random_device device;
+    auto now = static_cast<uint64_t>(std::chrono::system_clock::now().time_since_epoch().count());
+    std::seed_seq seed{uint64_t(device()), now, now >> 32, uint64_t(::getpid())};
+    return std::mt19937_64(seed);
+  }();
+  std::lock_guard<std::mutex> hold(mutex);
+  uint64_t id = 0;
+  for (int i = 0; i < 8; ++i) id = id * 256 + (generator() & 0xFF);
+  return id;
+}
+
+RecordStore::RecordStore(std::string path, std::string password)
+    : path_(std::move(path)), password_(std::move(password)) {
+  Result opened = Open();
+  if (!opened.ok()) {
+    openFailed_ = true;
+    openError_ = opened;
+  }
+}
+
+RecordStore::~RecordStore() { (void)Close(); }
+
+Result RecordStore::RequireOpen(const char* what) const {
+  if (!file_) return Result::Fail(std::string(what) + ": the file is not open:", 0, path_);
+  return Result::Ok();
+}
+
+Result RecordStore::ValidatePrologue(const Bytes& prologue, uint64_t fileSize) {
+  uint32_t headerSize = GetU32(prologue.data() + format::kPrologueHeaderSize);
+  uint32_t categorySize = GetU32(prologue.data() + format::kPrologueCategorySize);
+  uint32_t recordSize = GetU32(prologue.data() + format::kPrologueRecordSize);
+  if (headerSize < format::kHeaderSize || headerSize > format::kMaxHeaderSize ||
+      categorySize < format::kCategoryBlockSize || categorySize > format::kMaxCategoryBlockSize ||
+      recordSize < format::kMinRecordSize || recordSize > format::kMaxRecordSize) {
+    return Result::Fail("Not a record file (impossible sizes in its first bytes):", 0, path_);
+  }
+  if (fileSize < uint64_t(format::kPrologueSize) + headerSize + categorySize) {
+    return Result::Fail("The record file is shorter than its header:", 0, path_);
+  }
+  headerSize_ = headerSize;
+  categorySize_ = categorySize;
+  recordSize_ = recordSize;
+  return Result::Ok();
+}
+
+Result RecordStore::Open() {
+  if (file_) return Result::Ok();
+  std::unique_ptr<File> file;
+  Result opened = FileSystem::Default().Open(path_, file);
+  if (!opened.ok()) return opened;
+  if (!file->TryLock(locks::kPresence, locks::kLength, false)) {
+    return Result::Fail("The file is being created or compacted by another user:", 0, path_);
+  }
+  Bytes prologue(format::kPrologueSize);
+  uint64_t size = 0;
+  if (Result rd = file->Size(size); !rd.ok()) return rd;
+  if (size < format::kPrologueSize) return Result::Fail("Not a record file (too short):", 0, path_);
+  if (Result rd = file->ReadAt(0, prologue.data(), prologue.size()); !rd.ok()) return rd;
+  bool first = headerSize_ == kUnsetSize;
+  if (Result valid = ValidatePrologue(prologue, size); !valid.ok()) return valid;
+
+  Bytes header(format::kHeaderSize);
+  {
+    GuardLock guard(*file);
+    if (!guard.result().ok()) return guard.result();
+    if (Result rd = file->ReadAt(format::kHeaderOffset, header.data(), header.size()); !rd.ok()) return rd;
+    PutI32(header.data() + h::kOpenCount, GetI32(header.data() + h::kOpenCount) + 1);
+    if (Result wr = file->WriteAt(format::kHeaderOffset, header.data(), header.size()); !wr.ok()) return wr;
+  }
+  if (first) changeCounterSeen_ = GetU64(header.data() + h::kChangeCounter);
+  file_ = std::move(file);
+  openFailed_ = false;
+  openError_ = Result::Ok();
+  return Result::Ok();
+}
+
+Result RecordStore::Close() {
+  if (!file_) return Result::Ok();
+  (void)AdjustHeader(0, 0, -1);
+  (void)file_->Sync();
+  file_.reset();  // closing the descriptor drops its presence lock
+  return Result::Ok();
+}
+
+Result RecordStore::Flush() {
+  if (Result open = RequireOpen("Flush"); !open.ok()) return open;
+  return file_->Sync();
+}
+
+bool RecordStore::FileExists(const std::string& path) { return FileSystem::Default().Exists(path); }
+
+bool RecordStore::IsInUse(const std::string& path) {
+  std::unique_ptr<File> file;
+  if (!FileSystem::Default().Open(path, file).ok()) return true;
+  bool free = file->TryLock(locks::kPresence, locks::kLength, true);
+  if (free) file->Unlock(locks::kPresence, locks::kLength);
+  return !free;
+}
+
+Result RecordStore::Create(const Bytes& header, const Bytes& categories, uint32_t recordSize) {
+  if (header.size() != format::kHeaderSize || categories.size() != format::kCategoryBlockSize ||
+      recordSize < format::kMinRecordSize || recordSize > format::kMaxRecordSize) {
+    return Result::Fail("Cannot create a record file from a malformed header:", 0, path_);
+  }
+  (void)Close();
+  {
+    std::unique_ptr<File> file;
+    if (Result made = FileSystem::Default().OpenOrCreate(path_, file); !made.ok()) return made;
+    // Exclusive access: an existing file that somebody has open is not
+    // replaced under their feet.
+    if (!file->TryLock(locks::kPresence, locks::kLength, true)) {
+      return Result::Fail("Cannot replace a file that is in use:", 0, path_);
+    }
+    Bytes prologue(format::kPrologueSize);
+    PutU32(prologue.data() + format::kPrologueHeaderSize, format::kHeaderSize);
+    PutU32(prologue.data() + format::kPrologueCategorySize, format::kCategoryBlockSize);
+    PutU32(prologue.data() + format::kPrologueRecordSize, recordSize);
+    Result step = file->Truncate(0);
+    if (step.ok()) step = file->WriteAt(0, prologue.data(), prologue.size());
+    if (step.ok()) step = file->WriteAt(format::kHeaderOffset, header.data(), header.size());
+    if (step.ok()) step = file->WriteAt(format::kCategoryOffset, categories.data(), categories.size());
+    if (step.ok()) step = file->Sync();
+    if (!step.ok()) return step;
+  }
+  (void)FileSystem::Default().SyncFolderOf(path_);
+  headerSize_ = kUnsetSize;
+  Result opened = Open();
+  openFailed_ = !opened.ok();
+  openError_ = opened;
+  return opened;
+}
+
+Result RecordStore::ReadHeader(Bytes& header) {
+  if (Result open = RequireOpen("ReadHeader"); !open.ok()) return open;
+  header.resize(format::kHeaderSize);
+  return file_->ReadAt(format::kHeaderOffset, header.data(), header.size());
+}
+
+Result RecordStore::WriteHeader(const Bytes& header) {
+  if (Result open = RequireOpen("WriteHeader"); !open.ok()) return open;
+  if (header.size() != format::kHeaderSize) return Result::Fail("Malformed header for", 0, path_);
+  GuardLock guard(*file_);
+  if (!guard.result().ok()) return guard.result();
+  return file_->WriteAt(format::kHeaderOffset, header.data(), header.size());
+}
+
+Result RecordStore::ReadCategories(Bytes& block) {
+  if (Result open = RequireOpen("ReadCategories"); !open.ok()) return open;
+  block.resize(format::kCategoryBlockSize);
+  return file_->ReadAt(format::kPrologueSize + uint64_t(headerSize_), block.data(), block.size());
+}
+
+Result RecordStore::WriteCategories(const Bytes& block) {
+  if (Result open = RequireOpen("WriteCategories"); !open.ok()) return open;
+  if (block.size() != format::kCategoryBlockSize) return Result::Fail("Malformed category block for", 0, path_);
+  return file_->WriteAt(format::kPrologueSize + uint64_t(headerSize_), block.data(), block.size());
+}
+
+Result RecordStore::ReadPrologue(Bytes& prologue) {
+  if (Result open = RequireOpen("ReadPrologue"); !open.ok()) return open;
+  prologue.resize(format::kPrologueSize);
+  return file_->ReadAt(0, prologue.data(), prologue.size());
+}
+
+Result RecordStore::WritePrologue(const Bytes& prologue) {
+  if (Result open = RequireOpen("WritePrologue"); !open.ok()) return open;
+  if (prologue.size() != format::kPrologueSize) return Result::Fail("Malformed prologue for", 0, path_);
+  return file_->WriteAt(0, prologue.data(), prologue.size());
+}
+
+void RecordStore::InitRecord(Bytes& buffer, uint32_t recordSize) {
+  buffer.assign(std::max<uint32_t>(recordSize, r::kHeaderSize), 0);
+  uint8_t* rec = buffer.data();
+  PutU32(rec + r::kRecordSize, recordSize);
+  rec[r::kInUse] = 1;
+  rec[r::kEditLock] = 0;
+  rec::SetId(rec, NewRecordId());
+  DateValue today = Today();
+  TimeValue now = Now(5);
+  PutDate(rec + r::kCreatedDate, today);
+  PutTime(rec + r::kCreatedTime, now);
+  PutDate(rec + r::kSecondDate, today);
+  PutTime(rec + r::kSecondTime, now);
+
+  Bytes header;
+  if (!ReadHeader(header).ok()) {
+    // No header to copy from: stamp the identity of a new file.
+    header = BuildNewHeader(format::FileKind::Address);
+  }
+  // The creator stamps carry the file's identity (flag, name, address). The
+  // third text is left empty: the bytes after the identity in the header are
+  // the Owner password, which must not travel inside every record.
+  for (uint32_t stampOffset : {r::kCreator, r::kSecondStamp}) {
+    std::memcpy(rec + stampOffset, header.data() + h::kOwnerStamp, format::stamp::kIdentitySize);
+  }
+  rec[r::kExchangeState] = 0;
+  rec[r::kExchangeFlag] = 0;
+  rec[r::kExchangeMark] = 1;
+}
+
+bool RecordStore::SlotInRange(RecordPosition position, uint64_t fileSize) const {
+  if (position < firstSlot()) return false;
+  if ((position - firstSlot()) % recordSize_ != 0) return false;
+  return position + recordSize_ <= fileSize;
+}
+
+Result RecordStore::ReadRecord(Bytes& buffer, RecordPosition position) {
+  if (Result open = RequireOpen("ReadRecord"); !open.ok()) return open;
+  buffer.resize(recordSize_);
+  if (position < firstSlot() || (position - firstSlot()) % recordSize_ != 0) {
+    return Result::Fail("Not a record position in", 0, path_);
+  }
+  return file_->ReadAt(position, buffer.data(), buffer.size());
+}
+
+Result RecordStore::ReadRecordIfLive(Bytes& buffer, RecordPosition position) {
+  Result read = ReadRecord(buffer, position);
+  if (!read.ok()) return read;
+  if (buffer[r::kInUse] == 0) return Result::Fail("The record was deleted by another user:", 0, path_);
+  return Result::Ok();
+}
+
+int RecordStore::AccessLevelFrom(const Bytes& header) const {
+  if (password_ == PasswordField(header, h::kOwnerPassword)) return kAccessOwner;
+  if (password_ == PasswordField(header, h::kAssistantPassword)) return kAccessAssistant;
+  if (password_ == PasswordField(header, h::kReaderPassword)) return kAccessReader;
+  return kAccessNone;
+}
+
+int RecordStore::GetAccessLevel() {
+  Bytes header;
+  if (!ReadHeader(header).ok()) return kAccessNone;
+  return AccessLevelFrom(header);
+}
+
+uint64_t RecordStore::GetChangeCounter() {
+  if (!file_) return 0;
+  uint8_t bytes[8];
+  if (!file_->ReadAt(format::kHeaderOffset + h::kChangeCounter, bytes, sizeof bytes).ok()) return 0;
+  return GetU64(bytes);
+}
+
+Result RecordStore::AdjustHeader(int balanceDelta, int counterDelta, int openDelta) {
+  if (Result open = RequireOpen("Header update"); !open.ok()) return open;
+  GuardLock guard(*file_);
+  if (!guard.result().ok()) return guard.result();
+  Bytes header(format::kHeaderSize);
+  if (Result rd = file_->ReadAt(format::kHeaderOffset, header.data(), header.size()); !rd.ok()) return rd;
+  uint8_t* p = header.data();
+  PutI32(p + h::kFreeSlotBalance, GetI32(p + h::kFreeSlotBalance) + balanceDelta);
+  PutU64(p + h::kChangeCounter, GetU64(p + h::kChangeCounter) + uint64_t(int64_t(counterDelta)));
+  PutI32(p + h::kOpenCount, GetI32(p + h::kOpenCount) + openDelta);
+  return file_->WriteAt(format::kHeaderOffset, header.data(), header.size());
+}
+
+int64_t RecordStore::ReadSlots(RecordPosition position, uint8_t* buffer, size_t length) {
+  if (!file_) return -1;
+  return file_->ReadSome(position, buffer, length);
+}
+
+Result RecordStore::FileSize(uint64_t& size) {
+  if (Result open = RequireOpen("FileSize"); !open.ok()) return open;
+  return file_->Size(size);
+}
+
+// REQUIRES: the caller holds the guard lock and has read the header.
+Result RecordStore::FindSlotLocked(RecordPosition& position, Bytes& header) {
+  uint64_t size = 0;
+  if (Result sz = file_->Size(size); !sz.ok()) return sz;
+  // A trailing partial slot (a write cut short by a crash) is overwritten.
+  uint64_t slots = size > firstSlot() ? (size - firstSlot()) / recordSize_ : 0;
+  uint64_t end = firstSlot() + slots * recordSize_;
+  int32_t balance = GetI32(header.data() + h::kFreeSlotBalance);
+  if (balance >= 0) {
+    position = end;
+    return Result::Ok();
+  }
+  Bytes chunk(size_t(recordSize_) * kSlotsPerRead);
+  for (uint64_t at = firstSlot(); at < end;) {
+    int64_t got = file_->ReadSome(at, chunk.data(), chunk.size());
+    if (got < 0) return Result::Fail("Cannot read", errno, path_);
+    uint64_t whole = uint64_t(got) / recordSize_;
+    for (uint64_t i = 0; i < whole; ++i) {
+      if (chunk[i * recordSize_ + r::kInUse] == 0) {
+        position = at + i * recordSize_;
+        PutI32(header.data() + h::kFreeSlotBalance, balance + 1);
+        return Result::Ok();
+      }
+    }
+    if (whole < kSlotsPerRead) break;
+    at += whole * recordSize_;
+  }
+  // The balance claimed free slots that do not exist (a crash between a slot
+  // write and its header write): append, and trust the balance no longer.
+  PutI32(header.data() + h::kFreeSlotBalance, 0);
+  position = end;
+  return Result::Ok();
+}
+
+Result RecordStore::AddRecord(const Bytes& record, RecordPosition* where) {
+  if (Result open = RequireOpen("AddRecord"); !open.ok()) return open;
+  if (record.size() != recordSize_) return Result::Fail("Record of the wrong size for", 0, path_);
+  GuardLock guard(*file_);
+  if (!guard.result().ok()) return guard.result();
+  Bytes header(format::kHeaderSize);
+  if (Result rd = file_->ReadAt(format::kHeaderOffset, header.data(), header.size()); !rd.ok()) return rd;
+  int level = AccessLevelFrom(header);
+  if (level == kAccessReader || level == kAccessNone) return Result(kReaderRefused);
+  RecordPosition position = 0;
+  if (Result found = FindSlotLocked(position, header); !found.ok()) return found;
+  if (Result wr = file_->WriteAt(position, record.data(), record.size()); !wr.ok()) return wr;
+  uint8_t* p = header.data();
+  PutU64(p + h::kChangeCounter, GetU64(p + h::kChangeCounter) + 1);
+  if (Result wr = file_->WriteAt(format::kHeaderOffset, header.data(), header.size()); !wr.ok()) return wr;
+  if (where) *where = position;
+  return Result::Ok();
+}
+
+Result RecordStore::UpdateRecord(const Bytes& record, RecordPosition position) {
+  if (Result open = RequireOpen("UpdateRecord"); !open.ok()) return open;
+  if (record.size() != recordSize_) return Result::Fail("Record of the wrong size for", 0, path_);
+  int level = GetAccessLevel();
+  if (level == kAccessReader || level == kAccessNone) return Result(kReaderRefused);
+  uint64_t size = 0;
+  if (Result sz = file_->Size(size); !sz.ok()) return sz;
+  if (!SlotInRange(position, size)) return Result::Fail("Not a record position in", 0, path_);
+  if (Result wr = file_->WriteAt(position, record.data(), record.size()); !wr.ok()) return wr;
+  return AdjustHeader(0, 1, 0);
+}
+
+Result RecordStore::DeleteRecord(RecordPosition position) {
+  if (Result open = RequireOpen("DeleteRecord"); !open.ok()) return open;
+  int level = GetAccessLevel();
+  if (level == kAccessReader || level == kAccessNone) return Result(kReaderRefused);
+  {
+    GuardLock guard(*file_);
+    if (!guard.result().ok()) return guard.result();
+    uint64_t size = 0;
+    if (Result sz = file_->Size(size); !sz.ok()) return sz;
+    if (!SlotInRange(position, size)) return Result::Fail("Not a record position in", 0, path_);
+    uint8_t inUse = 0;
+    if (Result rd = file_->ReadAt(position + r::kInUse, &inUse, 1); !rd.ok()) return rd;
+    // Deleting a slot that is already free would count it twice in the
+    // balance; the record is gone either way.
+    if (inUse == 0) return Result::Fail("The record was already deleted:", 0, path_);
+    uint8_t zero = 0;
+    if (Result wr = file_->WriteAt(position + r::kInUse, &zero, 1); !wr.ok()) return wr;
+  }
+  return AdjustHeader(-1, 1, 0);
+}
+
+Result RecordStore::LockRecord(RecordPosition position) {
+  if (Result open = RequireOpen("LockRecord"); !open.ok()) return open;
+  {
+    GuardLock guard(*file_);
+    if (!guard.result().ok()) return guard.result();
+    uint64_t size = 0;
+    if (Result sz = file_->Size(size); !sz.ok()) return sz;
+    if (!SlotInRange(position, size)) return Result::Fail("Not a record position in", 0, path_);
+    uint8_t flags[2];  // in-use and edit-lock bytes
+    if (Result rd = file_->ReadAt(position + r::kInUse, flags, 2); !rd.ok()) return rd;
+    if (flags[0] == 0) return Result::Fail("The record was deleted by another user:", 0, path_);
+    if (flags[1] == 1) return Result::Fail("The record is being edited by another user:", 0, path_);
+    uint8_t one = 1;
+    if (Result wr = file_->WriteAt(position + r::kEditLock, &one, 1); !wr.ok()) return wr;
+  }
+  SetRefreshAllowed(false);
+  return Result::Ok();
+}
+
+Result RecordStore::UnlockRecord(RecordPosition position) {
+  SetRefreshAllowed(true);
+  if (Result open = RequireOpen("UnlockRecord"); !open.ok()) return open;
+  GuardLock guard(*file_);
+  if (!guard.result().ok()) return guard.result();
+  uint64_t size = 0;
+  if (Result sz = file_->Size(size); !sz.ok()) return sz;
+  if (!SlotInRange(position, size)) return Result::Fail("Not a record position in", 0, path_);
+  uint8_t lock = 0;
+  if (Result rd = file_->ReadAt(position + r::kEditLock, &lock, 1); !rd.ok()) return rd;
+  if (lock == 0) return Result::Fail("The record was not locked:", 0, path_);
+  uint8_t zero = 0;
+  return file_->WriteAt(position + r::kEditLock, &zero, 1);
+}
+
+bool RecordStore::IsSameRecord(uint64_t id, RecordPosition position) {
+  if (!file_ || position < firstSlot()) return false;
+  uint8_t head[r::kId + 8];
+  if (!file_->ReadAt(position, head, sizeof head).ok()) return false;
+  return head[r::kInUse] != 0 && GetU64(head + r::kId) == id;
+}
+
+bool RecordStore::HasDefaultIdentity() {
+  Bytes header;
+  if (!ReadHeader(header).ok()) return false;
+  const uint8_t* stamp = header.data() + h::kOwnerStamp;
+  return RawText(stamp + format::stamp::kName, format::stamp::kNameWidth) == format::kDefaultOwnerName &&
+         RawText(stamp + format::stamp::kAddress, format::stamp::kAddressWidth) == format::kDefaultOwnerAddress;
+}
+
+int RecordStore::SetFileIdentity(const std::string& name, const std::string& address, const std::string& server,
+                                 const std::string& port) {
+  namespace s = format::stamp;
+  Bytes header;
+  if (!ReadHeader(header).ok()) return 0;
+  uint8_t* owner = header.data() + h::kOwnerStamp;
+  std::string oldName(RawText(owner + s::kName, s::kNameWidth));
+  std::string oldAddress(RawText(owner + s::kAddress, s::kAddressWidth));
+  PutText(header.data() + h::kServer, h::kServerWidth, server);
+  PutText(header.data() + h::kPort, h::kServerWidth, port);
+
+  Bytes probe(std::max(s::kNameWidth, s::kAddressWidth));
+  PutText(probe.data(), s::kNameWidth, name);
+  std::string storedName(RawText(probe.data(), s::kNameWidth));
+  PutText(probe.data(), s::kAddressWidth, address);
+  std::string storedAddress(RawText(probe.data(), s::kAddressWidth));
+  if (oldName == storedName && oldAddress == storedAddress) {
+    (void)WriteHeader(header);
+    return 0;
+  }
+  for (uint32_t offset : {h::kOwnerStamp, h::kSecondStamp}) {
+    PutText(header.data() + offset + s::kName, s::kNameWidth, name);
+    PutText(header.data() + offset + s::kAddress, s::kAddressWidth, address);
+  }
+  if (!WriteHeader(header).ok()) return 0;
+
+  SetRefreshAllowed(false);
+  RecordQuery query;
+  query.AddMatchAll();
+  if (query.Run(*this).ok()) {
+    Bytes record;
+    for (RecordPosition position : query.positions()) {
+      if (!ReadRecord(record, position).ok()) continue;
+      uint8_t* creator = record.data() + r::kCreator;
+      if (RawText(creator + s::kName, s::kNameWidth) != oldName ||
+          RawText(creator + s::kAddress, s::kAddressWidth) != oldAddress) {
+        continue;
+      }
+      PutText(creator + s::kName, s::kNameWidth, name);
+      PutText(creator + s::kAddress, s::kAddressWidth, address);
+      (void)UpdateRecord(record, position);
+    }
+  }
+  SetRefreshAllowed(true);
+  return 1;
+}
+
+Bytes BuildNewHeader(format::FileKind kind) {
+  namespace s = format::stamp;
+  format::KindInfo info = format::InfoOf(kind);
+  Bytes header(format::kHeaderSize, 0);
+  uint8_t* p = header.data();
+  PutU32(p + h::kSize, format::kHeaderSize);
+  PutText(p + h::kKindName, h::kNameWidth, info.kindName);
+  PutText(p + h::kFamilyName, h::kNameWidth, info.familyName);
+  PutU32(p + h::kKindNumber, info.kindNumber);
+  PutU32(p + h::kFormatMark, 1);
+  for (uint32_t offset : {h::kOwnerStamp, h::kSecondStamp}) {
+    p[offset + s::kFlag] = 0;
+    PutText(p + offset + s::kName, s::kNameWidth, format::kDefaultOwnerName);
+    PutText(p + offset + s::kAddress, s::kAddressWidth, format::kDefaultOwnerAddress);
+  }
+  PutU32(p + h::kMark, 1);
+  std::string suite = SuiteSettingsPath();
+  std::string server, port;
+  (void)ReadSettingText(suite, "eServer", "server", server, h::kServerWidth);
+  (void)ReadSettingText(suite, "eServer", "port", port, h::kServerWidth);
+  PutText(p + h::kServer, h::kServerWidth, server);
+  PutText(p + h::kPort, h::kServerWidth, port);
+  PutI32(p + h::kFreeSlotBalance, 0);
+  PutU64(p + h::kChangeCounter, format::kNewChangeCounter);
+  PutI32(p + h::kOpenCount, 0);
+  return header;
+}
+
+Result CreateRecordFile(const std::string& path, format::FileKind kind) {
+  Bytes categories;
+  BuildDefaultCategories(categories);
+  {
+    RecordStore store(path, "");
+    if (Result made = store.Create(BuildNewHeader(kind), categories, format::InfoOf(kind).recordSize);
+        !made.ok()) {
+      return made;
+    }
+  }
+  if (CheckAndCompact(path, 0) != 1) return Result::Fail("Cannot prepare the new file", 0, path);
+  return Result::Ok();
+}
+
+}  // namespace velmora

@@ -1,0 +1,143 @@
+// RecordStore: one connection to one record file.
+//
+// Several connections, in this process or in others, may have the same file
+// open at once; they cooperate only through the file (see FileLocks.md for
+// the locking protocol). A connection opens in its constructor and closes in
+// its destructor; the open count in the file header counts connections.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "store/FileSystem.h"
+#include "store/Format.h"
+#include "store/Result.h"
+
+namespace velmora {
+
+using RecordPosition = uint64_t;
+using Bytes = std::vector<uint8_t>;
+
+// Access levels granted by the connection password.
+inline constexpr int kAccessOwner = 102;
+inline constexpr int kAccessAssistant = 103;
+inline constexpr int kAccessReader = 104;
+inline constexpr int kAccessNone = -1;
+
+// Password used for short-lived connections that only read the header.
+inline constexpr const char* kProbePassword = "zilt";
+
+inline constexpr uint32_t kUnsetSize = 0xFFFFFFFFu;
+
+class RecordStore {
+ public:
+  // Stores path and password, then opens; OpenFailed() tells whether that
+  // first open failed.
+  RecordStore(std::string path, std::string password);
+  ~RecordStore();
+  RecordStore(const RecordStore&) = delete;
+  RecordStore& operator=(const RecordStore&) = delete;
+
+  // Creates the file (replacing an unused existing one), writes the prologue,
+  // header and category block, and opens this connection on it.
+  Result Create(const Bytes& header, const Bytes& categories, uint32_t recordSize);
+
+  Result Open();   // ok when open, also when already open
+  Result Close();  // always ok; the handle is closed in every case
+  Result Flush();  // makes written data durable; fails when not open
+  bool IsOpen() const { return file_ != nullptr; }
+  bool OpenFailed() const { return openFailed_; }
+  // Why the last open failed (empty when it did not).
+  const Result& OpenError() const { return openError_; }
+
+  static bool FileExists(const std::string& path);
+  // True when the file is missing or some connection anywhere has it open.
+  static bool IsInUse(const std::string& path);
+
+  Result ReadHeader(Bytes& header);             // 1581 bytes at offset 12
+  Result WriteHeader(const Bytes& header);
+  Result ReadCategories(Bytes& block);          // the category block
+  Result WriteCategories(const Bytes& block);
+  Result ReadPrologue(Bytes& prologue);         // 12 bytes at offset 0
+  Result WritePrologue(const Bytes& prologue);
+
+  // Zeroes buffer to recordSize bytes and fills the common record header of
+  // a new record (id, stamps from the file header, today's date and time).
+  void InitRecord(Bytes& buffer, uint32_t recordSize);
+
+  // Reads one whole slot (buffer is resized to the record size).
+  Result ReadRecord(Bytes& buffer, RecordPosition position);
+  // As ReadRecord, failing when the slot is free.
+  Result ReadRecordIfLive(Bytes& buffer, RecordPosition position);
+  // 104 for a Reader. where receives the slot used.
+  Result AddRecord(const Bytes& record, RecordPosition* where = nullptr);
+  Result UpdateRecord(const Bytes& record, RecordPosition position);
+  Result DeleteRecord(RecordPosition position);
+  // Test-and-set of the slot's edit-lock byte; clears *refresh allowed* on
+  // success.
+  Result LockRecord(RecordPosition position);
+  // Sets *refresh allowed*, then clears a held lock byte.
+  Result UnlockRecord(RecordPosition position);
+  bool IsSameRecord(uint64_t id, RecordPosition position);
+
+  int GetAccessLevel();
+  uint64_t GetChangeCounter();
+  bool HasDefaultIdentity();
+  // Rewrites the file's identity and exchange server. 0 when only the server
+  // or port changed (or nothing), 1 after re-stamping the records.
+  int SetFileIdentity(const std::string& name, const std::string& address, const std::string& server,
+                      const std::string& port);
+
+  // Reads up to length bytes of slots starting at position; returns the
+  // count read, -1 on error. Scans use it to read 100 slots per call.
+  int64_t ReadSlots(RecordPosition position, uint8_t* buffer, size_t length);
+  Result FileSize(uint64_t& size);
+
+  const std::string& path() const { return path_; }
+  const std::string& password() const { return password_; }
+  void SetPassword(std::string password) { password_ = std::move(password); }
+  uint32_t recordSize() const { return recordSize_; }
+  uint32_t headerSize() const { return headerSize_; }
+  uint32_t categoryBlockSize() const { return categorySize_; }
+  // File offset of the first slot: 12 + header size + category block size.
+  uint64_t firstSlot() const { return uint64_t(12) + headerSize_ + categorySize_; }
+  uint64_t changeCounterSeen() const { return changeCounterSeen_; }
+
+  // The underlying file, for compaction (which runs only when nobody has the
+  // file open) and tests.
+  File* file() { return file_.get(); }
+
+ private:
+  Result RequireOpen(const char* what) const;
+  Result ValidatePrologue(const Bytes& prologue, uint64_t fileSize);
+  bool SlotInRange(RecordPosition position, uint64_t fileSize) const;
+  Result AdjustHeader(int balanceDelta, int counterDelta, int openDelta);
+  Result FindSlotLocked(RecordPosition& position, Bytes& header);
+  int AccessLevelFrom(const Bytes& header) const;
+
+  std::string path_;
+  std::string password_;
+  uint32_t headerSize_ = kUnsetSize;
+  uint32_t categorySize_ = kUnsetSize;
+  uint32_t recordSize_ = kUnsetSize;
+  uint64_t changeCounterSeen_ = format::kNewChangeCounter;
+  bool openFailed_ = false;
+  Result openError_ = Result::Ok();
+  std::unique_ptr<File> file_;
+};
+
+// A new random 64-bit record id (generator seeded once per process).
+uint64_t NewRecordId();
+
+// Builds the 1581-byte header of a new file of that kind; the exchange
+// server and port come from section "eServer" of the suite settings.
+Bytes BuildNewHeader(format::FileKind kind);
+
+// Creates a file of that kind with the default categories and leaves it
+// closed and compacted-checked, ready to open. With examples, the caller adds
+// sample records afterwards through its own connection.
+Result CreateRecordFile(const std::string& path, format::FileKind kind);
+
+}  // namespace velmora

@@ -1,0 +1,455 @@
+// Initialisation files, read and written one key at a time.
+//
+// Reading parses the file afresh at every call. A line is a section
+// ("[Name]"), a comment (first non-blank character ';') or a key line
+// ("key=value", split at the first '='); spaces and tabs around names and
+// values are ignored, lines end in LF or CR LF, and a UTF-8 byte-order mark
+// at the start is skipped. The first matching key of the matching sections
+// wins.
+//
+// Writing changes one line (or adds one or two) and keeps every other byte
+// of the file. The new contents go to a temporary file beside the old one,
+// which is flushed to disk and renamed over it, and the folder is flushed so
+// that the rename itself survives a crash. Writers of one file take an
+// exclusive flock on it (re-checked after the wait, since a rename swaps the
+// file under the lock), so concurrent writers of two programs do not lose
+// each other's keys.
+#include "store/Settings.h"
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+#include "store/Bytes.h"
+
+namespace velmora {
+
+namespace {
+
+constexpr std::string_view kBlanks = " \t";
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+std::mutex gNameMutex;
+std::string gProgramName;  // empty: the executable's own name
+
+std::string_view Trim(std::string_view text) {
+  size_t begin = text.find_first_not_of(kBlanks);
+  if (begin == std::string_view::npos) return {};
+  size_t end = text.find_last_not_of(kBlanks);
+  return text.substr(begin, end - begin + 1);
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (FoldCase(uint8_t(a[i])) != FoldCase(uint8_t(b[i]))) return false;
+  }
+  return true;
+}
+
+std::string WithoutLineBreaks(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    if (c != '\r' && c != '\n') out += c;
+  }
+  return out;
+}
+
+// One line of the file: its text without the line ending, and the ending
+// ("\n", "\r\n" or empty for a last line without one).
+struct Line {
+  std::string text;
+  std::string ending;
+};
+
+enum class LineKind { Other, Section, Key };
+
+struct ParsedLine {
+  LineKind kind = LineKind::Other;
+  std::string_view name;   // section or key name, trimmed
+  std::string_view value;  // key value, trimmed
+};
+
+ParsedLine Parse(std::string_view text) {
+  ParsedLine parsed;
+  std::string_view line = Trim(text);
+  if (line.empty() || line[0] == ';') return parsed;
+  if (line[0] == '[') {
+    size_t close = line.find(']');
+    parsed.kind = LineKind::Section;
+    parsed.name = Trim(line.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
+    return parsed;
+  }
+  size_t equals = line.find('=');
+  if (equals == std::string_view::npos) return parsed;
+  parsed.name = Trim(line.substr(0, equals));
+  if (parsed.name.empty()) return parsed;
+  parsed.kind = LineKind::Key;
+  parsed.value = Trim(line.substr(equals + 1));
+  return parsed;
+}
+
+struct IniFile {
+  std::string byteOrderMark;
+  std::vector<Line> lines;
+};
+
+IniFile Split(std::string_view content) {
+  IniFile ini;
+  if (content.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
+    ini.byteOrderMark = std::string(kByteOrderMark);
+    content.remove_prefix(kByteOrderMark.size());
+  }
+  while (!content.empty()) {
+    size_t newline = content.find('\n');
+    Line line;
+    if (newline == std::string_view::npos) {
+      line.text = std::string(content);
+      content = {};
+    } else {
+      line.text = std::string(content.substr(0, newline));
+      line.ending = "\n";
+      content.remove_prefix(newline + 1);
+    }
+    if (!line.ending.empty() && !line.text.empty() && line.text.back() == '\r') {
+      line.text.pop_back();
+      line.ending = "\r\n";
+    }
+    ini.lines.push_back(std::move(line));
+  }
+  return ini;
+}
+
+std::string Join(const IniFile& ini) {
+  std::string out = ini.byteOrderMark;
+  for (const Line& line : ini.lines) out += line.text + line.ending;
+  return out;
+}
+
+// Reads the whole file from an open descriptor.
+bool ReadAll(int fd, std::string& out) {
+  out.clear();
+  char buffer[8192];
+  for (;;) {
+    ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (n == 0) return true;
+    out.append(buffer, size_t(n));
+  }
+}
+
+// The file's contents; nullopt when it cannot be read (missing or not a
+// file), which reads as a file without keys.
+std::optional<std::string> ReadFile(const std::string& path) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  std::string content;
+  bool ok = ReadAll(fd, content);
+  ::close(fd);
+  if (!ok) return std::nullopt;
+  return content;
+}
+
+std::optional<std::string> FindValue(const std::string& file, std::string_view section, std::string_view key) {
+  std::optional<std::string> content = ReadFile(file);
+  if (!content) return std::nullopt;
+  IniFile ini = Split(*content);
+  bool inSection = false;
+  for (const Line& line : ini.lines) {
+    ParsedLine parsed = Parse(line.text);
+    if (parsed.kind == LineKind::Section) {
+      inSection = SameName(parsed.name, section);
+    } else if (inSection && parsed.kind == LineKind::Key && SameName(parsed.name, key)) {
+      return std::string(parsed.value);
+    }
+  }
+  return std::nullopt;
+}
+
+bool WriteAll(int fd, std::string_view data) {
+  while (!data.empty()) {
+    ssize_t n = ::write(fd, data.data(), data.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data.remove_prefix(size_t(n));
+  }
+  return true;
+}
+
+std::string FolderOf(const std::string& path) {
+  size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+bool SyncFolder(const std::string& folder) {
+  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  bool ok = ::fsync(fd) == 0;
+  ::close(fd);
+  return ok;
+}
+
+// Replaces path with content: temporary file, fsync, rename, fsync folder.
+bool ReplaceFile(const std::string& path, std::string_view content, mode_t mode) {
+  std::string temp = path + ".tmpXXXXXX";
+  int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+  if (fd < 0) return false;
+  bool ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, content) && ::fsync(fd) == 0;
+  ok = ::close(fd) == 0 && ok;
+  if (ok) ok = ::rename(temp.c_str(), path.c_str()) == 0;
+  if (!ok) {
+    ::unlink(temp.c_str());
+    return false;
+  }
+  // The new contents are in place; a failed folder flush only weakens
+  // durability, so the write still counts as done.
+  SyncFolder(FolderOf(path));
+  return true;
+}
+
+// An exclusive lock on the file at path, held until destruction; a missing
+// file is created empty first so that its first writers serialise too. The
+// lock is taken on the file the path names when the wait ends: a writer
+// that renamed a new file in meanwhile makes this one lock again.
+class WriterLock {
+ public:
+  explicit WriterLock(const std::string& path) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      fd_ = ::open(path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0666);
+      if (fd_ < 0) return;
+      // Best effort: a file system without flock leaves the write unlocked.
+      if (::flock(fd_, LOCK_EX) != 0) return;
+      struct stat locked, current;
+      if (::fstat(fd_, &locked) == 0 && ::stat(path.c_str(), &current) == 0 && locked.st_dev == current.st_dev &&
+          locked.st_ino == current.st_ino) {
+        return;
+      }
+      ::close(fd_);
+      fd_ = -1;
+    }
+  }
+  ~WriterLock() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  WriterLock(const WriterLock&) = delete;
+  WriterLock& operator=(const WriterLock&) = delete;
+  // The open file, or -1 when it could not be opened or locked.
+  int fd() const { return fd_; }
+
+ private:
+  int fd_ = -1;
+};
+
+// A symbolic link to a settings file keeps pointing at the file: the
+// replacement goes where the link leads.
+std::string ResolveLink(const std::string& path) {
+  struct stat info;
+  if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
+  char* real = ::realpath(path.c_str(), nullptr);
+  if (!real) return path;
+  std::string resolved = real;
+  std::free(real);
+  return resolved;
+}
+
+std::string ExecutablePath() {
+  std::string path(PATH_MAX, '\0');
+  ssize_t n = ::readlink("/proc/self/exe", path.data(), path.size());
+  if (n <= 0 || size_t(n) >= path.size()) return {};
+  path.resize(size_t(n));
+  constexpr std::string_view kDeleted = " (deleted)";
+  if (path.size() > kDeleted.size() && path.ends_with(kDeleted)) path.resize(path.size() - kDeleted.size());
+  return path;
+}
+
+std::string HomeFolder() {
+  const char* home = std::getenv("HOME");
+  if (home && *home) return home;
+  struct passwd entry;
+  struct passwd* result = nullptr;
+  std::vector<char> buffer(16384);
+  if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &result) == 0 && result && result->pw_dir) {
+    return result->pw_dir;
+  }
+  return {};
+}
+
+// mkdir -p; folders it creates are private to the user.
+void MakeFolders(const std::string& path) {
+  for (size_t slash = path.find('/', 1); ; slash = path.find('/', slash + 1)) {
+    std::string part = path.substr(0, slash);
+    ::mkdir(part.c_str(), 0700);
+    if (slash == std::string::npos) break;
+  }
+}
+
+std::string WithoutTrailingSlashes(std::string path) {
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  return path;
+}
+
+}  // namespace
+
+std::string ProgramFolder() {
+  const char* home = std::getenv("VELMORA_HOME");
+  if (home && *home) return WithoutTrailingSlashes(home);
+
+  std::string executable = ExecutablePath();
+  if (!executable.empty()) {
+    std::string folder = FolderOf(executable);
+    if (::access(folder.c_str(), W_OK) == 0) return folder;
+  }
+
+  std::string folder;
+  const char* dataHome = std::getenv("XDG_DATA_HOME");
+  if (dataHome && dataHome[0] == '/') {
+    folder = WithoutTrailingSlashes(dataHome) + "/velmora";
+  } else {
+    std::string userHome = HomeFolder();
+    if (userHome.empty()) return executable.empty() ? "." : FolderOf(executable);
+    folder = WithoutTrailingSlashes(userHome) + "/.local/share/velmora";
+  }
+  MakeFolders(folder);
+  return folder;
+}
+
+std::string ProgramName() {
+  {
+    std::lock_guard<std::mutex> lock(gNameMutex);
+    if (!gProgramName.empty()) return gProgramName;
+  }
+  std::string executable = ExecutablePath();
+  size_t slash = executable.rfind('/');
+  return slash == std::string::npos ? executable : executable.substr(slash + 1);
+}
+
+void SetProgramName(std::string name) {
+  std::lock_guard<std::mutex> lock(gNameMutex);
+  gProgramName = std::move(name);
+}
+
+std::string ProgramSettingsPath() { return ProgramFolder() + "/" + ProgramName() + ".ini"; }
+
+std::string SuiteSettingsPath(std::string_view name) { return ProgramFolder() + "/" + std::string(name); }
+
+int ReadSettingText(const std::string& file, std::string_view section, std::string_view key, std::string& out,
+                    size_t capacity) {
+  std::optional<std::string> value = FindValue(file, section, key);
+  out.clear();
+  if (!value) return 0;
+  // Files written by older programs hold Windows-1252 text.
+  if (!IsValidUtf8(*value)) *value = Windows1252ToUtf8(*value);
+  size_t max = capacity > 0 ? capacity - 1 : 0;
+  out = value->substr(0, Utf8CutLength(*value, max));
+  return out.empty() ? 0 : 1;
+}
+
+int ReadSettingInt(const std::string& file, std::string_view section, std::string_view key, int& out) {
+  std::string text;
+  if (ReadSettingText(file, section, key, text, 255) == 0) return 0;
+  size_t i = 0;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  // Accumulate as a negative number so that INT_MIN fits; clamp on overflow.
+  long long value = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    value = value * 10 - (text[i] - '0');
+    if (value < -static_cast<long long>(INT_MAX) - 1) value = -static_cast<long long>(INT_MAX) - 1;
+  }
+  if (!negative) value = value < -static_cast<long long>(INT_MAX) ? INT_MAX : -value;
+  out = int(value);
+  return 1;
+}
+
+int WriteSettingText(const std::string& file, std::string_view section, std::string_view key,
+                     std::string_view value) {
+  std::string sectionName(Trim(WithoutLineBreaks(section)));
+  std::string keyName(Trim(WithoutLineBreaks(key)));
+  std::string text = WithoutLineBreaks(value);
+  // Names that would read back as something else are refused.
+  if (sectionName.empty() || sectionName.find(']') != std::string::npos) return 0;
+  if (keyName.empty() || keyName.find('=') != std::string::npos || keyName[0] == '[' || keyName[0] == ';') {
+    return 0;
+  }
+
+  std::string path = ResolveLink(file);
+  WriterLock lock(path);
+  // A file that cannot be opened and read is never replaced blindly.
+  if (lock.fd() < 0) return 0;
+  std::string content;
+  struct stat info;
+  if (::fstat(lock.fd(), &info) != 0 || !S_ISREG(info.st_mode) || !ReadAll(lock.fd(), content)) return 0;
+  mode_t mode = info.st_mode & 07777;
+
+  IniFile ini = Split(content);
+  std::string newline = "\n";
+  for (const Line& line : ini.lines) {
+    if (!line.ending.empty()) {
+      newline = line.ending;
+      break;
+    }
+  }
+
+  // The first matching key of the matching sections takes the value;
+  // without one, the key goes after the last non-blank line of the first
+  // matching section, or a new section goes at the end of the file.
+  std::optional<size_t> keyLine, sectionLine;
+  bool inSection = false;
+  for (size_t i = 0; i < ini.lines.size(); ++i) {
+    ParsedLine parsed = Parse(ini.lines[i].text);
+    if (parsed.kind == LineKind::Section) {
+      inSection = SameName(parsed.name, sectionName);
+      if (inSection && !sectionLine) sectionLine = i;
+    } else if (inSection && parsed.kind == LineKind::Key && SameName(parsed.name, keyName)) {
+      keyLine = i;
+      break;
+    }
+  }
+  if (keyLine) {
+    ini.lines[*keyLine].text = std::string(Parse(ini.lines[*keyLine].text).name) + "=" + text;
+  } else {
+    std::vector<Line> added;
+    size_t insertAt = ini.lines.size();
+    if (sectionLine) {
+      insertAt = *sectionLine + 1;
+      for (size_t i = insertAt; i < ini.lines.size() && Parse(ini.lines[i].text).kind != LineKind::Section; ++i) {
+        if (!Trim(ini.lines[i].text).empty()) insertAt = i + 1;
+      }
+    } else {
+      added.push_back({"[" + sectionName + "]", newline});
+    }
+    added.push_back({keyName + "=" + text, newline});
+    if (insertAt > 0 && ini.lines[insertAt - 1].ending.empty()) ini.lines[insertAt - 1].ending = newline;
+    ini.lines.insert(ini.lines.begin() + std::ptrdiff_t(insertAt), added.begin(), added.end());
+  }
+  return ReplaceFile(path, Join(ini), mode) ? 1 : 0;
+}
+
+int WriteSettingInt(const std::string& file, std::string_view section, std::string_view key, int value) {
+  return WriteSettingText(file, section, key, std::to_string(value));
+}
+
+bool ReadSettingSwitch(const std::string& file, std::string_view section, std::string_view key) {
+  std::string value;
+  if (ReadSettingText(file, section, key, value) == 0) return true;
+  return value != "0";
+}
+
+}  // namespace velmora

@@ -1,0 +1,43 @@
+// Initialisation files: "[Section]" lines and "key=value" lines, read from
+// disk at every call (never cached). Sections and keys match ignoring ASCII
+// case. A write rewrites the whole file through a temporary file beside it
+// and a rename, so a crash never leaves a half-written settings file.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace velmora {
+
+// The program folder: $VELMORA_HOME when set; else the running executable's
+// folder when it is writable; else $XDG_DATA_HOME/velmora (default
+// ~/.local/share/velmora), created on demand. No trailing slash.
+std::string ProgramFolder();
+// Base name of the running executable ("Cardora", "Almanor", "velmora").
+std::string ProgramName();
+// Overrides the program name (the command-line tool and tests act as one of
+// the programs). An empty name restores the executable's own.
+void SetProgramName(std::string name);
+
+// <program folder>/<program name>.ini
+std::string ProgramSettingsPath();
+// <program folder>/<name>, "Velmora.ini" by default.
+std::string SuiteSettingsPath(std::string_view name = "Velmora.ini");
+
+// Copies the value (empty when absent) cut to capacity - 1 bytes at a UTF-8
+// boundary; 1 when the value is not empty, else 0.
+int ReadSettingText(const std::string& file, std::string_view section, std::string_view key,
+                    std::string& out, size_t capacity = 256);
+// 1 and the leading decimal number of the value (no number reads as 0) when
+// the value is not empty; 0 and out untouched otherwise.
+int ReadSettingInt(const std::string& file, std::string_view section, std::string_view key, int& out);
+// 1 when written. Line breaks in section, key or value are removed so that a
+// value can never create keys or sections.
+int WriteSettingText(const std::string& file, std::string_view section, std::string_view key,
+                     std::string_view value);
+int WriteSettingInt(const std::string& file, std::string_view section, std::string_view key, int value);
+
+// The readers of "Sound", "Annimation" and "Splash": exactly "0" is off.
+bool ReadSettingSwitch(const std::string& file, std::string_view section, std::string_view key);
+
+}  // namespace velmora

@@ -1,0 +1,221 @@
+#include "store/Compact.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "TempDir.h"
+#include "store/Bytes.h"
+#include "store/RecordHeader.h"
+#include "store/RecordQuery.h"
+#include "store/RecordStore.h"
+#include "store/Refresh.h"
+
+namespace velmora {
+namespace {
+
+namespace h = format::header;
+namespace r = format::record;
+
+std::string Slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Passes everything to the real file system but can fail renames or writes
+// to the temporary file.
+class FaultyFileSystem : public FileSystem {
+ public:
+  bool failRename = false;
+  bool failTempWrites = false;
+
+  Result Open(const std::string& path, std::unique_ptr<File>& out) override { return real.Open(path, out); }
+  Result OpenOrCreate(const std::string& path, std::unique_ptr<File>& out) override {
+    Result opened = real.OpenOrCreate(path, out);
+    if (opened.ok() && failTempWrites && path.ends_with(".temp")) out = std::make_unique<FullDisk>(std::move(out));
+    return opened;
+  }
+  bool Exists(const std::string& path) override { return real.Exists(path); }
+  Result Remove(const std::string& path) override { return real.Remove(path); }
+  Result Rename(const std::string& from, const std::string& to) override {
+    if (failRename) return Result::Fail("Cannot rename", EACCES, from);
+    return real.Rename(from, to);
+  }
+  Result SyncFolderOf(const std::string& path) override { return real.SyncFolderOf(path); }
+
+ private:
+  // Accepts the prefix, then reports a full disk.
+  class FullDisk : public File {
+   public:
+    explicit FullDisk(std::unique_ptr<File> inner) : inner_(std::move(inner)) {}
+    Result ReadAt(uint64_t o, void* b, size_t n) override { return inner_->ReadAt(o, b, n); }
+    int64_t ReadSome(uint64_t o, void* b, size_t n) override { return inner_->ReadSome(o, b, n); }
+    Result WriteAt(uint64_t o, const void* b, size_t n) override {
+      if (o >= format::kFirstSlotOffset) return Result::Fail("Cannot write", ENOSPC, "temp");
+      return inner_->WriteAt(o, b, n);
+    }
+    Result Size(uint64_t& s) override { return inner_->Size(s); }
+    Result Truncate(uint64_t s) override { return inner_->Truncate(s); }
+    Result Sync() override { return inner_->Sync(); }
+    bool TryLock(uint64_t s, uint64_t l, bool e) override { return inner_->TryLock(s, l, e); }
+    Result Lock(uint64_t s, uint64_t l, bool e) override { return inner_->Lock(s, l, e); }
+    void Unlock(uint64_t s, uint64_t l) override { inner_->Unlock(s, l); }
+
+   private:
+    std::unique_ptr<File> inner_;
+  };
+  FileSystem& real = FileSystem::Default();
+};
+
+class CompactTest : public ::testing::Test {
+ protected:
+  testing::TempDir dir;
+  std::string path = dir.File("book.adr");
+
+  void SetUp() override { ASSERT_TRUE(CreateRecordFile(path, format::FileKind::Address).ok()); }
+
+  // Adds count records, deletes every one whose index is in freeEvery, locks
+  // lockIndex, and leaves the file as a crashed program would: open count up.
+  void Populate(int count, int freeEvery, int lockIndex, int openCount) {
+    RecordStore store(path, "");
+    std::vector<RecordPosition> positions;
+    Bytes record;
+    for (int i = 0; i < count; ++i) {
+      store.InitRecord(record, store.recordSize());
+      PutI32(record.data() + 2528, i);
+      RecordPosition where = 0;
+      ASSERT_TRUE(store.AddRecord(record, &where).ok());
+      positions.push_back(where);
+    }
+    for (int i = 0; i < count; ++i) {
+      if (freeEvery && i % freeEvery == 0) ASSERT_TRUE(store.DeleteRecord(positions[i]).ok());
+    }
+    if (lockIndex >= 0) ASSERT_TRUE(store.LockRecord(positions[lockIndex]).ok());
+    Bytes header;
+    ASSERT_TRUE(store.ReadHeader(header).ok());
+    PutI32(header.data() + h::kOpenCount, openCount + 1);  // + this connection
+    ASSERT_TRUE(store.WriteHeader(header).ok());
+  }
+  std::vector<int32_t> LiveNumbers() {
+    RecordStore store(path, "");
+    RecordQuery query;
+    query.AddMatchAll();
+    EXPECT_TRUE(query.Run(store).ok());
+    std::vector<int32_t> numbers;
+    Bytes record;
+    for (RecordPosition p : query.positions()) {
+      EXPECT_TRUE(store.ReadRecord(record, p).ok());
+      EXPECT_EQ(record[r::kEditLock], 0);
+      numbers.push_back(GetI32(record.data() + 2528));
+    }
+    return numbers;
+  }
+  Bytes RawHeader() {
+    std::string bytes = Slurp(path);
+    return Bytes(bytes.begin() + 12, bytes.begin() + 12 + 1581);
+  }
+};
+
+TEST_F(CompactTest, ACleanFileIsNotTouched) {
+  Populate(5, 2, -1, 0);
+  std::string before = Slurp(path);
+  EXPECT_EQ(CheckAndCompact(path, 0), 1);
+  EXPECT_EQ(Slurp(path), before);
+}
+
+TEST_F(CompactTest, ACrashedFileIsCompactedWithoutLosingLiveRecords) {
+  SetRefreshAllowed(true);
+  Populate(250, 5, 3, 3);  // 50 free slots, one lock held, open count 3
+  SetRefreshAllowed(true);
+  uint64_t total = 0, steps = 0;
+  std::string shownName;
+  CompactUi ui;
+  ui.begin = [&](const std::string& name, uint64_t slots) {
+    shownName = name;
+    total = slots;
+  };
+  ui.step = [&] { ++steps; };
+  EXPECT_EQ(CheckAndCompact(path, 0, ui), 1);
+  EXPECT_EQ(shownName, "book.adr");
+  EXPECT_EQ(total, 250u);
+  EXPECT_EQ(steps, 250u);
+  EXPECT_EQ(std::filesystem::file_size(path), 2625u + 200u * 3729u);
+  Bytes header = RawHeader();
+  EXPECT_EQ(GetI32(header.data() + h::kOpenCount), 0);
+  EXPECT_EQ(GetI32(header.data() + h::kFreeSlotBalance), 0);
+  std::vector<int32_t> expected;
+  for (int i = 0; i < 250; ++i) {
+    if (i % 5 != 0) expected.push_back(i);
+  }
+  EXPECT_EQ(LiveNumbers(), expected);  // order kept, locks cleared
+  EXPECT_FALSE(std::filesystem::exists(path + ".temp"));
+  RecordStore reopened(path, "");
+  Bytes record;
+  EXPECT_TRUE(reopened.LockRecord(2625 + 3729).ok());  // editable again
+  ASSERT_TRUE(reopened.UnlockRecord(2625 + 3729).ok());
+}
+
+TEST_F(CompactTest, APrefixOnlyFileCompactsToAnIdenticalFile) {
+  std::string before = Slurp(path);
+  EXPECT_EQ(CheckAndCompact(path, 1), 1);
+  EXPECT_EQ(Slurp(path), before);
+}
+
+TEST_F(CompactTest, AFileInUseIsLeftAlone) {
+  Populate(3, 2, -1, 0);
+  RecordStore holder(path, "");
+  std::string before = Slurp(path);
+  EXPECT_EQ(CheckAndCompact(path, 1), 0);
+  EXPECT_EQ(Slurp(path), before);
+  EXPECT_EQ(CheckAndCompact(dir.File("missing.adr"), 1), 0);
+}
+
+TEST_F(CompactTest, FailuresKeepTheSourceAndSayWhy) {
+  Populate(10, 2, -1, 2);
+  std::string before = Slurp(path);
+  FaultyFileSystem faulty;
+  SetFileSystemForTesting(&faulty);
+  std::vector<std::string> messages;
+  CompactUi ui;
+  ui.showMessage = [&](const std::string& m) { messages.push_back(m); };
+  bool ended = false;
+  ui.end = [&] { ended = true; };
+
+  faulty.failTempWrites = true;
+  EXPECT_EQ(CheckAndCompact(path, 0, ui), 0);
+  EXPECT_EQ(Slurp(path), before);
+  EXPECT_FALSE(std::filesystem::exists(path + ".temp"));
+  EXPECT_TRUE(ended);
+
+  faulty.failTempWrites = false;
+  faulty.failRename = true;
+  EXPECT_EQ(CheckAndCompact(path, 0, ui), 0);
+  EXPECT_EQ(Slurp(path), before);
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0], "Compact: MoveFile: error.\r\n\"" + path + ".temp\"\r\nto\r\n\"" + path + "\"\r\n");
+  SetFileSystemForTesting(nullptr);
+
+  std::string blocked = dir.File("blocked.adr");
+  ASSERT_TRUE(CreateRecordFile(blocked, format::FileKind::Address).ok());
+  std::filesystem::create_directory(blocked + ".temp");  // the temporary name is taken by a folder
+  messages.clear();
+  EXPECT_EQ(CheckAndCompact(blocked, 1, ui), 0);
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0], "Program can't create \"" + blocked + ".temp\".");
+}
+
+TEST_F(CompactTest, CopyRecordFileReplacesTheTarget) {
+  Populate(4, 0, -1, 0);
+  std::string target = dir.File("copy.adr");
+  std::ofstream(target) << "old contents";
+  ASSERT_TRUE(CopyRecordFile(path, target).ok());
+  EXPECT_EQ(Slurp(target), Slurp(path));
+  EXPECT_FALSE(std::filesystem::exists(target + ".copy"));
+  EXPECT_FALSE(CopyRecordFile(dir.File("missing.adr"), target).ok());
+  EXPECT_EQ(Slurp(target), Slurp(path));
+}
+
+}  // namespace
+}  // namespace velmora

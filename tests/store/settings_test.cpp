@@ -1,0 +1,335 @@
+// Initialisation files: reading rules, writes that keep the rest of the
+// file, atomic replacement, and the program folder and file names.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+#include "store/Settings.h"
+
+namespace velmora {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A fresh folder as VELMORA_HOME for each test; the old value comes back.
+class SettingsTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    const char* home = getenv("VELMORA_HOME");
+    hadHome_ = home != nullptr;
+    if (home) savedHome_ = home;
+    char pattern[] = "/tmp/velmora-settings-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    folder_ = pattern;
+    setenv("VELMORA_HOME", folder_.c_str(), 1);
+    file_ = folder_ + "/test.ini";
+  }
+  void TearDown() override {
+    SetProgramName("");
+    if (hadHome_) {
+      setenv("VELMORA_HOME", savedHome_.c_str(), 1);
+    } else {
+      unsetenv("VELMORA_HOME");
+    }
+    fs::remove_all(folder_);
+  }
+
+  void Write(const std::string& content) { std::ofstream(file_, std::ios::binary) << content; }
+  std::string Contents() {
+    std::ifstream in(file_, std::ios::binary);
+    std::stringstream buffer;
+    buffer << in.rdbuf();
+    return buffer.str();
+  }
+  std::string Text(std::string_view section, std::string_view key) {
+    std::string value = "sentinel";
+    int found = ReadSettingText(file_, section, key, value);
+    EXPECT_EQ(found, value.empty() ? 0 : 1);
+    return value;
+  }
+  std::vector<std::string> FolderEntries() {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder_)) names.push_back(entry.path().filename());
+    return names;
+  }
+
+  std::string folder_;
+  std::string file_;
+
+ private:
+  bool hadHome_ = false;
+  std::string savedHome_;
+};
+
+TEST_F(SettingsTest, ReadingRules) {
+  Write(
+      "\xEF\xBB\xBF"
+      "orphan=outside any section\r\n"
+      "; comment=not a key\r\n"
+      "[Preference]\r\n"
+      "  Sort  =  3  \r\n"
+      "Tab=\t7\r\n"
+      ";PaneId=9\r\n"
+      "Empty=\r\n"
+      "NoEquals\r\n"
+      "Path=C:\\a=b\r\n"
+      "Twice=first\r\n"
+      "Twice=second\r\n"
+      "[ Other ]\n"
+      "Sort=99\n"
+      "[preference]\n"
+      "Late=from a repeated section\n"
+      "Last=no line break");
+  struct Case {
+    const char* section;
+    const char* key;
+    const char* value;
+  };
+  const Case cases[] = {
+      {"Preference", "Sort", "3"},
+      {"PREFERENCE", "sORT", "3"},  // names match ignoring case
+      {"Preference", "Tab", "7"},
+      {"Preference", "PaneId", ""},     // commented out
+      {"Preference", "Empty", ""},      // empty counts as absent
+      {"Preference", "NoEquals", ""},
+      {"Preference", "Path", "C:\\a=b"},  // split at the first '='
+      {"Preference", "Twice", "first"},
+      {"Preference", "orphan", ""},
+      {"Other", "Sort", "99"},
+      {"Preference", "Late", "from a repeated section"},
+      {"Preference", "Last", "no line break"},
+      {"Missing", "Sort", ""},
+      {"", "orphan", ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Text(c.section, c.key), c.value) << c.section << "/" << c.key;
+}
+
+TEST_F(SettingsTest, MissingFileReadsAsAbsent) {
+  EXPECT_EQ(Text("Preference", "Sort"), "");
+  int value = 42;
+  EXPECT_EQ(ReadSettingInt(folder_ + "/none.ini", "Preference", "Sort", value), 0);
+  EXPECT_EQ(value, 42);
+  EXPECT_EQ(ReadSettingInt(folder_, "Preference", "Sort", value), 0);  // a folder is no file
+  EXPECT_TRUE(ReadSettingSwitch(file_, "Preference", "Sound"));
+}
+
+TEST_F(SettingsTest, TextIsCutAtCharacterBoundaries) {
+  Write("[S]\nk=a\xC3\xA9z\nold=caf\xE9\n");  // é in UTF-8, then é in Windows-1252
+  std::string out;
+  EXPECT_EQ(ReadSettingText(file_, "S", "k", out, 3), 1);
+  EXPECT_EQ(out, "a");  // é would not fit whole into 2 bytes
+  EXPECT_EQ(ReadSettingText(file_, "S", "k", out, 4), 1);
+  EXPECT_EQ(out, "a\xC3\xA9");
+  EXPECT_EQ(ReadSettingText(file_, "S", "k", out, 1), 0);
+  EXPECT_EQ(out, "");
+  EXPECT_EQ(ReadSettingText(file_, "S", "k", out, 0), 0);
+  EXPECT_EQ(ReadSettingText(file_, "S", "old", out), 1);
+  EXPECT_EQ(out, "caf\xC3\xA9");
+}
+
+TEST_F(SettingsTest, IntegersTakeTheLeadingNumber) {
+  struct Case {
+    const char* value;
+    int found;
+    int number;
+  };
+  const Case cases[] = {
+      {"42", 1, 42},
+      {"-7", 1, -7},
+      {"+3", 1, 3},
+      {"12abc", 1, 12},
+      {"abc", 1, 0},  // "NetworkRefresh=abc" reads as 0
+      {"-", 1, 0},
+      {"1.9", 1, 1},
+      {"2147483647", 1, 2147483647},
+      {"-2147483648", 1, -2147483647 - 1},
+      {"99999999999999999999", 1, 2147483647},
+      {"-99999999999999999999", 1, -2147483647 - 1},
+      {"", 0, 1234},  // absent: the caller's default stays
+  };
+  for (const Case& c : cases) {
+    Write(std::string("[Preference]\nNetworkRefresh = ") + c.value + "\n");
+    int value = 1234;
+    EXPECT_EQ(ReadSettingInt(file_, "Preference", "NetworkRefresh", value), c.found) << c.value;
+    EXPECT_EQ(value, c.number) << c.value;
+  }
+}
+
+TEST_F(SettingsTest, OnlyZeroSwitchesOff) {
+  struct Case {
+    const char* line;
+    bool on;
+  };
+  const Case cases[] = {
+      {"Sound=0", false}, {"Sound=1", true}, {"Sound=no", true},
+      {"Sound=", true},   {"Sound=00", true}, {"Other=0", true},
+  };
+  for (const Case& c : cases) {
+    Write(std::string("[Preference]\n") + c.line + "\n");
+    EXPECT_EQ(ReadSettingSwitch(file_, "Preference", "Sound"), c.on) << c.line;
+  }
+}
+
+TEST_F(SettingsTest, WriteCreatesFileAndSection) {
+  EXPECT_EQ(WriteSettingText(file_, "Preference", "DefaulFile", "/home/u/book.adr"), 1);
+  EXPECT_EQ(WriteSettingInt(file_, "Preference", "PaneId", -5), 1);
+  EXPECT_EQ(WriteSettingText(file_, "eServer", "server", "example.org"), 1);
+  EXPECT_EQ(Contents(),
+            "[Preference]\nDefaulFile=/home/u/book.adr\nPaneId=-5\n"
+            "[eServer]\nserver=example.org\n");
+  int pane = 0;
+  EXPECT_EQ(ReadSettingInt(file_, "preference", "paneid", pane), 1);
+  EXPECT_EQ(pane, -5);
+}
+
+TEST_F(SettingsTest, WriteKeepsTheRestOfTheFile) {
+  const std::string before =
+      "; written by hand\r\n"
+      "[Preference]\r\n"
+      "Sort = 3 ; not a comment\r\n"
+      "Tab=1\r\n"
+      "\r\n"
+      "[Other]\r\n"
+      "Keep=this\r\n";
+  struct Case {
+    const char* section;
+    const char* key;
+    const char* value;
+    std::string after;
+  };
+  const Case cases[] = {
+      // An existing key changes in place, keeping its spelling and line ending.
+      {"preference", "SORT", "5",
+       "; written by hand\r\n[Preference]\r\nSort=5\r\nTab=1\r\n\r\n[Other]\r\nKeep=this\r\n"},
+      // A new key goes to the end of its section, before the blank line.
+      {"Preference", "PaneId", "2",
+       "; written by hand\r\n[Preference]\r\nSort = 3 ; not a comment\r\nTab=1\r\nPaneId=2\r\n\r\n"
+       "[Other]\r\nKeep=this\r\n"},
+      {"Other", "New", "x",
+       "; written by hand\r\n[Preference]\r\nSort = 3 ; not a comment\r\nTab=1\r\n\r\n"
+       "[Other]\r\nKeep=this\r\nNew=x\r\n"},
+      // A new section goes to the end of the file.
+      {"Tessel Server", "port", "8080", before + "[Tessel Server]\r\nport=8080\r\n"},
+  };
+  for (const Case& c : cases) {
+    Write(before);
+    EXPECT_EQ(WriteSettingText(file_, c.section, c.key, c.value), 1);
+    EXPECT_EQ(Contents(), c.after) << c.section << "/" << c.key;
+    EXPECT_EQ(Text(c.section, c.key), c.value);
+  }
+}
+
+TEST_F(SettingsTest, WriteAfterALastLineWithoutLineBreak) {
+  Write("[A]\nx=1");
+  EXPECT_EQ(WriteSettingText(file_, "A", "y", "2"), 1);
+  EXPECT_EQ(Contents(), "[A]\nx=1\ny=2\n");
+  Write("[A]\nx=1");
+  EXPECT_EQ(WriteSettingText(file_, "B", "y", "2"), 1);
+  EXPECT_EQ(Contents(), "[A]\nx=1\n[B]\ny=2\n");
+  Write("[A]\nx=1");
+  EXPECT_EQ(WriteSettingText(file_, "A", "x", "3"), 1);
+  EXPECT_EQ(Contents(), "[A]\nx=3");
+}
+
+TEST_F(SettingsTest, LineBreaksCannotCreateKeysOrSections) {
+  Write("[Preference]\nSort=1\n");
+  EXPECT_EQ(WriteSettingText(file_, "Preference", "Path", "x\r\n[Evil]\r\nSort=9\nTab=8"), 1);
+  EXPECT_EQ(Text("Evil", "Sort"), "");
+  EXPECT_EQ(Text("Preference", "Tab"), "");
+  EXPECT_EQ(Text("Preference", "Sort"), "1");
+  EXPECT_EQ(Text("Preference", "Path"), "x[Evil]Sort=9Tab=8");
+  EXPECT_EQ(WriteSettingText(file_, "Pref\nerence", "Ta\r\nb", "4"), 1);
+  EXPECT_EQ(Text("Preference", "Tab"), "4");
+  EXPECT_EQ(Contents(), "[Preference]\nSort=1\nPath=x[Evil]Sort=9Tab=8\nTab=4\n");
+}
+
+TEST_F(SettingsTest, NamesThatCannotReadBackAreRefused) {
+  Write("[A]\nx=1\n");
+  for (auto [section, key] : std::vector<std::pair<const char*, const char*>>{
+           {"A", "k=v"}, {"A", ""}, {"A", " \r\n "}, {"A", "[B"}, {"A", ";c"}, {"", "k"}, {"A]", "k"}}) {
+    EXPECT_EQ(WriteSettingText(file_, section, key, "v"), 0) << section << "/" << key;
+  }
+  EXPECT_EQ(Contents(), "[A]\nx=1\n");
+}
+
+TEST_F(SettingsTest, AtomicWriteLeavesNoTemporaryFileAndKeepsPermissions) {
+  Write("[A]\nx=1\n");
+  ASSERT_EQ(chmod(file_.c_str(), 0600), 0);
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(WriteSettingInt(file_, "A", "x", i), 1);
+  EXPECT_EQ(FolderEntries(), std::vector<std::string>{"test.ini"});
+  struct stat info;
+  ASSERT_EQ(stat(file_.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+  // A folder that does not exist cannot take the file; nothing is left behind.
+  EXPECT_EQ(WriteSettingText(folder_ + "/missing/x.ini", "A", "x", "1"), 0);
+  EXPECT_EQ(FolderEntries(), std::vector<std::string>{"test.ini"});
+}
+
+TEST_F(SettingsTest, WriteThroughASymbolicLinkKeepsTheLink) {
+  Write("[A]\nx=1\n");
+  std::string link = folder_ + "/link.ini";
+  ASSERT_EQ(symlink(file_.c_str(), link.c_str()), 0);
+  EXPECT_EQ(WriteSettingText(link, "A", "x", "2"), 1);
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(Contents(), "[A]\nx=2\n");
+}
+
+TEST_F(SettingsTest, ConcurrentWritersKeepEachOthersKeys) {
+  constexpr int kWriters = 4;
+  constexpr int kKeys = 25;
+  std::vector<std::thread> writers;
+  for (int w = 0; w < kWriters; ++w) {
+    writers.emplace_back([this, w] {
+      for (int k = 0; k < kKeys; ++k) {
+        EXPECT_EQ(WriteSettingInt(file_, "S" + std::to_string(w), "K" + std::to_string(k), k), 1);
+      }
+    });
+  }
+  for (auto& t : writers) t.join();
+  for (int w = 0; w < kWriters; ++w) {
+    for (int k = 0; k < kKeys; ++k) {
+      int value = -1;
+      ASSERT_EQ(ReadSettingInt(file_, "S" + std::to_string(w), "K" + std::to_string(k), value), 1);
+      EXPECT_EQ(value, k);
+    }
+  }
+  EXPECT_EQ(FolderEntries(), std::vector<std::string>{"test.ini"});
+}
+
+TEST_F(SettingsTest, VelmoraHomeIsTheProgramFolder) {
+  EXPECT_EQ(ProgramFolder(), folder_);
+  setenv("VELMORA_HOME", (folder_ + "//").c_str(), 1);
+  EXPECT_EQ(ProgramFolder(), folder_);  // no trailing slash
+  EXPECT_EQ(SuiteSettingsPath(), folder_ + "/Velmora.ini");
+  EXPECT_EQ(SuiteSettingsPath("Cardora.tb1"), folder_ + "/Cardora.tb1");
+}
+
+TEST_F(SettingsTest, WithoutVelmoraHomeTheWritableExecutableFolder) {
+  fs::path executable = fs::read_symlink("/proc/self/exe");
+  if (access(executable.parent_path().c_str(), W_OK) != 0) GTEST_SKIP() << "executable folder not writable";
+  setenv("VELMORA_HOME", "", 1);  // empty counts as unset
+  EXPECT_EQ(ProgramFolder(), executable.parent_path().string());
+  unsetenv("VELMORA_HOME");
+  EXPECT_EQ(ProgramFolder(), executable.parent_path().string());
+}
+
+TEST_F(SettingsTest, ProgramNameNamesTheProgramFile) {
+  std::string own = fs::read_symlink("/proc/self/exe").filename();
+  EXPECT_EQ(ProgramName(), own);
+  EXPECT_EQ(ProgramSettingsPath(), folder_ + "/" + own + ".ini");
+  SetProgramName("Almanor");
+  EXPECT_EQ(ProgramName(), "Almanor");
+  EXPECT_EQ(ProgramSettingsPath(), folder_ + "/Almanor.ini");
+  SetProgramName("");
+  EXPECT_EQ(ProgramName(), own);
+}
+
+}  // namespace
+}  // namespace velmora

@@ -1,0 +1,2 @@
+// The command-line tool is being written.
+int main() { return 0; }
