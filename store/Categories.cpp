@@ -1,5 +1,7 @@
 #include "store/Categories.h"
 
+#include <algorithm>
+
 #include "store/Bytes.h"
 #include "store/Format.h"
 
@@ -49,6 +51,50 @@ bool AddCategoryEqualsConditions(RecordQuery& query, std::string_view name) {
 bool AddCategoryContainsCondition(RecordQuery& query, std::string_view name, uint32_t connector) {
   return query.AddTextCondition(format::record::kCategory, format::record::kCategoryWidth, kOpContains, name,
                                 connector);
+}
+
+std::vector<CategoryMenuItem> BuildCategoryMenu(const Bytes& block, int baseId) {
+  std::vector<CategoryMenuItem> items;
+  items.push_back({"All Categories", baseId + kAllCategoriesOffset});
+  items.push_back({});
+  std::vector<std::string> names = CategoryNames(block);
+  for (size_t i = 0; i < names.size(); ++i) items.push_back({names[i], baseId + int(i)});
+  items.push_back({});
+  items.push_back({"Edit Categories", baseId + kEditCategoriesOffset});
+  return items;
+}
+
+namespace {
+bool LessIgnoringCase(const std::string& a, const std::string& b) {
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return FoldCase(uint8_t(x)) < FoldCase(uint8_t(y));
+  });
+}
+}  // namespace
+
+CategoryList::CategoryList(const Bytes& block) : names_(CategoryNames(block)) {
+  std::stable_sort(names_.begin(), names_.end(), LessIgnoringCase);
+}
+
+bool CategoryList::IsFull() const { return names_.size() >= c::kShownEntries; }
+
+bool CategoryList::Add(std::string name) {
+  name.resize(Utf8CutLength(name, c::kNameWidth - 1));
+  if (name.empty() || IsFull()) return false;
+  names_.insert(std::upper_bound(names_.begin(), names_.end(), name, LessIgnoringCase), std::move(name));
+  return true;
+}
+
+bool CategoryList::Remove(size_t index) {
+  if (index >= names_.size()) return false;
+  names_.erase(names_.begin() + long(index));
+  return true;
+}
+
+Bytes CategoryList::ToBlock() const {
+  Bytes block;
+  SetCategoryNames(block, names_);
+  return block;
 }
 
 }  // namespace velmora

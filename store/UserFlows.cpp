@@ -1,0 +1,171 @@
+#include "store/UserFlows.h"
+
+#include <algorithm>
+
+#include "store/Bytes.h"
+#include "store/Compact.h"
+#include "store/RecordHeader.h"
+
+namespace velmora {
+
+namespace h = format::header;
+
+namespace {
+
+void Say(const FlowUi& ui, int number) {
+  if (ui.message) ui.message(number);
+}
+void SayText(const FlowUi& ui, const std::string& text) {
+  if (ui.messageText) ui.messageText(text);
+}
+void Beep(const FlowUi& ui) {
+  if (ui.beep) ui.beep();
+}
+
+std::string BaseName(const std::string& path) {
+  auto slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string Password(const Bytes& header, uint32_t offset) {
+  return std::string(RawText(header.data() + offset, h::kPasswordWidth));
+}
+
+bool ReadHeaderWithProbe(const std::string& path, Bytes& header) {
+  RecordStore probe(path, kProbePassword);
+  return !probe.OpenFailed() && probe.ReadHeader(header).ok();
+}
+
+// Paths compare ignoring ASCII case over at most 260 bytes.
+bool SamePath(const std::string& a, const std::string& b) {
+  std::string x = a.substr(0, 260), y = b.substr(0, 260);
+  return x.size() == y.size() && std::equal(x.begin(), x.end(), y.begin(), [](char c, char d) {
+           return FoldCase(uint8_t(c)) == FoldCase(uint8_t(d));
+         });
+}
+
+}  // namespace
+
+std::string AccessDeniedMessage(const std::string& path) {
+  return "Program can't use \"" + path + "\".\r\nAccess has been denied";
+}
+
+std::optional<std::string> ChooseOpenPassword(const std::string& path, const PasswordPrompt& prompt,
+                                              const FlowUi& ui) {
+  Bytes header;
+  if (!ReadHeaderWithProbe(path, header)) return std::nullopt;
+  const std::string owner = Password(header, h::kOwnerPassword);
+  if (owner.empty()) return std::string();
+  if (!prompt) return std::nullopt;
+  std::optional<std::string> typed = prompt(BaseName(path));
+  if (!typed) return std::nullopt;
+  if (*typed == owner || *typed == Password(header, h::kAssistantPassword) ||
+      *typed == Password(header, h::kReaderPassword)) {
+    return typed;
+  }
+  Say(ui, 103);
+  return std::nullopt;
+}
+
+bool ChangeNetworkPasswords(RecordStore& store, const PasswordsDialog& enter, const PasswordsDialog& verify,
+                            const FlowUi& ui) {
+  Bytes header;
+  if (!ReadHeaderWithProbe(store.path(), header)) return false;
+  if (store.password() != Password(header, h::kOwnerPassword)) {
+    Say(ui, 102);
+    return false;
+  }
+  if (!enter) return false;
+  std::optional<NetworkPasswords> chosen = enter();
+  if (!chosen) return false;
+  for (;;) {
+    std::optional<NetworkPasswords> again = verify ? verify() : std::nullopt;
+    if (!again) return false;
+    if (*again == *chosen) break;
+    Say(ui, 101);
+  }
+  if (!store.ReadHeader(header).ok()) return false;
+  PutText(header.data() + h::kOwnerPassword, h::kPasswordWidth, chosen->owner);
+  PutText(header.data() + h::kAssistantPassword, h::kPasswordWidth, chosen->assistant);
+  PutText(header.data() + h::kReaderPassword, h::kPasswordWidth, chosen->reader);
+  if (!store.WriteHeader(header).ok()) return false;
+  // Keep Owner access: present the Owner password exactly as stored.
+  store.SetPassword(Password(header, h::kOwnerPassword));
+  return true;
+}
+
+EditOutcome EditEntry(RecordStore& store, RecordPosition position, const RecordEditor& editor, const FlowUi& ui) {
+  const int level = store.GetAccessLevel();
+  if (level == kAccessReader || level == kAccessNone) {
+    Say(ui, 102);
+    return EditOutcome::NoPermission;
+  }
+  if (!store.LockRecord(position).ok()) {
+    Say(ui, 106);
+    return EditOutcome::Locked;
+  }
+  Bytes record;
+  if (!store.ReadRecord(record, position).ok()) {
+    (void)store.UnlockRecord(position);
+    return EditOutcome::Failed;
+  }
+  if (rec::ExchangeState(record.data()) == 9) {
+    (void)store.UnlockRecord(position);
+    Beep(ui);
+    return EditOutcome::Skipped;
+  }
+  if (rec::Confidential(record.data()) && level != kAccessOwner) {
+    (void)store.UnlockRecord(position);
+    return EditOutcome::Skipped;
+  }
+  if (!editor || !editor(record)) {
+    (void)store.UnlockRecord(position);
+    return EditOutcome::Cancelled;
+  }
+  Result written = store.UpdateRecord(record, position);
+  if (written.ok() && ui.play) ui.play("add.wav");
+  (void)store.UnlockRecord(position);
+  (void)store.Flush();
+  return written.ok() ? EditOutcome::Saved : EditOutcome::Failed;
+}
+
+bool CompactCommand(const std::string& path, bool compactHistory, const FlowUi& ui, const CompactUi* progress) {
+  CompactUi noProgress;
+  const CompactUi& shown = progress ? *progress : noProgress;
+  if (RecordStore::IsInUse(path)) {
+    SayText(ui, AccessDeniedMessage(path));
+    return false;
+  }
+  bool compacted = CheckAndCompact(path, 1, shown) == 1;
+  const std::string history = path + ".history";
+  if (compactHistory && RecordStore::FileExists(history)) {
+    if (RecordStore::IsInUse(history)) SayText(ui, AccessDeniedMessage(history));
+    else (void)CheckAndCompact(history, 1, shown);
+  }
+  return compacted;
+}
+
+bool SaveAsCommand(RecordStore& current, const std::string& target, bool copyHistory, const FlowUi& ui) {
+  if (SamePath(target, current.path())) {
+    Beep(ui);
+    return false;
+  }
+  if (RecordStore::FileExists(target) && RecordStore::IsInUse(target)) {
+    SayText(ui, AccessDeniedMessage(target));
+    return false;
+  }
+  (void)current.Flush();
+  if (!CopyRecordFile(current.path(), target).ok() || CheckAndCompact(target, 1) != 1) return false;
+  const std::string history = current.path() + ".history";
+  const std::string targetHistory = target + ".history";
+  if (copyHistory && RecordStore::FileExists(history)) {
+    if (RecordStore::FileExists(targetHistory) && RecordStore::IsInUse(targetHistory)) {
+      SayText(ui, AccessDeniedMessage(targetHistory));
+    } else if (CopyRecordFile(history, targetHistory).ok()) {
+      (void)CheckAndCompact(targetHistory, 1);
+    }
+  }
+  return true;
+}
+
+}  // namespace velmora

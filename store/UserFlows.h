@@ -1,0 +1,73 @@
+// The record-store side of the flows a user goes through with a record
+// file: choosing the password when opening it, changing its passwords,
+// editing an entry under its edit lock, and the "Co&mpact..." and
+// "&Save As..." commands. Windows take part only through the callbacks, so
+// the programs show their own dialogs and tests answer them directly.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "store/RecordStore.h"
+
+namespace velmora {
+
+// How a flow talks to the user; every member may be empty.
+struct FlowUi {
+  std::function<void(int number)> message;            // information box with text number
+  std::function<void(const std::string&)> messageText;  // information box with a text
+  std::function<void()> beep;
+  std::function<void(const std::string& sound)> play;   // e.g. "add.wav"
+};
+
+// Opens a short-lived connection with the password "zilt" and reads the
+// header. No Owner password: the empty password (Owner). Otherwise asks
+// prompt(file name) (nullopt = Cancel) and accepts a text equal to one of
+// the three passwords; a wrong one shows message 103. nullopt abandons the
+// opening.
+using PasswordPrompt = std::function<std::optional<std::string>(const std::string& fileName)>;
+std::optional<std::string> ChooseOpenPassword(const std::string& path, const PasswordPrompt& prompt,
+                                              const FlowUi& ui = {});
+
+struct NetworkPasswords {
+  std::string owner, assistant, reader;
+  friend bool operator==(const NetworkPasswords&, const NetworkPasswords&) = default;
+};
+using PasswordsDialog = std::function<std::optional<NetworkPasswords>()>;
+
+// "Network Passwords": only the Owner may continue (else message 102).
+// enter() shows "Network Passwords", verify() "Verify Network Passwords",
+// again after message 101 until both agree or the user cancels. The new
+// passwords are written (each cut to 19 bytes) and the connection keeps
+// Owner access with the new Owner password. True when they were changed.
+bool ChangeNetworkPasswords(RecordStore& store, const PasswordsDialog& enter, const PasswordsDialog& verify,
+                            const FlowUi& ui = {});
+
+enum class EditOutcome { NoPermission, Locked, Skipped, Cancelled, Saved, Failed };
+
+// Editing an entry: Readers get message 102, a record held by another user
+// message 106; a record being sent by the exchange (state 9) beeps, a
+// confidential one is skipped for non-Owners. editor(record) shows the
+// editor and returns true on OK with the record changed in place; the record
+// is then written back ("add.wav" plays), unlocked and flushed.
+using RecordEditor = std::function<bool(Bytes& record)>;
+EditOutcome EditEntry(RecordStore& store, RecordPosition position, const RecordEditor& editor,
+                      const FlowUi& ui = {});
+
+// "Co&mpact...": a file in use (also by this program) gets the access-denied
+// message; otherwise it is compacted, and so is "<path>.history" when it
+// exists and compactHistory is set. True when the file was compacted.
+bool CompactCommand(const std::string& path, bool compactHistory, const FlowUi& ui = {},
+                    const struct CompactUi* progress = nullptr);
+
+// "&Save As...": the open file's own path (compared ignoring case) beeps; a
+// target in use elsewhere gets the access-denied message; otherwise the open
+// file is flushed, copied and the copy compacted (with "<path>.history" when
+// copyHistory is set and it exists). True when the copy was made.
+bool SaveAsCommand(RecordStore& current, const std::string& target, bool copyHistory, const FlowUi& ui = {});
+
+// "Program can't use \"%s\".\r\nAccess has been denied"
+std::string AccessDeniedMessage(const std::string& path);
+
+}  // namespace velmora

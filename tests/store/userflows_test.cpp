@@ -1,0 +1,257 @@
+#include "store/UserFlows.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <filesystem>
+
+#include "TempDir.h"
+#include "store/Bytes.h"
+#include "store/Categories.h"
+#include "store/RecordHeader.h"
+#include "store/Refresh.h"
+
+namespace velmora {
+namespace {
+
+namespace h = format::header;
+
+// Records what a flow showed the user.
+struct Shown {
+  std::vector<int> messages;
+  std::vector<std::string> texts;
+  int beeps = 0;
+  std::vector<std::string> sounds;
+  FlowUi ui() {
+    FlowUi u;
+    u.message = [this](int n) { messages.push_back(n); };
+    u.messageText = [this](const std::string& t) { texts.push_back(t); };
+    u.beep = [this] { ++beeps; };
+    u.play = [this](const std::string& s) { sounds.push_back(s); };
+    return u;
+  }
+};
+
+class UserFlowsTest : public ::testing::Test {
+ protected:
+  testing::TempDir dir;
+  std::string path = dir.File("book.adr");
+
+  void SetUp() override { ASSERT_TRUE(CreateRecordFile(path, format::FileKind::Address).ok()); }
+  void SetPasswords(const std::string& owner, const std::string& assistant, const std::string& reader) {
+    RecordStore store(path, owner);
+    Bytes header;
+    ASSERT_TRUE(store.ReadHeader(header).ok());
+    PutText(header.data() + h::kOwnerPassword, 20, owner);
+    PutText(header.data() + h::kAssistantPassword, 20, assistant);
+    PutText(header.data() + h::kReaderPassword, 20, reader);
+    ASSERT_TRUE(store.WriteHeader(header).ok());
+  }
+  RecordPosition AddRecord(bool confidential = false, uint8_t exchangeState = 0) {
+    RecordStore store(path, CurrentOwner());
+    Bytes record;
+    store.InitRecord(record, store.recordSize());
+    rec::SetConfidential(record.data(), confidential);
+    record[format::record::kExchangeState] = exchangeState;
+    RecordPosition where = 0;
+    EXPECT_TRUE(store.AddRecord(record, &where).ok());
+    return where;
+  }
+  std::string CurrentOwner() {
+    RecordStore probe(path, kProbePassword);
+    Bytes header;
+    EXPECT_TRUE(probe.ReadHeader(header).ok());
+    return std::string(RawText(header.data() + h::kOwnerPassword, 20));
+  }
+};
+
+TEST_F(UserFlowsTest, ChoosingThePasswordWhenOpening) {
+  Shown shown;
+  int prompts = 0;
+  auto answer = [&](std::optional<std::string> typed) {
+    return [&prompts, typed](const std::string& name) {
+      EXPECT_EQ(name, "book.adr");
+      ++prompts;
+      return typed;
+    };
+  };
+  // No Owner password: no prompt, Owner access with the empty password.
+  EXPECT_EQ(ChooseOpenPassword(path, answer("x"), shown.ui()), std::optional<std::string>(""));
+  EXPECT_EQ(prompts, 0);
+
+  SetPasswords("own", "asst", "read");
+  EXPECT_EQ(ChooseOpenPassword(path, answer("asst"), shown.ui()), std::optional<std::string>("asst"));
+  EXPECT_EQ(ChooseOpenPassword(path, answer("read"), shown.ui()), std::optional<std::string>("read"));
+  EXPECT_TRUE(shown.messages.empty());
+  EXPECT_EQ(ChooseOpenPassword(path, answer("OWN"), shown.ui()), std::nullopt);
+  EXPECT_EQ(shown.messages, std::vector<int>{103});
+  EXPECT_EQ(ChooseOpenPassword(path, answer(std::nullopt), shown.ui()), std::nullopt);  // Cancel
+  EXPECT_EQ(shown.messages.size(), 1u);
+  EXPECT_EQ(ChooseOpenPassword(dir.File("missing.adr"), answer("own"), shown.ui()), std::nullopt);
+  // The probe connection left nothing open.
+  EXPECT_FALSE(RecordStore::IsInUse(path));
+}
+
+TEST_F(UserFlowsTest, ChangingNetworkPasswords) {
+  SetPasswords("own", "asst", "read");
+  Shown shown;
+  NetworkPasswords wanted{"new-owner", "new-asst", "new-read"};
+  NetworkPasswords typo{"new-owner", "new-ast", "new-read"};
+
+  RecordStore assistant(path, "asst");
+  EXPECT_FALSE(ChangeNetworkPasswords(assistant, [&] { return wanted; }, [&] { return wanted; }, shown.ui()));
+  EXPECT_EQ(shown.messages, std::vector<int>{102});
+
+  RecordStore owner(path, "own");
+  std::deque<std::optional<NetworkPasswords>> verifications = {typo, wanted};
+  auto verify = [&] {
+    auto next = verifications.front();
+    verifications.pop_front();
+    return next;
+  };
+  shown.messages.clear();
+  EXPECT_TRUE(ChangeNetworkPasswords(owner, [&] { return wanted; }, verify, shown.ui()));
+  EXPECT_EQ(shown.messages, std::vector<int>{101});  // the typo was sent back once
+  EXPECT_EQ(owner.GetAccessLevel(), kAccessOwner);
+  EXPECT_EQ(owner.password(), "new-owner");
+  EXPECT_EQ(RecordStore(path, "new-asst").GetAccessLevel(), kAccessAssistant);
+  EXPECT_EQ(RecordStore(path, "own").GetAccessLevel(), kAccessNone);
+
+  // Cancel in the verification leaves the passwords alone.
+  NetworkPasswords other{"x", "y", "z"};
+  EXPECT_FALSE(ChangeNetworkPasswords(owner, [&] { return other; }, [] { return std::nullopt; }, shown.ui()));
+  EXPECT_EQ(RecordStore(path, "new-owner").GetAccessLevel(), kAccessOwner);
+
+  // A password longer than the header holds is stored cut, and the owner
+  // keeps access through the stored text.
+  NetworkPasswords longOne{"abcdefghijklmnopqrstuvwxyz", "", ""};
+  EXPECT_TRUE(ChangeNetworkPasswords(owner, [&] { return longOne; }, [&] { return longOne; }, shown.ui()));
+  EXPECT_EQ(owner.GetAccessLevel(), kAccessOwner);
+  EXPECT_EQ(owner.password(), "abcdefghijklmnopqrs");
+}
+
+TEST_F(UserFlowsTest, EditingAnEntryFollowsTheOrder) {
+  SetPasswords("own", "asst", "read");
+  RecordPosition plain = AddRecord();
+  RecordPosition secret = AddRecord(true);
+  RecordPosition sending = AddRecord(false, 9);
+  auto rename = [](Bytes& record) {
+    PutText(record.data() + 829, 30, "Edited");
+    return true;
+  };
+  struct Case {
+    const char* name;
+    const char* password;
+    RecordPosition position;
+    bool lockedElsewhere;
+    bool confirm;
+    EditOutcome outcome;
+    std::vector<int> messages;
+    int beeps;
+  };
+  const Case cases[] = {
+      {"reader", "read", plain, false, true, EditOutcome::NoPermission, {102}, 0},
+      {"held by another user", "asst", plain, true, true, EditOutcome::Locked, {106}, 0},
+      {"being sent", "own", sending, false, true, EditOutcome::Skipped, {}, 1},
+      {"confidential for an assistant", "asst", secret, false, true, EditOutcome::Skipped, {}, 0},
+      {"cancelled", "asst", plain, false, false, EditOutcome::Cancelled, {}, 0},
+      {"saved", "asst", plain, false, true, EditOutcome::Saved, {}, 0},
+      {"confidential for the owner", "own", secret, false, true, EditOutcome::Saved, {}, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RecordStore other(path, "own");
+    if (c.lockedElsewhere) ASSERT_TRUE(other.LockRecord(c.position).ok());
+    RecordStore store(path, c.password);
+    Shown shown;
+    uint64_t before = store.GetChangeCounter();
+    EditOutcome outcome = EditEntry(
+        store, c.position, [&](Bytes& record) { return c.confirm && rename(record); }, shown.ui());
+    EXPECT_EQ(outcome, c.outcome);
+    EXPECT_EQ(shown.messages, c.messages);
+    EXPECT_EQ(shown.beeps, c.beeps);
+    EXPECT_EQ(store.GetChangeCounter(), before + (c.outcome == EditOutcome::Saved ? 1 : 0));
+    EXPECT_EQ(shown.sounds, c.outcome == EditOutcome::Saved ? std::vector<std::string>{"add.wav"}
+                                                            : std::vector<std::string>{});
+    Bytes record;
+    ASSERT_TRUE(other.ReadRecord(record, c.position).ok());
+    EXPECT_EQ(record[format::record::kEditLock], c.lockedElsewhere ? 1 : 0);
+    if (c.outcome == EditOutcome::Saved) EXPECT_EQ(RawText(record.data() + 829, 30), "Edited");
+    if (c.lockedElsewhere) ASSERT_TRUE(other.UnlockRecord(c.position).ok());
+    EXPECT_TRUE(RefreshAllowed());
+  }
+}
+
+TEST_F(UserFlowsTest, CompactCommandRefusesAFileInUse) {
+  AddRecord();
+  Shown shown;
+  {
+    RecordStore open(path, "");
+    EXPECT_FALSE(CompactCommand(path, true, shown.ui()));
+  }
+  EXPECT_EQ(shown.texts, std::vector<std::string>{"Program can't use \"" + path + "\".\r\nAccess has been denied"});
+  ASSERT_TRUE(CreateRecordFile(path + ".history", format::FileKind::History).ok());
+  {
+    RecordStore history(path + ".history", "");
+    Bytes record;
+    history.InitRecord(record, history.recordSize());
+    RecordPosition where = 0;
+    ASSERT_TRUE(history.AddRecord(record, &where).ok());
+    ASSERT_TRUE(history.DeleteRecord(where).ok());
+  }
+  EXPECT_TRUE(CompactCommand(path, true, shown.ui()));
+  EXPECT_EQ(std::filesystem::file_size(path + ".history"), 2625u);  // its free slot is gone
+}
+
+TEST_F(UserFlowsTest, SaveAsCopiesAndCompacts) {
+  AddRecord();
+  RecordStore current(path, "");
+  Shown shown;
+  EXPECT_FALSE(SaveAsCommand(current, dir.File("BOOK.ADR"), true, shown.ui()));  // its own path
+  EXPECT_EQ(shown.beeps, 1);
+  std::string target = dir.File("copy.adr");
+  ASSERT_TRUE(CreateRecordFile(target, format::FileKind::Address).ok());
+  {
+    RecordStore busy(target, "");
+    EXPECT_FALSE(SaveAsCommand(current, target, true, shown.ui()));
+    EXPECT_EQ(shown.texts, std::vector<std::string>{AccessDeniedMessage(target)});
+  }
+  ASSERT_TRUE(SaveAsCommand(current, target, true, shown.ui()));
+  RecordStore copy(target, "");
+  Bytes header;
+  ASSERT_TRUE(copy.ReadHeader(header).ok());
+  EXPECT_EQ(GetI32(header.data() + h::kOpenCount), 1);  // only this connection
+  EXPECT_EQ(std::filesystem::file_size(target), 2625u + 3729u);
+}
+
+TEST(CategoryMenuTest, NewFileMenuAndEditedList) {
+  Bytes block;
+  BuildDefaultCategories(block);
+  std::vector<CategoryMenuItem> menu = BuildCategoryMenu(block, 5000);
+  ASSERT_EQ(menu.size(), 19u);
+  EXPECT_EQ(menu.front(), (CategoryMenuItem{"All Categories", 5029}));
+  EXPECT_TRUE(menu[1].separator());
+  EXPECT_EQ(menu[2], (CategoryMenuItem{"Calls", 5000}));
+  EXPECT_EQ(menu[16], (CategoryMenuItem{"Test", 5014}));
+  EXPECT_TRUE(menu[17].separator());
+  EXPECT_EQ(menu.back(), (CategoryMenuItem{"Edit Categories", 5030}));
+
+  CategoryList list(block);
+  EXPECT_EQ(list.names().front(), "Calls");
+  EXPECT_EQ(list.names()[4], "Holiday");  // sorted, not in block order
+  EXPECT_TRUE(list.Add("apples"));
+  EXPECT_EQ(list.names().front(), "apples");
+  EXPECT_TRUE(list.Add("Calls"));  // duplicates are not refused
+  EXPECT_FALSE(list.Add(""));
+  while (!list.IsFull()) ASSERT_TRUE(list.Add("zz"));
+  EXPECT_EQ(list.names().size(), 29u);
+  EXPECT_FALSE(list.Add("one too many"));
+  EXPECT_TRUE(list.Remove(0));
+  EXPECT_FALSE(list.Remove(99));
+  Bytes written = list.ToBlock();
+  EXPECT_EQ(GetU32(written.data() + 8), 28u);
+  EXPECT_EQ(CategoryNames(written), list.names());
+}
+
+}  // namespace
+}  // namespace velmora
