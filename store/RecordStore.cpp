@@ -48,13 +48,17 @@ std::string PasswordField(const Bytes& header, uint32_t offset) {
 
 uint64_t NewRecordId() {
   static std::mutex mutex;
-  static std::mt19937_64 generator = [] {
+  static std::mt19937_64 generator;
+  static pid_t seededFor = 0;
+  std::lock_guard<std::mutex> hold(mutex);
+  // Seeded once per process; a forked child must not repeat its parent's ids.
+  if (seededFor != ::getpid()) {
+    seededFor = ::getpid();
     std::random_device device;
     auto now = static_cast<uint64_t>(std::chrono::system_clock::now().time_since_epoch().count());
-    std::seed_seq seed{uint64_t(device()), now, now >> 32, uint64_t(::getpid())};
-    return std::mt19937_64(seed);
-  }();
-  std::lock_guard<std::mutex> hold(mutex);
+    std::seed_seq seed{uint64_t(device()), now, now >> 32, uint64_t(seededFor)};
+    generator.seed(seed);
+  }
   uint64_t id = 0;
   for (int i = 0; i < 8; ++i) id = id * 256 + (generator() & 0xFF);
   return id;

@@ -1,1 +1,0 @@
-// Placeholder: calendar model sources are added beside this file.
