@@ -1,2 +1,90 @@
-// The command-line tool is being written.
-int main() { return 0; }
+// velmora: a scriptable companion for Velmora record files, in the spirit of
+// the sqlite3 shell. `velmora COMMAND ARGS...`; see Usage() for the list.
+#include <array>
+#include <iostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tools/Arguments.h"
+#include "tools/Commands.h"
+#include "tools/ToolSupport.h"
+
+namespace velmora::tool {
+namespace {
+
+struct Command {
+  std::string_view name;
+  std::string_view usage;  // after "velmora "
+  size_t positional;       // number of positional words
+  OptionSpec options;
+  int (*run)(const Arguments&);
+};
+
+const std::vector<Command>& Commands() {
+  static const std::vector<Command> commands = {
+      {"create", "create [--kind address|calendar|history|partners|outbox] [--examples] FILE", 1,
+       {{"--kind"}, {"--examples"}}, RunCreate},
+      {"info", "info FILE", 1, {}, RunInfo},
+      {"list", "list FILE [--password P]", 1, {{"--password"}, {}}, RunList},
+      {"add", "add FILE [--password P] < RECORDS", 1, {{"--password"}, {}}, RunAdd},
+      {"check", "check FILE", 1, {}, RunCheck},
+      {"compact", "compact FILE", 1, {}, RunCompact},
+      {"agenda", "agenda FILE --from YYYY-MM-DD --to YYYY-MM-DD [--category NAME] [--password P]", 1,
+       {{"--from", "--to", "--category", "--password"}, {}}, RunAgenda},
+      {"export", "export FILE OUT [--from YYYY-MM-DD --to YYYY-MM-DD] [--subject TEXT] [--password P]", 2,
+       {{"--from", "--to", "--subject", "--password"}, {}}, RunExport},
+      {"report", "report FILE OUT [--from YYYY-MM-DD --to YYYY-MM-DD] [--subject TEXT] [--password P]", 2,
+       {{"--from", "--to", "--subject", "--password"}, {}}, RunReport},
+      {"alarms", "alarms FILE [--at \"YYYY-MM-DD HH:MM\"] [--password P]", 1, {{"--at", "--password"}, {}},
+       RunAlarms},
+  };
+  return commands;
+}
+
+void PrintUsage(std::ostream& out) {
+  out << "Usage: velmora COMMAND [ARGS]\n"
+         "Inspect, repair and script Velmora record files.\n\n";
+  for (const Command& command : Commands()) out << "  velmora " << command.usage << '\n';
+  out << "\n`velmora COMMAND --help` shows the usage of one command.\n";
+}
+
+int RunCommand(const Command& command, const std::vector<std::string>& words) {
+  OptionSpec spec = command.options;
+  spec.flags.insert("--help");
+  Arguments args;
+  const std::string usage = "Usage: velmora " + std::string(command.usage);
+  if (!args.Parse(words, spec)) return Fail(args.error() + ". " + usage);
+  if (args.Has("--help")) {
+    std::cout << usage << '\n';
+    return kExitOk;
+  }
+  if (args.positional().size() != command.positional) {
+    const char* what = args.positional().size() < command.positional ? "missing argument" : "too many arguments";
+    return Fail(std::string(what) + ". " + usage);
+  }
+  return command.run(args);
+}
+
+}  // namespace
+}  // namespace velmora::tool
+
+int main(int argc, char** argv) {
+  using namespace velmora::tool;
+  std::vector<std::string> words(argv + 1, argv + argc);
+  if (words.empty()) {
+    PrintUsage(std::cerr);
+    return kExitFailure;
+  }
+  const std::string name = words.front();
+  if (name == "--help" || name == "-h" || name == "help") {
+    PrintUsage(std::cout);
+    return kExitOk;
+  }
+  for (const Command& command : Commands()) {
+    if (command.name == name) return RunCommand(command, {words.begin() + 1, words.end()});
+  }
+  std::cerr << "Unknown command \"" << name << "\".\n";
+  PrintUsage(std::cerr);
+  return kExitFailure;
+}

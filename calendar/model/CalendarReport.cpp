@@ -1,0 +1,117 @@
+#include "calendar/model/CalendarReport.h"
+
+#include "calendar/model/TextFileOutput.h"
+#include "resources/Strings.h"
+#include "store/Settings.h"
+
+namespace velmora {
+
+namespace {
+
+constexpr const char* kRule = "----------------------------------------\r\n";  // 40 hyphens
+constexpr int kFirstMonthName = 2010;
+
+std::string TimeRange(const EventRecord& e, const char* separator) {
+  return FormatTime(e.startTime()) + separator + FormatTime(e.endTime());
+}
+
+void AppendDayEvent(std::string& out, const EventRecord& e) {
+  out += e.allDay() ? "All day event" : TimeRange(e, " - ");
+  out += "\r\n";
+  out += e.subject() + "\r\n";
+  const std::string category = e.category();
+  if (!category.empty()) out += "Category: " + category + "\r\n";
+  const std::string notes = e.notes();
+  if (!notes.empty()) out += "Notes: " + notes + "\r\n";
+  out += "\r\n";
+}
+
+void AppendListedEvent(std::string& out, const EventRecord& e) {
+  out += "Date: " + FormatDate(e.eventDate()) + "\r\n";
+  out += "Time: " + (e.allDay() ? std::string("All day event") : TimeRange(e, " - ")) + "\r\n";
+  out += "Subject: " + e.subject() + "\r\n";
+  out += "Category: " + e.category() + "\r\n";
+  out += "Notes: " + e.notes() + "\r\n\r\n";
+}
+
+}  // namespace
+
+std::string ReportHeader(const DateValue& from, const DateValue& to) {
+  return "Almanor Report (from " + FormatDate(from) + " to " + FormatDate(to) + ")\r\n\r\n";
+}
+
+std::string ReportDayLine(const DateValue& date) {
+  std::string weekday;
+  Weekday(date.year, date.month, date.day, &weekday);
+  const std::string month = LoadText(kFirstMonthName + int(date.month) - 1);
+  return weekday + ", " + month + " " + std::to_string(date.day) + ", " + std::to_string(date.year) + "\r\n";
+}
+
+std::string FormatDayRangeReport(const DayAgenda& agenda, const DateValue& from, const DateValue& to,
+                                 const ReportProgress& progress) {
+  std::string out = ReportHeader(from, to);
+  if (progress.begin) progress.begin(agenda.dayCount());
+  for (size_t day = 0; day < agenda.dayCount(); ++day) {
+    const auto& events = agenda.EventsOn(day);
+    if (!events.empty()) {
+      out += ReportDayLine(agenda.DateAt(day));
+      out += kRule;
+      for (uint32_t index : events) AppendDayEvent(out, agenda.event(index));
+    }
+    if (progress.step) progress.step();
+  }
+  if (progress.end) progress.end();
+  return out;
+}
+
+std::string FormatEventListReport(const std::vector<SelectedEvent>& events, const DateValue& from,
+                                  const DateValue& to, bool headerFromEvents, const DateValue& today) {
+  DateValue first = from, last = to;
+  if (headerFromEvents) {
+    // Events are in event order, so the valid dates run from the first valid
+    // one to the last.
+    first = last = today;
+    bool found = false;
+    for (const SelectedEvent& e : events) {
+      const DateValue date = e.record.eventDate();
+      if (DayNumber(date) == kInvalidDayNumber) continue;
+      if (!found) first = date;
+      last = date;
+      found = true;
+    }
+  }
+  std::string out = ReportHeader(first, last);
+  for (const SelectedEvent& e : events) AppendListedEvent(out, e.record);
+  return out;
+}
+
+Result MakeCalendarReport(RecordStore& store, const ExportOptions& options, const DateValue& today,
+                          std::string& text, const ReportProgress& progress) {
+  text.clear();
+  if (options.range == EventRange::DateRange) {
+    EventFilter filter;
+    filter.subjectFilter = options.subjectFilter;
+    filter.subject = options.subject;
+    DayAgenda agenda;
+    Result loaded = LoadDayAgenda(store, options.from, options.to, filter, agenda);
+    if (!loaded) return loaded;
+    text = FormatDayRangeReport(agenda, options.from, options.to, progress);
+    return Result::Ok();
+  }
+  std::vector<SelectedEvent> events;
+  Result selected = SelectEvents(store, options, events);
+  if (!selected) return selected;
+  text = FormatEventListReport(events, options.from, options.to, options.range == EventRange::All, today);
+  return Result::Ok();
+}
+
+Result WriteCalendarReport(RecordStore& store, const ExportOptions& options, const std::string& path,
+                           std::string& text, const ReportProgress& progress) {
+  Result made = MakeCalendarReport(store, options, Today(), text, progress);
+  if (!made) return made;
+  return WriteTextFile(path, text, "Cannot create the report file");
+}
+
+std::string DefaultReportPath() { return ProgramFolder() + "/report.txt"; }
+
+}  // namespace velmora

@@ -1,0 +1,107 @@
+// velmora check on clean and hand-damaged files.
+#include <functional>
+
+#include "ToolFixture.h"
+
+namespace velmora::testing {
+namespace {
+
+namespace h = format::header;
+namespace r = format::record;
+using format::FileKind;
+
+class ToolCheckTest : public ToolTest {
+ protected:
+  const uint32_t size = format::InfoOf(FileKind::Address).recordSize;
+
+  // Three sample contacts, the middle one deleted: balance -1, one free slot.
+  void SetUp() override {
+    Ok({"create", "--examples", book});
+    RecordStore store(book, "");
+    ASSERT_TRUE(store.DeleteRecord(SlotPosition(size, 1)).ok());
+  }
+};
+
+TEST_F(ToolCheckTest, ACleanFilePasses) {
+  ToolRun run = Run({"check", book});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.out, "ok\n");
+  EXPECT_EQ(run.err, "");
+}
+
+TEST_F(ToolCheckTest, FindsEachKindOfDamage) {
+  struct Case {
+    const char* what;
+    std::function<void(const std::string& path, uint32_t size)> damage;
+    std::vector<std::string> findings;  // the start of each expected line
+  };
+  const Case cases[] = {
+      {"balance claims no free slot",
+       [](const std::string& p, uint32_t) { PatchI32(p, HeaderFieldOffset(h::kFreeSlotBalance), 0); },
+       {"free-slot balance 0, but the file has 1 free slots (expected -1)"}},
+      {"positive balance",
+       [](const std::string& p, uint32_t) { PatchI32(p, HeaderFieldOffset(h::kFreeSlotBalance), 2); },
+       {"free-slot balance 2,"}},
+      {"stale edit lock",
+       [](const std::string& p, uint32_t s) { Patch(p, SlotPosition(s, 2) + r::kEditLock, {1}); },
+       {"edit lock held on the record at position " + std::to_string(SlotPosition(3729, 2))}},
+      {"lock byte on a free slot is harmless",
+       [](const std::string& p, uint32_t s) { Patch(p, SlotPosition(s, 1) + r::kEditLock, {1}); },
+       {}},
+      {"partial slot", [](const std::string& p, uint32_t) { Append(p, 100); },
+       {"length: " + std::to_string(SlotPosition(3729, 3) + 100) + " bytes end in a partial slot of 100 bytes"}},
+      {"open count after a crash",
+       [](const std::string& p, uint32_t) { PatchI32(p, HeaderFieldOffset(h::kOpenCount), 3); },
+       {"open count 3 while nobody has the file open"}},
+      {"odd in-use byte", [](const std::string& p, uint32_t s) { Patch(p, SlotPosition(s, 0) + r::kInUse, {7}); },
+       {"slot at position 2625: in-use byte 7"}},
+      {"unknown record size",
+       [](const std::string& p, uint32_t) { PatchI32(p, format::kPrologueRecordSize, 1000); },
+       {"prologue: record size 1000", "the slots cannot be examined"}},
+      {"impossible header size",
+       [](const std::string& p, uint32_t) { PatchI32(p, format::kPrologueHeaderSize, 12); },
+       {"prologue: header size 12, expected 1581", "the slots cannot be examined"}},
+      {"two faults at once",
+       [](const std::string& p, uint32_t s) {
+         PatchI32(p, HeaderFieldOffset(h::kOpenCount), 1);
+         Patch(p, SlotPosition(s, 0) + r::kEditLock, {1});
+       },
+       {"open count 1", "edit lock held on the record at position 2625"}},
+  };
+  const std::string pristine = ReadWholeFile(book);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::ofstream(book, std::ios::binary | std::ios::trunc) << pristine;
+    c.damage(book, size);
+    ToolRun run = Run({"check", book});
+    ToolRun lines{0, run.err, ""};
+    std::vector<std::string> found = lines.Lines();
+    if (c.findings.empty()) {
+      EXPECT_EQ(run.exitCode, 0) << run.err;
+      continue;
+    }
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, "");
+    ASSERT_EQ(found.size(), c.findings.size()) << run.err;
+    for (size_t i = 0; i < found.size(); ++i) EXPECT_EQ(found[i].rfind(c.findings[i], 0), 0u) << found[i];
+  }
+}
+
+TEST_F(ToolCheckTest, OpenCountAndLocksOfAFileInUseAreNotFindings) {
+  RecordStore holder(book, "");
+  ASSERT_TRUE(holder.LockRecord(SlotPosition(size, 0)).ok());
+  ToolRun run = Run({"check", book});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  ASSERT_TRUE(holder.UnlockRecord(SlotPosition(size, 0)).ok());
+}
+
+TEST_F(ToolCheckTest, CheckDoesNotChangeTheFile) {
+  PatchI32(book, HeaderFieldOffset(h::kOpenCount), 3);
+  const std::string before = ReadWholeFile(book);
+  EXPECT_EQ(Run({"check", book}).exitCode, 1);
+  EXPECT_EQ(Run({"info", book}).exitCode, 0);
+  EXPECT_EQ(ReadWholeFile(book), before);
+}
+
+}  // namespace
+}  // namespace velmora::testing

@@ -1,0 +1,38 @@
+// The command line of one subcommand: positional words and "--name value"
+// options ("--name=value" works too); "--" ends the options, so a file name
+// may begin with a dash.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace velmora::tool {
+
+struct OptionSpec {
+  std::set<std::string> valued;  // options that take a value, e.g. "--password"
+  std::set<std::string> flags;   // options without a value, e.g. "--examples"
+};
+
+class Arguments {
+ public:
+  // Parses args against spec; false with error() set on an unknown option,
+  // a missing value or an option given twice.
+  bool Parse(const std::vector<std::string>& args, const OptionSpec& spec);
+
+  const std::vector<std::string>& positional() const { return positional_; }
+  bool Has(const std::string& flag) const { return flags_.count(flag) != 0; }
+  std::optional<std::string> Value(const std::string& option) const;
+  std::string ValueOr(const std::string& option, const std::string& fallback) const;
+  const std::string& error() const { return error_; }
+
+ private:
+  std::vector<std::string> positional_;
+  std::set<std::string> flags_;
+  std::map<std::string, std::string> values_;
+  std::string error_;
+};
+
+}  // namespace velmora::tool

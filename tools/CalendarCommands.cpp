@@ -1,0 +1,190 @@
+// `agenda`, `export`, `report` and `alarms`: the calendar's views of its
+// events, through a connection opened with the user's password.
+#include <filesystem>
+#include <iostream>
+#include <optional>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "calendar/model/Alarms.h"
+#include "calendar/model/CalendarExport.h"
+#include "calendar/model/CalendarReport.h"
+#include "calendar/model/DayAgenda.h"
+#include "calendar/model/EventSelection.h"
+#include "resources/Strings.h"
+#include "store/Dates.h"
+#include "tools/Commands.h"
+#include "tools/RecordJson.h"
+#include "tools/ToolSupport.h"
+
+namespace velmora::tool {
+
+namespace {
+
+using nlohmann::ordered_json;
+
+// Opens a calendar file; prints the reason and returns null otherwise.
+std::unique_ptr<RecordStore> OpenCalendar(const Arguments& args) {
+  const std::string& path = args.positional()[0];
+  OpenedStore opened = OpenWithPassword(path, args.ValueOr("--password", ""));
+  if (!opened.store) return nullptr;
+  if (opened.kind != format::FileKind::Calendar) {
+    Fail("Not a calendar file: \"" + path + "\"");
+    return nullptr;
+  }
+  return std::move(opened.store);
+}
+
+bool DateOption(const Arguments& args, const std::string& option, DateValue& out) {
+  std::optional<std::string> text = args.Value(option);
+  if (text && ParseIsoDate(*text, out)) return true;
+  Fail(option + ": expected a date \"YYYY-MM-DD\" from 1800-01-01 to 2199-12-31");
+  return false;
+}
+
+// --from and --to together (a date range), or neither; false after a
+// message when they are incomplete, malformed or out of order.
+bool OptionalRange(const Arguments& args, bool& given, DateValue& from, DateValue& to) {
+  const bool hasFrom = args.Value("--from").has_value();
+  const bool hasTo = args.Value("--to").has_value();
+  given = hasFrom || hasTo;
+  if (!given) return true;
+  if (hasFrom != hasTo) {
+    Fail("Give both --from and --to, or neither.");
+    return false;
+  }
+  if (!DateOption(args, "--from", from) || !DateOption(args, "--to", to)) return false;
+  if (!DateRangeAcceptable(from, to)) {
+    Fail(LoadText(107));
+    return false;
+  }
+  return true;
+}
+
+// The options of the Export and Print Report dialogs from the command line:
+// "All", or "Date range" with --from and --to, and the subject filter.
+bool SelectionOptions(const Arguments& args, ExportOptions& options) {
+  bool ranged = false;
+  if (!OptionalRange(args, ranged, options.from, options.to)) return false;
+  options.range = ranged ? EventRange::DateRange : EventRange::All;
+  if (std::optional<std::string> subject = args.Value("--subject")) {
+    if (subject->size() > kMaxSubjectFilterLength) {
+      Fail("--subject: at most " + std::to_string(kMaxSubjectFilterLength) + " bytes");
+      return false;
+    }
+    options.subjectFilter = true;
+    options.subject = *subject;
+  }
+  return true;
+}
+
+// Writing an export or report over the calendar itself would destroy it.
+bool DistinctOutput(const std::string& calendar, const std::string& output) {
+  std::error_code ec;
+  if (!std::filesystem::equivalent(calendar, output, ec)) return true;
+  Fail("The output file is the calendar file itself: \"" + output + "\"");
+  return false;
+}
+
+ordered_json TimeOrNull(bool allDay, const TimeValue& time) {
+  return allDay ? ordered_json(nullptr) : ordered_json(IsoTime(time));
+}
+
+}  // namespace
+
+int RunAgenda(const Arguments& args) {
+  DateValue from, to;
+  if (!args.Value("--from") || !args.Value("--to")) {
+    return Fail("--from and --to are needed. Usage: velmora agenda FILE --from YYYY-MM-DD --to YYYY-MM-DD");
+  }
+  bool ranged = false;
+  if (!OptionalRange(args, ranged, from, to)) return kExitFailure;
+  std::unique_ptr<RecordStore> store = OpenCalendar(args);
+  if (!store) return kExitFailure;
+
+  EventFilter filter;
+  filter.category = args.ValueOr("--category", "");
+  DayAgenda agenda;
+  if (Result loaded = LoadDayAgenda(*store, from, to, filter, agenda); !loaded.ok()) return Fail(loaded.Message());
+  for (size_t day = 0; day < agenda.dayCount(); ++day) {
+    const std::string date = IsoDate(agenda.DateAt(day));
+    for (uint32_t index : agenda.EventsOn(day)) {
+      const EventRecord& e = agenda.event(index);
+      ordered_json line;
+      line["date"] = date;
+      line["position"] = agenda.position(index);
+      line["id"] = std::to_string(e.id());
+      line["all_day"] = e.allDay();
+      line["start"] = TimeOrNull(e.allDay(), e.startTime());
+      line["end"] = TimeOrNull(e.allDay(), e.endTime());
+      line["subject"] = e.subject();
+      line["category"] = e.category();
+      line["repeats"] = e.repeats();
+      std::cout << JsonLine(line) << '\n';
+    }
+  }
+  std::cout.flush();
+  return std::cout ? kExitOk : Fail("Cannot write the agenda");
+}
+
+int RunExport(const Arguments& args) {
+  ExportOptions options;
+  if (!SelectionOptions(args, options)) return kExitFailure;
+  if (!DistinctOutput(args.positional()[0], args.positional()[1])) return kExitFailure;
+  std::unique_ptr<RecordStore> store = OpenCalendar(args);
+  if (!store) return kExitFailure;
+  if (Result written = ExportEvents(*store, options, args.positional()[1]); !written.ok()) {
+    return Fail(written.Message());
+  }
+  return kExitOk;
+}
+
+int RunReport(const Arguments& args) {
+  ExportOptions options;
+  if (!SelectionOptions(args, options)) return kExitFailure;
+  if (!DistinctOutput(args.positional()[0], args.positional()[1])) return kExitFailure;
+  std::unique_ptr<RecordStore> store = OpenCalendar(args);
+  if (!store) return kExitFailure;
+  std::string text;
+  if (Result written = WriteCalendarReport(*store, options, args.positional()[1], text); !written.ok()) {
+    return Fail(written.Message());
+  }
+  return kExitOk;
+}
+
+int RunAlarms(const Arguments& args) {
+  AlarmMoment moment = CurrentAlarmMoment();
+  if (std::optional<std::string> at = args.Value("--at")) {
+    const size_t space = at->find(' ');
+    if (space == std::string::npos || !ParseIsoDate(at->substr(0, space), moment.today) ||
+        !ParseIsoTime(at->substr(space + 1), moment.now)) {
+      return Fail("--at: expected \"YYYY-MM-DD HH:MM\"");
+    }
+    // The check runs on five-minute steps.
+    moment.now.minute -= moment.now.minute % 5;
+  }
+  std::unique_ptr<RecordStore> store = OpenCalendar(args);
+  if (!store) return kExitFailure;
+
+  std::vector<DueAlarm> due;
+  if (Result found = FindDueAlarms(*store, moment, due); !found.ok()) return Fail(found.Message());
+  for (const DueAlarm& alarm : due) {
+    const EventRecord& e = alarm.record;
+    ordered_json line;
+    line["position"] = alarm.position;
+    line["id"] = std::to_string(e.id());
+    line["subject"] = e.subject();
+    line["category"] = e.category();
+    line["date"] = IsoDate(e.eventDate());
+    line["occurrence"] = IsoDate(AlarmOccurrence(e));
+    line["alarm_date"] = IsoDate(AlarmDate(e));
+    line["alarm_time"] = IsoTime(e.alarmTime());
+    line["repeats"] = e.repeats();
+    std::cout << JsonLine(line) << '\n';
+  }
+  std::cout.flush();
+  return std::cout ? kExitOk : Fail("Cannot write the alarms");
+}
+
+}  // namespace velmora::tool

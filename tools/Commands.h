@@ -1,0 +1,28 @@
+// The subcommands of the velmora tool. Each gets its already parsed command
+// line (the positional words counted by main) and returns the exit status:
+// 0 on success, 1 after printing a one-line message on stderr.
+#pragma once
+
+#include "tools/Arguments.h"
+
+namespace velmora::tool {
+
+// FileCommands.cpp
+int RunCreate(const Arguments& args);   // FILE
+int RunCompact(const Arguments& args);  // FILE
+
+// InspectCommands.cpp
+int RunInfo(const Arguments& args);   // FILE
+int RunCheck(const Arguments& args);  // FILE
+
+// RecordCommands.cpp
+int RunList(const Arguments& args);  // FILE
+int RunAdd(const Arguments& args);   // FILE, records on stdin
+
+// CalendarCommands.cpp
+int RunAgenda(const Arguments& args);  // FILE
+int RunExport(const Arguments& args);  // FILE OUT
+int RunReport(const Arguments& args);  // FILE OUT
+int RunAlarms(const Arguments& args);  // FILE
+
+}  // namespace velmora::tool

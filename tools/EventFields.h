@@ -1,0 +1,29 @@
+// The calendar's event body in JSON, and how `add` builds a new event.
+#pragma once
+
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "store/RecordStore.h"
+#include "tools/RecordJson.h"
+
+namespace velmora::tool {
+
+// "Date", "Start_Time", "End_Time", "All_Day", "Subject", "Notes", the repeat
+// block, the alarm settings and the attachment.
+FieldTable EventFields();
+
+// A new event with the editor's defaults for today and now, ready to be
+// filled from JSON.
+void InitEventForAdd(RecordStore& store, Bytes& record);
+
+// After filling: "Date" must have been given; what else the input left out
+// follows from what it gave, as in
+// the editor (end time = start time, alarm time = start time, alarm date =
+// event date, no end date for a repeating event without one); then the
+// event must be one the calendar can show and repeat. false with error
+// (naming the key) otherwise.
+bool FinishEventFromJson(const nlohmann::json& object, Bytes& record, std::string& error);
+
+}  // namespace velmora::tool

@@ -1,0 +1,92 @@
+// `create` and `compact`: the commands that make or rewrite a whole file.
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <iostream>
+
+#include "addressbook/model/ContactRecord.h"
+#include "resources/Strings.h"
+#include "store/Compact.h"
+#include "store/RecordStore.h"
+#include "tools/Commands.h"
+#include "tools/FileInspector.h"
+#include "tools/ToolSupport.h"
+
+namespace velmora::tool {
+
+namespace {
+
+using format::FileKind;
+
+std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
+
+// Opens the new file as its creator and adds the sample records.
+Result AddExamples(const std::string& path) {
+  RecordStore store(path, "");
+  if (store.OpenFailed()) return store.OpenError();
+  return AddSampleContacts(store);
+}
+
+std::string AccessDenied(const std::string& path) {
+  return "Program can't use " + Quoted(path) + ".\r\nAccess has been denied";
+}
+
+}  // namespace
+
+int RunCreate(const Arguments& args) {
+  const std::string& path = args.positional()[0];
+  const std::string kindName = args.ValueOr("--kind", "address");
+  std::optional<FileKind> kind = KindFromName(kindName);
+  if (!kind) {
+    return Fail("Unknown kind \"" + kindName + "\": expected address, calendar, history, partners or outbox.");
+  }
+  const bool examples = args.Has("--examples");
+  if (examples && *kind != FileKind::Address) {
+    return Fail("Example records are offered for address books only (--kind address).");
+  }
+  ActAsProgramFor(kind);
+  // Creating replaces a file; a command line must not wipe an existing
+  // address book because of a mistyped name.
+  if (RecordStore::FileExists(path)) return Fail(LoadText(113));
+
+  if (Result made = CreateRecordFile(path, *kind); !made.ok()) return Fail(made.Message());
+  if (!examples) return kExitOk;
+
+  Result added = AddExamples(path);
+  if (!added.ok()) {
+    std::error_code ignored;
+    std::filesystem::remove(path, ignored);
+    return Fail("Cannot add the example records to " + Quoted(path) + ": " + added.Message());
+  }
+  if (CheckAndCompact(path, 0) != 1) return Fail("Cannot prepare the new file " + Quoted(path) + ".");
+  return kExitOk;
+}
+
+int RunCompact(const Arguments& args) {
+  const std::string& path = args.positional()[0];
+  if (!RecordStore::FileExists(path)) return Fail("Cannot open " + Quoted(path) + ": " + std::strerror(ENOENT));
+  if (RecordStore::IsInUse(path)) return Fail(AccessDenied(path));
+
+  {
+    FileInspector inspector;
+    if (!inspector.Load(path)) return Fail(inspector.error());
+    if (!inspector.image().SlotsReadable()) {
+      return Fail("Not a record file (impossible sizes in its first bytes): " + Quoted(path));
+    }
+    ActAsProgramFor(KindFromRecordSize(inspector.image().recordSize));
+  }
+
+  bool told = false;
+  CompactUi ui;
+  ui.showMessage = [&told](const std::string& message) {
+    told = true;
+    Fail(message);
+  };
+  if (CheckAndCompact(path, 1, ui) == 1) return kExitOk;
+  if (told) return kExitFailure;
+  // Somebody may have opened the file between the test and the compaction.
+  if (RecordStore::IsInUse(path) && RecordStore::FileExists(path)) return Fail(AccessDenied(path));
+  return Fail("Cannot compact " + Quoted(path) + ".");
+}
+
+}  // namespace velmora::tool

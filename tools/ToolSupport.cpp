@@ -1,0 +1,95 @@
+#include "tools/ToolSupport.h"
+
+#include <array>
+#include <iostream>
+
+#include "resources/Strings.h"
+#include "store/Settings.h"
+
+namespace velmora::tool {
+
+namespace {
+
+using format::FileKind;
+
+struct KindName {
+  FileKind kind;
+  std::string_view name;
+};
+constexpr std::array<KindName, 5> kKindNames{{{FileKind::Address, "address"},
+                                             {FileKind::Calendar, "calendar"},
+                                             {FileKind::History, "history"},
+                                             {FileKind::Partners, "partners"},
+                                             {FileKind::Outbox, "outbox"}}};
+
+}  // namespace
+
+std::string OneLine(std::string_view message) {
+  std::string line;
+  line.reserve(message.size());
+  for (size_t i = 0; i < message.size(); ++i) {
+    char c = message[i];
+    if (c == '\r' && i + 1 < message.size() && message[i + 1] == '\n') {
+      line += ' ';
+      ++i;
+    } else if (c == '\r' || c == '\n') {
+      line += ' ';
+    } else {
+      line += c;
+    }
+  }
+  while (!line.empty() && line.back() == ' ') line.pop_back();
+  return line;
+}
+
+int Fail(std::string_view message) {
+  std::cerr << OneLine(message) << '\n';
+  return kExitFailure;
+}
+
+std::optional<FileKind> KindFromName(std::string_view name) {
+  for (const KindName& k : kKindNames) {
+    if (k.name == name) return k.kind;
+  }
+  return std::nullopt;
+}
+
+std::string_view KindCommandName(FileKind kind) {
+  for (const KindName& k : kKindNames) {
+    if (k.kind == kind) return k.name;
+  }
+  return {};
+}
+
+std::optional<FileKind> KindFromRecordSize(uint32_t recordSize) {
+  for (const KindName& k : kKindNames) {
+    if (format::InfoOf(k.kind).recordSize == recordSize) return k.kind;
+  }
+  return std::nullopt;
+}
+
+void ActAsProgramFor(std::optional<FileKind> kind) {
+  bool calendar = kind == FileKind::Calendar;
+  SetCurrentProgram(calendar ? Program::Almanor : Program::Cardora);
+  SetProgramName(calendar ? "Almanor" : "Cardora");
+}
+
+OpenedStore OpenWithPassword(const std::string& path, const std::string& password) {
+  OpenedStore opened;
+  auto store = std::make_unique<RecordStore>(path, password);
+  if (store->OpenFailed()) {
+    Fail(store->OpenError().Message());
+    return opened;
+  }
+  opened.kind = KindFromRecordSize(store->recordSize());
+  ActAsProgramFor(opened.kind);
+  opened.accessLevel = store->GetAccessLevel();
+  if (opened.accessLevel == kAccessNone) {
+    Fail(LoadText(103));
+    return opened;
+  }
+  opened.store = std::move(store);
+  return opened;
+}
+
+}  // namespace velmora::tool
