@@ -1,0 +1,205 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QMenu>
+#include <QPainter>
+#include <QPushButton>
+#include <QTimer>
+#include <fstream>
+
+#include "TempDir.h"
+#include "store/Settings.h"
+#include "toolkit/Bitmaps.h"
+#include "toolkit/FramePainter.h"
+#include "toolkit/Resources.h"
+#include "toolkit/SkinDialog.h"
+#include "toolkit/SkinMenu.h"
+#include "toolkit/TesselWndList.h"
+
+namespace velmora {
+namespace {
+
+// A program folder of its own, searched alone for resources.
+class SkinFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetResourceFoldersForTesting({dir.path()});
+    ReloadSkin();
+  }
+  void TearDown() override {
+    SetResourceFoldersForTesting({});
+    ReloadSkin();
+  }
+  std::string Styles() const { return dir.path() + "/Styles"; }
+  void WriteSkin(const std::string& file, const std::string& body) const {
+    QDir().mkpath(QString::fromStdString(Styles()));
+    std::ofstream(Styles() + "/" + file) << "[Preference]\n" << body;
+  }
+  void CopyBitmap(const char* resource, const std::string& to) const {
+    QDir().mkpath(QString::fromStdString(Styles() + "/Art"));
+    const QImage image = LoadBitmapResource(resource).image;
+    ASSERT_FALSE(image.isNull()) << resource;
+    ASSERT_TRUE(image.save(QString::fromStdString(Styles() + "/Art/" + to), "BMP"));
+  }
+
+  velmora::testing::TempDir dir;
+};
+
+TEST(SkinColourTest, ComponentsAreTakenModulo256) {
+  struct Case {
+    const char* text;
+    bool ok;
+    QColor colour;
+  } cases[] = {
+      {"255,128,0", true, QColor(255, 128, 0)},
+      {"300,0,0", true, QColor(44, 0, 0)},
+      {"-1,256,512", true, QColor(255, 0, 0)},
+      {" 1, 2, 3", true, QColor(1, 2, 3)},  // blanks before a number are read
+      {"1 ,2,3", false, {}},                // but not before a comma
+      {"1,2", false, {}},
+      {"red", false, {}},
+      {"", false, {}},
+  };
+  for (const auto& c : cases) {
+    QColor out(9, 9, 9);
+    EXPECT_EQ(ParseSkinColour(c.text, out), c.ok) << c.text;
+    EXPECT_EQ(out, c.ok ? c.colour : QColor(9, 9, 9)) << c.text;
+  }
+}
+
+TEST_F(SkinFixture, WithoutAStylesFolderNothingIsOfferedAndEverythingIsBuiltIn) {
+  EXPECT_TRUE(ListSkins().empty());
+  EXPECT_EQ(CurrentSkinName(), "1_Metallic.ini");
+  const Skin& skin = GetSkin();
+  for (size_t i = 0; i < size_t(SkinColour::Count); ++i) EXPECT_EQ(skin.colours[i], QColor(5, 0, 0)) << i;
+  for (const QImage& bitmap : skin.bitmaps) EXPECT_TRUE(bitmap.isNull());
+  // The caption buttons and the grip come from the program.
+  EXPECT_EQ(skin.CaptionImage(CaptionButton::Close, ButtonState::Pressed), BitmapImage("close_button3.bmp"));
+  EXPECT_FALSE(skin.ResizeImage().isNull());
+}
+
+TEST_F(SkinFixture, ListingSkipsFilesWithoutNameAndOrdersByFileName) {
+  WriteSkin("2_Blue.ini", "name=Blue\n");
+  WriteSkin("1_Metallic.ini", "name=Metallic\n");
+  WriteSkin("3_Nameless.ini", "colorBack=1,2,3\n");
+  WriteSkin("notes.txt", "name=Not a skin\n");
+  const auto skins = ListSkins();
+  ASSERT_EQ(skins.size(), 2u);
+  EXPECT_EQ(skins[0].name, "Metallic");
+  EXPECT_EQ(skins[0].fileName, "1_Metallic.ini");
+  EXPECT_EQ(skins[1].fileName, "2_Blue.ini");
+
+  // The nameless skin still applies when it is the current one.
+  ASSERT_TRUE(WriteSettingText(SuiteSettingsPath(), "Preference", "CurrSkin", "3_Nameless.ini"));
+  ReloadSkin();
+  EXPECT_EQ(GetSkin().colour(SkinColour::Back), QColor(1, 2, 3));
+  EXPECT_EQ(GetSkin().colour(SkinColour::Frame), QColor(5, 0, 0));  // absent
+}
+
+TEST_F(SkinFixture, AtMostFiveHundredSkinsAreListed) {
+  for (int i = 0; i < 501; ++i) WriteSkin(QString::asprintf("s%03d.ini", i).toStdString(), "name=S\n");
+  const auto skins = ListSkins();
+  ASSERT_EQ(skins.size(), kMaxSkins);
+  EXPECT_EQ(skins.back().fileName, "s499.ini");
+}
+
+TEST_F(SkinFixture, LoadsBitmapsFromTheSkinsFolderAndLeavesBrokenOnesAbsent) {
+  CopyBitmap("close_button2.bmp", "close.bmp");
+  std::ofstream(Styles() + "/Art/broken.bmp") << "not a bitmap";
+  WriteSkin("1_Metallic.ini",
+            "name=Metallic\nfolder=Art\nbmpButtonClose_1=close.bmp\nbmpButtonClose_2=broken.bmp\n"
+            "bmpResize=missing.bmp\ncolorTextTitle=255,255,255\n");
+  ReloadSkin();
+  const Skin& skin = GetSkin();
+  EXPECT_FALSE(skin.bitmap(SkinBitmap::Close1).isNull());
+  EXPECT_TRUE(skin.bitmap(SkinBitmap::Close2).isNull());
+  EXPECT_TRUE(skin.bitmap(SkinBitmap::Resize).isNull());
+  EXPECT_EQ(skin.CaptionImage(CaptionButton::Close, ButtonState::Normal), skin.bitmap(SkinBitmap::Close1));
+  EXPECT_EQ(skin.CaptionImage(CaptionButton::Close, ButtonState::Hover), BitmapImage("close_button2.bmp"));
+  EXPECT_EQ(skin.colour(SkinColour::TextTitle), QColor(255, 255, 255));
+}
+
+TEST_F(SkinFixture, ChoosingASkinWritesItAndReloadsOnTheBroadcast) {
+  WriteSkin("1_Metallic.ini", "name=Metallic\ncolorBack=10,10,10\n");
+  WriteSkin("2_Blue.ini", "name=Blue\ncolorBack=0,0,200\n");
+  ReloadSkin();
+  EXPECT_EQ(GetSkin().colour(SkinColour::Back), QColor(10, 10, 10));
+  ASSERT_EQ(ChooseSkin("2_Blue.ini"), 1);
+  EXPECT_EQ(CurrentSkinName(), "2_Blue.ini");
+  EXPECT_EQ(GetSkin().colour(SkinColour::Back), QColor(10, 10, 10));  // until the broadcast arrives
+  QCoreApplication::processEvents();
+  EXPECT_EQ(GetSkin().colour(SkinColour::Back), QColor(0, 0, 200));
+}
+
+TEST_F(SkinFixture, MenuChecksAndDisablesTheCurrentSkinIgnoringCase) {
+  const std::vector<SkinEntry> skins = {{"Metallic", "1_Metallic.ini"}, {"Blue", "2_Blue.ini"}};
+  QMenu menu;
+  FillSkinMenu(menu, skins, "2_BLUE.INI");
+  const auto actions = menu.actions();
+  ASSERT_EQ(actions.size(), 2);
+  EXPECT_EQ(actions[0]->text(), "Metallic");
+  EXPECT_EQ(actions[0]->data().toInt(), 1500);
+  EXPECT_TRUE(actions[0]->isEnabled());
+  EXPECT_EQ(actions[1]->data().toInt(), 1501);
+  EXPECT_TRUE(actions[1]->isChecked());
+  EXPECT_FALSE(actions[1]->isEnabled());
+  EXPECT_EQ(RunSkinMenuCommand(1499), 0);
+}
+
+TEST_F(SkinFixture, DialogSelectsTheCurrentSkinAndOkChoosesTheSelectedOne) {
+  WriteSkin("1_Metallic.ini", "name=Metallic\n");
+  WriteSkin("2_Blue.ini", "name=Blue\n");
+  ASSERT_TRUE(WriteSettingText(SuiteSettingsPath(), "Preference", "CurrSkin", "2_blue.ini"));
+  SkinDialog dialog;
+  int selectedAtOpening = -2;
+  bool okEnabled = false;
+  QTimer::singleShot(0, &dialog, [&] {
+    selectedAtOpening = dialog.list()->selectedRow();
+    okEnabled = dialog.okButton()->isEnabled();
+    dialog.list()->SelectRow(0);
+    dialog.OnCommand(Command{kCmdOk, 0, {}, {}});
+  });
+  EXPECT_EQ(dialog.RunModal(), 1);
+  EXPECT_EQ(selectedAtOpening, 1);
+  EXPECT_TRUE(okEnabled);
+  EXPECT_EQ(CurrentSkinName(), "1_Metallic.ini");
+}
+
+TEST_F(SkinFixture, DialogWithoutSkinsKeepsOkDisabledAndCancelChangesNothing) {
+  SkinDialog dialog;
+  bool okEnabled = true;
+  QTimer::singleShot(0, &dialog, [&] {
+    okEnabled = dialog.okButton()->isEnabled();
+    dialog.reject();
+  });
+  EXPECT_EQ(dialog.RunModal(), 0);
+  EXPECT_FALSE(okEnabled);
+  std::string stored;
+  EXPECT_EQ(ReadSettingText(SuiteSettingsPath(), "Preference", "CurrSkin", stored), 0);
+}
+
+TEST_F(SkinFixture, FramePaintsBuiltInButtonsAndTheAbsentColour) {
+  const Skin& skin = GetSkin();
+  const QSize size(420, 430);
+  const FrameLayout layout = FrameLayout::For(size, skin);
+  EXPECT_TRUE(QRect(QPoint(0, 0), size).contains(layout.client));
+  EXPECT_LT(layout.buttons[0].right(), layout.buttons[1].left());
+  EXPECT_LT(layout.buttons[1].right(), layout.buttons[2].left());
+  QImage image(size, QImage::Format_ARGB32);
+  image.fill(Qt::green);
+  QPainter painter(&image);
+  PaintFrame(painter, layout, size, skin, QStringLiteral("Cardora"),
+             {ButtonState::Normal, ButtonState::Normal, ButtonState::Pressed});
+  painter.end();
+  EXPECT_EQ(image.pixelColor(layout.client.center()), QColor(5, 0, 0));
+  EXPECT_EQ(layout.ButtonAt(layout.buttons[2].center()), 2);
+  // The close button is drawn from the built-in pressed bitmap.
+  const QImage& pressed = BitmapImage("close_button3.bmp");
+  const QPoint inside(pressed.width() / 2, pressed.height() / 2);
+  EXPECT_EQ(image.pixel(layout.buttons[2].topLeft() + inside), pressed.pixel(inside));
+}
+
+}  // namespace
+}  // namespace velmora

@@ -1,0 +1,31 @@
+// The shared fonts, created once at start-up and released at exit. The faces
+// the windows ask for ("Small Fonts", "MS Sans Serif", "Arial", "Verdana")
+// map onto the free faces of the desktop at the same pixel heights.
+#pragma once
+
+#include <QFont>
+#include <string_view>
+
+namespace velmora {
+
+inline constexpr int kWeightNormal = 400;
+inline constexpr int kWeightBold = 700;
+
+// The desktop font for a face name, pixel height and weight (400 or 700).
+// Arial maps to Liberation Sans, the others to DejaVu Sans; each falls back
+// to the other.
+QFont MapFont(std::string_view face, int pixelHeight, int weight = kWeightNormal);
+
+void CreateSharedFonts();
+void ReleaseSharedFonts();
+
+// "Small Fonts", 9 pixels.
+const QFont& SmallFont();
+const QFont& SmallBoldFont();
+// "MS Sans Serif", 11 pixels.
+const QFont& NormalFont();
+const QFont& BoldFont();
+// "Arial", 12 pixels: titles.
+const QFont& TitleFont();
+
+}  // namespace velmora
