@@ -56,6 +56,8 @@ int CheckAndCompact(const std::string& path, int force, const CompactUi& ui) {
   if (!FileSystem::Default().Open(path, source).ok()) return 0;
   // Keep everybody out until the file is ready.
   if (!source->TryLock(locks::kPresence, locks::kLength, true)) return 0;
+  // Replaced since it was opened: somebody else compacted it just now.
+  if (!source->IsAt(path)) return 0;
   Prologue prologue;
   uint64_t size = 0;
   if (!source->Size(size).ok() || !ReadPrologue(*source, prologue) || size < prologue.prefix()) return 0;

@@ -28,6 +28,12 @@ class File {
   virtual bool TryLock(uint64_t start, uint64_t length, bool exclusive) = 0;
   virtual Result Lock(uint64_t start, uint64_t length, bool exclusive) = 0;  // waits
   virtual void Unlock(uint64_t start, uint64_t length) = 0;
+  // True while path still names this file, false once a rename put another
+  // file there (compaction replaces a file that way).
+  virtual bool IsAt(const std::string& path) {
+    (void)path;
+    return true;
+  }
 };
 
 class FileSystem {

@@ -22,7 +22,7 @@ inline constexpr uint32_t kFirstSlotOffset = kCategoryOffset + kCategoryBlockSiz
 
 // Files whose prologue would make slot arithmetic unsafe are refused.
 inline constexpr uint32_t kMinRecordSize = 549;
-inline constexpr uint32_t kMaxRecordSize = 1u << 20;
+inline constexpr uint32_t kMaxRecordSize = 1u << 16;
 inline constexpr uint32_t kMaxHeaderSize = 1u << 20;
 inline constexpr uint32_t kMaxCategoryBlockSize = 1u << 20;
 

@@ -112,6 +112,12 @@ class PosixFile final : public File {
 
   void Unlock(uint64_t start, uint64_t length) override { SetLock(F_OFD_SETLK, F_UNLCK, start, length); }
 
+  bool IsAt(const std::string& path) override {
+    struct stat mine, named;
+    if (::fstat(fd_, &mine) != 0 || ::stat(path.c_str(), &named) != 0) return false;
+    return mine.st_dev == named.st_dev && mine.st_ino == named.st_ino;
+  }
+
  private:
   int SetLock(int cmd, short type, uint64_t start, uint64_t length) {
     struct flock fl;

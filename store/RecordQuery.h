@@ -87,8 +87,12 @@ class RecordQuery {
                     size_t operandLength, uint32_t connector);
 
   // Scans the store: live records, confidential ones only for an Owner,
-  // that match the conditions. Holds every match.
+  // that match the conditions. Holds every match. When a sort key is known
+  // (from SetSortKey or an earlier Sort) the scan also gathers each match's
+  // key, so the following Sort or Resort needs no second pass over the file.
   Result Run(RecordStore& store);
+  // Remembers the key the list sorts by before the first Run.
+  void SetSortKey(uint32_t keyOffset, uint32_t keyLength, Comparer comparer);
   // Sorts the positions by the key at offset; ties keep file order.
   Result Sort(RecordStore& store, uint32_t keyOffset, uint32_t keyLength, Comparer comparer);
   Result Resort();
@@ -120,6 +124,12 @@ class RecordQuery {
   uint32_t keyOffset_ = kUnsetSize;
   uint32_t keyLength_ = kUnsetSize;
   uint64_t counterSeen_ = kUnsetCounter;
+  // Keys gathered by the last Run, keyWidth_ bytes per position and in the
+  // order of positions_; valid for the store and key they were gathered for.
+  Bytes keys_;
+  size_t keyWidth_ = 0;
+  bool keysValid_ = false;
+  const RecordStore* keysStore_ = nullptr;
 };
 
 // Number of results from which Sort works on a memory image of the file

@@ -101,10 +101,16 @@ Result RecordStore::ValidatePrologue(const Bytes& prologue, uint64_t fileSize) {
 Result RecordStore::Open() {
   if (file_) return Result::Ok();
   std::unique_ptr<File> file;
-  Result opened = FileSystem::Default().Open(path_, file);
-  if (!opened.ok()) return opened;
-  if (!file->TryLock(locks::kPresence, locks::kLength, false)) {
-    return Result::Fail("The file is being created or compacted by another user:", 0, path_);
+  // A compaction may replace the file between our open and our lock; then
+  // the file to use is the new one at the path.
+  for (int attempt = 0;; ++attempt) {
+    Result opened = FileSystem::Default().Open(path_, file);
+    if (!opened.ok()) return opened;
+    if (!file->TryLock(locks::kPresence, locks::kLength, false)) {
+      return Result::Fail("The file is being created or compacted by another user:", 0, path_);
+    }
+    if (file->IsAt(path_)) break;
+    if (attempt == 10) return Result::Fail("The file keeps being replaced:", 0, path_);
   }
   Bytes prologue(format::kPrologueSize);
   uint64_t size = 0;
@@ -119,7 +125,7 @@ Result RecordStore::Open() {
     GuardLock guard(*file);
     if (!guard.result().ok()) return guard.result();
     if (Result rd = file->ReadAt(format::kHeaderOffset, header.data(), header.size()); !rd.ok()) return rd;
-    PutI32(header.data() + h::kOpenCount, GetI32(header.data() + h::kOpenCount) + 1);
+    PutU32(header.data() + h::kOpenCount, GetU32(header.data() + h::kOpenCount) + 1);  // wraps like the field
     if (Result wr = file->WriteAt(format::kHeaderOffset, header.data(), header.size()); !wr.ok()) return wr;
   }
   if (first) changeCounterSeen_ = GetU64(header.data() + h::kChangeCounter);
@@ -302,9 +308,11 @@ Result RecordStore::AdjustHeader(int balanceDelta, int counterDelta, int openDel
   Bytes header(format::kHeaderSize);
   if (Result rd = file_->ReadAt(format::kHeaderOffset, header.data(), header.size()); !rd.ok()) return rd;
   uint8_t* p = header.data();
-  PutI32(p + h::kFreeSlotBalance, GetI32(p + h::kFreeSlotBalance) + balanceDelta);
+  // The counters wrap as the 32- and 64-bit fields they are; a damaged
+  // header must not make the arithmetic overflow.
+  PutU32(p + h::kFreeSlotBalance, GetU32(p + h::kFreeSlotBalance) + uint32_t(balanceDelta));
   PutU64(p + h::kChangeCounter, GetU64(p + h::kChangeCounter) + uint64_t(int64_t(counterDelta)));
-  PutI32(p + h::kOpenCount, GetI32(p + h::kOpenCount) + openDelta);
+  PutU32(p + h::kOpenCount, GetU32(p + h::kOpenCount) + uint32_t(openDelta));
   return file_->WriteAt(format::kHeaderOffset, header.data(), header.size());
 }
 

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <numeric>
+#include <random>
 
 #include "TempDir.h"
 #include "store/Bytes.h"
@@ -202,6 +204,38 @@ TEST_F(RecordQueryTest, SortAgreesOnBothSidesOfTheInMemorySwitch) {
     EXPECT_EQ(query.changeCounterSeen(), store->GetChangeCounter());
     ASSERT_TRUE(query.Resort().ok());
     EXPECT_EQ(FirstNames(query), expected);
+
+    // Knowing the key before the scan gives the same order in one pass.
+    RecordQuery keyed;
+    keyed.SetSortKey(kLast, 30, CompareText);
+    keyed.AddMatchAll();
+    ASSERT_TRUE(keyed.Run(*store).ok());
+    ASSERT_TRUE(keyed.Sort(*store, kLast, 30, CompareText).ok());
+    EXPECT_EQ(keyed.positions(), query.positions());
+  }
+}
+
+TEST_F(RecordQueryTest, AResortAfterAnEditSeesTheNewKey) {
+  for (int count : {3, 150}) {
+    SCOPED_TRACE(count);
+    store.reset();
+    path = dir.File("edit" + std::to_string(count) + ".adr");
+    ASSERT_TRUE(CreateRecordFile(path, format::FileKind::Address).ok());
+    store = std::make_unique<RecordStore>(path, "");
+    for (int i = 0; i < count; ++i) Add("n" + std::to_string(i), "m" + std::to_string(1000 + i));
+    RecordPosition first = Add("first", "a");
+    RecordQuery query;
+    query.SetSortKey(kLast, 30, CompareText);
+    query.AddMatchAll();
+    ASSERT_TRUE(query.Run(*store).ok());
+    ASSERT_TRUE(query.Sort(*store, kLast, 30, CompareText).ok());
+    ASSERT_EQ(query.positions().front(), first);
+    Bytes record;
+    ASSERT_TRUE(store->ReadRecord(record, first).ok());
+    PutText(record.data() + kLast, 30, "zzz");
+    ASSERT_TRUE(store->UpdateRecord(record, first).ok());
+    ASSERT_TRUE(query.Resort().ok());
+    EXPECT_EQ(query.positions().back(), first);
   }
 }
 
@@ -279,6 +313,44 @@ TEST_F(RecordQueryTest, CategoryMembershipEqualsOrContains) {
   ASSERT_TRUE(AddCategoryContainsCondition(contains, "Call", kConnectorAnd));
   ASSERT_TRUE(contains.Run(*store).ok());
   EXPECT_EQ(contains.count(), 3u);
+}
+
+}  // namespace
+}  // namespace velmora
+
+namespace velmora {
+namespace {
+
+// The fast text sort must order exactly as CompareText does: case folded
+// A..Z only, the end of either text ending the comparison, bytes after a
+// terminator ignored.
+TEST_F(RecordQueryTest, TextSortMatchesCompareTextOnAwkwardKeys) {
+  std::mt19937 random(7);
+  const char alphabet[] = {'a', 'A', 'b', 'B', '[', '_', '\xC3', '\xA9'};
+  std::vector<Bytes> keys;
+  for (int i = 0; i < 300; ++i) {
+    Bytes record;
+    store->InitRecord(record, store->recordSize());
+    size_t length = random() % 5;
+    for (size_t j = 0; j < 29; ++j) record[kLast + j] = uint8_t(alphabet[random() % 8]);
+    record[kLast + length] = 0;  // garbage stays after the terminator
+    RecordPosition where = 0;
+    ASSERT_TRUE(store->AddRecord(record, &where).ok());
+    keys.push_back(Bytes(record.begin() + kLast, record.begin() + kLast + 30));
+  }
+  std::vector<size_t> expected(keys.size());
+  std::iota(expected.begin(), expected.end(), 0);
+  std::stable_sort(expected.begin(), expected.end(), [&](size_t a, size_t b) {
+    return CompareTextFields(keys[a].data(), keys[b].data(), 30) < 0;
+  });
+  RecordQuery query;
+  query.AddMatchAll();
+  ASSERT_TRUE(query.Run(*store).ok());
+  ASSERT_TRUE(query.Sort(*store, kLast, 30, CompareText).ok());
+  ASSERT_EQ(query.count(), keys.size());
+  for (size_t i = 0; i < keys.size(); ++i) {
+    EXPECT_EQ(query.positions()[i], 2625u + expected[i] * 3729u) << i;
+  }
 }
 
 }  // namespace
