@@ -1,0 +1,35 @@
+// The accelerator table "ACC" of the main window. A key press meant for the
+// main window, or for a window it owns, that matches the table is posted to
+// the main window as its command instead of being typed - unless the focus
+// is in an edit field: there Insert, Delete, Enter and the clipboard keys
+// keep their meaning for the text. Modal dialogs and open menus keep all
+// their keys.
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+class QWidget;
+
+namespace velmora {
+
+// Whether widget is a field the user types text into.
+bool IsEditField(const QWidget* widget);
+
+class AcceleratorFilter : public QObject {
+  Q_OBJECT
+
+ public:
+  // Watches every key press of the application for mainWindow.
+  explicit AcceleratorFilter(QWidget* mainWindow);
+  ~AcceleratorFilter() override;
+
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  bool BelongsToMainWindow(const QWidget* widget) const;
+
+  QPointer<QWidget> mainWindow_;
+};
+
+}  // namespace velmora

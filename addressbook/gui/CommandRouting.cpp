@@ -1,0 +1,197 @@
+#include "addressbook/gui/CommandRouting.h"
+
+#include <Qt>
+
+namespace velmora {
+
+namespace {
+
+constexpr Route Ignore() { return {RouteTarget::Ignore, 0, 0}; }
+
+bool IsMainWindowCommand(int command) {
+  switch (command) {
+    case kCmdCustomView:
+    case kCmdPane:
+    case kCmdFileMenu:
+    case kCmdNewFile:
+    case kCmdOpenFile:
+    case kCmdGeneralOptions:
+    case kCmdNetworkPasswords:
+    case kCmdCompact:
+    case kCmdExit:
+    case kCmdPartnerList:
+    case kCmdHelpMenu:
+    case kCmdAbout:
+    case kCmdServerSetup:
+    case kCmdSaveAs:
+    case kCmdPrintReport:
+    case kCmdImport:
+    case kCmdExport:
+    case kCmdHelpContents:
+    case kCmdMailMerge:
+    case kCmdPicture:
+    case kCmdHistory:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The key commands of the accelerator table, turned into the commands they
+// stand for.
+Route KeyCommand(int key, const RouteContext& context) {
+  auto repost = [](int command, qintptr param = 0) { return Route{RouteTarget::Repost, command, param}; };
+  switch (key) {
+    case kKeyInsert: return repost(kCmdNewContact);
+    case kKeyFind: return repost(kCmdFind);
+    case kKeyNewFile: return repost(kCmdNewFile);
+    case kKeyOpenFile: return repost(kCmdOpenFile);
+    case kKeyPrint: return repost(kCmdPrintReport);
+    case kKeyHelp: return repost(kCmdHelpContents);
+    case kKeyFileMenu: return repost(kCmdFileMenu);
+    case kKeyHelpMenu: return repost(kCmdHelpMenu);
+    case kKeyIntroPane: return repost(kCmdPane, kIntroPaneIndex);
+    case kKeyWorkPane:
+      return context.currentPane == kIntroPaneIndex ? repost(kCmdPane, kWorkPaneIndex) : Ignore();
+    case kKeyCut: return context.currentPane == kWorkPaneIndex ? repost(kCmdCut) : Ignore();
+    case kKeyCopy: return repost(kCmdCopy);
+    case kKeyPaste: return repost(kCmdPaste);
+    case kKeyUndo: return repost(kCmdUndoDelete);
+    case kKeyAttachment: return repost(kCmdOpenAttachment);
+    case kKeyEnter: return repost(kCmdEditContact);
+    case kKeyDelete: return repost(kCmdDeleteContact);
+    default: return Ignore();
+  }
+}
+
+}  // namespace
+
+Route RouteCommand(int command, qintptr param, const RouteContext& context) {
+  const bool onWork = context.currentPane == kWorkPaneIndex;
+  const Route toWork{RouteTarget::WorkPane, command, param};
+  switch (command) {
+    case 1015:
+    case 1018:
+    case 1019:
+      return Ignore();
+
+    // Insert, Enter and Delete belong to the history window while its list
+    // has the focus.
+    case kKeyInsert:
+    case kKeyEnter:
+    case kKeyDelete:
+      if (context.historyListFocused) {
+        const int history = command == kKeyInsert  ? kHistoryNewEntry
+                            : command == kKeyEnter ? kHistoryEditEntry
+                                                   : kHistoryDeleteEntry;
+        return {RouteTarget::HistoryWindow, history, 0};
+      }
+      return KeyCommand(command, context);
+
+    case kCmdNewContact:
+      return toWork;
+
+    // Record commands need the contact list. Away from the "Work" pane they
+    // do nothing: the history window has no cut, copy, paste, undo or
+    // attachment command of its own, so these keys never start a new
+    // history entry there.
+    case kCmdEditContact:
+    case kCmdFind:
+    case kCmdUndoDelete:
+    case kCmdCut:
+    case kCmdCopy:
+    case kCmdPaste:
+    case kCmdOpenAttachment:
+    case kCmdDeleteContact:
+    case kCmdSendContact:
+      return onWork ? toWork : Ignore();
+
+    default:
+      break;
+  }
+  if (command >= kKeyInsert && command <= kKeyDelete) return KeyCommand(command, context);
+  if (IsMainWindowCommand(command)) return {RouteTarget::MainWindow, command, param};
+  if (command == kCmdSkins || (command >= kCmdFirstSkinEntry && command <= kCmdLastSkinEntry)) {
+    return {RouteTarget::Frame, command, param};
+  }
+  return Ignore();
+}
+
+int AcceleratorCommand(int key, int modifiers) {
+  // The keypad flag does not make another key: Enter on the keypad is Enter.
+  const int mods = modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+  if (mods == Qt::NoModifier) {
+    switch (key) {
+      case Qt::Key_Insert: return kKeyInsert;
+      case Qt::Key_F1: return kKeyHelp;
+      case Qt::Key_Return:
+      case Qt::Key_Enter: return kKeyEnter;
+      case Qt::Key_Delete: return kKeyDelete;
+      default: return 0;
+    }
+  }
+  if (mods == Qt::ControlModifier) {
+    switch (key) {
+      case Qt::Key_F: return kKeyFind;
+      case Qt::Key_N: return kKeyNewFile;
+      case Qt::Key_O: return kKeyOpenFile;
+      case Qt::Key_P: return kKeyPrint;
+      case Qt::Key_X: return kKeyCut;
+      case Qt::Key_C: return kKeyCopy;
+      case Qt::Key_V: return kKeyPaste;
+      case Qt::Key_Z: return kKeyUndo;
+      case Qt::Key_A: return kKeyAttachment;
+      case Qt::Key_M: return kCmdMailMerge;
+      case Qt::Key_E: return kCmdPicture;
+      case Qt::Key_W: return kCmdHistory;
+      default: return 0;
+    }
+  }
+  if (mods == Qt::AltModifier) {
+    switch (key) {
+      case Qt::Key_F: return kKeyFileMenu;
+      case Qt::Key_H: return kKeyHelpMenu;
+      case Qt::Key_1: return kKeyIntroPane;
+      case Qt::Key_2: return kKeyWorkPane;
+      default: return 0;
+    }
+  }
+  return 0;
+}
+
+std::vector<MenuItem> FileMenuItems() {
+  return {
+      {"&New...\tCtrl+N", kCmdNewFile},
+      {"&Open...\tCtrl+O", kCmdOpenFile},
+      {},
+      {"&Save As...", kCmdSaveAs},
+      {"Co&mpact...", kCmdCompact},
+      {},
+      {"&Import...", kCmdImport},
+      {"&Export...", kCmdExport},
+      {},
+      {"&Print Report..\tCtrl+P", kCmdPrintReport},
+      {},
+      {"Mail &Merge...\tCtrl+M", kCmdMailMerge},
+      {},
+      {"Define Custom &View...", kCmdCustomView},
+      {},
+      {"Network P&asswords...", kCmdNetworkPasswords},
+      {},
+      {"General O&ptions...", kCmdGeneralOptions},
+      {},
+      {"Ski&ns...", kCmdSkins},
+      {},
+      {"&Exit", kCmdExit},
+  };
+}
+
+std::vector<MenuItem> HelpMenuItems() {
+  return {
+      {"&Contents...\tF1", kCmdHelpContents},
+      {},
+      {"About...", kCmdAbout},
+  };
+}
+
+}  // namespace velmora

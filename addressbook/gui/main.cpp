@@ -1,0 +1,13 @@
+// Cardora, the address book of the Velmora suite. The command line holds at
+// most one thing: the path of a record file to open.
+#include <QApplication>
+#include <QStringList>
+
+#include "addressbook/gui/CardoraApp.h"
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Cardora"));
+  velmora::CardoraApp cardora(QApplication::arguments().mid(1).join(QLatin1Char(' ')));
+  return cardora.Run();
+}

@@ -1,0 +1,74 @@
+#include "shell/MessageBoxes.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include "resources/Strings.h"
+
+namespace velmora {
+
+namespace {
+
+MessageBoxHandler& Handler() {
+  static MessageBoxHandler handler;
+  return handler;
+}
+
+BeepHandler& Beeper() {
+  static BeepHandler handler;
+  return handler;
+}
+
+bool Show(QWidget* owner, MessageKind kind, const std::string& text) {
+  if (Handler()) return Handler()(kind, text);
+  // The texts keep the "\r\n" line ends of the string tables; a label only
+  // wants "\n".
+  QString shown = QString::fromStdString(text);
+  shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  QMessageBox box(kind == MessageKind::Question ? QMessageBox::Question : QMessageBox::Information,
+                  QString::fromLatin1(kSuiteName), shown,
+                  kind == MessageKind::Question ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok,
+                  owner);
+  box.setTextFormat(Qt::PlainText);
+  return box.exec() == QMessageBox::Yes;
+}
+
+}  // namespace
+
+MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler) {
+  MessageBoxHandler previous = std::move(Handler());
+  Handler() = std::move(handler);
+  return previous;
+}
+
+void InformationBox(QWidget* owner, int number) { Show(owner, MessageKind::Information, LoadText(number, 255)); }
+
+void InformationBox(QWidget* owner, std::string_view text) {
+  Show(owner, MessageKind::Information, std::string(text));
+}
+
+bool QuestionBox(QWidget* owner, int number) { return Show(owner, MessageKind::Question, LoadText(number, 255)); }
+
+bool QuestionBox(QWidget* owner, std::string_view text) {
+  return Show(owner, MessageKind::Question, std::string(text));
+}
+
+std::string AccessDeniedText(const std::string& path) {
+  return "Program can't use \"" + path + "\".\r\nAccess has been denied";
+}
+
+BeepHandler SetBeepHandler(BeepHandler handler) {
+  BeepHandler previous = std::move(Beeper());
+  Beeper() = std::move(handler);
+  return previous;
+}
+
+void Beep() {
+  if (Beeper()) {
+    Beeper()();
+    return;
+  }
+  QApplication::beep();
+}
+
+}  // namespace velmora

@@ -1,0 +1,226 @@
+// What every shell test needs: a fresh program folder, data folder and
+// runtime folder; recorded message boxes and beeps; scripted file dialogs;
+// and a script that answers the modal dialogs the code under test opens.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTimer>
+#include <cstdlib>
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "TempDir.h"
+#include "resources/Strings.h"
+#include "shell/FileDialogs.h"
+#include "shell/MessageBoxes.h"
+#include "store/Settings.h"
+
+namespace velmora::testing {
+
+// Keeps an environment variable for the life of the object.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const std::string& value) : name_(name) {
+    if (const char* old = std::getenv(name)) saved_ = old;
+    ::setenv(name, value.c_str(), 1);
+  }
+  ~ScopedEnv() {
+    if (saved_) {
+      ::setenv(name_, saved_->c_str(), 1);
+    } else {
+      ::unsetenv(name_);
+    }
+  }
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+ private:
+  const char* name_;
+  std::optional<std::string> saved_;
+};
+
+struct ShownMessage {
+  MessageKind kind;
+  std::string text;
+};
+
+// File dialogs that answer from a queue (nothing = cancel) and record what
+// was asked.
+class ScriptedFileDialogs : public FileDialogs {
+ public:
+  std::deque<std::optional<std::string>> answers;
+  std::vector<FileDialogRequest> requests;
+  std::vector<std::string> folderPrompts;
+
+  std::optional<std::string> ChooseFile(QWidget*, const FileDialogRequest& request) override {
+    requests.push_back(request);
+    return Next();
+  }
+  std::optional<std::string> ChooseFolder(QWidget*, const std::string& prompt, const std::string&) override {
+    folderPrompts.push_back(prompt);
+    return Next();
+  }
+
+ private:
+  std::optional<std::string> Next() {
+    if (answers.empty()) return std::nullopt;
+    std::optional<std::string> answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+};
+
+// Answers modal dialogs in order: each expectation names the dialog's
+// objectName and what to do with it. A modal dialog nobody expects is
+// rejected after a while and reported, so a test never hangs.
+class DialogScript {
+ public:
+  DialogScript() {
+    timer_.setInterval(5);
+    QObject::connect(&timer_, &QTimer::timeout, [this] { Poll(); });
+    timer_.start();
+  }
+  ~DialogScript() {
+    EXPECT_TRUE(steps_.empty()) << steps_.size() << " expected dialog(s) never appeared, first "
+                                << steps_.front().name.toStdString();
+    EXPECT_TRUE(unexpected_.empty()) << "unexpected dialog " << unexpected_;
+  }
+  DialogScript(const DialogScript&) = delete;
+  DialogScript& operator=(const DialogScript&) = delete;
+
+  DialogScript& Expect(const QString& name, std::function<void(QWidget*)> action) {
+    steps_.push_back({name, std::move(action)});
+    return *this;
+  }
+
+ private:
+  struct Step {
+    QString name;
+    std::function<void(QWidget*)> action;
+  };
+
+  void Poll() {
+    // A dialog that was closed and is shown again counts as a new one.
+    std::erase_if(handled_, [](const QPointer<QWidget>& w) { return !w || !w->isVisible(); });
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!modal || !modal->isVisible()) {
+      waited_ = 0;
+      return;
+    }
+    bool handled = false;
+    for (const QPointer<QWidget>& done : handled_) handled = handled || done.data() == modal;
+    if (!handled && !steps_.empty() && modal->objectName() == steps_.front().name) {
+      handled_.push_back(modal);
+      auto action = std::move(steps_.front().action);
+      steps_.pop_front();
+      waited_ = 0;
+      // Run from a timer of its own: the action may open a nested dialog,
+      // and this poll must keep running (a timer never fires inside its own
+      // handler).
+      QPointer<QWidget> target(modal);
+      QTimer::singleShot(0, [action = std::move(action), target] {
+        if (target) action(target);
+      });
+      return;
+    }
+    // A dialog nobody expects, or one its action left open, is closed after
+    // about ten seconds (the actions of nested dialogs run meanwhile).
+    if (++waited_ > 2000) {
+      unexpected_ = modal->objectName().toStdString() + (handled ? " (left open)" : "") + " " +
+                    modal->metaObject()->className();
+      if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
+      waited_ = 0;
+    }
+  }
+
+  QTimer timer_;
+  std::deque<Step> steps_;
+  std::vector<QPointer<QWidget>> handled_;
+  std::string unexpected_;
+  int waited_ = 0;
+};
+
+template <typename T>
+T* Control(QWidget* dialog, const char* name) {
+  T* control = dialog->findChild<T*>(QString::fromLatin1(name));
+  EXPECT_NE(control, nullptr) << "no control " << name << " in " << dialog->objectName().toStdString();
+  return control;
+}
+
+inline void Type(QWidget* dialog, const char* name, const std::string& text) {
+  if (auto* edit = Control<QLineEdit>(dialog, name)) edit->setText(QString::fromStdString(text));
+}
+
+inline void Click(QWidget* dialog, const char* name) {
+  if (auto* button = Control<QPushButton>(dialog, name)) button->click();
+}
+
+// Program folder, XDG data and runtime folders of one test; message boxes,
+// beeps and file dialogs answered by the test. The program is Cardora.
+class ShellTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // The work folder becomes the current directory; it goes with the test.
+    savedDirectory_ = std::filesystem::current_path();
+    dataHome_ = std::make_unique<ScopedEnv>("XDG_DATA_HOME", home_.File("xdg-data"));
+    const std::string runtime = home_.File("runtime");
+    ::mkdir(runtime.c_str(), 0700);
+    runtimeDir_ = std::make_unique<ScopedEnv>("XDG_RUNTIME_DIR", runtime);
+    SetProgramName("Cardora");
+    SetCurrentProgram(Program::Cardora);
+    previousHandler_ = SetMessageBoxHandler([this](MessageKind kind, const std::string& text) {
+      messages.push_back({kind, text});
+      if (kind != MessageKind::Question || answers.empty()) return false;
+      const bool answer = answers.front();
+      answers.pop_front();
+      return answer;
+    });
+    previousBeep_ = SetBeepHandler([this] { ++beeps; });
+    FileDialogs::SetCurrent(&fileDialogs);
+  }
+  void TearDown() override {
+    FileDialogs::SetCurrent(nullptr);
+    SetBeepHandler(std::move(previousBeep_));
+    SetMessageBoxHandler(std::move(previousHandler_));
+    SetProgramName("");
+    std::filesystem::current_path(savedDirectory_);
+  }
+
+  std::string File(const std::string& name) const { return home_.File(name); }
+  std::string ProgramSetting(const char* key) const {
+    std::string value;
+    ReadSettingText(ProgramSettingsPath(), "Preference", key, value, 4096);
+    return value;
+  }
+  std::vector<std::string> MessageTexts() const {
+    std::vector<std::string> texts;
+    for (const ShownMessage& m : messages) texts.push_back(m.text);
+    return texts;
+  }
+
+  TempDir home_;
+  ScriptedFileDialogs fileDialogs;
+  std::vector<ShownMessage> messages;
+  std::deque<bool> answers;  // answers of question boxes, in order (No when none left)
+  int beeps = 0;
+
+ private:
+  std::filesystem::path savedDirectory_;
+  std::unique_ptr<ScopedEnv> dataHome_;
+  std::unique_ptr<ScopedEnv> runtimeDir_;
+  MessageBoxHandler previousHandler_;
+  BeepHandler previousBeep_;
+};
+
+}  // namespace velmora::testing

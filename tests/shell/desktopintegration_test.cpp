@@ -1,0 +1,221 @@
+// Desktop integration: the file-type association written under
+// XDG_DATA_HOME, help pages, e-mail and web addresses, printing, text files
+// and the dialler's result codes.
+#include "shell/DesktopIntegration.h"
+
+#include <QCoreApplication>
+#include <QPlainTextEdit>
+#include <QStandardPaths>
+#include <QTest>
+#include <fstream>
+
+#include "RecordFiles.h"
+#include "ShellTestSupport.h"
+
+namespace velmora::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+class DesktopTest : public ShellTest {
+ protected:
+  void SetUp() override {
+    ShellTest::SetUp();
+    fs::create_directories(bin);
+    SetUrlOpener([this](const QUrl& url) {
+      opened.push_back(url.toString().toStdString());
+      return openerAnswer;
+    });
+    ResetDialerForTesting();
+  }
+  void TearDown() override {
+    SetUrlOpener({});
+    ResetDialerForTesting();
+    ShellTest::TearDown();
+  }
+  // A program on a PATH of its own (with the system folders, for /bin/sh).
+  void Install(const std::string& name, const std::string& script) {
+    const std::string program = bin + "/" + name;
+    std::ofstream(program) << "#!/bin/sh\n" << script << "\n";
+    fs::permissions(program, fs::perms::owner_all);
+  }
+  std::unique_ptr<ScopedEnv> PathWith(bool system) {
+    return std::make_unique<ScopedEnv>("PATH", system ? bin + ":/usr/bin:/bin" : bin);
+  }
+
+  std::string bin = File("bin");
+  std::vector<std::string> opened;
+  bool openerAnswer = true;
+};
+
+// ---- File type -------------------------------------------------------------------
+
+TEST_F(DesktopTest, RegisterFileTypeWritesTheMimePackageAndTheDesktopEntry) {
+  const std::string dataHome = File("xdg-data");
+  RegisterFileType("adr");
+  EXPECT_EQ(MimePackagePath("adr"), dataHome + "/mime/packages/velmora-adr.xml");
+  EXPECT_EQ(DesktopEntryPath(), dataHome + "/applications/velmora-cardora.desktop");
+
+  const std::string mime = Slurp(MimePackagePath("adr"));
+  EXPECT_NE(mime.find("<mime-type type=\"application/x-adrfile\">"), std::string::npos) << mime;
+  EXPECT_NE(mime.find("<comment>Velmora File</comment>"), std::string::npos);
+  EXPECT_NE(mime.find("<glob pattern=\"*.adr\"/>"), std::string::npos);
+
+  const std::string entry = Slurp(DesktopEntryPath());
+  const std::string program = QCoreApplication::applicationFilePath().toStdString();
+  EXPECT_NE(entry.find("\nExec=\"" + program + "\" %f\n"), std::string::npos) << entry;
+  EXPECT_NE(entry.find("\nMimeType=application/x-adrfile;\n"), std::string::npos);
+  EXPECT_NE(entry.find("\nName=Cardora\n"), std::string::npos);
+  EXPECT_NE(entry.find("\nIcon=velmora-cardora\n"), std::string::npos);
+
+  if (!QStandardPaths::findExecutable(QStringLiteral("update-mime-database")).isEmpty()) {
+    EXPECT_TRUE(fs::exists(dataHome + "/mime/mime.cache")) << "the mime database is rebuilt";
+  }
+}
+
+TEST_F(DesktopTest, RegisteringAgainRewritesTheSameFiles) {
+  RegisterFileType("adr");
+  const std::string mime = Slurp(MimePackagePath("adr"));
+  const std::string entry = Slurp(DesktopEntryPath());
+  fs::remove(DesktopEntryPath());
+  RegisterFileType("adr");
+  EXPECT_EQ(Slurp(MimePackagePath("adr")), mime);
+  EXPECT_EQ(Slurp(DesktopEntryPath()), entry);
+}
+
+TEST_F(DesktopTest, TheCalendarRegistersItsOwnType) {
+  SetProgramName("Almanor");
+  RegisterFileType("cld");
+  EXPECT_NE(Slurp(MimePackagePath("cld")).find("<glob pattern=\"*.cld\"/>"), std::string::npos);
+  EXPECT_NE(Slurp(DesktopEntryPath()).find("MimeType=application/x-cldfile;"), std::string::npos);
+  EXPECT_TRUE(Slurp(MimePackagePath("adr")).empty());
+}
+
+// ---- Help ---------------------------------------------------------------------------
+
+TEST_F(DesktopTest, HelpPagesShipWithThePrograms) {
+  for (const char* page : {"address.htm", "calendar.htm"}) {
+    const std::optional<std::string> found = FindHelpFile(page);
+    ASSERT_TRUE(found) << page;
+    EXPECT_NE(Slurp(*found).find("</html>"), std::string::npos);
+  }
+  EXPECT_EQ(OpenHelp("address.htm", true), 1);
+  ASSERT_EQ(opened.size(), 1u);
+  EXPECT_EQ(opened[0], QUrl::fromLocalFile(QString::fromStdString(*FindHelpFile("address.htm"))).toString().toStdString());
+}
+
+TEST_F(DesktopTest, HelpInTheProgramFolderComesFirst) {
+  fs::create_directories(File("help"));
+  std::ofstream(File("help/address.htm")) << "<html>local</html>";
+  EXPECT_EQ(FindHelpFile("address.htm"), File("help/address.htm"));
+}
+
+TEST_F(DesktopTest, AMissingHelpFileIsReportedWithItsPath) {
+  EXPECT_EQ(OpenHelp("nothing.htm", false), 0);
+  EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Help file '" + File("help/nothing.htm") + "'\r\ndoes not exist."});
+  EXPECT_TRUE(opened.empty());
+}
+
+// ---- Addresses and documents -----------------------------------------------------------
+
+TEST_F(DesktopTest, AddressesOpenAsTheirUrls) {
+  const std::string document = File("letter.txt");
+  std::ofstream(document) << "Dear Ann";
+  struct Case {
+    std::function<bool()> call;
+    std::string url;
+  };
+  const std::vector<Case> cases = {
+      {[] { return ComposeEmail(""); }, "mailto:"},
+      {[] { return ComposeEmail("ann@example.com"); }, "mailto:ann@example.com"},
+      {[] { return OpenDocument("www.example.com"); }, "http://www.example.com"},
+      {[] { return OpenDocument("https://example.org/a?b=c"); }, "https://example.org/a?b=c"},
+      {[&] { return OpenDocument(document); }, "file://" + document},
+  };
+  for (const Case& c : cases) {
+    opened.clear();
+    EXPECT_TRUE(c.call());
+    EXPECT_EQ(opened, std::vector<std::string>{c.url});
+  }
+}
+
+TEST_F(DesktopTest, AddressHasAtSign) {
+  EXPECT_TRUE(AddressHasAtSign("ann@example.com"));
+  EXPECT_TRUE(AddressHasAtSign("@"));
+  EXPECT_FALSE(AddressHasAtSign("ann.example.com"));
+  EXPECT_FALSE(AddressHasAtSign(""));
+}
+
+// ---- Printing and text files --------------------------------------------------------------
+
+TEST_F(DesktopTest, PrintingHandsTheReportToLp) {
+  const std::string printed = File("printed");
+  Install("lp", "printf '%s' \"$@\" > '" + printed + "'");
+  auto path = PathWith(false);
+  EXPECT_FALSE(PrintFile()) << "no report yet: nothing happens";
+  std::ofstream(DefaultReportPath()) << "Report\r\n";
+  EXPECT_EQ(DefaultReportPath(), File("report.txt"));
+  EXPECT_TRUE(PrintFile());
+  for (int i = 0; i < 300 && !fs::exists(printed); ++i) QTest::qWait(10);
+  EXPECT_EQ(Slurp(printed), File("report.txt"));
+}
+
+TEST_F(DesktopTest, ShowTextFileLoadsUtf8AndOlderFiles) {
+  QPlainTextEdit window;
+  std::ofstream(File("new.txt")) << "Caf\xc3\xa9";
+  std::ofstream(File("old.txt")) << "Caf\xe9";
+  ASSERT_EQ(ShowTextFile(&window, File("new.txt")), 1);
+  EXPECT_EQ(window.toPlainText(), QStringLiteral("Caf\u00e9"));
+  ASSERT_EQ(ShowTextFile(&window, File("old.txt")), 1);
+  EXPECT_EQ(window.toPlainText(), QStringLiteral("Caf\u00e9"));
+  EXPECT_EQ(ShowTextFile(&window, File("missing.txt")), 0);
+  EXPECT_EQ(ShowTextFile(&window), 0) << "no default report";
+}
+
+// ---- Dialling ---------------------------------------------------------------------------------
+
+TEST_F(DesktopTest, WithoutATelephonyHandlerDiallingFailsOnceThenAtOnce) {
+  auto path = PathWith(false);  // no xdg-mime at all
+  EXPECT_EQ(DialNumber("555 0101"), static_cast<long>(0x80000049L));
+  // Installed later: the first answer stands, without checking again.
+  Install("xdg-mime", "echo dialer.desktop");
+  EXPECT_EQ(DialNumber("555 0101"), -16);
+  EXPECT_EQ(DialNumber("555 0102"), -16);
+  EXPECT_TRUE(opened.empty());
+}
+
+TEST_F(DesktopTest, AnEmptyHandlerAnswerMeansNoTelephony) {
+  Install("xdg-mime", "exit 0");
+  auto path = PathWith(false);
+  EXPECT_EQ(DialNumber("555 0101"), kDialNoTelephony);
+  EXPECT_EQ(DialNumber("555 0101"), kDialUnavailable);
+}
+
+TEST_F(DesktopTest, WithAHandlerTheNumberOpensAsATelUrl) {
+  const std::string asked = File("asked");
+  Install("xdg-mime", "echo \"$@\" >> '" + asked + "'; echo dialer.desktop");
+  auto path = PathWith(false);
+  struct Case {
+    const char* number;
+    bool openerAnswer;
+    long result;
+    const char* url;  // nullptr: nothing opened
+  };
+  const Case cases[] = {
+      {"+1 (555) 010-7788", true, 0, "tel:+15550107788"},
+      {"555 0101 ext. 12", true, 0, "tel:555010112"},
+      {"*31#", true, 0, "tel:*31%23"},
+      {"none", true, kDialInvalidNumber, nullptr},
+      {"0101", false, kDialNoRecipient, "tel:0101"},
+  };
+  for (const Case& c : cases) {
+    opened.clear();
+    openerAnswer = c.openerAnswer;
+    EXPECT_EQ(DialNumber(c.number, "Cardora", "Ann", ""), c.result) << c.number;
+    EXPECT_EQ(opened, c.url ? std::vector<std::string>{c.url} : std::vector<std::string>{}) << c.number;
+  }
+  EXPECT_EQ(Slurp(asked), "query default x-scheme-handler/tel\n") << "checked once";
+}
+
+}  // namespace
+}  // namespace velmora::testing
