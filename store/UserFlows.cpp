@@ -1,5 +1,7 @@
 #include "store/UserFlows.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 
 #include "store/Bytes.h"
@@ -31,10 +33,33 @@ std::string Password(const Bytes& header, uint32_t offset) {
   return std::string(RawText(header.data() + offset, h::kPasswordWidth));
 }
 
-bool ReadHeaderWithProbe(const std::string& path, Bytes& header) {
+Result ReadHeaderWithProbe(const std::string& path, Bytes& header) {
   RecordStore probe(path, kProbePassword);
-  return !probe.OpenFailed() && probe.ReadHeader(header).ok();
+  return probe.OpenFailed() ? probe.OpenError() : probe.ReadHeader(header);
 }
+
+// Shows why result failed; false when it did.
+bool Reported(const FlowUi& ui, const Result& result) {
+  if (result.ok()) return true;
+  SayText(ui, result.Message());
+  return false;
+}
+
+// Tells the program a long step runs for the life of the object.
+class Busy {
+ public:
+  explicit Busy(const FlowUi& ui) : ui_(ui) {
+    if (ui_.busy) ui_.busy(true);
+  }
+  ~Busy() {
+    if (ui_.busy) ui_.busy(false);
+  }
+  Busy(const Busy&) = delete;
+  Busy& operator=(const Busy&) = delete;
+
+ private:
+  const FlowUi& ui_;
+};
 
 // Paths compare ignoring ASCII case over at most 260 bytes.
 bool SamePath(const std::string& a, const std::string& b) {
@@ -44,34 +69,58 @@ bool SamePath(const std::string& a, const std::string& b) {
          });
 }
 
+// The same file: equal paths as above, or one file on disk reached by two
+// spellings ("..", a link). Only the identity is asked of the system here;
+// the file itself is not opened.
+bool SameFile(const std::string& a, const std::string& b) {
+  if (SamePath(a, b)) return true;
+  struct stat x {}, y {};
+  return ::stat(a.c_str(), &x) == 0 && ::stat(b.c_str(), &y) == 0 && x.st_dev == y.st_dev && x.st_ino == y.st_ino;
+}
+
 }  // namespace
 
 std::string AccessDeniedMessage(const std::string& path) {
   return "Program can't use \"" + path + "\".\r\nAccess has been denied";
 }
 
+std::optional<NetworkPasswords> ReadNetworkPasswords(const std::string& path, std::string* why) {
+  Bytes header;
+  Result read = ReadHeaderWithProbe(path, header);
+  if (!read.ok()) {
+    if (why) *why = read.Message();
+    return std::nullopt;
+  }
+  return NetworkPasswords{Password(header, h::kOwnerPassword), Password(header, h::kAssistantPassword),
+                          Password(header, h::kReaderPassword)};
+}
+
 std::optional<std::string> ChooseOpenPassword(const std::string& path, const PasswordPrompt& prompt,
                                               const FlowUi& ui) {
-  Bytes header;
-  if (!ReadHeaderWithProbe(path, header)) return std::nullopt;
-  const std::string owner = Password(header, h::kOwnerPassword);
-  if (owner.empty()) return std::string();
+  std::string why;
+  const std::optional<NetworkPasswords> passwords = ReadNetworkPasswords(path, &why);
+  if (!passwords) {
+    SayText(ui, why);
+    return std::nullopt;
+  }
+  if (passwords->owner.empty()) return std::string();
   if (!prompt) return std::nullopt;
   std::optional<std::string> typed = prompt(BaseName(path));
   if (!typed) return std::nullopt;
-  if (*typed == owner || *typed == Password(header, h::kAssistantPassword) ||
-      *typed == Password(header, h::kReaderPassword)) {
-    return typed;
-  }
+  if (*typed == passwords->owner || *typed == passwords->assistant || *typed == passwords->reader) return typed;
   Say(ui, 103);
   return std::nullopt;
 }
 
 bool ChangeNetworkPasswords(RecordStore& store, const PasswordsDialog& enter, const PasswordsDialog& verify,
                             const FlowUi& ui) {
-  Bytes header;
-  if (!ReadHeaderWithProbe(store.path(), header)) return false;
-  if (store.password() != Password(header, h::kOwnerPassword)) {
+  std::string why;
+  const std::optional<NetworkPasswords> current = ReadNetworkPasswords(store.path(), &why);
+  if (!current) {
+    SayText(ui, why);
+    return false;
+  }
+  if (store.password() != current->owner) {
     Say(ui, 102);
     return false;
   }
@@ -84,11 +133,17 @@ bool ChangeNetworkPasswords(RecordStore& store, const PasswordsDialog& enter, co
     if (*again == *chosen) break;
     Say(ui, 101);
   }
-  if (!store.ReadHeader(header).ok()) return false;
-  PutText(header.data() + h::kOwnerPassword, h::kPasswordWidth, chosen->owner);
-  PutText(header.data() + h::kAssistantPassword, h::kPasswordWidth, chosen->assistant);
-  PutText(header.data() + h::kReaderPassword, h::kPasswordWidth, chosen->reader);
-  if (!store.WriteHeader(header).ok()) return false;
+  Bytes header;
+  Result written = store.ReadHeader(header);
+  if (written.ok()) {
+    PutText(header.data() + h::kOwnerPassword, h::kPasswordWidth, chosen->owner);
+    PutText(header.data() + h::kAssistantPassword, h::kPasswordWidth, chosen->assistant);
+    PutText(header.data() + h::kReaderPassword, h::kPasswordWidth, chosen->reader);
+    written = store.WriteHeader(header);
+  }
+  // Flushed at once: the passwords decide who may open the file next.
+  if (written.ok()) written = store.Flush();
+  if (!Reported(ui, written)) return false;
   // Keep Owner access: present the Owner password exactly as stored.
   store.SetPassword(Password(header, h::kOwnerPassword));
   return true;
@@ -145,8 +200,11 @@ bool CompactCommand(const std::string& path, bool compactHistory, const FlowUi& 
   return compacted;
 }
 
-bool SaveAsCommand(RecordStore& current, const std::string& target, bool copyHistory, const FlowUi& ui) {
-  if (SamePath(target, current.path())) {
+bool SaveAsCommand(RecordStore& current, const std::string& target, bool copyHistory, const FlowUi& ui,
+                   const CompactUi* progress) {
+  CompactUi noProgress;
+  const CompactUi& shown = progress ? *progress : noProgress;
+  if (SameFile(target, current.path())) {
     Beep(ui);
     return false;
   }
@@ -155,17 +213,42 @@ bool SaveAsCommand(RecordStore& current, const std::string& target, bool copyHis
     return false;
   }
   (void)current.Flush();
-  if (!CopyRecordFile(current.path(), target).ok() || CheckAndCompact(target, 1) != 1) return false;
+  Result copied;
+  {
+    Busy busy(ui);
+    copied = CopyRecordFile(current.path(), target);
+  }
+  if (!Reported(ui, copied) || CheckAndCompact(target, 1, shown) != 1) return false;
   const std::string history = current.path() + ".history";
   const std::string targetHistory = target + ".history";
   if (copyHistory && RecordStore::FileExists(history)) {
     if (RecordStore::FileExists(targetHistory) && RecordStore::IsInUse(targetHistory)) {
       SayText(ui, AccessDeniedMessage(targetHistory));
-    } else if (CopyRecordFile(history, targetHistory).ok()) {
-      (void)CheckAndCompact(targetHistory, 1);
+    } else {
+      Result historyCopied;
+      {
+        Busy busy(ui);
+        historyCopied = CopyRecordFile(history, targetHistory);
+      }
+      if (Reported(ui, historyCopied)) (void)CheckAndCompact(targetHistory, 1, shown);
     }
   }
   return true;
+}
+
+bool EditCategories(RecordStore& store, const CategoriesEditor& editor, const FlowUi& ui) {
+  const int level = store.GetAccessLevel();
+  if (level == kAccessReader || level == kAccessNone) {
+    Say(ui, 102);
+    return false;
+  }
+  Bytes block;
+  if (!Reported(ui, store.ReadCategories(block))) return false;
+  CategoryList list(block);
+  if (!editor || !editor(list)) return false;
+  Result written = store.WriteCategories(list.ToBlock());
+  if (written.ok()) written = store.Flush();
+  return Reported(ui, written);
 }
 
 }  // namespace velmora

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "store/Categories.h"
 #include "store/RecordStore.h"
 
 namespace velmora {
@@ -19,28 +20,41 @@ struct FlowUi {
   std::function<void(const std::string&)> messageText;  // information box with a text
   std::function<void()> beep;
   std::function<void(const std::string& sound)> play;   // e.g. "add.wav"
+  // Around a long step without a window of its own (copying a file): true
+  // before it, false after, so the program can show a wait cursor.
+  std::function<void(bool on)> busy;
 };
 
-// Opens a short-lived connection with the password "zilt" and reads the
-// header. No Owner password: the empty password (Owner). Otherwise asks
-// prompt(file name) (nullopt = Cancel) and accepts a text equal to one of
-// the three passwords; a wrong one shows message 103. nullopt abandons the
-// opening.
-using PasswordPrompt = std::function<std::optional<std::string>(const std::string& fileName)>;
-std::optional<std::string> ChooseOpenPassword(const std::string& path, const PasswordPrompt& prompt,
-                                              const FlowUi& ui = {});
+struct CompactUi;
 
 struct NetworkPasswords {
   std::string owner, assistant, reader;
   friend bool operator==(const NetworkPasswords&, const NetworkPasswords&) = default;
 };
+
+// The three passwords of path's header, read through a short-lived
+// connection with the password "zilt". Nothing when the file cannot be read
+// as a record file; why then gets the reason for the user.
+std::optional<NetworkPasswords> ReadNetworkPasswords(const std::string& path, std::string* why = nullptr);
+
+// Opens a short-lived connection with the password "zilt" and reads the
+// header. No Owner password: the empty password (Owner). Otherwise asks
+// prompt(file name) (nullopt = Cancel) and accepts a text equal to one of
+// the three passwords; a wrong one shows message 103. A file that cannot be
+// read as a record file shows the reason. nullopt abandons the opening.
+using PasswordPrompt = std::function<std::optional<std::string>(const std::string& fileName)>;
+std::optional<std::string> ChooseOpenPassword(const std::string& path, const PasswordPrompt& prompt,
+                                              const FlowUi& ui = {});
+
 using PasswordsDialog = std::function<std::optional<NetworkPasswords>()>;
 
 // "Network Passwords": only the Owner may continue (else message 102).
 // enter() shows "Network Passwords", verify() "Verify Network Passwords",
 // again after message 101 until both agree or the user cancels. The new
-// passwords are written (each cut to 19 bytes) and the connection keeps
-// Owner access with the new Owner password. True when they were changed.
+// passwords are written (each cut to 19 bytes) and flushed, and the
+// connection keeps Owner access with the new Owner password. A file that
+// cannot be read, or a failed write, shows the reason (the connection then
+// keeps the password it had). True when they were changed.
 bool ChangeNetworkPasswords(RecordStore& store, const PasswordsDialog& enter, const PasswordsDialog& verify,
                             const FlowUi& ui = {});
 
@@ -61,11 +75,23 @@ EditOutcome EditEntry(RecordStore& store, RecordPosition position, const RecordE
 bool CompactCommand(const std::string& path, bool compactHistory, const FlowUi& ui = {},
                     const struct CompactUi* progress = nullptr);
 
-// "&Save As...": the open file's own path (compared ignoring case) beeps; a
-// target in use elsewhere gets the access-denied message; otherwise the open
-// file is flushed, copied and the copy compacted (with "<path>.history" when
-// copyHistory is set and it exists). True when the copy was made.
-bool SaveAsCommand(RecordStore& current, const std::string& target, bool copyHistory, const FlowUi& ui = {});
+// "&Save As...": the open file itself beeps, whether named by its own path
+// (compared ignoring case) or by another path to the same file (same device
+// and inode: "..", a link); a target in use elsewhere gets the access-denied
+// message; otherwise the open file is flushed, copied (a failed copy shows
+// the reason) and the copy compacted, showing progress when given (with
+// "<path>.history" when copyHistory is set and it exists). True when the
+// copy was made.
+bool SaveAsCommand(RecordStore& current, const std::string& target, bool copyHistory, const FlowUi& ui = {},
+                   const CompactUi* progress = nullptr);
+
+// "Categories": Readers (and connections without access) get message 102;
+// a category block that cannot be read shows the reason. editor(list) shows
+// the list and returns true on OK with the list changed in place; the block
+// is then written and flushed (a failure shows the reason). True when the
+// block was written.
+using CategoriesEditor = std::function<bool(CategoryList& list)>;
+bool EditCategories(RecordStore& store, const CategoriesEditor& editor, const FlowUi& ui = {});
 
 // "Program can't use \"%s\".\r\nAccess has been denied"
 std::string AccessDeniedMessage(const std::string& path);

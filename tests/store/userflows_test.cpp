@@ -4,10 +4,13 @@
 
 #include <deque>
 #include <filesystem>
+#include <fstream>
+#include <memory>
 
 #include "TempDir.h"
 #include "store/Bytes.h"
 #include "store/Categories.h"
+#include "store/Compact.h"
 #include "store/RecordHeader.h"
 #include "store/Refresh.h"
 
@@ -30,6 +33,71 @@ struct Shown {
     u.play = [this](const std::string& s) { sounds.push_back(s); };
     return u;
   }
+};
+
+// Passes everything to the real file system and keeps, per file opened (in
+// order), a count of its syncs and a switch that makes its writes fail as a
+// full disk would.
+class WatchedFileSystem : public FileSystem {
+ public:
+  struct Watch {
+    int syncs = 0;
+    bool failWrites = false;
+  };
+  std::vector<std::shared_ptr<Watch>> files;
+  static Result FullDisk() { return Result::Fail("Cannot write", ENOSPC, "watched"); }
+
+  Result Open(const std::string& path, std::unique_ptr<File>& out) override { return Wrap(real.Open(path, out), out); }
+  Result OpenOrCreate(const std::string& path, std::unique_ptr<File>& out) override {
+    return Wrap(real.OpenOrCreate(path, out), out);
+  }
+  bool Exists(const std::string& path) override { return real.Exists(path); }
+  Result Remove(const std::string& path) override { return real.Remove(path); }
+  Result Rename(const std::string& from, const std::string& to) override { return real.Rename(from, to); }
+  Result SyncFolderOf(const std::string& path) override { return real.SyncFolderOf(path); }
+
+ private:
+  class Watched : public File {
+   public:
+    Watched(std::unique_ptr<File> inner, std::shared_ptr<Watch> watch)
+        : inner_(std::move(inner)), watch_(std::move(watch)) {}
+    Result ReadAt(uint64_t o, void* b, size_t n) override { return inner_->ReadAt(o, b, n); }
+    int64_t ReadSome(uint64_t o, void* b, size_t n) override { return inner_->ReadSome(o, b, n); }
+    Result WriteAt(uint64_t o, const void* b, size_t n) override {
+      return watch_->failWrites ? FullDisk() : inner_->WriteAt(o, b, n);
+    }
+    Result Size(uint64_t& s) override { return inner_->Size(s); }
+    Result Truncate(uint64_t s) override { return inner_->Truncate(s); }
+    Result Sync() override {
+      ++watch_->syncs;
+      return inner_->Sync();
+    }
+    bool TryLock(uint64_t s, uint64_t l, bool e) override { return inner_->TryLock(s, l, e); }
+    Result Lock(uint64_t s, uint64_t l, bool e) override { return inner_->Lock(s, l, e); }
+    void Unlock(uint64_t s, uint64_t l) override { inner_->Unlock(s, l); }
+    bool IsAt(const std::string& path) override { return inner_->IsAt(path); }
+
+   private:
+    std::unique_ptr<File> inner_;
+    std::shared_ptr<Watch> watch_;
+  };
+  Result Wrap(Result opened, std::unique_ptr<File>& out) {
+    if (opened.ok()) {
+      files.push_back(std::make_shared<Watch>());
+      out = std::make_unique<Watched>(std::move(out), files.back());
+    }
+    return opened;
+  }
+  FileSystem& real = FileSystem::Default();
+};
+
+// Installs a file system for the life of the object.
+class ScopedFileSystem {
+ public:
+  explicit ScopedFileSystem(FileSystem* fs) { SetFileSystemForTesting(fs); }
+  ~ScopedFileSystem() { SetFileSystemForTesting(nullptr); }
+  ScopedFileSystem(const ScopedFileSystem&) = delete;
+  ScopedFileSystem& operator=(const ScopedFileSystem&) = delete;
 };
 
 class UserFlowsTest : public ::testing::Test {
@@ -130,6 +198,121 @@ TEST_F(UserFlowsTest, ChangingNetworkPasswords) {
   EXPECT_EQ(owner.password(), "abcdefghijklmnopqrs");
 }
 
+TEST_F(UserFlowsTest, AFileThatIsNotARecordFileShowsTheReason) {
+  const std::string notes = dir.File("notes.adr");
+  std::ofstream(notes) << "just some text";
+  for (const std::string& unreadable : {notes, dir.File("missing.adr")}) {
+    SCOPED_TRACE(unreadable);
+    Shown shown;
+    int prompts = 0;
+    auto prompt = [&](const std::string&) -> std::optional<std::string> {
+      ++prompts;
+      return "x";
+    };
+    EXPECT_EQ(ChooseOpenPassword(unreadable, prompt, shown.ui()), std::nullopt);
+    EXPECT_EQ(prompts, 0);
+    ASSERT_EQ(shown.texts.size(), 1u);
+    EXPECT_NE(shown.texts[0].find(unreadable), std::string::npos) << shown.texts[0];
+    std::string why;
+    EXPECT_EQ(ReadNetworkPasswords(unreadable, &why), std::nullopt);
+    EXPECT_EQ(why, shown.texts[0]);
+  }
+  SetPasswords("own", "asst", "read");
+  EXPECT_EQ(ReadNetworkPasswords(path), (NetworkPasswords{"own", "asst", "read"}));
+  EXPECT_FALSE(RecordStore::IsInUse(path));
+}
+
+TEST_F(UserFlowsTest, NewNetworkPasswordsAreFlushedAndAFailedWriteIsShown) {
+  SetPasswords("own", "asst", "read");
+  WatchedFileSystem fs;
+  ScopedFileSystem installed(&fs);
+  RecordStore owner(path, "own");
+  ASSERT_EQ(fs.files.size(), 1u);
+  const std::shared_ptr<WatchedFileSystem::Watch> watch = fs.files[0];
+  Shown shown;
+  const NetworkPasswords wanted{"new-owner", "new-asst", "new-read"};
+  const int syncsBefore = watch->syncs;
+  EXPECT_TRUE(ChangeNetworkPasswords(owner, [&] { return wanted; }, [&] { return wanted; }, shown.ui()));
+  EXPECT_GT(watch->syncs, syncsBefore) << "the new passwords are made durable at once";
+
+  watch->failWrites = true;
+  const NetworkPasswords other{"x", "y", "z"};
+  EXPECT_FALSE(ChangeNetworkPasswords(owner, [&] { return other; }, [&] { return other; }, shown.ui()));
+  watch->failWrites = false;
+  EXPECT_EQ(shown.texts, std::vector<std::string>{WatchedFileSystem::FullDisk().Message()});
+  EXPECT_EQ(owner.password(), "new-owner") << "the connection keeps the password it had";
+  EXPECT_EQ(owner.GetAccessLevel(), kAccessOwner);
+  EXPECT_EQ(ReadNetworkPasswords(path), wanted);
+}
+
+TEST_F(UserFlowsTest, EditingCategories) {
+  SetPasswords("own", "asst", "read");
+  auto addApples = [](CategoryList& list) { return list.Add("apples"); };
+  auto cancel = [](CategoryList& list) {
+    (void)list.Add("dropped");
+    return false;
+  };
+  struct Case {
+    const char* name;
+    const char* password;
+    CategoriesEditor editor;
+    bool written;
+    std::vector<int> messages;
+  };
+  const Case cases[] = {
+      {"reader", "read", addApples, false, {102}},
+      {"no access", "nobody", addApples, false, {102}},
+      {"cancelled", "asst", cancel, false, {}},
+      {"assistant", "asst", addApples, true, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Bytes defaults;
+    BuildDefaultCategories(defaults);
+    {
+      RecordStore owner(path, "own");
+      ASSERT_TRUE(owner.WriteCategories(defaults).ok());
+    }
+    WatchedFileSystem fs;
+    ScopedFileSystem installed(&fs);
+    RecordStore store(path, c.password);
+    ASSERT_EQ(fs.files.size(), 1u);
+    const int syncsBefore = fs.files[0]->syncs;
+    Shown shown;
+    EXPECT_EQ(EditCategories(store, c.editor, shown.ui()), c.written);
+    EXPECT_EQ(shown.messages, c.messages);
+    EXPECT_TRUE(shown.texts.empty());
+    Bytes block;
+    ASSERT_TRUE(store.ReadCategories(block).ok());
+    if (c.written) {
+      EXPECT_GT(fs.files[0]->syncs, syncsBefore) << "flushed";
+      std::vector<std::string> names = CategoryNames(block);
+      ASSERT_EQ(names.size(), 16u);
+      EXPECT_EQ(names[0], "apples");
+      EXPECT_EQ(names[5], "Holiday");  // written in the sorted order
+    } else {
+      EXPECT_EQ(block, defaults);
+    }
+  }
+}
+
+TEST_F(UserFlowsTest, EditingCategoriesShowsAFailedWrite) {
+  WatchedFileSystem fs;
+  ScopedFileSystem installed(&fs);
+  RecordStore store(path, "");
+  ASSERT_EQ(fs.files.size(), 1u);
+  Bytes before;
+  ASSERT_TRUE(store.ReadCategories(before).ok());
+  Shown shown;
+  fs.files[0]->failWrites = true;
+  EXPECT_FALSE(EditCategories(store, [](CategoryList& list) { return list.Remove(0); }, shown.ui()));
+  fs.files[0]->failWrites = false;
+  EXPECT_EQ(shown.texts, std::vector<std::string>{WatchedFileSystem::FullDisk().Message()});
+  Bytes after;
+  ASSERT_TRUE(store.ReadCategories(after).ok());
+  EXPECT_EQ(after, before);
+}
+
 TEST_F(UserFlowsTest, EditingAnEntryFollowsTheOrder) {
   SetPasswords("own", "asst", "read");
   RecordPosition plain = AddRecord();
@@ -161,7 +344,9 @@ TEST_F(UserFlowsTest, EditingAnEntryFollowsTheOrder) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     RecordStore other(path, "own");
-    if (c.lockedElsewhere) ASSERT_TRUE(other.LockRecord(c.position).ok());
+    if (c.lockedElsewhere) {
+      ASSERT_TRUE(other.LockRecord(c.position).ok());
+    }
     RecordStore store(path, c.password);
     Shown shown;
     uint64_t before = store.GetChangeCounter();
@@ -176,8 +361,12 @@ TEST_F(UserFlowsTest, EditingAnEntryFollowsTheOrder) {
     Bytes record;
     ASSERT_TRUE(other.ReadRecord(record, c.position).ok());
     EXPECT_EQ(record[format::record::kEditLock], c.lockedElsewhere ? 1 : 0);
-    if (c.outcome == EditOutcome::Saved) EXPECT_EQ(RawText(record.data() + 829, 30), "Edited");
-    if (c.lockedElsewhere) ASSERT_TRUE(other.UnlockRecord(c.position).ok());
+    if (c.outcome == EditOutcome::Saved) {
+      EXPECT_EQ(RawText(record.data() + 829, 30), "Edited");
+    }
+    if (c.lockedElsewhere) {
+      ASSERT_TRUE(other.UnlockRecord(c.position).ok());
+    }
     EXPECT_TRUE(RefreshAllowed());
   }
 }
@@ -222,6 +411,51 @@ TEST_F(UserFlowsTest, SaveAsCopiesAndCompacts) {
   ASSERT_TRUE(copy.ReadHeader(header).ok());
   EXPECT_EQ(GetI32(header.data() + h::kOpenCount), 1);  // only this connection
   EXPECT_EQ(std::filesystem::file_size(target), 2625u + 3729u);
+}
+
+TEST_F(UserFlowsTest, SaveAsRefusesTheOpenFileUnderAnotherSpelling) {
+  RecordStore current(path, "");
+  const std::string folderName = std::filesystem::path(dir.path()).filename().string();
+  const std::string symbolic = dir.File("symbolic.adr");
+  const std::string hard = dir.File("hard.adr");
+  std::filesystem::create_symlink(path, symbolic);
+  std::filesystem::create_hard_link(path, hard);
+  const std::string spellings[] = {dir.path() + "/./book.adr", dir.path() + "/../" + folderName + "/book.adr",
+                                   symbolic, hard};
+  Shown shown;
+  for (const std::string& same : spellings) EXPECT_FALSE(SaveAsCommand(current, same, false, shown.ui())) << same;
+  EXPECT_EQ(shown.beeps, 4);
+  EXPECT_TRUE(shown.texts.empty());
+  Bytes header;
+  ASSERT_TRUE(current.ReadHeader(header).ok());
+  EXPECT_EQ(GetI32(header.data() + h::kOpenCount), 1);
+}
+
+TEST_F(UserFlowsTest, SaveAsShowsAFailedCopyAndTheProgressOfTheCopy) {
+  AddRecord();
+  RecordStore current(path, "");
+  Shown shown;
+  std::vector<bool> busy;
+  FlowUi ui = shown.ui();
+  ui.busy = [&](bool on) { busy.push_back(on); };
+  int begun = 0, ended = 0;
+  CompactUi progress;
+  progress.begin = [&](const std::string&, uint64_t) { ++begun; };
+  progress.end = [&] { ++ended; };
+
+  const std::string nowhere = dir.File("no/such/folder/copy.adr");
+  EXPECT_FALSE(SaveAsCommand(current, nowhere, false, ui, &progress));
+  ASSERT_EQ(shown.texts.size(), 1u);
+  EXPECT_FALSE(shown.texts[0].empty());
+  EXPECT_EQ(busy, (std::vector<bool>{true, false}));
+  EXPECT_EQ(begun, 0);
+
+  EXPECT_TRUE(SaveAsCommand(current, dir.File("copy.adr"), false, ui, &progress));
+  EXPECT_EQ(shown.texts.size(), 1u);
+  EXPECT_EQ(busy, (std::vector<bool>{true, false, true, false}));
+  EXPECT_EQ(begun, 1);
+  EXPECT_EQ(ended, 1);
+  EXPECT_EQ(shown.beeps, 0);
 }
 
 TEST(CategoryMenuTest, NewFileMenuAndEditedList) {
