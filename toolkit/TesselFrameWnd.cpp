@@ -1,5 +1,7 @@
 #include "toolkit/TesselFrameWnd.h"
 
+#include <algorithm>
+
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -43,13 +45,19 @@ qintptr TesselFrameWnd::OnCommand(const Command& command) {
   return 0;
 }
 
+QRegion FrameOutline(const QSize& window) {
+  const QRectF whole(QPointF(0, 0), QSizeF(window));
+  QPainterPath rounded;
+  rounded.addRoundedRect(whole, kCornerRadius, kCornerRadius);
+  QPainterPath lower;  // square lower corners
+  lower.addRect(QRectF(0, kCornerRadius, whole.width(), std::max<qreal>(0, whole.height() - kCornerRadius)));
+  // One outline, so the overlapping parts stay inside the region.
+  return QRegion(rounded.united(lower).toFillPolygon().toPolygon(), Qt::WindingFill);
+}
+
 void TesselFrameWnd::RebuildOutline() {
   if (!isWindow()) return;
-  QPainterPath path;
-  path.setFillRule(Qt::WindingFill);
-  path.addRoundedRect(QRectF(rect()), kCornerRadius, kCornerRadius);
-  path.addRect(QRectF(0, kCornerRadius, width(), height() - kCornerRadius));  // square lower corners
-  setMask(QRegion(path.toFillPolygon().toPolygon()));
+  setMask(FrameOutline(size()));
 }
 
 void TesselFrameWnd::OnTimer(int id) {

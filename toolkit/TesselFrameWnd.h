@@ -16,6 +16,10 @@ namespace velmora {
 
 inline constexpr int kFrameTimer = 3000;
 
+// The outline of a framed window of that size: rounded top corners, square
+// lower ones.
+QRegion FrameOutline(const QSize& window);
+
 class TesselFrameWnd : public TesselWnd {
   Q_OBJECT
 
