@@ -2,7 +2,7 @@
 
 namespace velmora::tool {
 
-bool Arguments::Parse(const std::vector<std::string>& args, const OptionSpec& spec) {
+bool Arguments::Parse(const std::vector<std::string>& args, const OptionSet& options) {
   bool optionsEnded = false;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& word = args[i];
@@ -24,7 +24,7 @@ bool Arguments::Parse(const std::vector<std::string>& args, const OptionSpec& sp
       name = word.substr(0, eq);
       inlineValue = word.substr(eq + 1);
     }
-    if (spec.flags.count(name)) {
+    if (options.flags.count(name)) {
       if (inlineValue) {
         error_ = "option " + name + " takes no value";
         return false;
@@ -35,7 +35,7 @@ bool Arguments::Parse(const std::vector<std::string>& args, const OptionSpec& sp
       }
       continue;
     }
-    if (!spec.valued.count(name)) {
+    if (!options.valued.count(name)) {
       error_ = "unknown option " + name;
       return false;
     }

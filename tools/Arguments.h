@@ -11,16 +11,16 @@
 
 namespace velmora::tool {
 
-struct OptionSpec {
+struct OptionSet {
   std::set<std::string> valued;  // options that take a value, e.g. "--password"
   std::set<std::string> flags;   // options without a value, e.g. "--examples"
 };
 
 class Arguments {
  public:
-  // Parses args against spec; false with error() set on an unknown option,
+  // Parses args against options; false with error() set on an unknown option,
   // a missing value or an option given twice.
-  bool Parse(const std::vector<std::string>& args, const OptionSpec& spec);
+  bool Parse(const std::vector<std::string>& args, const OptionSet& options);
 
   const std::vector<std::string>& positional() const { return positional_; }
   bool Has(const std::string& flag) const { return flags_.count(flag) != 0; }

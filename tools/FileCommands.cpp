@@ -9,7 +9,7 @@
 #include "store/Compact.h"
 #include "store/RecordStore.h"
 #include "tools/Commands.h"
-#include "tools/FileInspector.h"
+#include "tools/RawFileView.h"
 #include "tools/ToolSupport.h"
 
 namespace velmora::tool {
@@ -68,7 +68,7 @@ int RunCompact(const Arguments& args) {
   if (RecordStore::IsInUse(path)) return Fail(AccessDenied(path));
 
   {
-    FileInspector inspector;
+    RawFileView inspector;
     if (!inspector.Load(path)) return Fail(inspector.error());
     if (!inspector.image().SlotsReadable()) {
       return Fail("Not a record file (impossible sizes in its first bytes): " + Quoted(path));

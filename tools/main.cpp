@@ -17,7 +17,7 @@ struct Command {
   std::string_view name;
   std::string_view usage;  // after "velmora "
   size_t positional;       // number of positional words
-  OptionSpec options;
+  OptionSet options;
   int (*run)(const Arguments&);
 };
 
@@ -50,11 +50,11 @@ void PrintUsage(std::ostream& out) {
 }
 
 int RunCommand(const Command& command, const std::vector<std::string>& words) {
-  OptionSpec spec = command.options;
-  spec.flags.insert("--help");
+  OptionSet options = command.options;
+  options.flags.insert("--help");
   Arguments args;
   const std::string usage = "Usage: velmora " + std::string(command.usage);
-  if (!args.Parse(words, spec)) return Fail(args.error() + ". " + usage);
+  if (!args.Parse(words, options)) return Fail(args.error() + ". " + usage);
   if (args.Has("--help")) {
     std::cout << usage << '\n';
     return kExitOk;

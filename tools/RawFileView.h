@@ -27,7 +27,7 @@ struct FileImage {
   uint64_t TrailingBytes() const;
 };
 
-class FileInspector {
+class RawFileView {
  public:
   // Reads the prologue, the header and (when the prologue allows) the
   // category block. false with error() set when the file cannot be read or

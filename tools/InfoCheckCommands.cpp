@@ -11,7 +11,7 @@
 #include "store/Format.h"
 #include "store/RecordHeader.h"
 #include "tools/Commands.h"
-#include "tools/FileInspector.h"
+#include "tools/RawFileView.h"
 #include "tools/RecordJson.h"
 #include "tools/ToolSupport.h"
 
@@ -38,7 +38,7 @@ void AddStamp(ordered_json& out, const std::string& prefix, const Bytes& header,
 
 int RunInfo(const Arguments& args) {
   const std::string& path = args.positional()[0];
-  FileInspector inspector;
+  RawFileView inspector;
   if (!inspector.Load(path)) return Fail(inspector.error());
   const FileImage& image = inspector.image();
   const Bytes& header = image.header;
@@ -84,7 +84,7 @@ int RunInfo(const Arguments& args) {
 
 int RunCheck(const Arguments& args) {
   const std::string& path = args.positional()[0];
-  FileInspector inspector;
+  RawFileView inspector;
   if (!inspector.Load(path)) return Fail(inspector.error());
   const FileImage& image = inspector.image();
   std::vector<std::string> findings;

@@ -1,4 +1,4 @@
-#include "tools/FileInspector.h"
+#include "tools/RawFileView.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -32,7 +32,7 @@ bool ReadExactly(std::ifstream& in, uint64_t offset, uint8_t* buffer, size_t len
 
 }  // namespace
 
-bool FileInspector::Load(const std::string& path) {
+bool RawFileView::Load(const std::string& path) {
   path_ = path;
   std::error_code ec;
   if (!std::filesystem::exists(path, ec)) {
@@ -74,7 +74,7 @@ bool FileInspector::Load(const std::string& path) {
   return true;
 }
 
-bool FileInspector::ForEachSlot(const std::function<void(uint64_t position, const uint8_t* slot)>& visit) {
+bool RawFileView::ForEachSlot(const std::function<void(uint64_t position, const uint8_t* slot)>& visit) {
   const uint64_t slots = image_.WholeSlots();
   const uint32_t size = image_.recordSize;
   Bytes chunk(size_t(size) * kSlotsPerRead);
