@@ -106,6 +106,18 @@ void TesselFrameWnd::resizeEvent(QResizeEvent*) {
   update();
 }
 
+void TesselFrameWnd::leaveEvent(QEvent* event) {
+  TesselWnd::leaveEvent(event);
+  if (pressed_ < 0) UpdateHover(QPoint(-1, -1));
+}
+
+void TesselFrameWnd::changeEvent(QEvent* event) {
+  TesselWnd::changeEvent(event);
+  if (event->type() == QEvent::ActivationChange && !isActiveWindow() && pressed_ < 0) {
+    UpdateHover(QPoint(-1, -1));
+  }
+}
+
 void TesselFrameWnd::mousePressEvent(QMouseEvent* event) {
   const QPoint pos = event->position().toPoint();
   if (event->button() == Qt::RightButton) {

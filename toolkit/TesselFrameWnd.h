@@ -52,6 +52,9 @@ class TesselFrameWnd : public TesselWnd {
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  // A window that is left or loses activation shows no hovered button.
+  void leaveEvent(QEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   enum class Drag { None, Move, Resize };

@@ -3,8 +3,10 @@
 #include <QGuiApplication>
 
 #include "addressbook/model/ContactRecord.h"
+#include "shell/CategoriesDialog.h"
 #include "store/Refresh.h"
 #include "store/Settings.h"
+#include "toolkit/TFlyMenu.h"
 #include "toolkit/TesselWndListView.h"
 
 namespace velmora {
@@ -12,6 +14,8 @@ namespace velmora {
 namespace {
 constexpr int kMargin = 5;
 constexpr int kRowHeight = 18;
+constexpr int kChooserWidth = 180;
+constexpr int kChooserHeight = 20;
 
 class WaitCursor {
  public:
@@ -31,6 +35,9 @@ WorkPane::WorkPane(QWidget* parent) : TesselPane(QStringLiteral("Work"), parent)
 WorkPane::~WorkPane() = default;
 
 bool WorkPane::OnCreated() {
+  categories_ = new TFlyMenu(this);
+  categories_->SetControlId(kCategoryChooserId);
+  if (!categories_->Create(this)) return false;
   list_ = new TesselWndListView(this);
   list_->SetControlId(kListId);
   if (!list_->Create(this)) return false;
@@ -41,12 +48,51 @@ bool WorkPane::OnCreated() {
 }
 
 void WorkPane::resizeEvent(QResizeEvent*) {
-  if (list_) list_->setGeometry(rect().adjusted(kMargin, kMargin, -kMargin, -kMargin));
+  // The category chooser in the top row, the list below it.
+  if (categories_) categories_->setGeometry(kMargin, kMargin, kChooserWidth, kChooserHeight);
+  const int listTop = kMargin + kChooserHeight + 4;
+  if (list_) list_->setGeometry(rect().adjusted(kMargin, listTop, -kMargin, -kMargin));
+}
+
+void WorkPane::RebuildCategories() {
+  categoryFilter_.clear();
+  chosenCategory_ = kCategoryBase + kAllCategoriesOffset;
+  if (!categories_) return;
+  categories_->Clear();
+  Bytes block;
+  if (store_ && !store_->ReadCategories(block).ok()) block.clear();
+  if (!store_) BuildDefaultCategories(block);
+  for (const CategoryMenuItem& item : BuildCategoryMenu(block, kCategoryBase)) {
+    if (item.separator()) (void)categories_->AddSeparator();
+    else (void)categories_->AddEntry(QString::fromStdString(item.text), item.id);
+  }
+  (void)categories_->SetChosen(chosenCategory_);
+}
+
+bool WorkPane::OnCategoryCommand(const Command& command) {
+  const int offset = command.id - kCategoryBase;
+  if (offset < 0 || offset > kEditCategoriesOffset) return false;
+  if (offset == kEditCategoriesOffset) {
+    if (store_ && EditCategories(this, *store_)) {
+      // As if "All Categories" had been chosen from the rebuilt menu.
+      RebuildCategories();
+      Reload();
+    } else if (categories_) {
+      (void)categories_->SetChosen(chosenCategory_);
+    }
+    return true;
+  }
+  chosenCategory_ = command.id;
+  categoryFilter_ = offset == kAllCategoriesOffset ? std::string() : command.text.toStdString();
+  Reload();
+  FocusList();
+  return true;
 }
 
 void WorkPane::SetRecordFile(RecordStore* store) {
   store_ = store;
   keptRecordId_ = 0;
+  RebuildCategories();
   if (!store_) {
     if (list_) list_->SetSource(nullptr, nullptr);
     query_.Reset();
@@ -66,7 +112,8 @@ void WorkPane::Reload() {
   const auto key = FindContactSortKey(sort_);
   query_.Reset();
   if (key) query_.SetSortKey(key->offset, key->length, CompareText);
-  query_.AddMatchAll();
+  if (categoryFilter_.empty()) query_.AddMatchAll();
+  else (void)AddCategoryEqualsConditions(query_, categoryFilter_);
   (void)query_.Run(*store_);
   if (key) (void)query_.Sort(*store_, key->offset, key->length, CompareText);
   query_.SetChangeCounterSeen(counter);
@@ -95,6 +142,7 @@ uint64_t WorkPane::SelectedRecordId() const {
 }
 
 qintptr WorkPane::OnCommand(const Command& command) {
+  if (OnCategoryCommand(command)) return 1;
   if (command.id == MakeCommandId(kListId, kNotifyRefresh)) {
     // Another user changed the file: keep the selected contact selected
     // across the reload.

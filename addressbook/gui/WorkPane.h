@@ -5,20 +5,27 @@
 #pragma once
 
 #include <optional>
+#include <string>
 
 #include "addressbook/gui/ContactNameDelegate.h"
+#include "store/Categories.h"
 #include "store/RecordQuery.h"
 #include "toolkit/TesselPane.h"
 
 namespace velmora {
 
 class TesselWndListView;
+class TFlyMenu;
 
 class WorkPane : public TesselPane {
   Q_OBJECT
 
  public:
   static constexpr int kListId = 100;
+  static constexpr int kCategoryChooserId = 101;
+  // Commands of the category chooser: names base + 0..28, "All Categories"
+  // base + 29, "Edit Categories" base + 30.
+  static constexpr int kCategoryBase = 5000;
 
   // Reads "Sort" and "Tab" (1 when absent).
   explicit WorkPane(QWidget* parent = nullptr);
@@ -35,6 +42,10 @@ class WorkPane : public TesselPane {
   TesselWndListView* listView() const { return list_; }
   std::optional<RecordPosition> SelectedPosition() const;
 
+  TFlyMenu* categoryChooser() const { return categories_; }
+  // The category the list is narrowed to; empty for "All Categories".
+  const std::string& categoryFilter() const { return categoryFilter_; }
+
   int sortOrder() const { return sort_; }
   int viewTab() const { return tab_; }
 
@@ -46,12 +57,19 @@ class WorkPane : public TesselPane {
 
  private:
   uint64_t SelectedRecordId() const;
+  // Fills the chooser from the file's category block, "All Categories"
+  // chosen and no filter.
+  void RebuildCategories();
+  bool OnCategoryCommand(const Command& command);
 
   RecordStore* store_ = nullptr;
   RecordQuery query_;
   int sort_ = 1;
   int tab_ = 1;
   TesselWndListView* list_ = nullptr;
+  TFlyMenu* categories_ = nullptr;
+  std::string categoryFilter_;
+  int chosenCategory_ = kCategoryBase + kAllCategoriesOffset;
   ContactNameDelegate delegate_;
   uint64_t keptRecordId_ = 0;  // the selection across a refresh
 };

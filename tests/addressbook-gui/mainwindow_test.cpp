@@ -24,6 +24,9 @@
 #include "shell/DesktopIntegration.h"
 #include "shell/SuiteFlags.h"
 #include "toolkit/RefreshTimer.h"
+#include "toolkit/TFlyMenu.h"
+#include "store/Categories.h"
+#include <QPushButton>
 #include "toolkit/TesselPane.h"
 #include "toolkit/TesselPaneBar.h"
 #include "toolkit/TesselToolBar.h"
@@ -297,6 +300,59 @@ class MainWindowTest : public QObject {
     Settle();
     QVERIFY(spy.ids.empty());
     QVERIFY(window_->isVisible());
+  }
+
+  void categoryChooserNarrowsTheList() {
+    QVERIFY(Start());
+    TFlyMenu* chooser = work()->categoryChooser();
+    QVERIFY(chooser);
+    QStringList texts;
+    for (const FlyEntry& entry : chooser->entries()) texts << (entry.separator ? QStringLiteral("-") : entry.text);
+    QCOMPARE(texts, (QStringList{"All Categories", "-", "Calls", "Clients", "Expenses", "Follow up", "Ideas",
+                                 "Meetings", "Issues", "People", "Personal", "Projects", "Public", "Holiday",
+                                 "Travel", "Vacation", "Test", "-", "Edit Categories"}));
+    QCOMPARE(chooser->chosenText(), QStringLiteral("All Categories"));
+    {
+      RecordStore other(DefaultPath(), "");
+      for (auto [first, category] : std::vector<std::pair<const char*, const char*>>{
+               {"Cal", "Calls"}, {"Upper", "CALLS"}, {"Longer", "Callbacks"}, {"Idea", "Ideas"}}) {
+        Contact contact(NewContact(other, first, "Person"));
+        contact.SetCategory(category);
+        QVERIFY(other.AddRecord(contact.bytes()).ok());
+      }
+    }
+    work()->Reload();
+    QCOMPARE(work()->listView()->rowCount(), 7);
+
+    chooser->Choose(2);  // "Calls"
+    Settle();
+    QCOMPARE(work()->categoryFilter(), std::string("Calls"));
+    QCOMPARE(RowTexts(work()), (QStringList{"Cal Person", "Upper Person"}));
+
+    chooser->Choose(0);  // "All Categories"
+    Settle();
+    QCOMPARE(work()->listView()->rowCount(), 7);
+
+    // "Edit Categories" answered with OK: the menu comes back sorted, with
+    // "All Categories" chosen and every record listed.
+    chooser->Choose(4);  // "Clients" first, so the reset is visible
+    Settle();
+    QCOMPARE(work()->listView()->rowCount(), 0);
+    bool answered = false;
+    QTimer answer;
+    connect(&answer, &QTimer::timeout, this, [&] {
+      QWidget* dialog = QApplication::activeModalWidget();
+      if (answered || !dialog || dialog->objectName() != QStringLiteral("categories")) return;
+      answered = true;
+      dialog->findChild<QPushButton*>(QStringLiteral("1"))->click();
+    });
+    answer.start(20);
+    chooser->Choose(int(chooser->entries().size()) - 1);
+    QTRY_VERIFY(answered);
+    Settle();
+    QCOMPARE(chooser->chosenText(), QStringLiteral("All Categories"));
+    QCOMPARE(chooser->entries()[6].text, QStringLiteral("Holiday"));  // sorted now
+    QCOMPARE(work()->listView()->rowCount(), 7);
   }
 
   void otherConnectionsChangeReachesTheList() {
