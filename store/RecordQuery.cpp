@@ -262,6 +262,14 @@ Result RecordQuery::Run(RecordStore& store) {
   const size_t width = comparer_ ? ComparedWidth(comparer_, keyLength_) : 0;
   const bool gather = comparer_ && keyLength_ != 0 && keyLength_ != kUnsetSize &&
                       uint64_t(keyOffset_) + width <= size;
+  // Room for every slot up front, so a large file is not copied while the
+  // lists grow.
+  uint64_t fileSize = 0;
+  if (store.FileSize(fileSize).ok() && fileSize > store.firstSlot()) {
+    const size_t slots = size_t((fileSize - store.firstSlot()) / size);
+    positions_.reserve(slots);
+    if (gather) keys_.reserve(slots * width);
+  }
   // Not zero-filled: only the bytes a read returned are looked at.
   std::unique_ptr<uint8_t[]> chunk(new uint8_t[size * kSlotsPerRead]);
   for (RecordPosition at = store.firstSlot();;) {
@@ -319,7 +327,8 @@ Result RecordQuery::Resort() {
 namespace {
 
 // Sorts positions by the keys gathered for them (keys[i] belongs to
-// positions[i]); equal keys keep file order so both sort paths agree.
+// positions[i]); equal keys keep file order so both sort paths agree. The
+// keys are used up: text keys are folded in place.
 void SortByKeys(std::vector<RecordPosition>& positions, Bytes& keys, size_t stride, size_t keyLength,
                 Comparer comparer) {
   std::vector<size_t> order(positions.size());
@@ -335,10 +344,30 @@ void SortByKeys(std::vector<RecordPosition>& positions, Bytes& keys, size_t stri
         key[j] = ended ? 0 : FoldCase(key[j]);
       }
     }
-    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-      int cmp = std::memcmp(keys.data() + a * stride, keys.data() + b * stride, keyLength);
-      return cmp != 0 ? cmp < 0 : positions[a] < positions[b];
+    // Sort small entries that carry the first eight key bytes as one
+    // big-endian number; only equal prefixes look at the rest of the key.
+    struct Entry {
+      uint64_t prefix;
+      size_t index;
+    };
+    std::vector<Entry> entries(positions.size());
+    const size_t prefixBytes = std::min<size_t>(8, keyLength);
+    for (size_t i = 0; i < positions.size(); ++i) {
+      uint64_t prefix = 0;
+      const uint8_t* key = keys.data() + i * stride;
+      for (size_t j = 0; j < 8; ++j) prefix = (prefix << 8) | (j < prefixBytes ? key[j] : 0);
+      entries[i] = {prefix, i};
+    }
+    std::sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
+      if (a.prefix != b.prefix) return a.prefix < b.prefix;
+      if (keyLength > prefixBytes) {
+        int cmp = std::memcmp(keys.data() + a.index * stride + prefixBytes, keys.data() + b.index * stride + prefixBytes,
+                              keyLength - prefixBytes);
+        if (cmp != 0) return cmp < 0;
+      }
+      return positions[a.index] < positions[b.index];
     });
+    for (size_t i = 0; i < entries.size(); ++i) order[i] = entries[i].index;
   } else {
     std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
       int cmp = comparer(keys.data() + a * stride, keys.data() + b * stride, keyLength);
@@ -346,13 +375,8 @@ void SortByKeys(std::vector<RecordPosition>& positions, Bytes& keys, size_t stri
     });
   }
   std::vector<RecordPosition> sorted(positions.size());
-  Bytes sortedKeys(keys.size());
-  for (size_t i = 0; i < order.size(); ++i) {
-    sorted[i] = positions[order[i]];
-    std::memcpy(sortedKeys.data() + i * stride, keys.data() + order[i] * stride, stride);
-  }
+  for (size_t i = 0; i < order.size(); ++i) sorted[i] = positions[order[i]];
   positions.swap(sorted);
-  keys.swap(sortedKeys);
 }
 
 }  // namespace
