@@ -108,14 +108,20 @@ void TesselFrameWnd::resizeEvent(QResizeEvent*) {
 
 void TesselFrameWnd::leaveEvent(QEvent* event) {
   TesselWnd::leaveEvent(event);
+  // A pressed button keeps tracking the grabbed mouse until the release.
   if (pressed_ < 0) UpdateHover(QPoint(-1, -1));
 }
 
-void TesselFrameWnd::changeEvent(QEvent* event) {
-  TesselWnd::changeEvent(event);
-  if (event->type() == QEvent::ActivationChange && !isActiveWindow() && pressed_ < 0) {
-    UpdateHover(QPoint(-1, -1));
+bool TesselFrameWnd::event(QEvent* event) {
+  // An inactive window gets no hover timer ticks, so a button highlighted
+  // now would stay so; a press or a drag in progress is dropped as well,
+  // because the release may go to the window that took the activation.
+  if (event->type() == QEvent::WindowDeactivate) {
+    pressed_ = -1;
+    drag_ = Drag::None;
+    for (int i = 0; i < 3; ++i) SetButtonState(i, ButtonState::Normal);
   }
+  return TesselWnd::event(event);
 }
 
 void TesselFrameWnd::mousePressEvent(QMouseEvent* event) {

@@ -54,7 +54,7 @@ class TesselFrameWnd : public TesselWnd {
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   // A window that is left or loses activation shows no hovered button.
   void leaveEvent(QEvent* event) override;
-  void changeEvent(QEvent* event) override;
+  bool event(QEvent* event) override;
 
  private:
   enum class Drag { None, Move, Resize };

@@ -1,11 +1,13 @@
 #include "addressbook/gui/WorkPane.h"
 
 #include <QGuiApplication>
+#include <QPalette>
 
 #include "addressbook/model/ContactRecord.h"
 #include "shell/CategoriesDialog.h"
 #include "store/Refresh.h"
 #include "store/Settings.h"
+#include "toolkit/Look.h"
 #include "toolkit/TFlyMenu.h"
 #include "toolkit/TesselWndListView.h"
 
@@ -38,6 +40,11 @@ bool WorkPane::OnCreated() {
   categories_ = new TFlyMenu(this);
   categories_->SetControlId(kCategoryChooserId);
   if (!categories_->Create(this)) return false;
+  // The chooser erases with its palette's button face; the pane's paper
+  // keeps the corners around its rounded box the pane's own colour.
+  QPalette chooserPalette = categories_->palette();
+  chooserPalette.setColor(QPalette::Button, look::Colour(look::kPaper));
+  categories_->setPalette(chooserPalette);
   list_ = new TesselWndListView(this);
   list_->SetControlId(kListId);
   if (!list_->Create(this)) return false;

@@ -1,12 +1,13 @@
 // The main window in a running application object: start-up file opening,
 // the start pane, placement, closing, accelerator keys and the edit-field
 // exception, the refresh of other connections' changes, the suite
-// broadcast, the size button, file commands and the picture and history
-// flags.
+// broadcast, the size button, file commands, the picture and history
+// flags, and the category chooser over the contact list.
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QScreen>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -23,10 +24,10 @@
 #include "addressbook/model/ContactRecord.h"
 #include "shell/DesktopIntegration.h"
 #include "shell/SuiteFlags.h"
+#include "store/Categories.h"
+#include "toolkit/Look.h"
 #include "toolkit/RefreshTimer.h"
 #include "toolkit/TFlyMenu.h"
-#include "store/Categories.h"
-#include <QPushButton>
 #include "toolkit/TesselPane.h"
 #include "toolkit/TesselPaneBar.h"
 #include "toolkit/TesselToolBar.h"
@@ -312,6 +313,11 @@ class MainWindowTest : public QObject {
                                  "Meetings", "Issues", "People", "Personal", "Projects", "Public", "Holiday",
                                  "Travel", "Vacation", "Test", "-", "Edit Categories"}));
     QCOMPARE(chooser->chosenText(), QStringLiteral("All Categories"));
+    // The chooser sits in the top row, the list below it, and its corners
+    // show the pane's own paper.
+    QCOMPARE(chooser->height(), 20);
+    QVERIFY(chooser->geometry().bottom() < work()->listView()->geometry().top());
+    QCOMPARE(chooser->grab().toImage().pixelColor(0, 0), look::Colour(look::kPaper));
     {
       RecordStore other(DefaultPath(), "");
       for (auto [first, category] : std::vector<std::pair<const char*, const char*>>{
@@ -333,24 +339,35 @@ class MainWindowTest : public QObject {
     Settle();
     QCOMPARE(work()->listView()->rowCount(), 7);
 
-    // "Edit Categories" answered with OK: the menu comes back sorted, with
-    // "All Categories" chosen and every record listed.
-    chooser->Choose(4);  // "Clients" first, so the reset is visible
+    chooser->Choose(4);  // "Expenses", which no record has
     Settle();
     QCOMPARE(work()->listView()->rowCount(), 0);
-    bool answered = false;
-    QTimer answer;
-    connect(&answer, &QTimer::timeout, this, [&] {
-      QWidget* dialog = QApplication::activeModalWidget();
-      if (answered || !dialog || dialog->objectName() != QStringLiteral("categories")) return;
-      answered = true;
-      dialog->findChild<QPushButton*>(QStringLiteral("1"))->click();
-    });
-    answer.start(20);
-    chooser->Choose(int(chooser->entries().size()) - 1);
-    QTRY_VERIFY(answered);
-    Settle();
+    // The "Categories" dialog answered by its button "1" (OK) or "2" (Cancel).
+    const auto editCategories = [&](const char* button) {
+      bool answered = false;
+      QTimer answer;
+      connect(&answer, &QTimer::timeout, this, [&] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (answered || !dialog || dialog->objectName() != QStringLiteral("categories")) return;
+        answered = true;
+        dialog->findChild<QPushButton*>(QString::fromLatin1(button))->click();
+      });
+      answer.start(20);
+      chooser->Choose(int(chooser->entries().size()) - 1);
+      QTRY_VERIFY(answered);
+      Settle();
+    };
+    // Cancel changes nothing: the menu, the choice and the list stay.
+    editCategories("2");
+    QCOMPARE(chooser->chosenText(), QStringLiteral("Expenses"));
+    QCOMPARE(work()->categoryFilter(), std::string("Expenses"));
+    QCOMPARE(chooser->entries()[6].text, QStringLiteral("Ideas"));
+    QCOMPARE(work()->listView()->rowCount(), 0);
+    // OK: the menu comes back sorted, "All Categories" chosen and every
+    // record listed.
+    editCategories("1");
     QCOMPARE(chooser->chosenText(), QStringLiteral("All Categories"));
+    QCOMPARE(work()->categoryFilter(), std::string());
     QCOMPARE(chooser->entries()[6].text, QStringLiteral("Holiday"));  // sorted now
     QCOMPARE(work()->listView()->rowCount(), 7);
   }

@@ -90,6 +90,7 @@ class DialogScript {
     timer_.setInterval(5);
     QObject::connect(&timer_, &QTimer::timeout, [this] { Poll(); });
     timer_.start();
+    qApp->installEventFilter(&shown_);
   }
   ~DialogScript() {
     EXPECT_TRUE(steps_.empty()) << steps_.size() << " expected dialog(s) never appeared, first "
@@ -144,7 +145,21 @@ class DialogScript {
     }
   }
 
+  // A dialog shown again (hidden and re-shown between two polls) counts as
+  // a new one: its Show event takes it off the handled list.
+  struct ShowWatcher : QObject {
+    explicit ShowWatcher(DialogScript* script) : script(script) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+      if (event->type() == QEvent::Show && watched->isWidgetType()) {
+        std::erase_if(script->handled_, [watched](const QPointer<QWidget>& w) { return w.data() == watched; });
+      }
+      return false;
+    }
+    DialogScript* script;
+  };
+
   QTimer timer_;
+  ShowWatcher shown_{this};
   std::deque<Step> steps_;
   std::vector<QPointer<QWidget>> handled_;
   std::string unexpected_;

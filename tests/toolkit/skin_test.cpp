@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QTimer>
@@ -16,6 +17,7 @@
 #include "toolkit/Resources.h"
 #include "toolkit/SkinDialog.h"
 #include "toolkit/SkinMenu.h"
+#include "toolkit/TesselFrameWnd.h"
 #include "toolkit/TesselWndList.h"
 
 namespace velmora {
@@ -178,6 +180,39 @@ TEST_F(SkinFixture, DialogWithoutSkinsKeepsOkDisabledAndCancelChangesNothing) {
   EXPECT_FALSE(okEnabled);
   std::string stored;
   EXPECT_EQ(ReadSettingText(SuiteSettingsPath(), "Preference", "CurrSkin", stored), 0);
+}
+
+void MoveMouse(QWidget* window, QPoint pos) {
+  QMouseEvent move(QEvent::MouseMove, QPointF(pos), QPointF(window->mapToGlobal(pos)), Qt::NoButton, Qt::NoButton,
+                   Qt::NoModifier);
+  QCoreApplication::sendEvent(window, &move);
+}
+
+TEST_F(SkinFixture, CaptionButtonHoverEndsWhenTheMouseLeavesOrTheWindowIsDeactivated) {
+  TesselFrameWnd frame;
+  frame.resize(420, 300);
+  const QPoint overClose = frame.layout().buttons[size_t(CaptionButton::Close)].center();
+  for (const QEvent::Type ending : {QEvent::Leave, QEvent::WindowDeactivate}) {
+    MoveMouse(&frame, overClose);
+    ASSERT_EQ(frame.buttonState(CaptionButton::Close), ButtonState::Hover) << ending;
+    EXPECT_EQ(frame.buttonState(CaptionButton::Minimize), ButtonState::Normal) << ending;
+    QEvent event(ending);
+    QCoreApplication::sendEvent(&frame, &event);
+    EXPECT_EQ(frame.buttonState(CaptionButton::Close), ButtonState::Normal) << ending;
+  }
+  // A press that loses the activation is dropped: its release runs nothing.
+  QMouseEvent press(QEvent::MouseButtonPress, QPointF(overClose), QPointF(frame.mapToGlobal(overClose)),
+                    Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(&frame, &press);
+  ASSERT_EQ(frame.buttonState(CaptionButton::Close), ButtonState::Pressed);
+  QEvent deactivate(QEvent::WindowDeactivate);
+  QCoreApplication::sendEvent(&frame, &deactivate);
+  EXPECT_EQ(frame.buttonState(CaptionButton::Close), ButtonState::Normal);
+  frame.show();
+  QMouseEvent release(QEvent::MouseButtonRelease, QPointF(overClose), QPointF(frame.mapToGlobal(overClose)),
+                      Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(&frame, &release);
+  EXPECT_TRUE(frame.isVisible());
 }
 
 TEST_F(SkinFixture, FramePaintsBuiltInButtonsAndTheAbsentColour) {
