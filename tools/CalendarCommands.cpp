@@ -12,10 +12,10 @@
 #include "calendar/model/CalendarReport.h"
 #include "calendar/model/DayAgenda.h"
 #include "calendar/model/EventSelection.h"
+#include "importexport/RecordJson.h"
 #include "resources/Strings.h"
 #include "store/Dates.h"
 #include "tools/Commands.h"
-#include "tools/RecordJson.h"
 #include "tools/ToolSupport.h"
 
 namespace velmora::tool {

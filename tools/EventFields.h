@@ -5,8 +5,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "importexport/RecordJson.h"
 #include "store/RecordStore.h"
-#include "tools/RecordJson.h"
 
 namespace velmora::tool {
 

@@ -6,13 +6,13 @@
 
 #include <nlohmann/json.hpp>
 
+#include "importexport/RecordJson.h"
 #include "store/Bytes.h"
 #include "store/Categories.h"
 #include "store/Format.h"
 #include "store/RecordHeader.h"
 #include "tools/Commands.h"
 #include "tools/RawFileView.h"
-#include "tools/RecordJson.h"
 #include "tools/ToolSupport.h"
 
 namespace velmora::tool {

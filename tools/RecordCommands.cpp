@@ -7,11 +7,11 @@
 #include <nlohmann/json.hpp>
 
 #include "addressbook/model/ContactRecord.h"
+#include "importexport/RecordJson.h"
 #include "resources/Strings.h"
 #include "store/RecordQuery.h"
 #include "tools/Commands.h"
 #include "tools/EventFields.h"
-#include "tools/RecordJson.h"
 #include "tools/ToolSupport.h"
 
 namespace velmora::tool {
@@ -36,6 +36,14 @@ std::optional<NewRecordRules> RulesFor(std::optional<FileKind> kind) {
   if (kind == FileKind::Address) return NewRecordRules{InitContactRecord, FinishContact};
   if (kind == FileKind::Calendar) return NewRecordRules{InitEventForAdd, FinishEventFromJson};
   return std::nullopt;
+}
+
+// The body keys of a kind; empty for kinds whose body the tool does not map
+// (history, partner list, outgoing box, unknown record sizes).
+FieldTable BodyFields(std::optional<FileKind> kind) {
+  if (kind == FileKind::Address) return ContactJsonFields();
+  if (kind == FileKind::Calendar) return EventFields();
+  return {};
 }
 
 bool IsBlank(const std::string& line) { return line.find_first_not_of(" \t\r\n") == std::string::npos; }

@@ -1,6 +1,8 @@
-// The JSON form of a record, as `list` prints it and `add` reads it back:
-// the common header under snake_case keys, then the body of the file's kind
-// under its internal field names.
+// The JSON form of a record, as the velmora tool's `list` prints it and
+// `add` reads it back: the common header under snake_case keys, then the
+// body under its internal field names. A body is described by a table of
+// fields; the contact's is here, the event's comes with the calendar's
+// rules for a new event.
 //
 //   texts    JSON strings (UTF-8; cut to the field width - 1 bytes on input)
 //   numbers  JSON integers
@@ -10,16 +12,13 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 
 #include <nlohmann/json.hpp>
 
-#include "store/Format.h"
-
-namespace velmora::tool {
+namespace velmora {
 
 enum class FieldType { Text, U8, I32, U32, Date, Time };
 
@@ -31,9 +30,9 @@ struct JsonField {
 };
 using FieldTable = std::span<const JsonField>;
 
-// The body keys of a kind; empty for kinds whose body the tool does not map
-// (history, partner list, outgoing box, unknown record sizes).
-FieldTable BodyFields(std::optional<format::FileKind> kind);
+// The body keys of a contact, in record order: the 42 internal names plus
+// the numbers, dates, picture and attachment.
+FieldTable ContactJsonFields();
 const JsonField* FindField(FieldTable fields, std::string_view name);
 
 // The header keys `list` prints, in order.
@@ -66,4 +65,4 @@ bool FieldFromJson(const nlohmann::json& value, const JsonField& field, uint8_t*
 // Serialises one JSON line (UTF-8 kept as it is; invalid bytes replaced).
 std::string JsonLine(const nlohmann::ordered_json& value);
 
-}  // namespace velmora::tool
+}  // namespace velmora

@@ -1,4 +1,4 @@
-#include "tools/RecordJson.h"
+#include "importexport/RecordJson.h"
 
 #include <array>
 #include <limits>
@@ -8,9 +8,8 @@
 #include "store/Bytes.h"
 #include "store/Dates.h"
 #include "store/RecordHeader.h"
-#include "tools/EventFields.h"
 
-namespace velmora::tool {
+namespace velmora {
 
 namespace {
 
@@ -37,17 +36,6 @@ FieldType FromContactType(BodyKeyType type) {
     case BodyKeyType::U8: return FieldType::U8;
   }
   return FieldType::Text;
-}
-
-const std::vector<JsonField>& ContactFields() {
-  static const std::vector<JsonField> fields = [] {
-    std::vector<JsonField> out;
-    for (const BodyKey& key : ContactBodyKeys()) {
-      out.push_back({key.name, key.offset, key.width, FromContactType(key.type)});
-    }
-    return out;
-  }();
-  return fields;
 }
 
 ordered_json DateToJson(const DateValue& date) {
@@ -110,10 +98,15 @@ const char* Expected(FieldType type) {
 
 }  // namespace
 
-FieldTable BodyFields(std::optional<format::FileKind> kind) {
-  if (kind == format::FileKind::Address) return ContactFields();
-  if (kind == format::FileKind::Calendar) return EventFields();
-  return {};
+FieldTable ContactJsonFields() {
+  static const std::vector<JsonField> fields = [] {
+    std::vector<JsonField> out;
+    for (const BodyKey& key : ContactBodyKeys()) {
+      out.push_back({key.name, key.offset, key.width, FromContactType(key.type)});
+    }
+    return out;
+  }();
+  return fields;
 }
 
 const JsonField* FindField(FieldTable fields, std::string_view name) {
@@ -261,4 +254,4 @@ std::string JsonLine(const ordered_json& value) {
   return value.dump(-1, ' ', false, json::error_handler_t::replace);
 }
 
-}  // namespace velmora::tool
+}  // namespace velmora
