@@ -86,10 +86,7 @@ void TFlyMenu::Choose(int index) {
   PostCommand(notifyTarget(), Command{entry.command, 0, entry.text, {}});
 }
 
-void TFlyMenu::OpenList() {
-  QMenu menu(this);
-  menu.setFont(NormalFont());
-  menu.setMinimumWidth(width());
+void TFlyMenu::FillList(QMenu& menu) const {
   for (size_t i = 0; i < entries_.size(); ++i) {
     if (entries_[i].separator) {
       menu.addSeparator();
@@ -97,9 +94,20 @@ void TFlyMenu::OpenList() {
     }
     QAction* action = menu.addAction(entries_[i].text);
     action->setData(int(i));
-    action->setCheckable(true);
-    action->setChecked(int(i) == chosen_);
+    // A checkable action is drawn with a box even when unchecked, so only
+    // the chosen entry is made checkable.
+    if (int(i) == chosen_) {
+      action->setCheckable(true);
+      action->setChecked(true);
+    }
   }
+}
+
+void TFlyMenu::OpenList() {
+  QMenu menu(this);
+  menu.setFont(NormalFont());
+  menu.setMinimumWidth(width());
+  FillList(menu);
   open_ = true;
   update();
   QAction* picked = menu.exec(mapToGlobal(QPoint(0, height())));

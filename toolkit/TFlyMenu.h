@@ -9,6 +9,8 @@
 
 #include "toolkit/TesselWnd.h"
 
+class QMenu;
+
 namespace velmora {
 
 inline constexpr int kMaxFlyEntries = 100;
@@ -41,6 +43,9 @@ class TFlyMenu : public TesselWnd {
 
   // What choosing entry index in the opened list does.
   void Choose(int index);
+  // Puts the entries into menu as the opened list shows them: only the
+  // chosen entry carries a check mark, the others none (not an empty box).
+  void FillList(QMenu& menu) const;
   // Opens the list below the chooser (modal); what is chosen is Choose()n.
   void OpenList();
 

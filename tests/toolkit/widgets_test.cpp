@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <cstdlib>
 
 #include "ToolkitTestSupport.h"
 #include "toolkit/Bitmaps.h"
@@ -176,6 +178,71 @@ TEST(FlyMenuTest, ChoosingPostsTheEntrysCommandAndText) {
   EXPECT_FALSE(chooser->SetChosen(12345));
   for (int i = 3; i < kMaxFlyEntries; ++i) ASSERT_TRUE(chooser->AddEntry(QStringLiteral("e"), i));
   EXPECT_FALSE(chooser->AddEntry(QStringLiteral("one too many"), 999));
+}
+
+// The horizontal extent of what is drawn on a row of a rendered menu, inside
+// the menu's frame: the columns holding a pixel clearly unlike the row's own
+// background (taken at its right end, past every text).
+int InkedWidth(const QImage& image, const QRect& rowRect) {
+  const QRect row = rowRect.adjusted(3, 2, -3, -2);
+  const QColor background = image.pixelColor(row.right(), row.center().y());
+  int first = -1, last = -1;
+  for (int x = row.left(); x <= row.right(); ++x) {
+    for (int y = row.top(); y <= row.bottom(); ++y) {
+      const QColor c = image.pixelColor(x, y);
+      const int distance = std::abs(c.red() - background.red()) + std::abs(c.green() - background.green()) +
+                           std::abs(c.blue() - background.blue());
+      if (distance < 60) continue;
+      if (first < 0) first = x;
+      last = x;
+      break;
+    }
+  }
+  return first < 0 ? 0 : last - first + 1;
+}
+
+TEST(FlyMenuTest, OnlyTheChosenEntryShowsAMark) {
+  Recorder pane;
+  auto* chooser = new TFlyMenu(&pane);
+  const QStringList texts = {QStringLiteral("All Categories"), QStringLiteral("Business"), QStringLiteral("Edit Categories")};
+  chooser->AddEntry(texts[0], 529);
+  chooser->AddEntry(texts[1], 500);
+  chooser->AddSeparator();
+  chooser->AddEntry(texts[2], 530);
+  ASSERT_TRUE(chooser->SetChosen(500));
+
+  QMenu menu;
+  menu.setFont(NormalFont());
+  chooser->FillList(menu);
+  const QList<QAction*> actions = menu.actions();
+  ASSERT_EQ(actions.size(), 4);
+  menu.resize(menu.sizeHint());
+  const QImage image = menu.grab().toImage();
+  ASSERT_FALSE(image.isNull());
+  const QFontMetrics metrics(menu.font());
+  struct Row {
+    int action;
+    QString text;
+    bool marked;
+  };
+  const std::vector<Row> rows = {{0, texts[0], false}, {1, texts[1], true}, {3, texts[2], false}};
+  for (const auto& [index, text, marked] : rows) {
+    QAction* action = actions[index];
+    EXPECT_EQ(action->isChecked(), marked) << text.toStdString();
+    const int textWidth = metrics.horizontalAdvance(text);
+    const int inked = InkedWidth(image, menu.actionGeometry(action));
+    if (marked) {
+      // The mark stands apart from the text, before it.
+      EXPECT_GT(inked, textWidth + 6) << text.toStdString();
+    } else {
+      // Nothing but the text: no box beside it.
+      EXPECT_FALSE(action->isCheckable()) << text.toStdString();
+      EXPECT_GT(inked, 0) << text.toStdString();
+      EXPECT_LE(inked, textWidth + 2) << text.toStdString();
+    }
+  }
+  EXPECT_EQ(actions[1]->data().toInt(), 1);
+  EXPECT_EQ(actions[3]->data().toInt(), 3);
 }
 
 TEST(TabsTest, TabsPostTheirNumberAndTheLinkShowsOnlyForItsTab) {
