@@ -20,6 +20,7 @@ namespace {
 constexpr const char* kPreference = "Preference";
 constexpr int kLongestRefresh = 120;  // seconds offered
 constexpr int kDefaultRefresh = 2;
+constexpr int kVisibleRefreshRows = 12;  // rows of the opened list; it scrolls for the rest
 
 // This dialog shows a switch as on when it is absent or exactly "1".
 bool ShownOn(const char* key) {
@@ -55,6 +56,11 @@ GeneralOptionsDialog::GeneralOptionsDialog(GeneralOptionsActions actions, QWidge
   auto* refreshLabel = new QLabel(QStringLiteral("Network refresh time:"), this);
   refresh_ = new QComboBox(this);
   refresh_->setObjectName(QStringLiteral("103"));
+  // Styles that open the list as a menu over the current entry (Fusion
+  // among them) ignore the visible-row limit and grow the list to the
+  // screen's height; the style-sheet property makes them honour it.
+  refresh_->setMaxVisibleItems(kVisibleRefreshRows);
+  refresh_->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
   for (int seconds = 1; seconds <= kLongestRefresh; ++seconds) {
     refresh_->addItem(QStringLiteral("%1 sec.").arg(seconds));
   }

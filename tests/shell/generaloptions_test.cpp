@@ -3,7 +3,9 @@
 #include "shell/GeneralOptionsDialog.h"
 
 #include <QCheckBox>
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 #include <fstream>
@@ -120,6 +122,28 @@ INSTANTIATE_TEST_SUITE_P(Values, RefreshShownTest,
                                            RefreshCase{"Largest", "120", 120}, RefreshCase{"TooLarge", "500", 120},
                                            RefreshCase{"Zero", "0", 1}, RefreshCase{"Negative", "-3", 1}),
                          [](const ::testing::TestParamInfo<RefreshCase>& info) { return std::string(info.param.name); });
+
+TEST_F(GeneralOptionsTest, TheRefreshListOpensAFewRowsTall) {
+  DialogScript script;
+  script.Expect("1003", [](QWidget* d) {
+    auto* list = Control<QComboBox>(d, "103");
+    ASSERT_GT(list->maxVisibleItems(), 0);
+    EXPECT_LE(list->maxVisibleItems(), 15);
+    list->showPopup();
+    QWidget* popup = list->view()->window();
+    ASSERT_TRUE(popup->isVisible());
+    // The opened list holds at most the visible rows (and its frame), not
+    // all 120 entries or the screen's height; it scrolls for the rest.
+    const int row = list->view()->sizeHintForRow(0);
+    ASSERT_GT(row, 0);
+    EXPECT_LE(popup->height(), (list->maxVisibleItems() + 1) * row) << "popup " << popup->height() << " row " << row;
+    EXPECT_GE(popup->height(), 3 * row);
+    EXPECT_TRUE(list->view()->verticalScrollBar()->isVisible());
+    list->hidePopup();
+    Click(d, "2");
+  });
+  EXPECT_EQ(ShowGeneralOptions(nullptr, Actions()), 0);
+}
 
 // ---- OK and Cancel ---------------------------------------------------------------
 
