@@ -1,7 +1,9 @@
 #include "shell/DesktopIntegration.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -9,12 +11,15 @@
 #include <QGuiApplication>
 #include <QIcon>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProcess>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <QTextBrowser>
 #include <QTextDocument>
+#include <QVBoxLayout>
 
 #include "shell/MessageBoxes.h"
 #include "store/Bytes.h"
@@ -91,6 +96,51 @@ void SaveProgramIcon(const QString& dataHome, const QString& id) {
   const QString folder = dataHome + QStringLiteral("/icons/hicolor/64x64/apps");
   QDir().mkpath(folder);
   icon.pixmap(64, 64).save(folder + QLatin1Char('/') + id + QStringLiteral(".png"), "PNG");
+}
+
+}  // namespace
+
+bool DesktopShowsWebPages() {
+  const QString xdgMime = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
+  if (xdgMime.isEmpty()) return true;
+  if (!qEnvironmentVariableIsEmpty("BROWSER")) return true;
+  if (!QStandardPaths::findExecutable(QStringLiteral("x-www-browser")).isEmpty()) return true;
+  QProcess process;
+  process.start(xdgMime, {QStringLiteral("query"), QStringLiteral("default"), QStringLiteral("text/html")});
+  if (!process.waitForFinished(3000)) {
+    process.kill();
+    process.waitForFinished(1000);
+    return false;
+  }
+  return process.exitCode() == 0 && !process.readAllStandardOutput().trimmed().isEmpty();
+}
+
+namespace {
+
+// Shows the page in the program's own help window, reusing an open one.
+bool ShowHelpWindow(const QString& path) {
+  if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return false;
+  static QPointer<QDialog> window;
+  if (!window) {
+    window = new QDialog(QApplication::activeWindow());
+    window->setObjectName(QStringLiteral("HelpWindow"));
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setModal(false);
+    auto* layout = new QVBoxLayout(window);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* browser = new QTextBrowser(window);
+    browser->setOpenExternalLinks(true);
+    layout->addWidget(browser);
+    window->resize(640, 520);
+  }
+  auto* browser = window->findChild<QTextBrowser*>();
+  browser->setSource(QUrl::fromLocalFile(path));
+  const QString title = browser->documentTitle();
+  window->setWindowTitle(title.isEmpty() ? QFileInfo(path).fileName() : title);
+  window->show();
+  window->raise();
+  window->activateWindow();
+  return true;
 }
 
 enum class Telephony { Unknown, Available, Missing };
@@ -213,7 +263,12 @@ int OpenHelp(std::string_view name, bool /*shell*/) {
     InformationBox(nullptr, "Help file '" + expected + "'\r\ndoes not exist.");
     return 0;
   }
-  return OpenUrl(QUrl::fromLocalFile(QString::fromStdString(*path))) ? 1 : 0;
+  const QString page = QString::fromStdString(*path);
+  // The desktop's opener reports success once it has started, so a desktop
+  // without a program for web pages is asked beforehand.
+  const bool desktop = Opener() || DesktopShowsWebPages();
+  if (desktop && OpenUrl(QUrl::fromLocalFile(page))) return 1;
+  return ShowHelpWindow(page) ? 1 : 0;
 }
 
 bool ComposeEmail(std::string_view address) {

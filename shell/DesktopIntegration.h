@@ -31,10 +31,18 @@ std::string MimeTypeName(std::string_view extension);
 // installation's share folders. The first candidate that exists, else
 // nothing.
 std::optional<std::string> FindHelpFile(std::string_view name);
-// Opens the help page in the desktop's browser; without it shows "Help file
+// Opens the help page in the desktop's browser. When the desktop cannot show
+// it (no program for web pages, or the opening fails) the page is shown in a
+// help window of the program's own (a text browser, object name
+// "HelpWindow", one at a time). A missing page shows "Help file
 // '<path>'\r\ndoes not exist." with the path it was looked for at. Non-zero
-// on success. (Both ways of opening use the desktop.)
+// when the page is shown.
 int OpenHelp(std::string_view name, bool shell = true);
+// Whether the desktop has a program for web pages: "$BROWSER", an
+// "x-www-browser", or a default for "text/html" that "xdg-mime" names.
+// Without "xdg-mime" to ask, true (the opener's own answer decides). Asked
+// by OpenHelp unless a URL opener is set (a test's opener is the desktop).
+bool DesktopShowsWebPages();
 
 // "mailto:<address>" (just "mailto:" without one).
 bool ComposeEmail(std::string_view address);

@@ -3,10 +3,12 @@
 // and the dialler's result codes.
 #include "shell/DesktopIntegration.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QPlainTextEdit>
 #include <QStandardPaths>
 #include <QTest>
+#include <QTextBrowser>
 #include <fstream>
 
 #include "RecordFiles.h"
@@ -115,6 +117,71 @@ TEST_F(DesktopTest, AMissingHelpFileIsReportedWithItsPath) {
   EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Help file '" + File("help/nothing.htm") + "'\r\ndoes not exist."});
   EXPECT_TRUE(opened.empty());
 }
+
+// The help window the program shows a page in, when there is one.
+QWidget* HelpWindow() {
+  QWidget* found = nullptr;
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    if (widget->objectName() == QStringLiteral("HelpWindow") && widget->isVisible()) {
+      EXPECT_EQ(found, nullptr) << "one help window at a time";
+      found = widget;
+    }
+  }
+  return found;
+}
+
+TEST_F(DesktopTest, HelpTheDesktopCannotOpenShowsInAWindowOfItsOwn) {
+  openerAnswer = false;
+  const std::string page = *FindHelpFile("address.htm");
+  for (int call = 0; call < 2; ++call) {
+    EXPECT_EQ(OpenHelp("address.htm", true), 1);
+    QWidget* window = HelpWindow();
+    ASSERT_NE(window, nullptr);
+    auto* browser = window->findChild<QTextBrowser*>();
+    ASSERT_NE(browser, nullptr);
+    EXPECT_EQ(browser->source(), QUrl::fromLocalFile(QString::fromStdString(page)));
+    EXPECT_FALSE(browser->toPlainText().trimmed().isEmpty());
+    EXPECT_FALSE(window->windowTitle().isEmpty());
+  }
+  EXPECT_EQ(opened.size(), 2u) << "the desktop is asked first";
+  EXPECT_TRUE(MessageTexts().empty());
+  HelpWindow()->close();
+  QCoreApplication::processEvents();
+}
+
+TEST_F(DesktopTest, HelpTheDesktopOpensShowsNoWindowOfItsOwn) {
+  EXPECT_EQ(OpenHelp("address.htm", true), 1);
+  EXPECT_EQ(opened.size(), 1u);
+  EXPECT_EQ(HelpWindow(), nullptr);
+}
+
+struct BrowserCase {
+  const char* name;
+  const char* xdgMime;  // the fake xdg-mime's output; nullptr: none installed
+  const char* browser;  // $BROWSER
+  bool browserProgram;  // an x-www-browser on the PATH
+  bool shows;
+};
+
+class WebPageProgramTest : public DesktopTest, public ::testing::WithParamInterface<BrowserCase> {};
+
+TEST_P(WebPageProgramTest, TheDesktopIsAskedForAProgramForWebPages) {
+  const BrowserCase& c = GetParam();
+  if (c.xdgMime) Install("xdg-mime", std::string("echo '") + c.xdgMime + "'");
+  if (c.browserProgram) Install("x-www-browser", "exit 0");
+  ScopedEnv browser("BROWSER", c.browser);
+  const auto path = PathWith(false);
+  EXPECT_EQ(DesktopShowsWebPages(), c.shows);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Desktops, WebPageProgramTest,
+    ::testing::Values(BrowserCase{"DefaultForHtml", "firefox-esr.desktop", "", false, true},
+                      BrowserCase{"NoDefault", "", "", false, false},
+                      BrowserCase{"BrowserVariable", "", "lynx", false, true},
+                      BrowserCase{"BrowserProgram", "", "", true, true},
+                      BrowserCase{"NothingToAsk", nullptr, "", false, true}),
+    [](const ::testing::TestParamInfo<BrowserCase>& info) { return std::string(info.param.name); });
 
 // ---- Addresses and documents -----------------------------------------------------------
 
