@@ -15,7 +15,7 @@ namespace {
 
 namespace r = format::record;
 namespace s = format::stamp;
-using nlohmann::json;
+using json = nlohmann::ordered_json;
 using nlohmann::ordered_json;
 
 // Header keys; "category" and "confidential" are the two that `add` sets.
@@ -23,6 +23,8 @@ constexpr std::string_view kPosition = "position";
 constexpr std::string_view kId = "id";
 constexpr std::string_view kConfidential = "confidential";
 constexpr std::string_view kCategory = "category";
+constexpr DateValue kFirstDate{1, 1, kFirstYear};
+constexpr DateValue kLastDate{31, 12, kLastYear};
 constexpr std::array<std::string_view, 13> kHeaderKeys{
     kPosition,       kId,          kConfidential,     kCategory,        "locked",
     "created_date",  "created_time", "creator_name",  "creator_address", "exchange_subject",
@@ -37,6 +39,23 @@ FieldType FromContactType(BodyKeyType type) {
   }
   return FieldType::Text;
 }
+
+// The values a contact's numbers take, as the editor offers them.
+struct NumberRange {
+  std::string_view key;
+  int64_t low, high;
+  std::string_view allowed;
+};
+constexpr NumberRange kContactRanges[] = {
+    {"Attachment_Kind", 0, 2, "0 (none), 1 (document) or 2 (URL)"},
+    {"Gender", 0, 2, "0 (unspecified), 1 (female) or 2 (male)"},
+    {"Custom1_ID", 0, 17, "0 (no type) to 17"},
+    {"Custom2_ID", 0, 17, "0 (no type) to 17"},
+    {"Custom3_ID", 0, 17, "0 (no type) to 17"},
+    {"Custom4_ID", 0, 17, "0 (no type) to 17"},
+    {"Custom5_ID", 0, 17, "0 (no type) to 17"},
+    {"No_Mail_Merge", 0, 1, "0 or 1"},
+};
 
 ordered_json DateToJson(const DateValue& date) {
   if (date.IsEmpty()) return nullptr;
@@ -102,7 +121,15 @@ FieldTable ContactJsonFields() {
   static const std::vector<JsonField> fields = [] {
     std::vector<JsonField> out;
     for (const BodyKey& key : ContactBodyKeys()) {
-      out.push_back({key.name, key.offset, key.width, FromContactType(key.type)});
+      JsonField field{key.name, key.offset, key.width, FromContactType(key.type)};
+      for (const NumberRange& range : kContactRanges) {
+        if (range.key == key.name) {
+          field.low = range.low;
+          field.high = range.high;
+          field.allowed = range.allowed;
+        }
+      }
+      out.push_back(field);
     }
     return out;
   }();
@@ -119,6 +146,7 @@ const JsonField* FindField(FieldTable fields, std::string_view name) {
 std::span<const std::string_view> HeaderKeys() { return kHeaderKeys; }
 
 ordered_json FieldToJson(const uint8_t* record, const JsonField& field) {
+  if (field.present) return field.present(record);
   const uint8_t* p = record + field.offset;
   switch (field.type) {
     case FieldType::Text: return GetText(p, field.width);
@@ -150,39 +178,65 @@ ordered_json RecordToJson(const uint8_t* record, uint64_t position, FieldTable b
   return out;
 }
 
+bool TextFromJson(const json& value, std::string_view key, uint32_t width, std::string& text, std::string& error) {
+  if (value.is_null()) {
+    text.clear();
+    return true;
+  }
+  if (!value.is_string()) {
+    error = "key " + Quoted(key) + ": expected a text";
+    return false;
+  }
+  const std::string& given = value.get_ref<const std::string&>();
+  if (size_t nul = given.find('\0'); nul != std::string::npos) {
+    error = "key " + Quoted(key) + ": expected a text without NUL characters (\\u0000), found one at byte " +
+            std::to_string(nul + 1);
+    return false;
+  }
+  if (given.size() > width - 1) {
+    error = "key " + Quoted(key) + ": expected a text of at most " + std::to_string(width - 1) +
+            " bytes (UTF-8), not " + std::to_string(given.size()) + " bytes";
+    return false;
+  }
+  text = given;
+  return true;
+}
+
 bool FieldFromJson(const json& value, const JsonField& field, uint8_t* record, std::string& error) {
   uint8_t* p = record + field.offset;
   int64_t number = 0;
+  bool isNumber = false;
   switch (field.type) {
-    case FieldType::Text:
-      if (value.is_null()) {
-        PutText(p, field.width, "");
-        return true;
-      }
-      if (!value.is_string()) break;
-      PutText(p, field.width, value.get_ref<const std::string&>());
+    case FieldType::Text: {
+      std::string text;
+      if (!TextFromJson(value, field.name, field.width, text, error)) return false;
+      PutText(p, field.width, text);
       return true;
+    }
     case FieldType::U8:
-      if (!WholeNumberIn(value, 0, 255, number)) break;
-      *p = uint8_t(number);
-      return true;
+      isNumber = WholeNumberIn(value, 0, 255, number);
+      break;
     case FieldType::I32:
-      if (!WholeNumberIn(value, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max(), number)) {
-        break;
-      }
-      PutI32(p, int32_t(number));
-      return true;
+      isNumber =
+          WholeNumberIn(value, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max(), number);
+      break;
     case FieldType::U32:
-      if (!WholeNumberIn(value, 0, std::numeric_limits<uint32_t>::max(), number)) break;
-      PutU32(p, uint32_t(number));
-      return true;
+      isNumber = WholeNumberIn(value, 0, std::numeric_limits<uint32_t>::max(), number);
+      break;
     case FieldType::Date: {
       DateValue date;
-      if (value.is_null() || (value.is_string() && ParseDateNumbers(value.get<std::string>(), date))) {
+      if (value.is_null()) {
         PutDate(p, date);
         return true;
       }
-      break;
+      if (!value.is_string() || !ParseDateNumbers(value.get_ref<const std::string&>(), date)) break;
+      if (DayNumber(date) == kInvalidDayNumber) {
+        error = "key " + Quoted(field.name) + ": expected a valid date from " + IsoDate(kFirstDate) + " to " +
+                IsoDate(kLastDate) + ", not " + Quoted(value.get_ref<const std::string&>());
+        return false;
+      }
+      PutDate(p, date);
+      return true;
     }
     case FieldType::Time: {
       TimeValue time;
@@ -193,33 +247,36 @@ bool FieldFromJson(const json& value, const JsonField& field, uint8_t* record, s
       break;
     }
   }
-  error = "key " + Quoted(field.name) + ": expected " + Expected(field.type);
-  return false;
+  if (!isNumber) {
+    error = "key " + Quoted(field.name) + ": expected " + Expected(field.type);
+    return false;
+  }
+  if (field.HasRange() && (number < field.low || number > field.high)) {
+    const std::string allowed = field.allowed.empty()
+                                    ? std::to_string(field.low) + " to " + std::to_string(field.high)
+                                    : std::string(field.allowed);
+    error = "key " + Quoted(field.name) + ": expected " + allowed + ", not " + std::to_string(number);
+    return false;
+  }
+  switch (field.type) {
+    case FieldType::U8: *p = uint8_t(number); break;
+    case FieldType::I32: PutI32(p, int32_t(number)); break;
+    case FieldType::U32: PutU32(p, uint32_t(number)); break;
+    default: break;
+  }
+  return true;
 }
 
 bool FillRecordFromJson(const json& object, FieldTable body, const FillOptions& options, uint8_t* record,
                         std::string& error) {
-  bool categorySeen = false, confidentialSeen = false;
   for (const auto& [key, value] : object.items()) {
-    if (key == "Category" || key == kCategory) {
-      if (categorySeen) {
-        error = "key \"Category\" given twice";
-        return false;
-      }
-      categorySeen = true;
-      if (!value.is_string() && !value.is_null()) {
-        error = "key " + Quoted(key) + ": expected a text";
-        return false;
-      }
-      rec::SetCategory(record, value.is_null() ? std::string() : value.get<std::string>());
+    if (key == kCategory) {
+      std::string category;
+      if (!TextFromJson(value, key, r::kCategoryWidth, category, error)) return false;
+      rec::SetCategory(record, category);
       continue;
     }
-    if (key == "Confidential" || key == kConfidential) {
-      if (confidentialSeen) {
-        error = "key \"Confidential\" given twice";
-        return false;
-      }
-      confidentialSeen = true;
+    if (key == kConfidential) {
       int64_t number = 0;
       bool on = false;
       if (value.is_boolean()) {
@@ -245,6 +302,13 @@ bool FillRecordFromJson(const json& object, FieldTable body, const FillOptions& 
     for (std::string_view header : kHeaderKeys) describesStoredRecord |= header == key;
     if (describesStoredRecord) continue;
     error = "unknown key " + Quoted(key);
+    // A header key spelt with a capital: say which one `list` prints.
+    for (std::string_view header : kHeaderKeys) {
+      if (key.size() == header.size() && !key.empty() && FoldCase(uint8_t(key[0])) == uint8_t(header[0]) &&
+          key.substr(1) == header.substr(1)) {
+        error += " (the key is " + Quoted(header) + ")";
+      }
+    }
     return false;
   }
   return true;

@@ -4,11 +4,17 @@
 // fields; the contact's is here, the event's comes with the calendar's
 // rules for a new event.
 //
-//   texts    JSON strings (UTF-8; cut to the field width - 1 bytes on input)
-//   numbers  JSON integers
+//   texts    JSON strings (UTF-8), at most the field width - 1 bytes and
+//            without NUL characters
+//   numbers  JSON integers within the field's own range
 //   dates    "YYYY-MM-DD", null when all three parts are zero; a stored
-//            date that is not a valid date is still written from its numbers
+//            date that is not a valid date is still written from its numbers,
+//            while input takes only valid dates from 1800-01-01 to 2199-12-31
 //   times    "HH:MM" on the 24-hour clock (stored as hour 0..11 and half)
+//
+// Input is taken only when it can be stored as given: a value that would
+// have to be cut, bent or dropped is refused, naming the key, the problem
+// and the limit.
 #pragma once
 
 #include <cstdint>
@@ -27,6 +33,14 @@ struct JsonField {
   uint32_t offset;
   uint32_t width;  // bytes; for texts including the terminator
   FieldType type;
+  // Numbers: the values the field takes, low..high, and how a refusal
+  // names them ("0 or 1"); without it, every value of the type.
+  int64_t low = 0;
+  int64_t high = -1;
+  std::string_view allowed = {};
+  // How `list` shows the field, when not by its type alone.
+  nlohmann::ordered_json (*present)(const uint8_t* record) = nullptr;
+  bool HasRange() const { return low <= high; }
 };
 using FieldTable = std::span<const JsonField>;
 
@@ -51,16 +65,24 @@ struct FillOptions {
   bool mayMarkConfidential = true;
 };
 
-// Fills the named fields of record from a JSON object. Header keys that
-// describe a stored record (position, id, dates, stamps, exchange state) are
-// accepted and ignored, so `list` output can be fed to `add`. false with
-// error set (naming the key) for an unknown key or a value of the wrong
-// type; record may then be partly filled.
-bool FillRecordFromJson(const nlohmann::json& object, FieldTable body, const FillOptions& options,
+// Fills the named fields of record from a JSON object. "category" and
+// "confidential" set the header; the other header keys describe a stored
+// record (position, id, dates, stamps, exchange state) and are accepted and
+// ignored, so `list` output can be fed to `add`. false with error set
+// (naming the key) for a key `list` does not print or a value that cannot
+// be stored as given; record may then be partly filled.
+bool FillRecordFromJson(const nlohmann::ordered_json& object, FieldTable body, const FillOptions& options,
                         uint8_t* record, std::string& error);
 
-// Stores a JSON value into one body field; false with error on a wrong type.
-bool FieldFromJson(const nlohmann::json& value, const JsonField& field, uint8_t* record, std::string& error);
+// Stores a JSON value into one body field; false with error when it cannot
+// be stored as given.
+bool FieldFromJson(const nlohmann::ordered_json& value, const JsonField& field, uint8_t* record,
+                   std::string& error);
+
+// Checks a JSON value as a text for a field of that width (terminator
+// included) and gives it; false with error naming the key otherwise.
+bool TextFromJson(const nlohmann::ordered_json& value, std::string_view key, uint32_t width, std::string& text,
+                  std::string& error);
 
 // Serialises one JSON line (UTF-8 kept as it is; invalid bytes replaced).
 std::string JsonLine(const nlohmann::ordered_json& value);

@@ -16,6 +16,8 @@
 #include "resources/Strings.h"
 #include "store/Dates.h"
 #include "tools/Commands.h"
+#include "tools/Interruption.h"
+#include "tools/TextOutput.h"
 #include "tools/ToolSupport.h"
 
 namespace velmora::tool {
@@ -107,7 +109,8 @@ int RunAgenda(const Arguments& args) {
   filter.category = args.ValueOr("--category", "");
   DayAgenda agenda;
   if (Result loaded = LoadDayAgenda(*store, from, to, filter, agenda); !loaded.ok()) return Fail(loaded.Message());
-  for (size_t day = 0; day < agenda.dayCount(); ++day) {
+  TextOutput out;
+  for (size_t day = 0; day < agenda.dayCount() && !out.ended(); ++day) {
     const std::string date = IsoDate(agenda.DateAt(day));
     for (uint32_t index : agenda.EventsOn(day)) {
       const EventRecord& e = agenda.event(index);
@@ -121,11 +124,10 @@ int RunAgenda(const Arguments& args) {
       line["subject"] = e.subject();
       line["category"] = e.category();
       line["repeats"] = e.repeats();
-      std::cout << JsonLine(line) << '\n';
+      if (!out.Write(JsonLine(line) + '\n')) break;
     }
   }
-  std::cout.flush();
-  return std::cout ? kExitOk : Fail("Cannot write the agenda");
+  return FinishListing(out);
 }
 
 int RunExport(const Arguments& args) {
@@ -169,6 +171,7 @@ int RunAlarms(const Arguments& args) {
 
   std::vector<DueAlarm> due;
   if (Result found = FindDueAlarms(*store, moment, due); !found.ok()) return Fail(found.Message());
+  TextOutput out;
   for (const DueAlarm& alarm : due) {
     const EventRecord& e = alarm.record;
     ordered_json line;
@@ -181,10 +184,9 @@ int RunAlarms(const Arguments& args) {
     line["alarm_date"] = IsoDate(AlarmDate(e));
     line["alarm_time"] = IsoTime(e.alarmTime());
     line["repeats"] = e.repeats();
-    std::cout << JsonLine(line) << '\n';
+    if (!out.Write(JsonLine(line) + '\n')) break;
   }
-  std::cout.flush();
-  return std::cout ? kExitOk : Fail("Cannot write the alarms");
+  return FinishListing(out);
 }
 
 }  // namespace velmora::tool

@@ -14,33 +14,48 @@ namespace {
 
 namespace e = event;
 
+constexpr uint32_t kMaxAlarmLead = 99;
+
+// A repeating event's end of 31 December 2020 is the file format's "no end
+// date"; `list` shows it as null, which `add` takes back as no end.
+nlohmann::ordered_json RepeatEndToJson(const uint8_t* record) {
+  const DateValue end = GetDate(record + e::kRepeatEnd);
+  if (end.IsEmpty() || (record[e::kRepeatKind] != e::kRepeatNone && end == kNoEndDate)) return nullptr;
+  return IsoDate(end);
+}
+
 // In the order a reader thinks of an event: when, what, how it repeats,
 // its alarm, its attachment.
-constexpr std::array<JsonField, 19> kEventFields{{
+const std::array<JsonField, 19> kEventFields{{
     {"Date", e::kEventDate, format::kDateValueSize, FieldType::Date},
     {"Start_Time", e::kStartTime, format::kTimeValueSize, FieldType::Time},
     {"End_Time", e::kEndTime, format::kTimeValueSize, FieldType::Time},
-    {"All_Day", e::kAllDay, 4, FieldType::U32},
+    {"All_Day", e::kAllDay, 4, FieldType::U32, 0, 1, "0 or 1"},
     {"Subject", e::kSubject, e::kSubjectWidth, FieldType::Text},
     {"Notes", e::kNotes, e::kNotesWidth, FieldType::Text},
     {"Repeat_Kind", e::kRepeatKind, 1, FieldType::U8},
-    {"Repeat_End", e::kRepeatEnd, format::kDateValueSize, FieldType::Date},
-    {"Repeat_Interval", e::kRepeatInterval, 4, FieldType::U32},
+    {"Repeat_End", e::kRepeatEnd, format::kDateValueSize, FieldType::Date, 0, -1, {}, RepeatEndToJson},
+    {"Repeat_Interval", e::kRepeatInterval, 4, FieldType::U32, 0, kMaxRepeatInterval, {}},
     {"Repeat_Pattern", e::kRepeatPattern, 4, FieldType::U32},
-    {"Alarm_Set", e::kAlarmSet, 1, FieldType::U8},
+    {"Alarm_Set", e::kAlarmSet, 1, FieldType::U8, 0, 1, "0 or 1"},
     {"Alarm_Time", e::kAlarmTime, format::kTimeValueSize, FieldType::Time},
     {"Alarm_Date", e::kAlarmReference, format::kDateValueSize, FieldType::Date},
-    {"Alarm_Lead", e::kAlarmLead, 4, FieldType::U32},
+    {"Alarm_Lead", e::kAlarmLead, 4, FieldType::U32, 0, kMaxAlarmLead, "0 to 99 days"},
     {"Tone_File", e::kToneFile, e::kPathWidth, FieldType::Text},
-    {"Start_Kind", e::kStartAction, 1, FieldType::U8},
+    {"Start_Kind", e::kStartAction, 1, FieldType::U8, 1, 3, "1 (e-mail), 2 (URL) or 3 (document or program)"},
     {"Start_Target", e::kStartTarget, e::kPathWidth, FieldType::Text},
-    {"Attachment_Kind", e::kAttachmentKind, 1, FieldType::U8},
+    {"Attachment_Kind", e::kAttachmentKind, 1, FieldType::U8, 0, 2, "0 (none), 1 (document) or 2 (URL)"},
     {"Attachment", e::kAttachment, e::kPathWidth, FieldType::Text},
 }};
 
-constexpr uint32_t kMaxAlarmLead = 99;
+
 
 std::string Key(std::string_view name) { return "key \"" + std::string(name) + "\": "; }
+
+// Minutes since midnight on the 24-hour clock.
+int MinuteOfDay(const TimeValue& time) {
+  return int(time.hour % 12 + (time.half == kHalfPm ? 12 : 0)) * 60 + int(time.minute);
+}
 
 // A pattern that can occur at all: at least one weekday, a day of the month,
 // a month and day of the year.
@@ -69,7 +84,7 @@ void InitEventForAdd(RecordStore& store, Bytes& record) {
   record = std::move(event.bytes());
 }
 
-bool FinishEventFromJson(const nlohmann::json& object, Bytes& record, std::string& error) {
+bool FinishEventFromJson(const nlohmann::ordered_json& object, Bytes& record, std::string& error) {
   if (!object.contains("Date")) {
     error = Key("Date") + "every event needs a date";
     return false;
@@ -91,6 +106,11 @@ bool FinishEventFromJson(const nlohmann::json& object, Bytes& record, std::strin
     error = "a timed event needs valid \"Start_Time\" and \"End_Time\"";
     return false;
   }
+  if (!event.allDay() && MinuteOfDay(event.endTime()) < MinuteOfDay(event.startTime())) {
+    error = Key("End_Time") + "expected a time not before \"Start_Time\" (" + IsoTime(event.startTime()) +
+            "), not " + IsoTime(event.endTime());
+    return false;
+  }
   RepeatBlock repeat = event.repeat();
   switch (repeat.kind) {
     case e::kRepeatNone:
@@ -104,9 +124,13 @@ bool FinishEventFromJson(const nlohmann::json& object, Bytes& record, std::strin
         return false;
       }
       if (!PatternFits(repeat, error)) return false;
+      // No end date, given as null or left out, is stored as the file
+      // format's value for it, whatever the event's date.
       if (repeat.end.IsEmpty()) repeat.end = kNoEndDate;
-      if (DayNumber(repeat.end) == kInvalidDayNumber || CompareDates(repeat.end, event.eventDate()) < 0) {
-        error = Key("Repeat_End") + "expected a valid date not before \"Date\"";
+      if (repeat.end != kNoEndDate &&
+          (DayNumber(repeat.end) == kInvalidDayNumber || CompareDates(repeat.end, event.eventDate()) < 0)) {
+        error = Key("Repeat_End") + "expected null (no end) or a valid date not before \"Date\" (" +
+                IsoDate(event.eventDate()) + "), not " + IsoDate(repeat.end);
         return false;
       }
       event.setRepeat(repeat);

@@ -21,9 +21,9 @@ void InitEventForAdd(RecordStore& store, Bytes& record);
 // After filling: "Date" must have been given; what else the input left out
 // follows from what it gave, as in
 // the editor (end time = start time, alarm time = start time, alarm date =
-// event date, no end date for a repeating event without one); then the
-// event must be one the calendar can show and repeat. false with error
-// (naming the key) otherwise.
-bool FinishEventFromJson(const nlohmann::json& object, Bytes& record, std::string& error);
+// event date, no end date for a repeating event without one or with null);
+// then the event must be one the calendar can show and repeat, its end not
+// before its start. false with error (naming the key) otherwise.
+bool FinishEventFromJson(const nlohmann::ordered_json& object, Bytes& record, std::string& error);
 
 }  // namespace velmora::tool

@@ -1,80 +1,75 @@
 // `list` and `add`: records as JSON lines, through a connection opened with
 // the user's password, so the access levels apply as in the programs.
-#include <iostream>
+#include <unistd.h>
+
+#include <cstring>
 #include <string>
 #include <vector>
 
-#include <nlohmann/json.hpp>
-
-#include "addressbook/model/ContactRecord.h"
-#include "importexport/RecordJson.h"
 #include "resources/Strings.h"
 #include "store/RecordQuery.h"
 #include "tools/Commands.h"
-#include "tools/EventFields.h"
+#include "tools/InputLines.h"
+#include "tools/Interruption.h"
+#include "importexport/RecordJson.h"
+#include "tools/RecordLineReader.h"
+#include "tools/RecordSpool.h"
+#include "tools/TextOutput.h"
 #include "tools/ToolSupport.h"
 
 namespace velmora::tool {
 
 namespace {
 
-using format::FileKind;
+// Records added under one guard at a time: short enough that another
+// connection waiting for the file is not kept long.
+constexpr size_t kBatchSize = 256;
 
-// How a new record of a kind is started, and made valid once the input's
-// keys are filled in (false with error when it cannot be).
-struct NewRecordRules {
-  void (*init)(RecordStore& store, Bytes& buffer);
-  bool (*finish)(const nlohmann::json& object, Bytes& buffer, std::string& error);
-};
+std::string LineError(size_t number, const std::string& text) { return "line " + std::to_string(number) + ": " + text; }
 
-bool FinishContact(const nlohmann::json&, Bytes& buffer, std::string&) {
-  NormaliseContactRecord(buffer);
-  return true;
+// Adds a batch of records, one after the other; *added counts those that
+// went in before a failure.
+Result AddBatch(RecordStore& store, const std::vector<Bytes>& records, size_t* added) {
+  for (const Bytes& record : records) {
+    if (Result result = store.AddRecord(record); !result.ok()) return result;
+    ++*added;
+  }
+  return Result::Ok();
 }
 
-std::optional<NewRecordRules> RulesFor(std::optional<FileKind> kind) {
-  if (kind == FileKind::Address) return NewRecordRules{InitContactRecord, FinishContact};
-  if (kind == FileKind::Calendar) return NewRecordRules{InitEventForAdd, FinishEventFromJson};
-  return std::nullopt;
-}
-
-// The body keys of a kind; empty for kinds whose body the tool does not map
-// (history, partner list, outgoing box, unknown record sizes).
-FieldTable BodyFields(std::optional<FileKind> kind) {
-  if (kind == FileKind::Address) return ContactJsonFields();
-  if (kind == FileKind::Calendar) return EventFields();
-  return {};
-}
-
-bool IsBlank(const std::string& line) { return line.find_first_not_of(" \t\r\n") == std::string::npos; }
-
-// Reads every line of input and builds its record; nothing is kept when any
-// line is bad, so a bad line never leaves half an import behind.
-bool ReadRecords(std::istream& input, RecordStore& store, FieldTable body, const NewRecordRules& rules,
-                 const FillOptions& options, std::vector<Bytes>& records) {
-  std::string line;
-  for (size_t number = 1; std::getline(input, line); ++number) {
-    if (IsBlank(line)) continue;
-    nlohmann::json object = nlohmann::json::parse(line, nullptr, false);
-    if (object.is_discarded() || !object.is_object()) {
-      Fail("line " + std::to_string(number) + ": not a JSON object");
+// Checks every line of input while spooling its record; false after a
+// message when a line is bad, the input cannot be read or the tool was
+// interrupted: then nothing is added.
+bool SpoolInput(const RecordLineReader& reader, RecordSpool& spool) {
+  InputLines lines(STDIN_FILENO, reader.maxLineLength());
+  Bytes record;
+  for (;;) {
+    switch (lines.Next()) {
+      case InputLines::Status::Line:
+        break;
+      case InputLines::Status::End:
+        return true;
+      case InputLines::Status::TooLong:
+        Fail(LineError(lines.number(), "longer than any record could be (more than " +
+                                           std::to_string(reader.maxLineLength()) + " bytes)"));
+        return false;
+      case InputLines::Status::ReadError:
+        Fail(std::string("Cannot read the records from standard input: ") + std::strerror(lines.error()));
+        return false;
+      case InputLines::Status::Interrupted:
+        Fail("Interrupted; nothing was added.");
+        return false;
+    }
+    if (RecordLineReader::IsBlank(lines.line())) continue;
+    if (Result read = reader.Read(lines.line(), record); !read.ok()) {
+      Fail(LineError(lines.number(), read.what()));
       return false;
     }
-    Bytes record;
-    rules.init(store, record);
-    std::string error;
-    if (!FillRecordFromJson(object, body, options, record.data(), error) ||
-        !rules.finish(object, record, error)) {
-      Fail("line " + std::to_string(number) + ": " + error);
+    if (Result spooled = spool.Append(record); !spooled.ok()) {
+      Fail(spooled.Message());
       return false;
     }
-    records.push_back(std::move(record));
   }
-  if (input.bad()) {
-    Fail("Cannot read the records from standard input");
-    return false;
-  }
-  return true;
 }
 
 }  // namespace
@@ -88,43 +83,59 @@ int RunList(const Arguments& args) {
   if (Result ran = query.Run(store); !ran.ok()) return Fail(ran.Message());
 
   const FieldTable body = BodyFields(opened.kind);
+  TextOutput out;
   Bytes record;
   for (RecordPosition position : query.positions()) {
+    if (Interrupted()) break;
     // A record deleted by another user since the scan is simply gone.
     if (!store.ReadRecordIfLive(record, position).ok()) continue;
-    std::cout << JsonLine(RecordToJson(record.data(), position, body)) << '\n';
+    if (!out.Write(JsonLine(RecordToJson(record.data(), position, body)) + '\n')) break;
   }
-  std::cout.flush();
-  if (!std::cout) return Fail("Cannot write the list");
-  return kExitOk;
+  return FinishListing(out);
 }
 
 int RunAdd(const Arguments& args) {
   OpenedStore opened = OpenWithPassword(args.positional()[0], args.ValueOr("--password", ""));
   if (!opened.store) return kExitFailure;
   RecordStore& store = *opened.store;
-  std::optional<NewRecordRules> rules = RulesFor(opened.kind);
-  if (!rules) return Fail("Records can be added to address books and calendars only.");
-  if (opened.accessLevel == kAccessReader) return Fail(LoadText(102));
-
-  std::vector<Bytes> records;
   FillOptions options;
   options.mayMarkConfidential = opened.accessLevel == kAccessOwner;
-  if (!ReadRecords(std::cin, store, BodyFields(opened.kind), *rules, options, records)) return kExitFailure;
+  std::optional<RecordLineReader> reader = RecordLineReader::For(store, opened.kind, options);
+  if (!reader) return Fail("Records can be added to address books and calendars only.");
+  if (opened.accessLevel == kAccessReader) return Fail(LoadText(102));
 
+  RecordSpool spool(reader->newRecord());
+  if (Result spooling = spool.Open(); !spooling.ok()) return Fail(spooling.Message());
+  if (!SpoolInput(*reader, spool)) return kExitFailure;
+  if (Result rewound = spool.Rewind(); !rewound.ok()) return Fail(rewound.Message());
+
+  const size_t total = spool.count();
   size_t added = 0;
-  for (const Bytes& record : records) {
-    Result result = store.AddRecord(record);
+  std::vector<Bytes> batch;
+  for (;;) {
+    if (Interrupted()) {
+      (void)store.Flush();
+      return Fail("Interrupted after adding " + std::to_string(added) + " of " + std::to_string(total) +
+                  " records.");
+    }
+    if (Result read = spool.ReadBatch(kBatchSize, batch); !read.ok()) {
+      (void)store.Flush();
+      return Fail("Added " + std::to_string(added) + " of " + std::to_string(total) +
+                  " records, then: " + read.Message());
+    }
+    if (batch.empty()) break;
+    Result result = AddBatch(store, batch, &added);
     if (result.code() == kReaderRefused) return Fail(LoadText(102));
     if (!result.ok()) {
       (void)store.Flush();
-      return Fail("Added " + std::to_string(added) + " of " + std::to_string(records.size()) +
-                  " records, then: " + result.Message());
+      return Fail("Added " + std::to_string(added) + " of " + std::to_string(total) + " records, then: " +
+                  result.Message());
     }
-    ++added;
   }
   if (Result flushed = store.Flush(); !flushed.ok()) return Fail(flushed.Message());
-  std::cout << added << '\n';
+  TextOutput out;
+  out.Write(std::to_string(added) + '\n');
+  (void)out.Finish();
   return kExitOk;
 }
 

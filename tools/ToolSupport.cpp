@@ -5,6 +5,7 @@
 
 #include "resources/Strings.h"
 #include "store/Settings.h"
+#include "tools/Interruption.h"
 
 namespace velmora::tool {
 
@@ -45,6 +46,13 @@ std::string OneLine(std::string_view message) {
 int Fail(std::string_view message) {
   std::cerr << OneLine(message) << '\n';
   return kExitFailure;
+}
+
+int FinishListing(TextOutput& out) {
+  Result finished = out.Finish();
+  if (Interrupted()) return kExitFailure;
+  if (out.ReaderGone()) return kExitOk;
+  return finished.ok() ? kExitOk : Fail(finished.Message());
 }
 
 std::optional<FileKind> KindFromName(std::string_view name) {

@@ -10,6 +10,7 @@
 
 #include "store/Format.h"
 #include "store/RecordStore.h"
+#include "tools/TextOutput.h"
 
 namespace velmora::tool {
 
@@ -19,6 +20,11 @@ inline constexpr int kExitFailure = 1;
 // Prints message on one line to stderr (line breaks become spaces) and
 // returns kExitFailure, so commands end with `return Fail(...)`.
 int Fail(std::string_view message);
+
+// The exit status once a listing has been written to out: a reader that
+// stopped reading (`| head`) has all it wanted; an interruption or a failed
+// write is a failure (the latter with its message).
+int FinishListing(TextOutput& out);
 
 // The message as one line: CR LF, CR and LF each become one space.
 std::string OneLine(std::string_view message);

@@ -8,6 +8,7 @@
 
 #include "tools/Arguments.h"
 #include "tools/Commands.h"
+#include "tools/Interruption.h"
 #include "tools/ToolSupport.h"
 
 namespace velmora::tool {
@@ -82,7 +83,12 @@ int main(int argc, char** argv) {
     return kExitOk;
   }
   for (const Command& command : Commands()) {
-    if (command.name == name) return RunCommand(command, {words.begin() + 1, words.end()});
+    if (command.name != name) continue;
+    InstallInterruptHandlers();
+    // Every connection the command opened is closed when it returns.
+    const int status = RunCommand(command, {words.begin() + 1, words.end()});
+    EndByInterruptingSignal();
+    return status;
   }
   std::cerr << "Unknown command \"" << name << "\".\n";
   PrintUsage(std::cerr);

@@ -1,4 +1,5 @@
 // velmora list, add, agenda, export, report and alarms on calendar files.
+#include <algorithm>
 #include <filesystem>
 
 #include "ToolFixture.h"
@@ -65,7 +66,7 @@ TEST_F(ToolCalendarTest, AddThenListRoundTripsAnEvent) {
             {"End_Time", "14:45"},
             {"Subject", "Review \xE2\x80\x94 Q1"},
             {"Notes", "bring\r\nslides"},
-            {"Category", "Meetings"},
+            {"category", "Meetings"},
             {"Repeat_Kind", 2},
             {"Repeat_Interval", 2},
             {"Repeat_Pattern", 18},
@@ -87,7 +88,7 @@ TEST_F(ToolCalendarTest, AddThenListRoundTripsAnEvent) {
   EXPECT_EQ(e["Notes"], "bring\r\nslides");
   EXPECT_EQ(e["category"], "Meetings");
   EXPECT_EQ(e["Repeat_Kind"], 2);
-  EXPECT_EQ(e["Repeat_End"], "2020-12-31");  // a series without an end date
+  EXPECT_EQ(e["Repeat_End"], nullptr);  // a series without an end date
   EXPECT_EQ(e["Repeat_Interval"], 2);
   EXPECT_EQ(e["Repeat_Pattern"], 18);
   EXPECT_EQ(e["Alarm_Set"], 1);
@@ -158,6 +159,18 @@ TEST_F(ToolCalendarTest, EventsTheCalendarCannotHandleAreRefused) {
        "line 1: key \"Repeat_End\""},
       {R"({"Date": "2004-05-10", "Alarm_Lead": 100})", "line 1: key \"Alarm_Lead\""},
       {R"({"Date": "2004-05-10", "First_Name": "Ada"})", "line 1: unknown key \"First_Name\""},
+      {R"({"Date": "2004-05-10", "Start_Time": "10:00", "End_Time": "09:55"})",
+       "line 1: key \"End_Time\": expected a time not before \"Start_Time\" (10:00), not 09:55"},
+      {R"({"Date": "2004-05-10", "Alarm_Set": 5})", "line 1: key \"Alarm_Set\": expected 0 or 1, not 5"},
+      {R"({"Date": "2004-05-10", "Start_Kind": 9})",
+       "line 1: key \"Start_Kind\": expected 1 (e-mail), 2 (URL) or 3 (document or program), not 9"},
+      {R"({"Date": "2004-05-10", "Attachment_Kind": 9})",
+       "line 1: key \"Attachment_Kind\": expected 0 (none), 1 (document) or 2 (URL), not 9"},
+      {R"({"Date": "1799-12-31"})", "line 1: key \"Date\": expected a valid date from 1800-01-01 to 2199-12-31"},
+      {R"({"Date": "2200-01-01"})", "line 1: key \"Date\": expected a valid date from 1800-01-01 to 2199-12-31"},
+      {R"({"Date": "2004-05-10", "Subject": "x", "Subject": "y"})", "line 1: key \"Subject\" given twice"},
+      {R"({"Date": "2004-05-10", "Repeat_Kind": 1, "Repeat_Interval": 1, "Repeat_End": "2004-02-30"})",
+       "line 1: key \"Repeat_End\": expected a valid date"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.line);
@@ -168,6 +181,59 @@ TEST_F(ToolCalendarTest, EventsTheCalendarCannotHandleAreRefused) {
     EXPECT_EQ(run.err.rfind(message, 0), 0u) << run.err;
   }
   EXPECT_EQ(Info(calendar)["slot_count"], 0);
+}
+
+TEST_F(ToolCalendarTest, ARepeatingEventWithoutAnEndIsStoredAsNoEndAndListedAsNull) {
+  struct Case {
+    const char* line;
+    nlohmann::json listed;  // Repeat_End as `list` prints it
+    DateValue stored;
+  };
+  const Case cases[] = {
+      {R"({"Subject": "daily", "Date": "2026-12-10", "Repeat_Kind": 1, "Repeat_Interval": 1})", nullptr,
+       {31, 12, 2020}},
+      {R"({"Subject": "thursdays", "Date": "2026-12-10", "Repeat_Kind": 2, "Repeat_Interval": 1,
+           "Repeat_Pattern": 16, "Repeat_End": null})",
+       nullptr, {31, 12, 2020}},
+      {R"({"Subject": "old daily", "Date": "2004-05-10", "Repeat_Kind": 1, "Repeat_Interval": 1,
+           "Repeat_End": "2020-12-31"})",
+       nullptr, {31, 12, 2020}},
+      {R"({"Subject": "three days", "Date": "2004-05-10", "Repeat_Kind": 1, "Repeat_Interval": 1,
+           "Repeat_End": "2004-05-12"})",
+       "2004-05-12", {12, 5, 2004}},
+      {R"({"Subject": "once", "Date": "2004-05-10"})", nullptr, {0, 0, 0}},
+  };
+  std::string lines;
+  for (const Case& c : cases) {
+    std::string line = c.line;
+    std::replace(line.begin(), line.end(), '\n', ' ');
+    lines += line + "\n";
+  }
+  ToolRun added = Add(lines);
+  ASSERT_EQ(added.exitCode, 0) << added.err;
+  std::vector<json> listed = List(calendar);
+  ASSERT_EQ(listed.size(), std::size(cases));
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(cases[i].line);
+    EXPECT_EQ(listed[i]["Repeat_End"], cases[i].listed);
+    EXPECT_EQ(GetDate(Slot(i).data() + event::kRepeatEnd), cases[i].stored);
+  }
+  // A series without an end runs on past 2020 (Sunday 1 March 2150 and the
+  // Thursday after).
+  EXPECT_EQ(Agenda({"--from", "2150-03-01", "--to", "2150-03-01"}),
+            (Days{{"2150-03-01", "daily"}, {"2150-03-01", "old daily"}}));
+  EXPECT_EQ(Agenda({"--from", "2150-03-05", "--to", "2150-03-05"}),
+            (Days{{"2150-03-05", "daily"}, {"2150-03-05", "thursdays"}, {"2150-03-05", "old daily"}}));
+  // What `list` prints, `add` takes back unchanged.
+  ToolRun copied = Add(Ok({"list", calendar}).out);
+  ASSERT_EQ(copied.exitCode, 0) << copied.err;
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    Bytes original = Slot(i), copy = Slot(i + std::size(cases));
+    EXPECT_TRUE(std::equal(original.begin() + event::kRepeatBlock,
+                           original.begin() + event::kRepeatBlock + event::kRepeatBlockSize,
+                           copy.begin() + event::kRepeatBlock))
+        << cases[i].line;
+  }
 }
 
 TEST_F(ToolCalendarTest, TheCalendarsOwnMessagesAreUsed) {
@@ -190,7 +256,7 @@ TEST_F(ToolCalendarTest, AgendaListsEachOccurrenceInDayOrder) {
   MustAdd({{{"Date", "2004-01-07"},  // Wednesday; every 2 weeks on Monday and Thursday
             {"Start_Time", "09:00"},
             {"Subject", "Standup"},
-            {"Category", "Meetings"},
+            {"category", "Meetings"},
             {"Repeat_Kind", 2},
             {"Repeat_Interval", 2},
             {"Repeat_Pattern", 2 | 16}},
@@ -250,7 +316,7 @@ TEST_F(ToolCalendarTest, AlarmsDueAtAMomentInCheckOrderWithoutChangingTheFile) {
             {"Start_Time", "07:00"},
             {"Subject", "Secret"},
             {"Alarm_Set", 1},
-            {"Confidential", true}}});
+            {"confidential", true}}});
   SetPasswords(calendar, "owner-pw", "assistant-pw", "");
   const std::string before = ReadWholeFile(calendar);
 
@@ -273,7 +339,7 @@ TEST_F(ToolCalendarTest, AlarmsDueAtAMomentInCheckOrderWithoutChangingTheFile) {
 
 TEST_F(ToolCalendarTest, ExportWritesTheSelectedEvents) {
   MustAdd({{{"Date", "2004-01-08"}, {"Start_Time", "13:30"}, {"End_Time", "14:00"}, {"Subject", "Say \"hi\""},
-            {"Category", "Calls"}},
+            {"category", "Calls"}},
            {{"Date", "2004-01-07"}, {"All_Day", 1}, {"Subject", "Holiday"}},
            {{"Date", "2004-02-01"}, {"Start_Time", "09:00"}, {"Subject", "Later"}}});
   const std::string out = dir.File("events.csv");

@@ -94,22 +94,22 @@ TEST_F(ToolRecordsTest, ListPrintsTheHeaderKeysThenTheBodyKeysInRecordOrder) {
   EXPECT_EQ(body, inRecordOrder);
 }
 
-TEST_F(ToolRecordsTest, AddThenListRoundTripsNormalisedFields) {
-  const std::string longTitle = "Professor Emeritus";        // 18 bytes into a 15-byte field
-  const std::string cutName = std::string(28, 'a') + "\xC3\xA9";  // é would end at byte 30
+TEST_F(ToolRecordsTest, AddThenListRoundTripsEveryKindOfField) {
+  const std::string fullTitle = "Prof. Emeritus";                // 14 bytes: a 15-byte field is full
+  const std::string fullName = std::string(27, 'a') + "\xC3\xA9";  // é ends at byte 29
   json input = {{"First_Name", "Zo\xC3\xAB"},
                 {"Last_Name", "\xE5\xB1\xB1\xE7\x94\xB0"},
-                {"Middle_Name", cutName},
-                {"Title", longTitle},
+                {"Middle_Name", fullName},
+                {"Title", fullTitle},
                 {"Notes", "line one\r\nline two"},
-                {"Gender", 7},
+                {"Gender", 2},
                 {"Custom2", "555-0102"},
-                {"Custom2_ID", -3},
+                {"Custom2_ID", 0},
                 {"Custom3_ID", 17},
                 {"Birthday", "2004-02-29"},
-                {"Anniversary", "2001-02-29"},
-                {"Category", "Calls"},
-                {"Confidential", true},
+                {"Anniversary", nullptr},
+                {"category", "Calls"},
+                {"confidential", true},
                 {"Attachment_Kind", 2},
                 {"Attachment", "https://example.org"},
                 {"No_Mail_Merge", 1}};
@@ -122,8 +122,8 @@ TEST_F(ToolRecordsTest, AddThenListRoundTripsNormalisedFields) {
   const json& c = contacts[0];
   EXPECT_EQ(c["First_Name"], "Zo\xC3\xAB");
   EXPECT_EQ(c["Last_Name"], "\xE5\xB1\xB1\xE7\x94\xB0");
-  EXPECT_EQ(c["Middle_Name"], std::string(28, 'a'));  // cut before the character that does not fit
-  EXPECT_EQ(c["Title"], longTitle.substr(0, 14));
+  EXPECT_EQ(c["Middle_Name"], fullName);
+  EXPECT_EQ(c["Title"], fullTitle);
   EXPECT_EQ(c["Notes"], "line one\r\nline two");
   EXPECT_EQ(c["Gender"], 2);
   EXPECT_EQ(c["Custom2"], "555-0102");
@@ -138,6 +138,57 @@ TEST_F(ToolRecordsTest, AddThenListRoundTripsNormalisedFields) {
   EXPECT_EQ(c["No_Mail_Merge"], 1);
   EXPECT_EQ(c["exchange_mark"], 1);
   EXPECT_EQ(Info(book)["open_count"], 0);
+}
+
+// Values the record would have to cut, bend or drop are refused: the
+// message names the line, the key, the problem and the limit.
+TEST_F(ToolRecordsTest, ValuesThatCannotBeStoredAsGivenAreRefused) {
+  struct Case {
+    json line;
+    std::string message;
+  };
+  const Case cases[] = {
+      {{{"Title", "Professor Emeritus"}},
+       "line 2: key \"Title\": expected a text of at most 14 bytes (UTF-8), not 18 bytes"},
+      {{{"Middle_Name", std::string(28, 'a') + "\xC3\xA9"}},
+       "line 2: key \"Middle_Name\": expected a text of at most 29 bytes (UTF-8), not 30 bytes"},
+      {{{"First_Name", std::string(100, 'x')}},
+       "line 2: key \"First_Name\": expected a text of at most 29 bytes (UTF-8), not 100 bytes"},
+      {{{"Notes", std::string(5000, 'n')}},
+       "line 2: key \"Notes\": expected a text of at most 1023 bytes (UTF-8), not 5000 bytes"},
+      {{{"category", std::string(30, 'c')}},
+       "line 2: key \"category\": expected a text of at most 29 bytes (UTF-8), not 30 bytes"},
+      {{{"First_Name", std::string("ab\0cd", 5)}},
+       "line 2: key \"First_Name\": expected a text without NUL characters (\\u0000), found one at byte 3"},
+      {{{"Birthday", "2004-02-30"}},
+       "line 2: key \"Birthday\": expected a valid date from 1800-01-01 to 2199-12-31, not \"2004-02-30\""},
+      {{{"Birthday", "1799-12-31"}},
+       "line 2: key \"Birthday\": expected a valid date from 1800-01-01 to 2199-12-31, not \"1799-12-31\""},
+      {{{"Anniversary", "2200-01-01"}},
+       "line 2: key \"Anniversary\": expected a valid date from 1800-01-01 to 2199-12-31, not \"2200-01-01\""},
+      {{{"Anniversary", "2001-02-29"}},
+       "line 2: key \"Anniversary\": expected a valid date from 1800-01-01 to 2199-12-31, not \"2001-02-29\""},
+      {{{"Birthday", "0000-00-00"}},
+       "line 2: key \"Birthday\": expected a valid date from 1800-01-01 to 2199-12-31, not \"0000-00-00\""},
+      {{{"Gender", -5}}, "line 2: key \"Gender\": expected 0 (unspecified), 1 (female) or 2 (male), not -5"},
+      {{{"Gender", 7}}, "line 2: key \"Gender\": expected 0 (unspecified), 1 (female) or 2 (male), not 7"},
+      {{{"Custom2_ID", -3}}, "line 2: key \"Custom2_ID\": expected 0 (no type) to 17, not -3"},
+      {{{"Custom5_ID", 18}}, "line 2: key \"Custom5_ID\": expected 0 (no type) to 17, not 18"},
+      {{{"No_Mail_Merge", 5}}, "line 2: key \"No_Mail_Merge\": expected 0 or 1, not 5"},
+      {{{"Attachment_Kind", 9}},
+       "line 2: key \"Attachment_Kind\": expected 0 (none), 1 (document) or 2 (URL), not 9"},
+      {{{"Confidential", true}}, "line 2: unknown key \"Confidential\" (the key is \"confidential\")"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message);
+    ToolRun run = Add("{\"First_Name\": \"fine\"}\n" + c.line.dump() + "\n");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, c.message + "\n");
+  }
+  json info = Info(book);
+  EXPECT_EQ(info["slot_count"], 0);
+  EXPECT_EQ(info["open_count"], 0);
 }
 
 TEST_F(ToolRecordsTest, ListOutputFedToAddCopiesTheContacts) {
@@ -191,8 +242,9 @@ TEST_F(ToolRecordsTest, AnyBadLineRefusesTheWholeInput) {
       {"{\"First_Name\": 5}\n", "line 1: key \"First_Name\": expected a text"},
       {"{\"Birthday\": \"3 May 2004\"}\n", "line 1: key \"Birthday\": expected a date"},
       {"{\"Birthday\": \"2004-05\"}\n", "line 1: key \"Birthday\": expected a date"},
-      {"{\"Confidential\": \"yes\"}\n", "line 1: key \"Confidential\": expected true or false"},
-      {"{\"Category\": \"A\", \"category\": \"B\"}\n", "line 1: key \"Category\" given twice"},
+      {"{\"confidential\": \"yes\"}\n", "line 1: key \"confidential\": expected true or false"},
+      {"{\"category\": \"A\", \"category\": \"B\"}\n", "line 1: key \"category\" given twice"},
+      {"{\"Category\": \"A\"}\n", "line 1: unknown key \"Category\" (the key is \"category\")"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.input);
@@ -221,7 +273,7 @@ class ToolAccessTest : public ToolRecordsTest {
  protected:
   void SetUp() override {
     ToolRecordsTest::SetUp();
-    ASSERT_EQ(Add("{\"First_Name\": \"Open\"}\n{\"First_Name\": \"Secret\", \"Confidential\": true}\n").out, "2\n");
+    ASSERT_EQ(Add("{\"First_Name\": \"Open\"}\n{\"First_Name\": \"Secret\", \"confidential\": true}\n").out, "2\n");
     SetPasswords(book, "owner-pw", "assistant-pw", "reader-pw");
   }
   std::vector<std::string> Names(const std::string& password) {
@@ -259,7 +311,7 @@ TEST_F(ToolAccessTest, AReaderCannotAddAndGetsMessage102) {
 }
 
 TEST_F(ToolAccessTest, AnAssistantAddsButMayNotMarkConfidential) {
-  ToolRun refused = Add("{\"First_Name\": \"New\", \"Confidential\": true}\n", "assistant-pw");
+  ToolRun refused = Add("{\"First_Name\": \"New\", \"confidential\": true}\n", "assistant-pw");
   EXPECT_EQ(refused.exitCode, 1);
   EXPECT_NE(refused.err.find("only the Owner"), std::string::npos) << refused.err;
   EXPECT_EQ(Info(book)["slot_count"], 2);
