@@ -16,13 +16,13 @@
 #include <string>
 #include <vector>
 
-#include "TempDir.h"
 #include "resources/Strings.h"
 #include "shell/FileDialogs.h"
 #include "shell/MessageBoxes.h"
 #include "shell/SuiteFlags.h"
 #include "store/Refresh.h"
 #include "store/Settings.h"
+#include "tests/support/Sandbox.h"
 #include "toolkit/Skin.h"
 #include "toolkit/SoundPlayer.h"
 
@@ -39,28 +39,6 @@ bool RegisterSuite(const char* name, SuiteFactory factory);
 #define CARDORA_TEST_SUITE(Class)                                               \
   static const bool kRegistered##Class = ::velmora::testing::RegisterSuite( \
       #Class, [] { return std::unique_ptr<QObject>(new Class); });
-
-// Keeps an environment variable for the life of the object.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const std::string& value) : name_(name) {
-    if (const char* old = std::getenv(name)) saved_ = old;
-    ::setenv(name, value.c_str(), 1);
-  }
-  ~ScopedEnv() {
-    if (saved_) {
-      ::setenv(name_, saved_->c_str(), 1);
-    } else {
-      ::unsetenv(name_);
-    }
-  }
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-
- private:
-  const char* name_;
-  std::optional<std::string> saved_;
-};
 
 // File dialogs that answer from a queue (nothing = cancel).
 class ScriptedFileDialogs : public FileDialogs {

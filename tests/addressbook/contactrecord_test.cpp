@@ -3,15 +3,14 @@
 #include "addressbook/model/ContactRecord.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <set>
 #include <string>
 
 #include "store/RecordHeader.h"
 #include "store/Settings.h"
+#include "tests/support/Sandbox.h"
 
 namespace velmora {
 namespace {
@@ -22,20 +21,8 @@ namespace c = contact;
 // real home folder.
 class ContactRecordTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (std::filesystem::temp_directory_path() / "contactrecord-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    folder_ = pattern;
-    ASSERT_EQ(setenv("VELMORA_HOME", folder_.c_str(), 1), 0);
-    SetProgramName("Cardora");
-  }
-  void TearDown() override {
-    SetProgramName("");
-    unsetenv("VELMORA_HOME");
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
-  }
-  std::string folder_;
+  velmora::testing::FolderSandbox sandbox_{"Cardora"};
+  std::string folder_ = sandbox_.path();
 };
 
 // ---- Layout and name catalogues ----------------------------------------------

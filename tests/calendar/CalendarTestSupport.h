@@ -3,13 +3,8 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 
 #include "calendar/model/EventRecord.h"
@@ -17,6 +12,9 @@
 #include "store/Dates.h"
 #include "store/RecordStore.h"
 #include "tests/calendar/RecurrenceReference.h"
+#include "tests/support/Files.h"
+#include "tests/support/Records.h"
+#include "tests/support/Sandbox.h"
 
 namespace velmora::test {
 
@@ -27,40 +25,25 @@ inline TimeValue At(int hour24, int minute) {
   return {uint32_t(hour24 % 12), uint32_t(minute), 0, uint32_t(hour24 < 12 ? kHalfAm : kHalfPm)};
 }
 
-inline std::string ReadWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using testing::ReadWholeFile;
 
 // A fresh temporary folder that is also the program folder (VELMORA_HOME),
 // holding an empty calendar file with an Owner connection on it.
 class TempCalendar {
  public:
   TempCalendar() {
-    char pattern[] = "/tmp/velmora-calendar-XXXXXX";
-    const char* made = mkdtemp(pattern);
-    EXPECT_NE(made, nullptr);
-    folder_ = made ? made : "/tmp";
-    setenv("VELMORA_HOME", folder_.c_str(), 1);
-    path_ = folder_ + "/test.cld";
+    path_ = folder_.File("test.cld");
     Result created = CreateRecordFile(path_, format::FileKind::Calendar);
     EXPECT_TRUE(created.ok()) << created.Message();
     store_ = std::make_unique<RecordStore>(path_, "");
     EXPECT_TRUE(store_->IsOpen()) << store_->OpenError().Message();
-  }
-  ~TempCalendar() {
-    store_.reset();
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
   }
   TempCalendar(const TempCalendar&) = delete;
   TempCalendar& operator=(const TempCalendar&) = delete;
 
   RecordStore& store() { return *store_; }
   const std::string& path() const { return path_; }
-  const std::string& folder() const { return folder_; }
+  const std::string& folder() const { return folder_.path(); }
 
   // A new event with the store's header, on a date, with a subject; timed
   // from start to end unless allDay.
@@ -93,16 +76,11 @@ class TempCalendar {
 
   // Sets the three passwords of the file (Owner, Assistant, Reader).
   void SetPasswords(std::string_view owner, std::string_view assistant, std::string_view reader) {
-    Bytes header;
-    ASSERT_TRUE(store_->ReadHeader(header).ok());
-    PutText(header.data() + format::header::kOwnerPassword, format::header::kPasswordWidth, owner);
-    PutText(header.data() + format::header::kAssistantPassword, format::header::kPasswordWidth, assistant);
-    PutText(header.data() + format::header::kReaderPassword, format::header::kPasswordWidth, reader);
-    ASSERT_TRUE(store_->WriteHeader(header).ok());
+    testing::SetPasswords(*store_, {std::string(owner), std::string(assistant), std::string(reader)});
   }
 
  private:
-  std::string folder_;
+  testing::TempDir folder_;
   std::string path_;
   std::unique_ptr<RecordStore> store_;
 };

@@ -20,35 +20,13 @@
 #include <string>
 #include <vector>
 
-#include "TempDir.h"
 #include "resources/Strings.h"
 #include "shell/FileDialogs.h"
 #include "shell/MessageBoxes.h"
 #include "store/Settings.h"
+#include "tests/support/Sandbox.h"
 
 namespace velmora::testing {
-
-// Keeps an environment variable for the life of the object.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const std::string& value) : name_(name) {
-    if (const char* old = std::getenv(name)) saved_ = old;
-    ::setenv(name, value.c_str(), 1);
-  }
-  ~ScopedEnv() {
-    if (saved_) {
-      ::setenv(name_, saved_->c_str(), 1);
-    } else {
-      ::unsetenv(name_);
-    }
-  }
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-
- private:
-  const char* name_;
-  std::optional<std::string> saved_;
-};
 
 struct ShownMessage {
   MessageKind kind;

@@ -4,14 +4,15 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
-#include "TempDir.h"
 #include "store/Bytes.h"
 #include "store/RecordHeader.h"
 #include "store/RecordQuery.h"
 #include "store/RecordStore.h"
 #include "store/Refresh.h"
+#include "tests/support/Files.h"
+#include "tests/support/Records.h"
+#include "tests/support/Sandbox.h"
 
 namespace velmora {
 namespace {
@@ -19,10 +20,7 @@ namespace {
 namespace h = format::header;
 namespace r = format::record;
 
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using testing::ReadWholeFile;
 
 // Passes everything to the real file system but can fail renames or writes
 // to the temporary file.
@@ -90,9 +88,13 @@ class CompactTest : public ::testing::Test {
       positions.push_back(where);
     }
     for (int i = 0; i < count; ++i) {
-      if (freeEvery && i % freeEvery == 0) ASSERT_TRUE(store.DeleteRecord(positions[i]).ok());
+      if (freeEvery && i % freeEvery == 0) {
+        ASSERT_TRUE(store.DeleteRecord(positions[i]).ok());
+      }
     }
-    if (lockIndex >= 0) ASSERT_TRUE(store.LockRecord(positions[lockIndex]).ok());
+    if (lockIndex >= 0) {
+      ASSERT_TRUE(store.LockRecord(positions[lockIndex]).ok());
+    }
     Bytes header;
     ASSERT_TRUE(store.ReadHeader(header).ok());
     PutI32(header.data() + h::kOpenCount, openCount + 1);  // + this connection
@@ -112,17 +114,14 @@ class CompactTest : public ::testing::Test {
     }
     return numbers;
   }
-  Bytes RawHeader() {
-    std::string bytes = Slurp(path);
-    return Bytes(bytes.begin() + 12, bytes.begin() + 12 + 1581);
-  }
+  Bytes RawHeader() { return testing::HeaderOnDisk(path); }
 };
 
 TEST_F(CompactTest, ACleanFileIsNotTouched) {
   Populate(5, 2, -1, 0);
-  std::string before = Slurp(path);
+  std::string before = ReadWholeFile(path);
   EXPECT_EQ(CheckAndCompact(path, 0), 1);
-  EXPECT_EQ(Slurp(path), before);
+  EXPECT_EQ(ReadWholeFile(path), before);
 }
 
 TEST_F(CompactTest, ACrashedFileIsCompactedWithoutLosingLiveRecords) {
@@ -158,23 +157,23 @@ TEST_F(CompactTest, ACrashedFileIsCompactedWithoutLosingLiveRecords) {
 }
 
 TEST_F(CompactTest, APrefixOnlyFileCompactsToAnIdenticalFile) {
-  std::string before = Slurp(path);
+  std::string before = ReadWholeFile(path);
   EXPECT_EQ(CheckAndCompact(path, 1), 1);
-  EXPECT_EQ(Slurp(path), before);
+  EXPECT_EQ(ReadWholeFile(path), before);
 }
 
 TEST_F(CompactTest, AFileInUseIsLeftAlone) {
   Populate(3, 2, -1, 0);
   RecordStore holder(path, "");
-  std::string before = Slurp(path);
+  std::string before = ReadWholeFile(path);
   EXPECT_EQ(CheckAndCompact(path, 1), 0);
-  EXPECT_EQ(Slurp(path), before);
+  EXPECT_EQ(ReadWholeFile(path), before);
   EXPECT_EQ(CheckAndCompact(dir.File("missing.adr"), 1), 0);
 }
 
 TEST_F(CompactTest, FailuresKeepTheSourceAndSayWhy) {
   Populate(10, 2, -1, 2);
-  std::string before = Slurp(path);
+  std::string before = ReadWholeFile(path);
   FaultyFileSystem faulty;
   SetFileSystemForTesting(&faulty);
   std::vector<std::string> messages;
@@ -185,14 +184,14 @@ TEST_F(CompactTest, FailuresKeepTheSourceAndSayWhy) {
 
   faulty.failTempWrites = true;
   EXPECT_EQ(CheckAndCompact(path, 0, ui), 0);
-  EXPECT_EQ(Slurp(path), before);
+  EXPECT_EQ(ReadWholeFile(path), before);
   EXPECT_FALSE(std::filesystem::exists(path + ".temp"));
   EXPECT_TRUE(ended);
 
   faulty.failTempWrites = false;
   faulty.failRename = true;
   EXPECT_EQ(CheckAndCompact(path, 0, ui), 0);
-  EXPECT_EQ(Slurp(path), before);
+  EXPECT_EQ(ReadWholeFile(path), before);
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0], "Compact: MoveFile: error.\r\n\"" + path + ".temp\"\r\nto\r\n\"" + path + "\"\r\n");
   SetFileSystemForTesting(nullptr);
@@ -211,10 +210,10 @@ TEST_F(CompactTest, CopyRecordFileReplacesTheTarget) {
   std::string target = dir.File("copy.adr");
   std::ofstream(target) << "old contents";
   ASSERT_TRUE(CopyRecordFile(path, target).ok());
-  EXPECT_EQ(Slurp(target), Slurp(path));
+  EXPECT_EQ(ReadWholeFile(target), ReadWholeFile(path));
   EXPECT_FALSE(std::filesystem::exists(target + ".copy"));
   EXPECT_FALSE(CopyRecordFile(dir.File("missing.adr"), target).ok());
-  EXPECT_EQ(Slurp(target), Slurp(path));
+  EXPECT_EQ(ReadWholeFile(target), ReadWholeFile(path));
 }
 
 }  // namespace

@@ -14,10 +14,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
 #include <functional>
 #include <iostream>
-#include <iterator>
 #include <map>
 #include <memory>
 #include <random>
@@ -25,13 +23,14 @@
 #include <string>
 #include <vector>
 
-#include "TempDir.h"
 #include "store/Bytes.h"
 #include "store/Compact.h"
 #include "store/RecordHeader.h"
 #include "store/RecordQuery.h"
 #include "store/RecordStore.h"
 #include "store/Refresh.h"
+#include "tests/support/Files.h"
+#include "tests/support/Sandbox.h"
 
 namespace velmora {
 namespace {
@@ -138,8 +137,7 @@ struct FileImage {
   uint32_t recordSize = 0;
 
   explicit FileImage(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    bytes = testing::ReadFileBytes(path);
     if (bytes.size() >= format::kPrologueSize) recordSize = GetU32(bytes.data() + format::kPrologueRecordSize);
   }
   const uint8_t* header() const { return bytes.data() + format::kHeaderOffset; }

@@ -1,15 +1,14 @@
 // Dates and times: validity, day numbers over the whole range, slots,
 // stepping, weekdays, clock style and the display and ISO forms.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <chrono>
 #include <ctime>
-#include <filesystem>
-#include <fstream>
 
 #include "resources/Strings.h"
 #include "store/Dates.h"
+#include "tests/support/Files.h"
+#include "tests/support/Sandbox.h"
 
 namespace velmora {
 
@@ -272,37 +271,17 @@ TEST(NowTest, ReadsTheLocalClock) {
 }
 
 // Restores the clock style and VELMORA_HOME of the process after each test.
-class ClockStyleTest : public testing::Test {
+class ClockStyleTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    const char* home = getenv("VELMORA_HOME");
-    hadHome_ = home != nullptr;
-    if (home) savedHome_ = home;
-    char pattern[] = "/tmp/velmora-dates-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder_ = pattern;
-    setenv("VELMORA_HOME", folder_.c_str(), 1);
-    saved_ = GetClockStyle();
-  }
-  void TearDown() override {
-    SetClockStyle(saved_);
-    if (hadHome_) {
-      setenv("VELMORA_HOME", savedHome_.c_str(), 1);
-    } else {
-      unsetenv("VELMORA_HOME");
-    }
-    std::filesystem::remove_all(folder_);
-  }
+  void SetUp() override { saved_ = GetClockStyle(); }
+  void TearDown() override { SetClockStyle(saved_); }
   void WriteSuiteFile(const std::string& content) {
-    std::ofstream(folder_ + "/Velmora.ini", std::ios::binary) << content;
+    ASSERT_TRUE(velmora::testing::WriteWholeFile(dir_.File("Velmora.ini"), content));
   }
-
-  std::string folder_;
 
  private:
+  velmora::testing::TempDir dir_;
   ClockStyle saved_ = ClockStyle::TwentyFourHour;
-  bool hadHome_ = false;
-  std::string savedHome_;
 };
 
 TEST_F(ClockStyleTest, FromTheSuiteFile) {
@@ -323,16 +302,9 @@ TEST_F(ClockStyleTest, FromTheSuiteFile) {
 }
 
 TEST_F(ClockStyleTest, FromTheLocaleWithoutTheKey) {
-  const char* saved = getenv("LC_ALL");
-  std::string savedValue = saved ? saved : "";
-  setenv("LC_ALL", "C", 1);
+  velmora::testing::ScopedEnv locale("LC_ALL", "C");
   WriteSuiteFile("[intl]\niTime=\n");  // empty counts as absent
   EXPECT_EQ(ReadClockStyle(), ClockStyle::TwentyFourHour);  // "C" shows %H:%M:%S
-  if (saved) {
-    setenv("LC_ALL", savedValue.c_str(), 1);
-  } else {
-    unsetenv("LC_ALL");
-  }
 }
 
 TEST(TimeFormatTest, TwelveHourMarkers) {

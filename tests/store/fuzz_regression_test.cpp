@@ -14,11 +14,11 @@
 #include <string>
 #include <vector>
 
-#include "TempDir.h"
 #include "fuzz/RecordFileExercise.h"
 #include "store/Bytes.h"
 #include "store/RecordQuery.h"
 #include "store/RecordStore.h"
+#include "tests/support/Sandbox.h"
 
 namespace velmora {
 namespace {

@@ -6,10 +6,10 @@
 #include <numeric>
 #include <random>
 
-#include "TempDir.h"
 #include "store/Bytes.h"
 #include "store/Categories.h"
 #include "store/RecordHeader.h"
+#include "tests/support/Sandbox.h"
 
 namespace velmora {
 namespace {

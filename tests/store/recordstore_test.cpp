@@ -6,12 +6,12 @@
 #include <fstream>
 #include <set>
 
-#include "TempDir.h"
 #include "store/Bytes.h"
 #include "store/Categories.h"
 #include "store/RecordHeader.h"
 #include "store/Refresh.h"
 #include "store/Settings.h"
+#include "tests/support/Sandbox.h"
 
 namespace velmora {
 namespace {
@@ -233,7 +233,7 @@ TEST_F(RecordStoreTest, IsInUseSeesConnectionsOfThisProcess) {
     RecordStore store(path, "");
     EXPECT_TRUE(RecordStore::IsInUse(path));
     RecordStore other(path, "");
-    other.Close();
+    EXPECT_TRUE(other.Close().ok());
     EXPECT_TRUE(RecordStore::IsInUse(path));  // closing one keeps the other's lock
   }
   EXPECT_FALSE(RecordStore::IsInUse(path));
@@ -247,7 +247,7 @@ TEST_F(RecordStoreTest, OpenCountFollowsConnections) {
     EXPECT_EQ(GetI32(Header(a).data() + h::kOpenCount), 2);
   }
   EXPECT_EQ(GetI32(Header(a).data() + h::kOpenCount), 1);
-  a.Close();
+  EXPECT_TRUE(a.Close().ok());
   EXPECT_FALSE(a.IsOpen());
   Bytes header;
   EXPECT_FALSE(a.ReadHeader(header).ok());

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "TempDir.h"
 #include "store/Bytes.h"
 #include "store/Settings.h"
+#include "tests/support/Sandbox.h"
 
 namespace velmora {
 namespace {

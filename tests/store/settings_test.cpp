@@ -6,12 +6,12 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <thread>
 #include <vector>
 
 #include "store/Settings.h"
+#include "tests/support/Files.h"
+#include "tests/support/Sandbox.h"
 
 namespace velmora {
 namespace {
@@ -19,35 +19,12 @@ namespace {
 namespace fs = std::filesystem;
 
 // A fresh folder as VELMORA_HOME for each test; the old value comes back.
-class SettingsTest : public testing::Test {
+class SettingsTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    const char* home = getenv("VELMORA_HOME");
-    hadHome_ = home != nullptr;
-    if (home) savedHome_ = home;
-    char pattern[] = "/tmp/velmora-settings-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder_ = pattern;
-    setenv("VELMORA_HOME", folder_.c_str(), 1);
-    file_ = folder_ + "/test.ini";
-  }
-  void TearDown() override {
-    SetProgramName("");
-    if (hadHome_) {
-      setenv("VELMORA_HOME", savedHome_.c_str(), 1);
-    } else {
-      unsetenv("VELMORA_HOME");
-    }
-    fs::remove_all(folder_);
-  }
+  void TearDown() override { SetProgramName(""); }
 
-  void Write(const std::string& content) { std::ofstream(file_, std::ios::binary) << content; }
-  std::string Contents() {
-    std::ifstream in(file_, std::ios::binary);
-    std::stringstream buffer;
-    buffer << in.rdbuf();
-    return buffer.str();
-  }
+  void Write(const std::string& content) { ASSERT_TRUE(velmora::testing::WriteWholeFile(file_, content)); }
+  std::string Contents() { return velmora::testing::ReadWholeFile(file_); }
   std::string Text(std::string_view section, std::string_view key) {
     std::string value = "sentinel";
     int found = ReadSettingText(file_, section, key, value);
@@ -60,12 +37,9 @@ class SettingsTest : public testing::Test {
     return names;
   }
 
-  std::string folder_;
-  std::string file_;
-
- private:
-  bool hadHome_ = false;
-  std::string savedHome_;
+  velmora::testing::TempDir dir_;
+  std::string folder_ = dir_.path();
+  std::string file_ = dir_.File("test.ini");
 };
 
 TEST_F(SettingsTest, ReadingRules) {

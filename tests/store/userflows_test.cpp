@@ -7,12 +7,12 @@
 #include <fstream>
 #include <memory>
 
-#include "TempDir.h"
 #include "store/Bytes.h"
 #include "store/Categories.h"
 #include "store/Compact.h"
 #include "store/RecordHeader.h"
 #include "store/Refresh.h"
+#include "tests/support/Sandbox.h"
 
 namespace velmora {
 namespace {

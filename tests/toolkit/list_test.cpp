@@ -5,9 +5,9 @@
 #include <QStringListModel>
 #include <QWheelEvent>
 
-#include "TempDir.h"
 #include "ToolkitTestSupport.h"
 #include "store/RecordHeader.h"
+#include "tests/support/Sandbox.h"
 #include "toolkit/DragTracker.h"
 #include "toolkit/TesselWndList.h"
 #include "toolkit/TesselWndListView.h"

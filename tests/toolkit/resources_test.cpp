@@ -3,9 +3,9 @@
 #include <QDir>
 #include <fstream>
 
-#include "TempDir.h"
 #include "resources/Strings.h"
 #include "store/Settings.h"
+#include "tests/support/Sandbox.h"
 #include "toolkit/Bitmaps.h"
 #include "toolkit/Fonts.h"
 #include "toolkit/Resources.h"

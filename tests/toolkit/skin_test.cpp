@@ -10,8 +10,8 @@
 #include <QTimer>
 #include <fstream>
 
-#include "TempDir.h"
 #include "store/Settings.h"
+#include "tests/support/Sandbox.h"
 #include "toolkit/Bitmaps.h"
 #include "toolkit/FramePainter.h"
 #include "toolkit/Resources.h"

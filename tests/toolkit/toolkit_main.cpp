@@ -5,7 +5,7 @@
 #include <QApplication>
 #include <cstdlib>
 
-#include "TempDir.h"
+#include "tests/support/Sandbox.h"
 
 int main(int argc, char** argv) {
   ::setenv("QT_QPA_PLATFORM", "offscreen", 0);

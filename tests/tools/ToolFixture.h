@@ -10,11 +10,13 @@
 
 #include <nlohmann/json.hpp>
 
-#include "TempDir.h"
 #include "ToolRunner.h"
 #include "store/Bytes.h"
 #include "store/Format.h"
 #include "store/RecordStore.h"
+#include "tests/support/Files.h"
+#include "tests/support/Records.h"
+#include "tests/support/Sandbox.h"
 
 namespace velmora::testing {
 
@@ -58,14 +60,8 @@ class ToolTest : public ::testing::Test {
   // Writes the three passwords into the file header.
   static void SetPasswords(const std::string& path, const std::string& owner, const std::string& assistant,
                            const std::string& reader) {
-    namespace h = format::header;
     RecordStore store(path, owner);
-    Bytes header;
-    ASSERT_TRUE(store.ReadHeader(header).ok());
-    PutText(header.data() + h::kOwnerPassword, h::kPasswordWidth, owner);
-    PutText(header.data() + h::kAssistantPassword, h::kPasswordWidth, assistant);
-    PutText(header.data() + h::kReaderPassword, h::kPasswordWidth, reader);
-    ASSERT_TRUE(store.WriteHeader(header).ok());
+    testing::SetPasswords(store, {owner, assistant, reader});
   }
 
   static uint64_t SlotPosition(uint32_t recordSize, uint64_t index) {
@@ -74,10 +70,7 @@ class ToolTest : public ::testing::Test {
 
   // Overwrites bytes of a file in place, as a crash or a foreign tool might.
   static void Patch(const std::string& path, uint64_t offset, const Bytes& bytes) {
-    std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
-    file.seekp(static_cast<std::streamoff>(offset));
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    ASSERT_TRUE(file.good());
+    ASSERT_TRUE(PatchFile(path, offset, bytes));
   }
   static void PatchI32(const std::string& path, uint64_t offset, int32_t value) {
     Bytes bytes(4);

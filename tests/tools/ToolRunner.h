@@ -10,12 +10,13 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include <nlohmann/json.hpp>
+
+#include "tests/support/Files.h"
 
 extern char** environ;
 
@@ -41,20 +42,13 @@ struct ToolRun {
   }
 };
 
-inline std::string ReadWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 // Runs VELMORA_TOOL with args; scratch is a folder for the redirections.
 inline ToolRun RunTool(const std::string& scratch, const std::vector<std::string>& args,
                        const std::string& input = "") {
   const std::string inPath = scratch + "/.tool-stdin";
   const std::string outPath = scratch + "/.tool-stdout";
   const std::string errPath = scratch + "/.tool-stderr";
-  std::ofstream(inPath, std::ios::binary) << input;
+  WriteWholeFile(inPath, input);
 
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
