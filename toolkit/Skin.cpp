@@ -41,6 +41,10 @@ constexpr const char* kBuiltInButtons[3][3] = {
     {"close_button1.bmp", "close_button2.bmp", "close_button3.bmp"},
 };
 
+// Built-in pane-bar buttons, raised and down; a skin's folder may hold its
+// own under the same names.
+constexpr const char* kPaneButtons[2] = {"section_button_up.bmp", "section_button_down.bmp"};
+
 std::unique_ptr<Skin>& LoadedSkin() {
   static std::unique_ptr<Skin> skin;
   return skin;
@@ -85,6 +89,11 @@ const QImage& Skin::ResizeImage() const {
   return own.isNull() ? BitmapImage("resize.bmp") : own;
 }
 
+const QImage& Skin::PaneButtonImage(bool down) const {
+  const QImage& own = paneButtons[down ? 1 : 0];
+  return own.isNull() ? BitmapImage(kPaneButtons[down ? 1 : 0]) : own;
+}
+
 bool ParseSkinColour(std::string_view text, QColor& out) {
   long long rgb[3];
   size_t at = 0;
@@ -119,12 +128,16 @@ Skin LoadSkinFile(const std::string& skinsFolder, const std::string& fileName) {
   std::string folder;
   (void)ReadSettingText(path, kSection, "folder", folder, 260);
   const bool folderSafe = folder.find("..") == std::string::npos;
+  const std::string bitmapFolder = skinsFolder + "/" + (folder.empty() ? "" : folder + "/");
   for (size_t i = 0; i < size_t(SkinBitmap::Count); ++i) {
     std::string value;
     if (!folderSafe || !ReadSettingText(path, kSection, kBitmapKeys[i], value, 260)) continue;
-    const std::string bitmapPath = skinsFolder + "/" + (folder.empty() ? "" : folder + "/") + value;
     // A file that cannot be loaded leaves the bitmap absent.
-    skin.bitmaps[i] = WithTransparency(LoadBitmapFile(bitmapPath).image);
+    skin.bitmaps[i] = WithTransparency(LoadBitmapFile(bitmapFolder + value).image);
+  }
+  // Only a skin with a folder of its own has pane-bar buttons of its own.
+  for (size_t i = 0; folderSafe && !folder.empty() && i < skin.paneButtons.size(); ++i) {
+    skin.paneButtons[i] = WithTransparency(LoadBitmapFile(bitmapFolder + kPaneButtons[i]).image);
   }
   for (size_t i = 0; i < size_t(SkinColour::Count); ++i) {
     std::string value;

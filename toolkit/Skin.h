@@ -48,6 +48,10 @@ struct Skin {
   std::string fileName;
   std::array<QImage, size_t(SkinBitmap::Count)> bitmaps;  // null: absent
   std::array<QColor, size_t(SkinColour::Count)> colours;
+  // The pane bar's buttons, raised and down (null: absent). The skin file
+  // has no keys for them: a skin's bitmap folder holds them under the
+  // built-in names "section_button_up.bmp" and "section_button_down.bmp".
+  std::array<QImage, 2> paneButtons;
 
   Skin();
   const QImage& bitmap(SkinBitmap which) const { return bitmaps[size_t(which)]; }
@@ -56,6 +60,9 @@ struct Skin {
   const QImage& CaptionImage(CaptionButton button, ButtonState state) const;
   // The skin's resize grip, or the built-in one.
   const QImage& ResizeImage() const;
+  // The pane bar's section button (down: the current pane's): the skin's
+  // own, or the built-in one.
+  const QImage& PaneButtonImage(bool down) const;
 };
 
 struct SkinEntry {

@@ -33,7 +33,7 @@ void PaintPaneBar(QPainter& painter, const QRect& rect, const QStringList& names
   for (int i = 0; i < names.size(); ++i) {
     const QRect button = PaneBarLayout::ButtonRect(i, rect.height()).translated(rect.topLeft());
     const bool down = i == current;
-    const QImage& image = BitmapImage(down ? "section_button_down.bmp" : "section_button_up.bmp");
+    const QImage& image = skin.PaneButtonImage(down);
     if (!image.isNull()) {
       painter.drawImage(button, image);
     } else {

@@ -1,7 +1,7 @@
 // Draws the interface artwork of both programs: the bitmaps, cursors and
 // program icons, the three shipped skins with their bitmaps, and the Qt
 // resource file that compiles them in. Everything is drawn from the toolkit's
-// palette (toolkit/Look.h) so that it reads as one set.
+// palette (resources/Palette.h) so that it reads as one set.
 //
 //   velmora_make_artwork <source>/resources
 //
@@ -22,7 +22,7 @@
 #include <functional>
 #include <map>
 
-#include "toolkit/Look.h"
+#include "resources/Palette.h"
 
 namespace {
 
@@ -287,6 +287,10 @@ struct Theme {
   QColor buttonTop, buttonBottom, buttonLine, glyph;
   QColor hoverTop, hoverBottom, hoverLine, hoverGlyph;
   QColor pressTop, pressBottom, pressGlyph;
+  // The pane bar's section buttons: raised (another pane) and down (the
+  // current pane), drawn over the frame's background.
+  QColor sectionTop, sectionBottom, sectionLine;
+  QColor sectionDownTop, sectionDownBottom, sectionDownLine;
   // colorBack .. colorPanelFrame, in the order of the keys.
   std::array<QColor, 11> colours;
 };
@@ -315,6 +319,12 @@ std::vector<Theme> Themes() {
   metallic.pressTop = C(kAccent);
   metallic.pressBottom = C(kAccentDark);
   metallic.pressGlyph = Qt::white;
+  metallic.sectionTop = QColor(252, 252, 253);
+  metallic.sectionBottom = QColor(212, 216, 225);
+  metallic.sectionLine = C(kSteel);
+  metallic.sectionDownTop = C(kAccentLight);
+  metallic.sectionDownBottom = C(kAccent);
+  metallic.sectionDownLine = C(kAccentDark);
   metallic.colours = {QColor(212, 210, 218), QColor(236, 235, 240), QColor(158, 156, 170), QColor(200, 206, 216),
                       QColor(244, 245, 248), QColor(150, 158, 174), QColor(178, 184, 198), QColor(228, 231, 238),
                       QColor(104, 112, 128), C(kInk),              C(kSteel)};
@@ -338,6 +348,12 @@ std::vector<Theme> Themes() {
   ocean.hoverGlyph = Qt::white;
   ocean.pressTop = QColor(26, 70, 146);
   ocean.pressBottom = QColor(18, 52, 112);
+  ocean.sectionTop = QColor(250, 252, 255);
+  ocean.sectionBottom = QColor(198, 214, 236);
+  ocean.sectionLine = QColor(92, 130, 186);
+  ocean.sectionDownTop = QColor(120, 172, 236);
+  ocean.sectionDownBottom = QColor(30, 80, 162);
+  ocean.sectionDownLine = QColor(18, 52, 112);
   ocean.colours = {QColor(214, 226, 242), QColor(240, 246, 253), QColor(150, 172, 204), QColor(56, 118, 206),
                    QColor(120, 172, 236), QColor(30, 80, 162),   QColor(74, 128, 204),  QColor(150, 190, 240),
                    QColor(22, 60, 128),   Qt::white,             QColor(92, 130, 186)};
@@ -361,6 +377,12 @@ std::vector<Theme> Themes() {
   graphite.hoverGlyph = C(kInk);
   graphite.pressTop = kAmberDark;
   graphite.pressBottom = QColor(112, 74, 14);
+  graphite.sectionTop = QColor(244, 244, 246);
+  graphite.sectionBottom = QColor(196, 198, 204);
+  graphite.sectionLine = QColor(96, 100, 110);
+  graphite.sectionDownTop = QColor(118, 124, 134);
+  graphite.sectionDownBottom = QColor(52, 56, 63);
+  graphite.sectionDownLine = QColor(24, 26, 30);
   graphite.colours = {QColor(196, 197, 202), QColor(226, 227, 230), QColor(128, 130, 138), QColor(70, 75, 84),
                       QColor(104, 110, 120), QColor(46, 49, 55),    QColor(84, 88, 96),    QColor(128, 134, 144),
                       QColor(30, 32, 36),    QColor(242, 242, 244), QColor(96, 100, 110)};
@@ -458,6 +480,29 @@ QImage CaptionButtonImage(const Theme& t, Glyph glyph, int state, int size = 18)
   return Flatten(art, t.titleMid, 110);
 }
 
+// A section button of the pane bar, on the skin's background colour.
+QImage SectionButton(const Theme& t, bool down) {
+  QImage art = Canvas(72, 16);
+  QPainter* p = Begin(art);
+  QPainterPath tab;
+  tab.moveTo(0.5, 16);
+  tab.lineTo(0.5, 4.5);
+  tab.quadTo(0.5, 0.5, 4.5, 0.5);
+  tab.lineTo(67.5, 0.5);
+  tab.quadTo(71.5, 0.5, 71.5, 4.5);
+  tab.lineTo(71.5, 16);
+  QLinearGradient g(0, 0, 0, 16);
+  g.setColorAt(0, down ? t.sectionDownTop : t.sectionTop);
+  g.setColorAt(1, down ? t.sectionDownBottom : t.sectionBottom);
+  p->fillPath(tab, g);
+  p->setPen(QPen(down ? t.sectionDownLine : t.sectionLine, 1));
+  p->drawPath(tab);
+  p->setPen(QPen(QColor(255, 255, 255, down ? 90 : 200), 1));
+  p->drawLine(QPointF(4, 1.5), QPointF(68, 1.5));
+  delete p;
+  return Flatten(art, t.colours[0], 110);
+}
+
 void WriteSkin(const Theme& t) {
   const QString dir = QStringLiteral("Styles/") + t.folder + QLatin1Char('/');
   Save(TitleStrip(t, 8), dir + "title.bmp");
@@ -471,6 +516,10 @@ void WriteSkin(const Theme& t) {
     }
   }
   Save(Grip(14, Mix(t.colours[2], Qt::black, 0.2), Qt::white), dir + "resize.bmp");
+  // The pane bar's buttons go by their built-in names: the skin file has no
+  // keys for them, the toolkit looks for them in the skin's folder.
+  Save(SectionButton(t, false), dir + "section_button_up.bmp");
+  Save(SectionButton(t, true), dir + "section_button_down.bmp");
 
   QFile file(g_root + QStringLiteral("/Styles/") + t.file);
   if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) std::exit(1);
@@ -615,28 +664,6 @@ void DrawEnvelope(QPainter& p, const QRectF& r, QColor line, QColor fill) {
 }
 
 QImage CaptionBuiltIn(Glyph g, int state) { return CaptionButtonImage(Themes()[0], g, state); }
-
-QImage SectionButton(bool down) {
-  QImage art = Canvas(72, 16);
-  QPainter* p = Begin(art);
-  QPainterPath tab;
-  tab.moveTo(0.5, 16);
-  tab.lineTo(0.5, 4.5);
-  tab.quadTo(0.5, 0.5, 4.5, 0.5);
-  tab.lineTo(67.5, 0.5);
-  tab.quadTo(71.5, 0.5, 71.5, 4.5);
-  tab.lineTo(71.5, 16);
-  QLinearGradient g(0, 0, 0, 16);
-  g.setColorAt(0, down ? C(kAccentLight) : QColor(252, 252, 253));
-  g.setColorAt(1, down ? C(kAccent) : QColor(212, 216, 225));
-  p->fillPath(tab, g);
-  p->setPen(QPen(down ? C(kAccentDark) : C(kSteel), 1));
-  p->drawPath(tab);
-  p->setPen(QPen(QColor(255, 255, 255, down ? 90 : 200), 1));
-  p->drawLine(QPointF(4, 1.5), QPointF(68, 1.5));
-  delete p;
-  return Flatten(art, C(kSilver), 110);
-}
 
 QImage TaskButton(bool active, const QString& label, const std::function<void(QPainter&)>& icon) {
   QImage art = Canvas(60, 20);
@@ -957,8 +984,8 @@ void WriteBitmaps() {
   Resource(Grip(14, C(kSteelDark), Qt::white), "resize.bmp", {"resize.bmp"});
 
   // Pane bar and toolbar.
-  Resource(SectionButton(false), "section_button_up.bmp", {"section_button_up.bmp"});
-  Resource(SectionButton(true), "section_button_down.bmp", {"section_button_down.bmp"});
+  Resource(SectionButton(Themes()[0], false), "section_button_up.bmp", {"section_button_up.bmp"});
+  Resource(SectionButton(Themes()[0], true), "section_button_down.bmp", {"section_button_down.bmp"});
   {
     QImage strip(8, 25, QImage::Format_RGB32);
     QPainter p(&strip);

@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QTimer>
+#include <cstdlib>
 #include <fstream>
 
 #include "store/Settings.h"
@@ -15,6 +16,7 @@
 #include "toolkit/Bitmaps.h"
 #include "toolkit/FramePainter.h"
 #include "toolkit/Resources.h"
+#include "toolkit/Skin.h"
 #include "toolkit/SkinDialog.h"
 #include "toolkit/SkinMenu.h"
 #include "toolkit/TesselFrameWnd.h"
@@ -121,6 +123,66 @@ TEST_F(SkinFixture, LoadsBitmapsFromTheSkinsFolderAndLeavesBrokenOnesAbsent) {
   EXPECT_EQ(skin.CaptionImage(CaptionButton::Close, ButtonState::Normal), skin.bitmap(SkinBitmap::Close1));
   EXPECT_EQ(skin.CaptionImage(CaptionButton::Close, ButtonState::Hover), BitmapImage("close_button2.bmp"));
   EXPECT_EQ(skin.colour(SkinColour::TextTitle), QColor(255, 255, 255));
+}
+
+TEST_F(SkinFixture, PaneBarButtonsComeFromTheSkinsFolderUnderTheirBuiltInNames) {
+  CopyBitmap("close_button2.bmp", "section_button_down.bmp");
+  WriteSkin("1_Metallic.ini", "name=Metallic\nfolder=Art\n");
+  ReloadSkin();
+  const Skin& skin = GetSkin();
+  ASSERT_FALSE(skin.paneButtons[1].isNull());
+  EXPECT_EQ(skin.PaneButtonImage(true), skin.paneButtons[1]);
+  EXPECT_NE(skin.PaneButtonImage(true), BitmapImage("section_button_down.bmp"));
+  // Absent from the folder: the built-in one.
+  EXPECT_TRUE(skin.paneButtons[0].isNull());
+  EXPECT_EQ(skin.PaneButtonImage(false), BitmapImage("section_button_up.bmp"));
+}
+
+TEST_F(SkinFixture, ASkinWithoutAFolderKeepsTheBuiltInPaneBarButtons) {
+  QDir().mkpath(QString::fromStdString(Styles()));
+  ASSERT_TRUE(LoadBitmapResource("close_button2.bmp").image.save(
+      QString::fromStdString(Styles() + "/section_button_down.bmp"), "BMP"));
+  WriteSkin("1_Metallic.ini", "name=Metallic\n");
+  ReloadSkin();
+  EXPECT_TRUE(GetSkin().paneButtons[1].isNull());
+  EXPECT_EQ(GetSkin().PaneButtonImage(true), BitmapImage("section_button_down.bmp"));
+}
+
+// The mean colour of the opaque pixels of a bitmap.
+QColor MeanColour(const QImage& image) {
+  long long r = 0, g = 0, b = 0, n = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      const QColor c = image.pixelColor(x, y);
+      if (c.alpha() < 255) continue;
+      r += c.red(), g += c.green(), b += c.blue(), ++n;
+    }
+  }
+  return n ? QColor(int(r / n), int(g / n), int(b / n)) : QColor();
+}
+
+// The skins shipped beside the programs of the build tree.
+TEST(ShippedSkinTest, EachSkinHasPaneBarButtonsOfItsOwnColours) {
+  const std::string folder = SkinsFolder();
+  const Skin metallic = LoadSkinFile(folder, "1_Metallic.ini");
+  const Skin ocean = LoadSkinFile(folder, "2_Ocean.ini");
+  const Skin graphite = LoadSkinFile(folder, "3_Graphite.ini");
+  for (const Skin* skin : {&metallic, &ocean, &graphite}) {
+    for (const QImage& button : skin->paneButtons) EXPECT_FALSE(button.isNull()) << skin->fileName << " in " << folder;
+  }
+  // Metallic keeps the program's own buttons; the others differ from it.
+  EXPECT_EQ(metallic.PaneButtonImage(true), BitmapImage("section_button_down.bmp"));
+  EXPECT_EQ(metallic.PaneButtonImage(false), BitmapImage("section_button_up.bmp"));
+  for (const Skin* skin : {&ocean, &graphite}) {
+    EXPECT_NE(skin->PaneButtonImage(true), metallic.PaneButtonImage(true)) << skin->fileName;
+    EXPECT_NE(skin->PaneButtonImage(false), metallic.PaneButtonImage(false)) << skin->fileName;
+  }
+  // Metallic's current pane is blue; Graphite's is grey like its title bar.
+  const QColor blue = MeanColour(metallic.PaneButtonImage(true));
+  EXPECT_GT(blue.blue() - blue.red(), 60) << blue.name().toStdString();
+  const QColor grey = MeanColour(graphite.PaneButtonImage(true));
+  EXPECT_LT(std::abs(grey.blue() - grey.red()), 25) << grey.name().toStdString();
+  EXPECT_LT(grey.lightness(), 140) << grey.name().toStdString();
 }
 
 TEST_F(SkinFixture, ChoosingASkinWritesItAndReloadsOnTheBroadcast) {
