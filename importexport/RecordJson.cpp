@@ -101,7 +101,7 @@ bool WholeNumberIn(const json& value, int64_t low, int64_t high, int64_t& out) {
   return false;
 }
 
-std::string Quoted(std::string_view name) { return "\"" + std::string(name) + "\""; }
+std::string Quoted(std::string_view name) { return QuotedForMessage(name); }
 
 const char* Expected(FieldType type) {
   switch (type) {
@@ -312,6 +312,14 @@ bool FillRecordFromJson(const json& object, FieldTable body, const FillOptions& 
     return false;
   }
   return true;
+}
+
+std::string QuotedForMessage(std::string_view text) {
+  constexpr size_t kLongest = 64;
+  const size_t kept = Utf8CutLength(text, kLongest);
+  std::string quoted = JsonLine(ordered_json(std::string(text.substr(0, kept))));
+  if (kept < text.size()) quoted.insert(quoted.size() - 1, "...");
+  return quoted;
 }
 
 std::string JsonLine(const ordered_json& value) {

@@ -84,6 +84,10 @@ bool FieldFromJson(const nlohmann::ordered_json& value, const JsonField& field, 
 bool TextFromJson(const nlohmann::ordered_json& value, std::string_view key, uint32_t width, std::string& text,
                   std::string& error);
 
+// A key or value as a message quotes it: a JSON string (line breaks and
+// other controls escaped), the text cut after 64 bytes with "...".
+std::string QuotedForMessage(std::string_view text);
+
 // Serialises one JSON line (UTF-8 kept as it is; invalid bytes replaced).
 std::string JsonLine(const nlohmann::ordered_json& value);
 

@@ -1,7 +1,7 @@
 // `agenda`, `export`, `report` and `alarms`: the calendar's views of its
 // events, through a connection opened with the user's password.
+#include <algorithm>
 #include <filesystem>
-#include <iostream>
 #include <optional>
 #include <string>
 
@@ -89,6 +89,16 @@ bool DistinctOutput(const std::string& calendar, const std::string& output) {
   return false;
 }
 
+// Days of a range loaded at once.
+constexpr int32_t kDaysPerStretch = 366;
+
+// The exit status once an output file has been written.
+int FinishFile(TextOutput& out) {
+  Result finished = out.Finish();
+  if (Interrupted()) return Fail("Interrupted; the output file is incomplete.");
+  return finished.ok() ? kExitOk : Fail(finished.Message());
+}
+
 ordered_json TimeOrNull(bool allDay, const TimeValue& time) {
   return allDay ? ordered_json(nullptr) : ordered_json(IsoTime(time));
 }
@@ -107,25 +117,35 @@ int RunAgenda(const Arguments& args) {
 
   EventFilter filter;
   filter.category = args.ValueOr("--category", "");
-  DayAgenda agenda;
-  if (Result loaded = LoadDayAgenda(*store, from, to, filter, agenda); !loaded.ok()) return Fail(loaded.Message());
   TextOutput out;
-  for (size_t day = 0; day < agenda.dayCount() && !out.ended(); ++day) {
-    const std::string date = IsoDate(agenda.DateAt(day));
-    for (uint32_t index : agenda.EventsOn(day)) {
-      const EventRecord& e = agenda.event(index);
-      ordered_json line;
-      line["date"] = date;
-      line["position"] = agenda.position(index);
-      line["id"] = std::to_string(e.id());
-      line["all_day"] = e.allDay();
-      line["start"] = TimeOrNull(e.allDay(), e.startTime());
-      line["end"] = TimeOrNull(e.allDay(), e.endTime());
-      line["subject"] = e.subject();
-      line["category"] = e.category();
-      line["repeats"] = e.repeats();
-      if (!out.Write(JsonLine(line) + '\n')) break;
+  // A stretch of days at a time, so a long range keeps memory bounded.
+  const int32_t lastDay = DayNumber(to);
+  for (int32_t start = DayNumber(from); start <= lastDay && !out.ended(); start += kDaysPerStretch) {
+    DateValue stretchFrom, stretchTo;
+    (void)DateFromDayNumber(start, stretchFrom);
+    (void)DateFromDayNumber(std::min(lastDay, start + kDaysPerStretch - 1), stretchTo);
+    DayAgenda agenda;
+    if (Result loaded = LoadDayAgenda(*store, stretchFrom, stretchTo, filter, agenda); !loaded.ok()) {
+      return Fail(loaded.Message());
     }
+    for (size_t day = 0; day < agenda.dayCount() && !out.ended(); ++day) {
+      const std::string date = IsoDate(agenda.DateAt(day));
+      for (uint32_t index : agenda.EventsOn(day)) {
+        const EventRecord& e = agenda.event(index);
+        ordered_json line;
+        line["date"] = date;
+        line["position"] = agenda.position(index);
+        line["id"] = std::to_string(e.id());
+        line["all_day"] = e.allDay();
+        line["start"] = TimeOrNull(e.allDay(), e.startTime());
+        line["end"] = TimeOrNull(e.allDay(), e.endTime());
+        line["subject"] = e.subject();
+        line["category"] = e.category();
+        line["repeats"] = e.repeats();
+        if (!out.Write(JsonLine(line) + '\n')) break;
+      }
+    }
+    if (lastDay - start < kDaysPerStretch) break;
   }
   return FinishListing(out);
 }
@@ -136,10 +156,17 @@ int RunExport(const Arguments& args) {
   if (!DistinctOutput(args.positional()[0], args.positional()[1])) return kExitFailure;
   std::unique_ptr<RecordStore> store = OpenCalendar(args);
   if (!store) return kExitFailure;
-  if (Result written = ExportEvents(*store, options, args.positional()[1]); !written.ok()) {
-    return Fail(written.Message());
+  std::vector<SelectedEvent> events;
+  if (Result selected = SelectEvents(*store, options, events); !selected.ok()) return Fail(selected.Message());
+  TextOutput out;
+  if (Result created = out.Create(args.positional()[1], "Cannot create the export file"); !created.ok()) {
+    return Fail(created.Message());
   }
-  return kExitOk;
+  out.Write(ExportHeaderLine());
+  for (const SelectedEvent& e : events) {
+    if (!out.Write(ExportLine(e.record))) break;
+  }
+  return FinishFile(out);
 }
 
 int RunReport(const Arguments& args) {
@@ -148,11 +175,18 @@ int RunReport(const Arguments& args) {
   if (!DistinctOutput(args.positional()[0], args.positional()[1])) return kExitFailure;
   std::unique_ptr<RecordStore> store = OpenCalendar(args);
   if (!store) return kExitFailure;
-  std::string text;
-  if (Result written = WriteCalendarReport(*store, options, args.positional()[1], text); !written.ok()) {
-    return Fail(written.Message());
+  TextOutput out;
+  if (Result created = out.Create(args.positional()[1], "Cannot create the report file"); !created.ok()) {
+    return Fail(created.Message());
   }
-  return kExitOk;
+  Result streamed = StreamCalendarReport(*store, options, Today(), [&](std::string_view text) {
+    return out.Write(text);
+  });
+  if (!streamed.ok() && !out.ended()) {
+    (void)out.Finish();
+    return Fail(streamed.Message());
+  }
+  return FinishFile(out);
 }
 
 int RunAlarms(const Arguments& args) {

@@ -150,7 +150,7 @@ Result RecordLineReader::Read(std::string_view line, Bytes& record) const {
     return Refuse("not a JSON object");
   }
   if (!object.is_object()) return Refuse(std::string("not a JSON object but ") + JsonKindName(object));
-  if (!duplicate.empty()) return Refuse("key \"" + duplicate + "\" given twice");
+  if (!duplicate.empty()) return Refuse("key " + QuotedForMessage(duplicate) + " given twice");
 
   record = newRecord_;
   rec::SetId(record.data(), NewRecordId());

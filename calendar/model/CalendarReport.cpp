@@ -1,5 +1,7 @@
 #include "calendar/model/CalendarReport.h"
 
+#include <algorithm>
+
 #include "calendar/model/TextFileOutput.h"
 #include "resources/Strings.h"
 #include "store/Settings.h"
@@ -34,6 +36,35 @@ void AppendListedEvent(std::string& out, const EventRecord& e) {
   out += "Notes: " + e.notes() + "\r\n\r\n";
 }
 
+// Days of a date range loaded at once while streaming a report.
+constexpr int32_t kDaysPerStretch = 366;
+
+std::string DayText(const DayAgenda& agenda, size_t day) {
+  std::string out = ReportDayLine(agenda.DateAt(day));
+  out += kRule;
+  for (uint32_t index : agenda.EventsOn(day)) AppendDayEvent(out, agenda.event(index));
+  return out;
+}
+
+// The dates an event-list report's header shows.
+void ListReportDates(const std::vector<SelectedEvent>& events, bool headerFromEvents, const DateValue& today,
+                     DateValue& first, DateValue& last) {
+  if (!headerFromEvents) return;
+  // Events are in event order, so the valid dates run from the first valid
+  // one to the last.
+  first = last = today;
+  bool found = false;
+  for (const SelectedEvent& e : events) {
+    const DateValue date = e.record.eventDate();
+    if (DayNumber(date) == kInvalidDayNumber) continue;
+    if (!found) first = date;
+    last = date;
+    found = true;
+  }
+}
+
+Result Stopped() { return Result::Fail("The report was not written to the end"); }
+
 }  // namespace
 
 std::string ReportHeader(const DateValue& from, const DateValue& to) {
@@ -53,11 +84,7 @@ std::string FormatDayRangeReport(const DayAgenda& agenda, const DateValue& from,
   if (progress.begin) progress.begin(agenda.dayCount());
   for (size_t day = 0; day < agenda.dayCount(); ++day) {
     const auto& events = agenda.EventsOn(day);
-    if (!events.empty()) {
-      out += ReportDayLine(agenda.DateAt(day));
-      out += kRule;
-      for (uint32_t index : events) AppendDayEvent(out, agenda.event(index));
-    }
+    if (!events.empty()) out += DayText(agenda, day);
     if (progress.step) progress.step();
   }
   if (progress.end) progress.end();
@@ -67,19 +94,7 @@ std::string FormatDayRangeReport(const DayAgenda& agenda, const DateValue& from,
 std::string FormatEventListReport(const std::vector<SelectedEvent>& events, const DateValue& from,
                                   const DateValue& to, bool headerFromEvents, const DateValue& today) {
   DateValue first = from, last = to;
-  if (headerFromEvents) {
-    // Events are in event order, so the valid dates run from the first valid
-    // one to the last.
-    first = last = today;
-    bool found = false;
-    for (const SelectedEvent& e : events) {
-      const DateValue date = e.record.eventDate();
-      if (DayNumber(date) == kInvalidDayNumber) continue;
-      if (!found) first = date;
-      last = date;
-      found = true;
-    }
-  }
+  ListReportDates(events, headerFromEvents, today, first, last);
   std::string out = ReportHeader(first, last);
   for (const SelectedEvent& e : events) AppendListedEvent(out, e.record);
   return out;
@@ -102,6 +117,46 @@ Result MakeCalendarReport(RecordStore& store, const ExportOptions& options, cons
   Result selected = SelectEvents(store, options, events);
   if (!selected) return selected;
   text = FormatEventListReport(events, options.from, options.to, options.range == EventRange::All, today);
+  return Result::Ok();
+}
+
+Result StreamCalendarReport(RecordStore& store, const ExportOptions& options, const DateValue& today,
+                            const ReportSink& write) {
+  if (options.range == EventRange::DateRange) {
+    EventFilter filter;
+    filter.subjectFilter = options.subjectFilter;
+    filter.subject = options.subject;
+    const int32_t firstDay = DayNumber(options.from), lastDay = DayNumber(options.to);
+    if (firstDay == kInvalidDayNumber || lastDay == kInvalidDayNumber || firstDay > lastDay) {
+      return Result::Fail("The report needs a valid date range");
+    }
+    if (!write(ReportHeader(options.from, options.to))) return Stopped();
+    for (int32_t start = firstDay; start <= lastDay; start += kDaysPerStretch) {
+      DateValue from, to;
+      (void)DateFromDayNumber(start, from);
+      (void)DateFromDayNumber(std::min(lastDay, start + kDaysPerStretch - 1), to);
+      DayAgenda agenda;
+      Result loaded = LoadDayAgenda(store, from, to, filter, agenda);
+      if (!loaded) return loaded;
+      for (size_t day = 0; day < agenda.dayCount(); ++day) {
+        if (!agenda.EventsOn(day).empty() && !write(DayText(agenda, day))) return Stopped();
+      }
+      if (lastDay - start < kDaysPerStretch) break;
+    }
+    return Result::Ok();
+  }
+  std::vector<SelectedEvent> events;
+  Result selected = SelectEvents(store, options, events);
+  if (!selected) return selected;
+  DateValue first = options.from, last = options.to;
+  ListReportDates(events, options.range == EventRange::All, today, first, last);
+  if (!write(ReportHeader(first, last))) return Stopped();
+  std::string text;
+  for (const SelectedEvent& e : events) {
+    text.clear();
+    AppendListedEvent(text, e.record);
+    if (!write(text)) return Stopped();
+  }
   return Result::Ok();
 }
 

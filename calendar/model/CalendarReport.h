@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "calendar/model/DayAgenda.h"
@@ -39,6 +40,14 @@ std::string FormatEventListReport(const std::vector<SelectedEvent>& events, cons
 // Builds the report text for the options.
 Result MakeCalendarReport(RecordStore& store, const ExportOptions& options, const DateValue& today,
                           std::string& text, const ReportProgress& progress = {});
+
+// The report for the options written piece by piece through write as it is
+// produced, so memory stays bounded however long the report grows: a date
+// range is loaded a stretch of days at a time. When write returns false the
+// writing stops and the result is a failure.
+using ReportSink = std::function<bool(std::string_view)>;
+Result StreamCalendarReport(RecordStore& store, const ExportOptions& options, const DateValue& today,
+                            const ReportSink& write);
 
 // Builds the report and writes it to path, replacing the file; text receives
 // the report for the preview also when the file cannot be written.

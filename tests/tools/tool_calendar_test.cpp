@@ -380,6 +380,38 @@ TEST_F(ToolCalendarTest, ReportListsDaysOfTheRange) {
                                 "Tuesday, January 6, 2004\r\n" + rule + day);
 }
 
+// Long ranges are written a stretch of days at a time; nothing is lost or
+// repeated where one stretch ends and the next begins.
+TEST_F(ToolCalendarTest, ReportsAndAgendasOverYearsListEveryDayOnce) {
+  MustAdd({{{"Date", "2004-01-01"}, {"Start_Time", "09:00"}, {"End_Time", "09:30"}, {"Subject", "Daily"},
+            {"Repeat_Kind", 1}, {"Repeat_Interval", 1}},
+           {{"Date", "2004-01-01"}, {"All_Day", 1}, {"Subject", "Every 99 days"}, {"Repeat_Kind", 1},
+            {"Repeat_Interval", 99}}});
+  const std::string out = dir.File("report.txt");
+  Ok({"report", calendar, out, "--from", "2004-01-01", "--to", "2007-12-31"});
+  const std::string text = ReadWholeFile(out);
+  const int days = 365 * 4 + 1;  // 2004 is a leap year
+  size_t daily = 0, sparse = 0;
+  for (size_t at = text.find("Daily\r\n"); at != std::string::npos; at = text.find("Daily\r\n", at + 1)) ++daily;
+  for (size_t at = text.find("Every 99 days"); at != std::string::npos; at = text.find("Every 99 days", at + 1)) {
+    ++sparse;
+  }
+  EXPECT_EQ(daily, size_t(days));
+  EXPECT_EQ(sparse, size_t((days - 1) / 99 + 1));
+  EXPECT_EQ(text.rfind("Almanor Report (from 1/1/2004 to 31/12/2007)\r\n\r\nThursday, January 1, 2004\r\n", 0), 0u);
+  EXPECT_NE(text.find("Saturday, January 1, 2005\r\n"), std::string::npos);
+  EXPECT_NE(text.find("Monday, December 31, 2007\r\n"), std::string::npos);
+
+  std::vector<std::string> agendaDays;
+  for (const auto& [date, subject] : Agenda({"--from", "2004-01-01", "--to", "2007-12-31"})) {
+    if (subject == "Every 99 days") agendaDays.push_back(date);
+  }
+  const std::vector<std::string> expected{"2004-01-01", "2004-04-09", "2004-07-17", "2004-10-24", "2005-01-31",
+                                          "2005-05-10", "2005-08-17", "2005-11-24", "2006-03-03", "2006-06-10",
+                                          "2006-09-17", "2006-12-25", "2007-04-03", "2007-07-11", "2007-10-18"};
+  EXPECT_EQ(agendaDays, expected);
+}
+
 TEST_F(ToolCalendarTest, OutputOverTheCalendarItselfIsRefused) {
   MustAdd({{{"Date", "2004-01-05"}, {"Subject", "Keep me"}}});
   const std::string before = ReadWholeFile(calendar);

@@ -46,6 +46,9 @@ TEST_F(ToolInputTest, EachKindOfMalformedLineHasItsOwnMessage) {
       {"{\"First_Name\": \"a\", \"First_Name\": \"b\"}", "key \"First_Name\" given twice"},
       {"{\"Notes\": \"x\", \"position\": 1, \"position\": 2}", "key \"position\" given twice"},
       {"{\"First_Name\": \"bad \\ud800 escape\"}", "not a JSON object (invalid JSON at byte 27)"},
+      // Keys are quoted as JSON strings, long ones cut.
+      {"{\"cre\\u000aated\": 1}", "unknown key \"cre\\nated\""},
+      {"{\"" + std::string(100, 'k') + "\": 1}", "unknown key \"" + std::string(64, 'k') + "...\""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.line);
