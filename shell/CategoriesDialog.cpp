@@ -11,7 +11,7 @@
 #include "shell/NewCategoryDialog.h"
 #include "store/Categories.h"
 #include "store/RecordStore.h"
-#include "store/UserFlows.h"
+#include "shell/RecordFileCommands.h"
 
 namespace velmora {
 

@@ -8,7 +8,7 @@
 #include "shell/FileDialogs.h"
 #include "shell/MessageBoxFlowUi.h"
 #include "shell/MessageBoxes.h"
-#include "store/UserFlows.h"
+#include "shell/RecordFileCommands.h"
 
 namespace velmora {
 
@@ -32,17 +32,17 @@ CompactUi MakeCompactUi(QWidget* owner) {
   return ui;
 }
 
-int CompactNamedFile(QWidget* owner, const std::string& path) {
-  // Companion files such as the contact history are the caller's to compact.
+int CompactNamedFile(QWidget* owner, const std::string& path, bool withHistory) {
   const CompactUi progress = MakeCompactUi(owner);
-  return CompactCommand(path, false, MessageBoxFlowUi(owner), &progress) ? 1 : 0;
+  return CompactCommand(path, withHistory, MessageBoxFlowUi(owner), &progress) ? 1 : 0;
 }
 
-std::optional<std::string> RunCompactCommand(QWidget* owner, std::string_view filter, std::string_view extension) {
+std::optional<std::string> RunCompactCommand(QWidget* owner, std::string_view filter, std::string_view extension,
+                                             bool withHistory) {
   const std::optional<std::string> path = FileDialogs::Current().ChooseFile(
       owner, {FileDialogMode::Open, std::string(filter), std::string(extension), StartFolder::Work});
   if (!path) return std::nullopt;
-  if (CompactNamedFile(owner, *path) != 1) return std::nullopt;
+  if (CompactNamedFile(owner, *path, withHistory) != 1) return std::nullopt;
   return *path;
 }
 

@@ -18,12 +18,13 @@ CompactUi MakeCompactUi(QWidget* owner);
 
 // Compacts path at the user's request: the access-denied message when
 // anybody has it open (this program included), else CheckAndCompact with
-// force. 1 when compacted.
-int CompactNamedFile(QWidget* owner, const std::string& path);
+// force; with withHistory "<path>.history" too when it exists. 1 when
+// compacted.
+int CompactNamedFile(QWidget* owner, const std::string& path, bool withHistory = false);
 
 // "Co&mpact...": a record file chosen in the open dialog, then
-// CompactNamedFile. The path when it was compacted (so the caller can
-// compact its companion files, such as the contact history), else nothing.
-std::optional<std::string> RunCompactCommand(QWidget* owner, std::string_view filter, std::string_view extension);
+// CompactNamedFile. The path when it was compacted, else nothing.
+std::optional<std::string> RunCompactCommand(QWidget* owner, std::string_view filter, std::string_view extension,
+                                             bool withHistory = false);
 
 }  // namespace velmora

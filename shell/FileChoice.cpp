@@ -11,7 +11,7 @@
 #include "store/Compact.h"
 #include "store/RecordStore.h"
 #include "store/Settings.h"
-#include "store/UserFlows.h"
+#include "shell/RecordFileCommands.h"
 
 namespace velmora {
 
@@ -81,14 +81,16 @@ std::optional<ChosenFile> RunOpenDialog(QWidget* owner, std::string_view filter,
 }
 
 std::optional<std::string> RunSaveAs(QWidget* owner, RecordStore& open, std::string_view filter,
-                                     std::string_view extension) {
+                                     std::string_view extension, bool withHistory) {
   const std::optional<std::string> target = FileDialogs::Current().ChooseFile(
       owner, {FileDialogMode::Save, std::string(filter), std::string(extension), StartFolder::Work});
   if (!target) return std::nullopt;
   const CompactUi progress = MakeCompactUi(owner);
-  // Companion files such as the contact history are the caller's to copy.
-  if (!SaveAsCommand(open, *target, false, MessageBoxFlowUi(owner), &progress)) return std::nullopt;
-  return *target;
+  bool said = false;
+  if (SaveAsCommand(open, *target, withHistory, MessageBoxFlowUi(owner, &said), &progress)) return *target;
+  // A copy that failed without saying why still tells the user.
+  if (!said) InformationBox(owner, AccessDeniedText(*target));
+  return std::nullopt;
 }
 
 std::unique_ptr<RecordStore> OpenChosenFile(QWidget* owner, const std::string& path, const std::string& password,

@@ -45,10 +45,12 @@ std::optional<NewFileChoice> RunCreateNewFile(QWidget* owner, std::string_view e
 std::optional<ChosenFile> RunOpenDialog(QWidget* owner, std::string_view filter, std::string_view extension);
 
 // "&Save As...": copies the open file to a chosen path and compacts the
-// copy. A beep for the open file's own path; the access-denied message for a
-// target that somebody has open. The new path, or nothing.
+// copy, showing its progress; with withHistory the "<path>.history" beside it
+// too. A beep for the open file's own path; the access-denied message for a
+// target that somebody has open, and also for a copy that failed without
+// saying why. The new path, or nothing.
 std::optional<std::string> RunSaveAs(QWidget* owner, RecordStore& open, std::string_view filter,
-                                     std::string_view extension);
+                                     std::string_view extension, bool withHistory = false);
 
 // Writes the example records of a new file through an Owner connection.
 using SampleWriter = std::function<Result(RecordStore& store)>;

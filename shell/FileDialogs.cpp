@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QString>
+#include <utility>
 
 #include "shell/QtFileDialogs.h"
 #include "store/Settings.h"
@@ -30,7 +31,7 @@ FileDialogs& FileDialogs::Current() {
   return Installed() ? *Installed() : qtDialogs;
 }
 
-void FileDialogs::SetCurrent(FileDialogs* dialogs) { Installed() = dialogs; }
+FileDialogs* FileDialogs::SetCurrent(FileDialogs* dialogs) { return std::exchange(Installed(), dialogs); }
 
 std::string StartFolderPath(StartFolder start) {
   switch (start) {

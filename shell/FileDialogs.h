@@ -38,10 +38,11 @@ class FileDialogs {
   virtual std::optional<std::string> ChooseFolder(QWidget* owner, const std::string& prompt,
                                                   const std::string& startFolder) = 0;
 
-  // The dialogs in use; SetCurrent(nullptr) restores the Qt ones. The
-  // caller keeps ownership of what it installs.
+  // The dialogs in use; SetCurrent(nullptr) restores the Qt ones and
+  // returns what was installed before (nothing: the Qt ones). The caller
+  // keeps ownership of what it installs.
   static FileDialogs& Current();
-  static void SetCurrent(FileDialogs* dialogs);
+  static FileDialogs* SetCurrent(FileDialogs* dialogs);
 };
 
 // The folder a request starts in (creating the work folder when needed).

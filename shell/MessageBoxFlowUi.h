@@ -1,14 +1,15 @@
-// The store's user flows answered by the suite's message boxes: numbered and
-// literal texts go to InformationBox, refusals to Beep, and a long step shows
-// the wait cursor.
+// The record-file commands' flows answered by the suite's message boxes:
+// numbered and literal texts go to InformationBox, refusals to Beep, sounds
+// to the sound player, and a long step shows the wait cursor. said, when
+// given, is set once the user was told something (a box or a beep).
 #pragma once
 
-#include "store/UserFlows.h"
+#include "shell/RecordFileCommands.h"
 
 class QWidget;
 
 namespace velmora {
 
-FlowUi MessageBoxFlowUi(QWidget* owner);
+FlowUi MessageBoxFlowUi(QWidget* owner, bool* said = nullptr);
 
 }  // namespace velmora

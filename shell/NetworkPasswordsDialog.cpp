@@ -9,7 +9,7 @@
 
 #include "shell/MessageBoxFlowUi.h"
 #include "store/Format.h"
-#include "store/UserFlows.h"
+#include "shell/RecordFileCommands.h"
 
 namespace velmora {
 

@@ -4,7 +4,7 @@
 #include <QStyleOptionViewItem>
 
 #include "toolkit/Fonts.h"
-#include "toolkit/Look.h"
+#include "toolkit/PaletteColours.h"
 
 namespace velmora {
 

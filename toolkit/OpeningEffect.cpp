@@ -5,7 +5,7 @@
 #include <QPainter>
 #include <QWidget>
 
-#include "toolkit/Look.h"
+#include "toolkit/PaletteColours.h"
 
 namespace velmora {
 

@@ -11,7 +11,7 @@
 #include "store/Settings.h"
 #include "toolkit/Bitmaps.h"
 #include "toolkit/Resources.h"
-#include "toolkit/SuiteBroadcast.h"
+#include "toolkit/BroadcastDispatch.h"
 
 namespace velmora {
 

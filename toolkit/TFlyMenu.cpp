@@ -8,7 +8,7 @@
 #include "resources/Strings.h"
 #include "toolkit/Bitmaps.h"
 #include "toolkit/Fonts.h"
-#include "toolkit/Look.h"
+#include "toolkit/PaletteColours.h"
 
 namespace velmora {
 

@@ -5,7 +5,7 @@
 #include <QPainterPath>
 
 #include "toolkit/Fonts.h"
-#include "toolkit/Look.h"
+#include "toolkit/PaletteColours.h"
 
 namespace velmora {
 

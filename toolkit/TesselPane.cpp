@@ -3,7 +3,7 @@
 #include <QPainter>
 #include <algorithm>
 
-#include "toolkit/Look.h"
+#include "toolkit/PaletteColours.h"
 #include "toolkit/Skin.h"
 
 namespace velmora {

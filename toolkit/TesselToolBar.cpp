@@ -6,7 +6,7 @@
 
 #include "toolkit/Bitmaps.h"
 #include "toolkit/Fonts.h"
-#include "toolkit/Look.h"
+#include "toolkit/PaletteColours.h"
 #include "toolkit/Skin.h"
 
 namespace velmora {

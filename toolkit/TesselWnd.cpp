@@ -92,12 +92,6 @@ void TesselWnd::KillTimer(int id) {
   timers_.erase(it);
 }
 
-void TesselWnd::CloseWindow() {
-  if (!OnCloseRequest()) return;
-  hide();
-  deleteLater();
-}
-
 qintptr TesselWnd::OnCommand(const Command&) { return 0; }
 
 void TesselWnd::PrepareClass(WindowClass&) {}

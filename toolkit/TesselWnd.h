@@ -78,9 +78,6 @@ class TesselWnd : public QWidget, public CommandTarget {
   void KillTimer(int id);
   bool HasTimer(int id) const { return timers_.contains(id); }
 
-  // Sends the close request to itself; when granted, destroys the window.
-  void CloseWindow();
-
   qintptr OnCommand(const Command& command) override;
 
  protected:

@@ -9,7 +9,7 @@
 
 #include "toolkit/Bitmaps.h"
 #include "toolkit/ListTextDelegate.h"
-#include "toolkit/Look.h"
+#include "toolkit/PaletteColours.h"
 
 namespace velmora {
 

@@ -1,31 +1,25 @@
-// CardoraMainWindow: the address book's self-drawn main window. From top to
-// bottom its client area holds the pane bar, the toolbar and the current
-// pane ("Intro" or "Work"). It carries out the file commands itself, hands
-// record commands to the "Work" pane (see CommandRouting.h), opens the
-// record file once it is shown (message 4000), keeps the picture and history
-// windows on the selected contact (timers 200 and 201) and saves its
-// placement when it closes.
+// CardoraMainWindow: the address book's main window on the suite's frame
+// (SuiteMainWindow). It adds the panes "Intro" and "Work", the toolbar
+// buttons and menus of the address book, hands record commands to the
+// "Work" pane (see CommandRouting.h), opens the feature windows, and keeps
+// the picture and history windows on the selected contact (timers 200 and
+// 201).
 #pragma once
 
 #include <optional>
 #include <string>
-#include <vector>
 
-#include "addressbook/gui/AddressBookFeatures.h"
 #include "addressbook/gui/CommandRouting.h"
-#include "toolkit/TesselFrameWnd.h"
+#include "addressbook/gui/FeatureWindows.h"
+#include "shell/SuiteMainWindow.h"
 
 namespace velmora {
 
-class AcceleratorFilter;
 class CardoraApp;
 class IntroPane;
-class TesselPaneBar;
-class TesselToolBar;
 class WorkPane;
-struct FlowUi;
 
-class CardoraMainWindow : public TesselFrameWnd {
+class CardoraMainWindow : public SuiteMainWindow {
   Q_OBJECT
 
  public:
@@ -34,23 +28,11 @@ class CardoraMainWindow : public TesselFrameWnd {
   static constexpr int kFollowMilliseconds = 500;
 
   // placement: the saved outer rectangle, or nothing for the default.
-  CardoraMainWindow(CardoraApp& app, std::optional<QRect> placement);
+  CardoraMainWindow(CardoraApp& app, FeatureWindows& features, std::optional<QRect> placement);
   ~CardoraMainWindow() override;
 
   IntroPane* introPane() const { return intro_; }
   WorkPane* workPane() const { return work_; }
-  TesselToolBar* toolBar() const { return toolBar_; }
-  TesselPaneBar* paneBar() const { return paneBar_; }
-
-  // Shows the pane at index (0 for an index outside the panes); with the
-  // sweep and its sound when animate is set and the animation is on.
-  void ShowPane(int index, bool animate);
-
-  // The suite broadcast: 100 re-reads "Sound" and "Annimation" and restarts
-  // the refresh timer, unless this window sent it; 101 reloads the skin.
-  void OnSuiteBroadcast(int what, qint64 sender);
-  // This window as the sender of a broadcast, unique across processes.
-  qint64 senderId();
 
   bool pictureWanted() const { return pictureWanted_; }
   bool historyWanted() const { return historyWanted_; }
@@ -58,49 +40,30 @@ class CardoraMainWindow : public TesselFrameWnd {
 
   qintptr OnCommand(const Command& command) override;
 
- signals:
-  // The close request was granted: the program ends.
-  void closed();
+  void SetRecordFile(RecordStore* store) override;
+  void SaveProgramState(const std::string& settingsPath) override;
 
  protected:
-  void PrepareClass(WindowClass& windowClass) override;
-  void PrepareCreate(CreateParams& params) override;
-  bool OnCreated() override;
-  void OnInitialise() override;
-  bool OnCloseRequest() override;
+  bool CreatePanes() override;
+  void AddToolBarButtons(TesselToolBar& toolBar) override;
+  AcceleratorTable Accelerators() const override;
+  void FocusWork() override;
+  bool MayClose() override;
+  void Closing() override;
   void OnTimer(int id) override;
-  void ToggleSize() override;
-
-  void resizeEvent(QResizeEvent* event) override;
-  void changeEvent(QEvent* event) override;
 
  private:
-  void Relayout();
   void HandleCommand(const Command& command);
-  void ShowDropDownMenu(int button, const std::vector<MenuItem>& items);
-  bool ReplaceRecordFile(const std::string& path, const std::string& password, bool examples);
-  void NewFile();
-  void OpenFile();
-  void SaveAs();
-  void Compact();
-  void ChangePasswords();
-  void GeneralOptions();
   void ServerSetup();
   void TogglePicture();
   void ToggleHistory();
   void FollowPicture();
   void FollowHistory();
   ContactSelection Selection() const;
-  RecordStore* store() const;
-  QRect Desktop() const;
 
-  CardoraApp& app_;
-  std::optional<QRect> placement_;
+  FeatureWindows& features_;
   IntroPane* intro_ = nullptr;
   WorkPane* work_ = nullptr;
-  TesselToolBar* toolBar_ = nullptr;
-  TesselPaneBar* paneBar_ = nullptr;
-  AcceleratorFilter* accelerators_ = nullptr;
   bool pictureWanted_ = false;
   bool historyWanted_ = false;
   std::string shownPicture_;

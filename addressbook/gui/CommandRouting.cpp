@@ -42,24 +42,24 @@ bool IsMainWindowCommand(int command) {
 Route KeyCommand(int key, const RouteContext& context) {
   auto repost = [](int command, qintptr param = 0) { return Route{RouteTarget::Repost, command, param}; };
   switch (key) {
-    case kKeyInsert: return repost(kCmdNewContact);
-    case kKeyFind: return repost(kCmdFind);
-    case kKeyNewFile: return repost(kCmdNewFile);
-    case kKeyOpenFile: return repost(kCmdOpenFile);
-    case kKeyPrint: return repost(kCmdPrintReport);
-    case kKeyHelp: return repost(kCmdHelpContents);
-    case kKeyFileMenu: return repost(kCmdFileMenu);
-    case kKeyHelpMenu: return repost(kCmdHelpMenu);
-    case kKeyIntroPane: return repost(kCmdPane, kIntroPaneIndex);
-    case kKeyWorkPane:
+    case keys::kInsert: return repost(kCmdNewContact);
+    case keys::kFind: return repost(kCmdFind);
+    case keys::kNewFile: return repost(kCmdNewFile);
+    case keys::kOpenFile: return repost(kCmdOpenFile);
+    case keys::kPrint: return repost(kCmdPrintReport);
+    case keys::kHelp: return repost(kCmdHelpContents);
+    case keys::kFileMenu: return repost(kCmdFileMenu);
+    case keys::kHelpMenu: return repost(kCmdHelpMenu);
+    case keys::kIntroPane: return repost(kCmdPane, kIntroPaneIndex);
+    case keys::kWorkPane:
       return context.currentPane == kIntroPaneIndex ? repost(kCmdPane, kWorkPaneIndex) : Ignore();
-    case kKeyCut: return context.currentPane == kWorkPaneIndex ? repost(kCmdCut) : Ignore();
-    case kKeyCopy: return repost(kCmdCopy);
-    case kKeyPaste: return repost(kCmdPaste);
-    case kKeyUndo: return repost(kCmdUndoDelete);
-    case kKeyAttachment: return repost(kCmdOpenAttachment);
-    case kKeyEnter: return repost(kCmdEditContact);
-    case kKeyDelete: return repost(kCmdDeleteContact);
+    case keys::kCut: return context.currentPane == kWorkPaneIndex ? repost(kCmdCut) : Ignore();
+    case keys::kCopy: return repost(kCmdCopy);
+    case keys::kPaste: return repost(kCmdPaste);
+    case keys::kUndo: return repost(kCmdUndoDelete);
+    case keys::kAttachment: return repost(kCmdOpenAttachment);
+    case keys::kEnter: return repost(kCmdEditContact);
+    case keys::kDelete: return repost(kCmdDeleteContact);
     default: return Ignore();
   }
 }
@@ -77,13 +77,13 @@ Route RouteCommand(int command, qintptr param, const RouteContext& context) {
 
     // Insert, Enter and Delete belong to the history window while its list
     // has the focus.
-    case kKeyInsert:
-    case kKeyEnter:
-    case kKeyDelete:
+    case keys::kInsert:
+    case keys::kEnter:
+    case keys::kDelete:
       if (context.historyListFocused) {
-        const int history = command == kKeyInsert  ? kHistoryNewEntry
-                            : command == kKeyEnter ? kHistoryEditEntry
-                                                   : kHistoryDeleteEntry;
+        const int history = command == keys::kInsert  ? history::kNewEntry
+                            : command == keys::kEnter ? history::kEditEntry
+                                                   : history::kDeleteEntry;
         return {RouteTarget::HistoryWindow, history, 0};
       }
       return KeyCommand(command, context);
@@ -109,7 +109,7 @@ Route RouteCommand(int command, qintptr param, const RouteContext& context) {
     default:
       break;
   }
-  if (command >= kKeyInsert && command <= kKeyDelete) return KeyCommand(command, context);
+  if (command >= keys::kInsert && command <= keys::kDelete) return KeyCommand(command, context);
   if (IsMainWindowCommand(command)) return {RouteTarget::MainWindow, command, param};
   if (command == kCmdSkins || (command >= kCmdFirstSkinEntry && command <= kCmdLastSkinEntry)) {
     return {RouteTarget::Frame, command, param};
@@ -122,25 +122,25 @@ int AcceleratorCommand(int key, int modifiers) {
   const int mods = modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
   if (mods == Qt::NoModifier) {
     switch (key) {
-      case Qt::Key_Insert: return kKeyInsert;
-      case Qt::Key_F1: return kKeyHelp;
+      case Qt::Key_Insert: return keys::kInsert;
+      case Qt::Key_F1: return keys::kHelp;
       case Qt::Key_Return:
-      case Qt::Key_Enter: return kKeyEnter;
-      case Qt::Key_Delete: return kKeyDelete;
+      case Qt::Key_Enter: return keys::kEnter;
+      case Qt::Key_Delete: return keys::kDelete;
       default: return 0;
     }
   }
   if (mods == Qt::ControlModifier) {
     switch (key) {
-      case Qt::Key_F: return kKeyFind;
-      case Qt::Key_N: return kKeyNewFile;
-      case Qt::Key_O: return kKeyOpenFile;
-      case Qt::Key_P: return kKeyPrint;
-      case Qt::Key_X: return kKeyCut;
-      case Qt::Key_C: return kKeyCopy;
-      case Qt::Key_V: return kKeyPaste;
-      case Qt::Key_Z: return kKeyUndo;
-      case Qt::Key_A: return kKeyAttachment;
+      case Qt::Key_F: return keys::kFind;
+      case Qt::Key_N: return keys::kNewFile;
+      case Qt::Key_O: return keys::kOpenFile;
+      case Qt::Key_P: return keys::kPrint;
+      case Qt::Key_X: return keys::kCut;
+      case Qt::Key_C: return keys::kCopy;
+      case Qt::Key_V: return keys::kPaste;
+      case Qt::Key_Z: return keys::kUndo;
+      case Qt::Key_A: return keys::kAttachment;
       case Qt::Key_M: return kCmdMailMerge;
       case Qt::Key_E: return kCmdPicture;
       case Qt::Key_W: return kCmdHistory;
@@ -149,10 +149,10 @@ int AcceleratorCommand(int key, int modifiers) {
   }
   if (mods == Qt::AltModifier) {
     switch (key) {
-      case Qt::Key_F: return kKeyFileMenu;
-      case Qt::Key_H: return kKeyHelpMenu;
-      case Qt::Key_1: return kKeyIntroPane;
-      case Qt::Key_2: return kKeyWorkPane;
+      case Qt::Key_F: return keys::kFileMenu;
+      case Qt::Key_H: return keys::kHelpMenu;
+      case Qt::Key_1: return keys::kIntroPane;
+      case Qt::Key_2: return keys::kWorkPane;
       default: return 0;
     }
   }

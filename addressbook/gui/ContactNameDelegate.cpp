@@ -5,7 +5,7 @@
 #include "addressbook/model/ContactRecord.h"
 #include "toolkit/Fonts.h"
 #include "toolkit/ListTextDelegate.h"
-#include "toolkit/Look.h"
+#include "toolkit/PaletteColours.h"
 #include "toolkit/RecordQueryModel.h"
 
 namespace velmora {

@@ -5,9 +5,10 @@
 
 #include "addressbook/model/ContactRecord.h"
 #include "shell/CategoriesDialog.h"
+#include "shell/MessageBoxes.h"
 #include "store/Refresh.h"
 #include "store/Settings.h"
-#include "toolkit/Look.h"
+#include "toolkit/PaletteColours.h"
 #include "toolkit/TFlyMenu.h"
 #include "toolkit/TesselWndListView.h"
 
@@ -121,10 +122,12 @@ void WorkPane::Reload() {
   if (key) query_.SetSortKey(key->offset, key->length, CompareText);
   if (categoryFilter_.empty()) query_.AddMatchAll();
   else (void)AddCategoryEqualsConditions(query_, categoryFilter_);
-  (void)query_.Run(*store_);
-  if (key) (void)query_.Sort(*store_, key->offset, key->length, CompareText);
+  Result scanned = query_.Run(*store_);
+  if (scanned.ok() && key) scanned = query_.Sort(*store_, key->offset, key->length, CompareText);
   query_.SetChangeCounterSeen(counter);
   list_->SetSource(store_, &query_);
+  // The list shows what could be read; the user learns that it is not all.
+  if (!scanned.ok()) InformationBox(this, scanned.Message());
 }
 
 void WorkPane::Entered() { FocusList(); }

@@ -4,10 +4,15 @@
 #include <QStringList>
 
 #include "addressbook/gui/CardoraApp.h"
+#include "shell/SuiteServices.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Cardora"));
+  // The real services: boxes, dialogs, desktop and files of this machine.
+  velmora::SuiteServices services;
+  services.strings = velmora::Program::Cardora;
+  const velmora::ScopedSuiteServices installed(std::move(services));
   velmora::CardoraApp cardora(QApplication::arguments().mid(1).join(QLatin1Char(' ')));
   return cardora.Run();
 }

@@ -12,6 +12,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
+#include <cerrno>
 
 #include "CardoraTestSupport.h"
 #include "addressbook/gui/CardoraApp.h"
@@ -19,14 +20,17 @@
 #include "addressbook/gui/CommandRouting.h"
 #include "addressbook/gui/ContactNameDelegate.h"
 #include "addressbook/gui/IntroPane.h"
-#include "addressbook/gui/SplashWindow.h"
+#include "shell/SplashWindow.h"
 #include "addressbook/gui/WorkPane.h"
 #include "addressbook/model/ContactRecord.h"
 #include "shell/DesktopIntegration.h"
 #include "shell/SuiteFlags.h"
 #include "store/Categories.h"
-#include "toolkit/Look.h"
+#include "store/FileSystem.h"
+#include "store/Settings.h"
+#include "toolkit/PaletteColours.h"
 #include "toolkit/RefreshTimer.h"
+#include "toolkit/SoundPlayer.h"
 #include "toolkit/TFlyMenu.h"
 #include "toolkit/TesselPane.h"
 #include "toolkit/TesselPaneBar.h"
@@ -75,6 +79,51 @@ Bytes NewContact(RecordStore& store, const char* first, const char* last) {
   contact.SetText(contact::kLastName, last);
   return contact.bytes();
 }
+
+// The real file system, except that reads of record slots fail (as a
+// vanished network share would) once failReads is set.
+class FailingReadsFileSystem : public FileSystem {
+ public:
+  bool failReads = false;
+
+  Result Open(const std::string& path, std::unique_ptr<File>& out) override { return Wrap(real.Open(path, out), out); }
+  Result OpenOrCreate(const std::string& path, std::unique_ptr<File>& out) override {
+    return Wrap(real.OpenOrCreate(path, out), out);
+  }
+  bool Exists(const std::string& path) override { return real.Exists(path); }
+  Result Remove(const std::string& path) override { return real.Remove(path); }
+  Result Rename(const std::string& from, const std::string& to) override { return real.Rename(from, to); }
+  Result SyncFolderOf(const std::string& path) override { return real.SyncFolderOf(path); }
+
+ private:
+  class Failing : public File {
+   public:
+    Failing(std::unique_ptr<File> inner, const bool& fail) : inner_(std::move(inner)), fail_(fail) {}
+    Result ReadAt(uint64_t o, void* b, size_t n) override { return inner_->ReadAt(o, b, n); }
+    int64_t ReadSome(uint64_t o, void* b, size_t n) override {
+      if (!fail_) return inner_->ReadSome(o, b, n);
+      errno = EIO;
+      return -1;
+    }
+    Result WriteAt(uint64_t o, const void* b, size_t n) override { return inner_->WriteAt(o, b, n); }
+    Result Size(uint64_t& s) override { return inner_->Size(s); }
+    Result Truncate(uint64_t s) override { return inner_->Truncate(s); }
+    Result Sync() override { return inner_->Sync(); }
+    bool TryLock(uint64_t s, uint64_t l, bool e) override { return inner_->TryLock(s, l, e); }
+    Result Lock(uint64_t s, uint64_t l, bool e) override { return inner_->Lock(s, l, e); }
+    void Unlock(uint64_t s, uint64_t l) override { inner_->Unlock(s, l); }
+    bool IsAt(const std::string& path) override { return inner_->IsAt(path); }
+
+   private:
+    std::unique_ptr<File> inner_;
+    const bool& fail_;
+  };
+  Result Wrap(Result opened, std::unique_ptr<File>& out) {
+    if (opened.ok()) out = std::make_unique<Failing>(std::move(out), failReads);
+    return opened;
+  }
+  FileSystem& real = FileSystem::Default();
+};
 
 }  // namespace
 
@@ -465,6 +514,28 @@ class MainWindowTest : public QObject {
     QVERIFY(!RecordStore::IsInUse(DefaultPath()));
     QCOMPARE(sandbox_->ProgramSetting("DefaulFile"), std::optional<std::string>(other));
     QVERIFY(window_->isVisible());
+  }
+
+  void aListThatCannotBeReadWhollyIsShownWithItsReason() {
+    FailingReadsFileSystem files;
+    SetFileSystemForTesting(&files);
+    QVERIFY(Start());
+    QCOMPARE(work()->listView()->rowCount(), 3);
+    QVERIFY(sandbox_->messages.empty());
+    files.failReads = true;
+    work()->Reload();
+    QCOMPARE(sandbox_->messages.size(), size_t(1));
+    const std::string& shown = sandbox_->messages.front().text;
+    QVERIFY2(shown.find("Cannot read") != std::string::npos, shown.c_str());
+    QVERIFY2(shown.find("cardora.adr") != std::string::npos, shown.c_str());
+    QCOMPARE(work()->listView()->rowCount(), 0);
+    // Readable again: the whole list, and nothing more to say.
+    files.failReads = false;
+    work()->Reload();
+    QCOMPARE(work()->listView()->rowCount(), 3);
+    QCOMPARE(sandbox_->messages.size(), size_t(1));
+    app_.reset();
+    SetFileSystemForTesting(nullptr);
   }
 
   void helpKeyOpensTheHelpPage() {

@@ -7,7 +7,7 @@
 #include <QTest>
 
 #include "CardoraTestSupport.h"
-#include "addressbook/gui/MainWindowPresence.h"
+#include "shell/MainWindowPresence.h"
 
 using velmora::testing::Sandbox;
 

@@ -5,13 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "store/Bytes.h"
 #include "store/RecordQuery.h"
 #include "store/RecordStore.h"
+#include "tests/support/Files.h"
 
 namespace velmora::testing {
 
@@ -19,13 +18,9 @@ struct Passwords {
   std::string owner, assistant, reader;
 };
 
-inline std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 inline Bytes HeaderOnDisk(const std::string& path) {
-  const std::string bytes = Slurp(path);
+  const std::string bytes = ReadWholeFile(path);
   if (bytes.size() < format::kHeaderOffset + format::kHeaderSize) return {};
   return Bytes(bytes.begin() + format::kHeaderOffset, bytes.begin() + format::kHeaderOffset + format::kHeaderSize);
 }
@@ -68,6 +63,6 @@ inline size_t LiveRecords(const std::string& path, const std::string& password =
   return query.count();
 }
 
-inline uint64_t FileSize(const std::string& path) { return Slurp(path).size(); }
+inline uint64_t FileSize(const std::string& path) { return ReadWholeFile(path).size(); }
 
 }  // namespace velmora::testing

@@ -1,10 +1,8 @@
-// What every shell test needs: a fresh program folder, data folder and
-// runtime folder; recorded message boxes and beeps; scripted file dialogs;
-// and a script that answers the modal dialogs the code under test opens.
+// What every shell test needs: the window-test sandbox (tests/support), and
+// a script that answers the modal dialogs the code under test opens.
 #pragma once
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <QApplication>
 #include <QDialog>
@@ -12,52 +10,16 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTimer>
-#include <cstdlib>
 #include <deque>
-#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "resources/Strings.h"
-#include "shell/FileDialogs.h"
-#include "shell/MessageBoxes.h"
 #include "store/Settings.h"
-#include "tests/support/Sandbox.h"
+#include "tests/support/GuiSandbox.h"
 
 namespace velmora::testing {
-
-struct ShownMessage {
-  MessageKind kind;
-  std::string text;
-};
-
-// File dialogs that answer from a queue (nothing = cancel) and record what
-// was asked.
-class ScriptedFileDialogs : public FileDialogs {
- public:
-  std::deque<std::optional<std::string>> answers;
-  std::vector<FileDialogRequest> requests;
-  std::vector<std::string> folderPrompts;
-
-  std::optional<std::string> ChooseFile(QWidget*, const FileDialogRequest& request) override {
-    requests.push_back(request);
-    return Next();
-  }
-  std::optional<std::string> ChooseFolder(QWidget*, const std::string& prompt, const std::string&) override {
-    folderPrompts.push_back(prompt);
-    return Next();
-  }
-
- private:
-  std::optional<std::string> Next() {
-    if (answers.empty()) return std::nullopt;
-    std::optional<std::string> answer = answers.front();
-    answers.pop_front();
-    return answer;
-  }
-};
 
 // Answers modal dialogs in order: each expectation names the dialog's
 // objectName and what to do with it. A modal dialog nobody expects is
@@ -159,61 +121,23 @@ inline void Click(QWidget* dialog, const char* name) {
   if (auto* button = Control<QPushButton>(dialog, name)) button->click();
 }
 
-// Program folder, XDG data and runtime folders of one test; message boxes,
-// beeps and file dialogs answered by the test. The program is Cardora.
+// The sandbox of one test (GuiSandbox): program folder, XDG data and
+// runtime folders; message boxes, beeps and file dialogs answered by the
+// test. The program is Cardora.
 class ShellTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    // The work folder becomes the current directory; it goes with the test.
-    savedDirectory_ = std::filesystem::current_path();
-    dataHome_ = std::make_unique<ScopedEnv>("XDG_DATA_HOME", home_.File("xdg-data"));
-    const std::string runtime = home_.File("runtime");
-    ::mkdir(runtime.c_str(), 0700);
-    runtimeDir_ = std::make_unique<ScopedEnv>("XDG_RUNTIME_DIR", runtime);
-    SetProgramName("Cardora");
-    SetCurrentProgram(Program::Cardora);
-    previousHandler_ = SetMessageBoxHandler([this](MessageKind kind, const std::string& text) {
-      messages.push_back({kind, text});
-      if (kind != MessageKind::Question || answers.empty()) return false;
-      const bool answer = answers.front();
-      answers.pop_front();
-      return answer;
-    });
-    previousBeep_ = SetBeepHandler([this] { ++beeps; });
-    FileDialogs::SetCurrent(&fileDialogs);
-  }
-  void TearDown() override {
-    FileDialogs::SetCurrent(nullptr);
-    SetBeepHandler(std::move(previousBeep_));
-    SetMessageBoxHandler(std::move(previousHandler_));
-    SetProgramName("");
-    std::filesystem::current_path(savedDirectory_);
-  }
-
-  std::string File(const std::string& name) const { return home_.File(name); }
-  std::string ProgramSetting(const char* key) const {
-    std::string value;
-    ReadSettingText(ProgramSettingsPath(), "Preference", key, value, 4096);
-    return value;
-  }
-  std::vector<std::string> MessageTexts() const {
-    std::vector<std::string> texts;
-    for (const ShownMessage& m : messages) texts.push_back(m.text);
-    return texts;
-  }
-
-  TempDir home_;
-  ScriptedFileDialogs fileDialogs;
-  std::vector<ShownMessage> messages;
-  std::deque<bool> answers;  // answers of question boxes, in order (No when none left)
-  int beeps = 0;
+  std::string File(const std::string& name) const { return sandbox_.File(name); }
+  std::string ProgramSetting(const char* key) const { return sandbox_.ProgramSetting(key).value_or(""); }
+  std::vector<std::string> MessageTexts() const { return sandbox_.MessageTexts(); }
 
  private:
-  std::filesystem::path savedDirectory_;
-  std::unique_ptr<ScopedEnv> dataHome_;
-  std::unique_ptr<ScopedEnv> runtimeDir_;
-  MessageBoxHandler previousHandler_;
-  BeepHandler previousBeep_;
+  GuiSandbox sandbox_;
+
+ protected:
+  ScriptedFileDialogs& fileDialogs = sandbox_.dialogs;
+  std::vector<ShownMessage>& messages = sandbox_.messages;
+  std::deque<bool>& answers = sandbox_.answers;  // answers of question boxes, in order (No when none left)
+  int& beeps = sandbox_.beeps;
 };
 
 }  // namespace velmora::testing

@@ -43,11 +43,11 @@ class CompactCommandTest : public ShellTest {
 
 TEST_F(CompactCommandTest, TheOpenFileIsDeniedAndLeftAlone) {
   RecordStore open(path, "");  // the program keeps its current file open
-  const std::string before = Slurp(path);
+  const std::string before = ReadWholeFile(path);
   fileDialogs.answers = {path};
   EXPECT_FALSE(RunCompactCommand(nullptr, kFilter, "adr"));
   EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Program can't use \"" + path + "\".\r\nAccess has been denied"});
-  EXPECT_EQ(Slurp(path), before);
+  EXPECT_EQ(ReadWholeFile(path), before);
 }
 
 TEST_F(CompactCommandTest, AFileNobodyHasOpenIsCompacted) {
@@ -66,9 +66,9 @@ TEST_F(CompactCommandTest, AFileNobodyHasOpenIsCompacted) {
 }
 
 TEST_F(CompactCommandTest, CancelledDoesNothing) {
-  const std::string before = Slurp(path);
+  const std::string before = ReadWholeFile(path);
   EXPECT_FALSE(RunCompactCommand(nullptr, kFilter, "adr"));
-  EXPECT_EQ(Slurp(path), before);
+  EXPECT_EQ(ReadWholeFile(path), before);
   EXPECT_TRUE(messages.empty());
 }
 

@@ -58,12 +58,12 @@ TEST_F(DesktopTest, RegisterFileTypeWritesTheMimePackageAndTheDesktopEntry) {
   EXPECT_EQ(MimePackagePath("adr"), dataHome + "/mime/packages/velmora-adr.xml");
   EXPECT_EQ(DesktopEntryPath(), dataHome + "/applications/velmora-cardora.desktop");
 
-  const std::string mime = Slurp(MimePackagePath("adr"));
+  const std::string mime = ReadWholeFile(MimePackagePath("adr"));
   EXPECT_NE(mime.find("<mime-type type=\"application/x-adrfile\">"), std::string::npos) << mime;
   EXPECT_NE(mime.find("<comment>Velmora File</comment>"), std::string::npos);
   EXPECT_NE(mime.find("<glob pattern=\"*.adr\"/>"), std::string::npos);
 
-  const std::string entry = Slurp(DesktopEntryPath());
+  const std::string entry = ReadWholeFile(DesktopEntryPath());
   const std::string program = QCoreApplication::applicationFilePath().toStdString();
   EXPECT_NE(entry.find("\nExec=\"" + program + "\" %f\n"), std::string::npos) << entry;
   EXPECT_NE(entry.find("\nMimeType=application/x-adrfile;\n"), std::string::npos);
@@ -77,20 +77,20 @@ TEST_F(DesktopTest, RegisterFileTypeWritesTheMimePackageAndTheDesktopEntry) {
 
 TEST_F(DesktopTest, RegisteringAgainRewritesTheSameFiles) {
   RegisterFileType("adr");
-  const std::string mime = Slurp(MimePackagePath("adr"));
-  const std::string entry = Slurp(DesktopEntryPath());
+  const std::string mime = ReadWholeFile(MimePackagePath("adr"));
+  const std::string entry = ReadWholeFile(DesktopEntryPath());
   fs::remove(DesktopEntryPath());
   RegisterFileType("adr");
-  EXPECT_EQ(Slurp(MimePackagePath("adr")), mime);
-  EXPECT_EQ(Slurp(DesktopEntryPath()), entry);
+  EXPECT_EQ(ReadWholeFile(MimePackagePath("adr")), mime);
+  EXPECT_EQ(ReadWholeFile(DesktopEntryPath()), entry);
 }
 
 TEST_F(DesktopTest, TheCalendarRegistersItsOwnType) {
   SetProgramName("Almanor");
   RegisterFileType("cld");
-  EXPECT_NE(Slurp(MimePackagePath("cld")).find("<glob pattern=\"*.cld\"/>"), std::string::npos);
-  EXPECT_NE(Slurp(DesktopEntryPath()).find("MimeType=application/x-cldfile;"), std::string::npos);
-  EXPECT_TRUE(Slurp(MimePackagePath("adr")).empty());
+  EXPECT_NE(ReadWholeFile(MimePackagePath("cld")).find("<glob pattern=\"*.cld\"/>"), std::string::npos);
+  EXPECT_NE(ReadWholeFile(DesktopEntryPath()).find("MimeType=application/x-cldfile;"), std::string::npos);
+  EXPECT_TRUE(ReadWholeFile(MimePackagePath("adr")).empty());
 }
 
 // ---- Help ---------------------------------------------------------------------------
@@ -99,7 +99,7 @@ TEST_F(DesktopTest, HelpPagesShipWithThePrograms) {
   for (const char* page : {"address.htm", "calendar.htm"}) {
     const std::optional<std::string> found = FindHelpFile(page);
     ASSERT_TRUE(found) << page;
-    EXPECT_NE(Slurp(*found).find("</html>"), std::string::npos);
+    EXPECT_NE(ReadWholeFile(*found).find("</html>"), std::string::npos);
   }
   EXPECT_EQ(OpenHelp("address.htm", true), 1);
   ASSERT_EQ(opened.size(), 1u);
@@ -224,7 +224,7 @@ TEST_F(DesktopTest, PrintingHandsTheReportToLp) {
   EXPECT_EQ(DefaultReportPath(), File("report.txt"));
   EXPECT_TRUE(PrintFile());
   for (int i = 0; i < 300 && !fs::exists(printed); ++i) QTest::qWait(10);
-  EXPECT_EQ(Slurp(printed), File("report.txt"));
+  EXPECT_EQ(ReadWholeFile(printed), File("report.txt"));
 }
 
 TEST_F(DesktopTest, ShowTextFileLoadsUtf8AndOlderFiles) {
@@ -281,7 +281,7 @@ TEST_F(DesktopTest, WithAHandlerTheNumberOpensAsATelUrl) {
     EXPECT_EQ(DialNumber(c.number, "Cardora", "Ann", ""), c.result) << c.number;
     EXPECT_EQ(opened, c.url ? std::vector<std::string>{c.url} : std::vector<std::string>{}) << c.number;
   }
-  EXPECT_EQ(Slurp(asked), "query default x-scheme-handler/tel\n") << "checked once";
+  EXPECT_EQ(ReadWholeFile(asked), "query default x-scheme-handler/tel\n") << "checked once";
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <fstream>
 
 #include "RecordFiles.h"
 #include "ShellTestSupport.h"

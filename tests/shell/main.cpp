@@ -10,7 +10,7 @@
 #include <cstring>
 
 #include "shell/SingleInstance.h"
-#include "shell/SuiteBroadcast.h"
+#include "shell/DBusBroadcast.h"
 
 namespace {
 
@@ -29,13 +29,13 @@ int RunLockHelper(const char* path) {
 // Prints "ready <sender id>", then for every broadcast heard "got <what>
 // <sender>"; answers 100 with 101 from its own id and leaves on 999.
 int RunBroadcastHelper() {
-  velmora::SuiteBroadcast broadcast;
+  velmora::DBusBroadcast broadcast;
   if (!broadcast.connected()) {
     std::printf("nobus\n");
     return 1;
   }
-  const qint64 self = velmora::SuiteBroadcast::WindowSenderId(7);
-  QObject::connect(&broadcast, &velmora::SuiteBroadcast::received, [&](int what, qint64 sender) {
+  const qint64 self = velmora::DBusBroadcast::WindowSenderId(7);
+  QObject::connect(&broadcast, &velmora::DBusBroadcast::received, [&](int what, qint64 sender) {
     std::printf("got %d %lld\n", what, static_cast<long long>(sender));
     std::fflush(stdout);
     if (what == 100) broadcast.send(101, self);

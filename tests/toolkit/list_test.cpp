@@ -210,7 +210,7 @@ class ListViewFixture : public ::testing::Test {
 };
 
 TEST_F(ListViewFixture, ModelPassesTheModelTester) {
-  QAbstractItemModelTester tester(view->model(), QAbstractItemModelTester::FailureReportingMode::Warning);
+  QAbstractItemModelTester tester(view->model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
   EXPECT_EQ(view->model()->rowCount(), 3);
   const QByteArray record = view->model()->index(1, 0).data(RecordQueryModel::kRecordRole).toByteArray();
   EXPECT_EQ(size_t(record.size()), store->recordSize());

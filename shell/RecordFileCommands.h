@@ -1,8 +1,10 @@
-// The record-store side of the flows a user goes through with a record
-// file: choosing the password when opening it, changing its passwords,
-// editing an entry under its edit lock, and the "Co&mpact..." and
-// "&Save As..." commands. Windows take part only through the callbacks, so
-// the programs show their own dialogs and tests answer them directly.
+// The user's commands on a record file, without windows: choosing the
+// password when opening it, changing its passwords, editing an entry under
+// its edit lock, editing its categories, and "Co&mpact..." and
+// "&Save As...". They decide which message (by number), beep or sound
+// ("add.wav") the user gets; the windows take part only through the
+// callbacks (FlowUi), so the programs show their own dialogs and tests answer
+// them directly. Free of Qt.
 #pragma once
 
 #include <functional>

@@ -1,19 +1,19 @@
-#include "shell/SuiteBroadcast.h"
+#include "shell/DBusBroadcast.h"
 
 #include <QCoreApplication>
 #include <QDBusMessage>
 
 namespace velmora {
 
-SuiteBroadcast::SuiteBroadcast(QObject* parent) : SuiteBroadcast(QDBusConnection::sessionBus(), parent) {}
+DBusBroadcast::DBusBroadcast(QObject* parent) : DBusBroadcast(QDBusConnection::sessionBus(), parent) {}
 
-SuiteBroadcast::SuiteBroadcast(const QDBusConnection& bus, QObject* parent) : QObject(parent), bus_(bus) {
+DBusBroadcast::DBusBroadcast(const QDBusConnection& bus, QObject* parent) : QObject(parent), bus_(bus) {
   if (!bus_.isConnected()) return;
   listening_ = bus_.connect(QString(), QString::fromLatin1(kPath), QString::fromLatin1(kInterface),
                             QString::fromLatin1(kName), this, SLOT(onMessage(QDBusMessage)));
 }
 
-bool SuiteBroadcast::send(int what, qint64 sender) {
+bool DBusBroadcast::send(int what, qint64 sender) {
   if (!listening_) return false;
   QDBusMessage signal = QDBusMessage::createSignal(QString::fromLatin1(kPath), QString::fromLatin1(kInterface),
                                                    QString::fromLatin1(kName));
@@ -21,11 +21,11 @@ bool SuiteBroadcast::send(int what, qint64 sender) {
   return bus_.send(signal);
 }
 
-qint64 SuiteBroadcast::WindowSenderId(quintptr windowId) {
+qint64 DBusBroadcast::WindowSenderId(quintptr windowId) {
   return qint64(quint64(QCoreApplication::applicationPid()) << 32 | (quint64(windowId) & 0xFFFFFFFFu));
 }
 
-void SuiteBroadcast::onMessage(const QDBusMessage& message) {
+void DBusBroadcast::onMessage(const QDBusMessage& message) {
   // The bus hands a signal back to its own sender as well.
   if (message.service() == bus_.baseService()) return;
   const QList<QVariant> arguments = message.arguments();

@@ -1,6 +1,6 @@
 // The suite broadcast between two processes on a private session bus (this
 // test program runs itself under dbus-run-session), and without any bus.
-#include "shell/SuiteBroadcast.h"
+#include "shell/DBusBroadcast.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -18,10 +18,10 @@ namespace velmora::testing {
 // sends 100 to a helper process, which answers 101. Empty when all went as
 // expected, else what did not.
 std::string RunBroadcastExchange() {
-  SuiteBroadcast mine;
+  DBusBroadcast mine;
   if (!mine.connected()) return "no session bus under dbus-run-session";
   std::vector<std::pair<int, qint64>> heard;
-  QObject::connect(&mine, &SuiteBroadcast::received, [&](int what, qint64 sender) { heard.emplace_back(what, sender); });
+  QObject::connect(&mine, &DBusBroadcast::received, [&](int what, qint64 sender) { heard.emplace_back(what, sender); });
 
   QProcess helper;
   helper.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--broadcast-helper")});
@@ -30,7 +30,7 @@ std::string RunBroadcastExchange() {
   if (!ready.startsWith("ready ")) return "helper said: " + ready.toStdString();
   const qint64 helperId = ready.mid(6).toLongLong();
 
-  const qint64 myId = SuiteBroadcast::WindowSenderId(42);
+  const qint64 myId = DBusBroadcast::WindowSenderId(42);
   // Sent again until answered: the helper's subscription may still be on its
   // way to the bus when it says it is ready.
   QElapsedTimer clock;
@@ -76,17 +76,17 @@ TEST(SuiteBroadcastTest, ReachesAnotherProcessButNotItsSender) {
 TEST(SuiteBroadcastTest, WithoutABusNothingIsSentAndNothingFails) {
   QDBusConnection none = QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/velmora-bus"),
                                                        QStringLiteral("velmora-no-bus"));
-  SuiteBroadcast broadcast(none);
+  DBusBroadcast broadcast(none);
   EXPECT_FALSE(broadcast.connected());
   EXPECT_FALSE(broadcast.send(100, 1));
   QDBusConnection::disconnectFromBus(QStringLiteral("velmora-no-bus"));
 }
 
 TEST(SuiteBroadcastTest, SenderIdNamesProcessAndWindow) {
-  const qint64 id = SuiteBroadcast::WindowSenderId(0x1234567890ULL);
+  const qint64 id = DBusBroadcast::WindowSenderId(0x1234567890ULL);
   EXPECT_EQ(id >> 32, QCoreApplication::applicationPid());
   EXPECT_EQ(id & 0xFFFFFFFF, 0x34567890);
-  EXPECT_NE(SuiteBroadcast::WindowSenderId(1), SuiteBroadcast::WindowSenderId(2));
+  EXPECT_NE(DBusBroadcast::WindowSenderId(1), DBusBroadcast::WindowSenderId(2));
 }
 
 }  // namespace

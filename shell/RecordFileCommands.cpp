@@ -1,4 +1,4 @@
-#include "store/UserFlows.h"
+#include "shell/RecordFileCommands.h"
 
 #include <sys/stat.h>
 

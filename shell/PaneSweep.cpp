@@ -1,11 +1,11 @@
-#include "addressbook/gui/PaneSweep.h"
+#include "shell/PaneSweep.h"
 
 #include <QPainter>
 #include <QThread>
 #include <QWidget>
 #include <memory>
 
-#include "addressbook/gui/MainWindowRules.h"
+#include "shell/MainWindowGeometry.h"
 
 namespace velmora {
 

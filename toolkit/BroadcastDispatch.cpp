@@ -1,7 +1,8 @@
-#include "toolkit/SuiteBroadcast.h"
+#include "toolkit/BroadcastDispatch.h"
 
 #include <QCoreApplication>
 #include <QTimer>
+#include <utility>
 
 #include "toolkit/RefreshTimer.h"
 #include "toolkit/Skin.h"
@@ -14,9 +15,20 @@ SuiteBroadcaster& Broadcaster() {
   static SuiteBroadcaster broadcaster;
   return broadcaster;
 }
+
+void DispatchInProcess(int what) {
+  if (what == kBroadcastOptions) {
+    SoundPlayer::Instance().ReloadSwitch();
+    RestartRefreshTimer();
+  } else if (what == kBroadcastSkin) {
+    ApplySkinChange();
+  }
+}
 }  // namespace
 
-void SetSuiteBroadcaster(SuiteBroadcaster broadcaster) { Broadcaster() = std::move(broadcaster); }
+SuiteBroadcaster SetSuiteBroadcaster(SuiteBroadcaster broadcaster) {
+  return std::exchange(Broadcaster(), std::move(broadcaster));
+}
 
 void PostSuiteBroadcast(int what, qintptr sender) {
   if (Broadcaster()) {
@@ -24,16 +36,7 @@ void PostSuiteBroadcast(int what, qintptr sender) {
     return;
   }
   if (QCoreApplication* app = QCoreApplication::instance()) {
-    QTimer::singleShot(0, app, [what, sender] { HandleSuiteBroadcast(what, sender); });
-  }
-}
-
-void HandleSuiteBroadcast(int what, qintptr) {
-  if (what == kBroadcastOptions) {
-    SoundPlayer::Instance().ReloadSwitch();
-    RestartRefreshTimer();
-  } else if (what == kBroadcastSkin) {
-    ApplySkinChange();
+    QTimer::singleShot(0, app, [what] { DispatchInProcess(what); });
   }
 }
 

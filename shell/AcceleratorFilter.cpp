@@ -1,4 +1,4 @@
-#include "addressbook/gui/AcceleratorFilter.h"
+#include "shell/AcceleratorFilter.h"
 
 #include <QAbstractSpinBox>
 #include <QApplication>
@@ -8,7 +8,6 @@
 #include <QPlainTextEdit>
 #include <QTextEdit>
 
-#include "addressbook/gui/CommandRouting.h"
 #include "toolkit/Command.h"
 
 namespace velmora {
@@ -23,7 +22,8 @@ bool IsEditField(const QWidget* widget) {
   return combo && combo->isEditable();
 }
 
-AcceleratorFilter::AcceleratorFilter(QWidget* mainWindow) : QObject(mainWindow), mainWindow_(mainWindow) {
+AcceleratorFilter::AcceleratorFilter(QWidget* mainWindow, AcceleratorTable table)
+    : QObject(mainWindow), mainWindow_(mainWindow), table_(std::move(table)) {
   if (qApp) qApp->installEventFilter(this);
 }
 
@@ -47,7 +47,7 @@ bool AcceleratorFilter::eventFilter(QObject* watched, QEvent* event) {
   if (!BelongsToMainWindow(static_cast<QWidget*>(watched))) return false;
   if (IsEditField(QApplication::focusWidget())) return false;
   const auto* key = static_cast<QKeyEvent*>(event);
-  const int command = AcceleratorCommand(key->key(), int(key->modifiers()));
+  const int command = table_ ? table_(key->key(), int(key->modifiers())) : 0;
   if (command == 0) return false;
   PostCommand(mainWindow_, command);
   return true;

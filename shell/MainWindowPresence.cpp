@@ -1,4 +1,4 @@
-#include "addressbook/gui/MainWindowPresence.h"
+#include "shell/MainWindowPresence.h"
 
 #include <QCoreApplication>
 #include <QDir>

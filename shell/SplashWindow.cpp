@@ -1,10 +1,10 @@
-#include "addressbook/gui/SplashWindow.h"
+#include "shell/SplashWindow.h"
 
 #include <QPainter>
 #include <QTimerEvent>
 
 #include "toolkit/Bitmaps.h"
-#include "toolkit/Look.h"
+#include "toolkit/PaletteColours.h"
 
 namespace velmora {
 

@@ -13,7 +13,7 @@ class QDBusMessage;
 
 namespace velmora {
 
-class SuiteBroadcast : public QObject {
+class DBusBroadcast : public QObject {
   Q_OBJECT
 
  public:
@@ -22,9 +22,9 @@ class SuiteBroadcast : public QObject {
   static constexpr const char* kName = "TESSEL_UNIQUE_MSG201270";
 
   // On the session bus.
-  explicit SuiteBroadcast(QObject* parent = nullptr);
+  explicit DBusBroadcast(QObject* parent = nullptr);
   // On a given bus (tests use a private one).
-  explicit SuiteBroadcast(const QDBusConnection& bus, QObject* parent = nullptr);
+  explicit DBusBroadcast(const QDBusConnection& bus, QObject* parent = nullptr);
 
   // True when a bus carries the broadcast.
   bool connected() const { return listening_; }

@@ -1,4 +1,4 @@
-#include "addressbook/gui/MainWindowRules.h"
+#include "shell/MainWindowGeometry.h"
 
 #include <QFileInfo>
 #include <QPainterPath>
