@@ -275,6 +275,28 @@ class MainWindowTest : public QObject {
     QVERIFY(!RecordStore::IsInUse(DefaultPath()));
   }
 
+  void exitEndsTheEventLoopOfRun() {
+    // The whole program: start-up, the event loop, and "&Exit" once the file
+    // is open. Run returns as soon as the main window has closed; the file
+    // is closed when the application object ends.
+    app_ = std::make_unique<CardoraApp>();
+    QTimer poll;
+    int exitsPosted = 0;
+    connect(&poll, &QTimer::timeout, this, [&] {
+      if (exitsPosted == 0 && app_->recordFile()) {
+        ++exitsPosted;
+        PostCommand(app_->mainWindow(), kCmdExit);
+      }
+    });
+    poll.start(10);
+    QCOMPARE(app_->Run(), 0);
+    QCOMPARE(exitsPosted, 1);
+    QVERIFY(!app_->mainWindow()->isVisible());
+    QCOMPARE(sandbox_->ProgramSetting("WPRight").has_value(), true);
+    app_.reset();
+    QVERIFY(!RecordStore::IsInUse(DefaultPath()));
+  }
+
   void sortAndTabAreKept() {
     sandbox_->SetProgram("Sort", "4");
     sandbox_->SetProgram("Tab", "3");

@@ -100,7 +100,7 @@ class ScopedFileSystem {
   ScopedFileSystem& operator=(const ScopedFileSystem&) = delete;
 };
 
-class UserFlowsTest : public ::testing::Test {
+class RecordFileCommandsTest : public ::testing::Test {
  protected:
   testing::TempDir dir;
   std::string path = dir.File("book.adr");
@@ -133,7 +133,7 @@ class UserFlowsTest : public ::testing::Test {
   }
 };
 
-TEST_F(UserFlowsTest, ChoosingThePasswordWhenOpening) {
+TEST_F(RecordFileCommandsTest, ChoosingThePasswordWhenOpening) {
   Shown shown;
   int prompts = 0;
   auto answer = [&](std::optional<std::string> typed) {
@@ -160,7 +160,7 @@ TEST_F(UserFlowsTest, ChoosingThePasswordWhenOpening) {
   EXPECT_FALSE(RecordStore::IsInUse(path));
 }
 
-TEST_F(UserFlowsTest, ChangingNetworkPasswords) {
+TEST_F(RecordFileCommandsTest, ChangingNetworkPasswords) {
   SetPasswords("own", "asst", "read");
   Shown shown;
   NetworkPasswords wanted{"new-owner", "new-asst", "new-read"};
@@ -198,7 +198,7 @@ TEST_F(UserFlowsTest, ChangingNetworkPasswords) {
   EXPECT_EQ(owner.password(), "abcdefghijklmnopqrs");
 }
 
-TEST_F(UserFlowsTest, AFileThatIsNotARecordFileShowsTheReason) {
+TEST_F(RecordFileCommandsTest, AFileThatIsNotARecordFileShowsTheReason) {
   const std::string notes = dir.File("notes.adr");
   std::ofstream(notes) << "just some text";
   for (const std::string& unreadable : {notes, dir.File("missing.adr")}) {
@@ -222,7 +222,7 @@ TEST_F(UserFlowsTest, AFileThatIsNotARecordFileShowsTheReason) {
   EXPECT_FALSE(RecordStore::IsInUse(path));
 }
 
-TEST_F(UserFlowsTest, NewNetworkPasswordsAreFlushedAndAFailedWriteIsShown) {
+TEST_F(RecordFileCommandsTest, NewNetworkPasswordsAreFlushedAndAFailedWriteIsShown) {
   SetPasswords("own", "asst", "read");
   WatchedFileSystem fs;
   ScopedFileSystem installed(&fs);
@@ -245,7 +245,7 @@ TEST_F(UserFlowsTest, NewNetworkPasswordsAreFlushedAndAFailedWriteIsShown) {
   EXPECT_EQ(ReadNetworkPasswords(path), wanted);
 }
 
-TEST_F(UserFlowsTest, EditingCategories) {
+TEST_F(RecordFileCommandsTest, EditingCategories) {
   SetPasswords("own", "asst", "read");
   auto addApples = [](CategoryList& list) { return list.Add("apples"); };
   auto cancel = [](CategoryList& list) {
@@ -296,7 +296,7 @@ TEST_F(UserFlowsTest, EditingCategories) {
   }
 }
 
-TEST_F(UserFlowsTest, EditingCategoriesShowsAFailedWrite) {
+TEST_F(RecordFileCommandsTest, EditingCategoriesShowsAFailedWrite) {
   WatchedFileSystem fs;
   ScopedFileSystem installed(&fs);
   RecordStore store(path, "");
@@ -313,7 +313,7 @@ TEST_F(UserFlowsTest, EditingCategoriesShowsAFailedWrite) {
   EXPECT_EQ(after, before);
 }
 
-TEST_F(UserFlowsTest, EditingAnEntryFollowsTheOrder) {
+TEST_F(RecordFileCommandsTest, EditingAnEntryFollowsTheOrder) {
   SetPasswords("own", "asst", "read");
   RecordPosition plain = AddRecord();
   RecordPosition secret = AddRecord(true);
@@ -371,7 +371,7 @@ TEST_F(UserFlowsTest, EditingAnEntryFollowsTheOrder) {
   }
 }
 
-TEST_F(UserFlowsTest, CompactCommandRefusesAFileInUse) {
+TEST_F(RecordFileCommandsTest, CompactCommandRefusesAFileInUse) {
   AddRecord();
   Shown shown;
   {
@@ -392,7 +392,7 @@ TEST_F(UserFlowsTest, CompactCommandRefusesAFileInUse) {
   EXPECT_EQ(std::filesystem::file_size(path + ".history"), 2625u);  // its free slot is gone
 }
 
-TEST_F(UserFlowsTest, SaveAsCopiesAndCompacts) {
+TEST_F(RecordFileCommandsTest, SaveAsCopiesAndCompacts) {
   AddRecord();
   RecordStore current(path, "");
   Shown shown;
@@ -413,7 +413,7 @@ TEST_F(UserFlowsTest, SaveAsCopiesAndCompacts) {
   EXPECT_EQ(std::filesystem::file_size(target), 2625u + 3729u);
 }
 
-TEST_F(UserFlowsTest, SaveAsRefusesTheOpenFileUnderAnotherSpelling) {
+TEST_F(RecordFileCommandsTest, SaveAsRefusesTheOpenFileUnderAnotherSpelling) {
   RecordStore current(path, "");
   const std::string folderName = std::filesystem::path(dir.path()).filename().string();
   const std::string symbolic = dir.File("symbolic.adr");
@@ -431,7 +431,7 @@ TEST_F(UserFlowsTest, SaveAsRefusesTheOpenFileUnderAnotherSpelling) {
   EXPECT_EQ(GetI32(header.data() + h::kOpenCount), 1);
 }
 
-TEST_F(UserFlowsTest, SaveAsShowsAFailedCopyAndTheProgressOfTheCopy) {
+TEST_F(RecordFileCommandsTest, SaveAsShowsAFailedCopyAndTheProgressOfTheCopy) {
   AddRecord();
   RecordStore current(path, "");
   Shown shown;
