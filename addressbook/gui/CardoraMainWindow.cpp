@@ -43,12 +43,17 @@ bool CardoraMainWindow::CreatePanes() {
 }
 
 void CardoraMainWindow::AddToolBarButtons(TesselToolBar& toolBar) {
-  toolBar.AddButton({kCmdFileMenu, 2000, Text(3004), true});
-  toolBar.AddButton({kCmdNewContact, 2001, Text(3000), false});
-  toolBar.AddButton({kCmdEditContact, 2002, Text(3001), false});
-  toolBar.AddButton({kCmdDeleteContact, 2003, Text(3002), false});
-  toolBar.AddButton({kCmdFind, 2004, Text(3003), false});
-  toolBar.AddButton({kCmdHelpMenu, 2005, Text(3005), true});
+  // Command, bitmap, label (string number), and whether it opens a menu.
+  struct Button {
+    int command, bitmap, label;
+    bool menu;
+  };
+  static constexpr Button kButtons[] = {
+      {kCmdFileMenu, 2000, 3004, true},       {kCmdNewContact, 2001, 3000, false},
+      {kCmdEditContact, 2002, 3001, false},   {kCmdDeleteContact, 2003, 3002, false},
+      {kCmdFind, 2004, 3003, false},          {kCmdHelpMenu, 2005, 3005, true},
+  };
+  for (const Button& b : kButtons) toolBar.AddButton({b.command, b.bitmap, Text(b.label), b.menu});
 }
 
 AcceleratorTable CardoraMainWindow::Accelerators() const { return AcceleratorCommand; }

@@ -1,8 +1,8 @@
-// The commands of Cardora's main window and where each one goes. Every menu
-// item, toolbar button and accelerator key ends as one numbered command
-// posted to the main window; RouteCommand decides, from the command, the
-// current pane and whether the history window's list has the keyboard focus,
-// who carries it out. Pure functions, so the whole table can be tested.
+// Where each command of Cardora's main window goes (the command numbers are
+// the suite's, shell/SuiteCommands.h), its accelerator keys and its menus.
+// RouteCommand decides, from the command, the current pane and whether the
+// history window's list has the keyboard focus, who carries it out. Pure
+// functions, so the whole table can be tested.
 #pragma once
 
 #include <QtGlobal>
