@@ -97,7 +97,11 @@ Result CheckAndCompact(const std::string& path, int force, const CompactUi& ui, 
   // Through a link, the real file is the one to rewrite; the link stays.
   std::string real;
   if (Result resolved = fs.Resolve(path, real); !resolved.ok()) return resolved;
-  if (fs.Exists(real) && RecordStore::IsInUse(real)) return Result::Fail("The file is in use by another user:", 0, path);
+  // When the presence lock cannot even be tried, the open below says why.
+  bool inUse = false;
+  if (RecordStore::ProbeInUse(real, inUse).ok() && inUse) {
+    return Result::Fail("The file is in use by another user:", 0, path);
+  }
   std::unique_ptr<File> source;
   if (Result opened = fs.Open(real, source); !opened.ok()) return opened;
   // Keep everybody out until the file is ready.

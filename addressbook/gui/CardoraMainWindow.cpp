@@ -375,7 +375,10 @@ void CardoraMainWindow::ServerSetup() {
   }
   const std::optional<ServerIdentity> identity = RunServerSetup(this);
   if (!identity) return;
-  (void)open->SetFileIdentity(identity->name, identity->address, identity->server, identity->port);
+  if (Result set = open->SetFileIdentity(identity->name, identity->address, identity->server, identity->port);
+      !set.ok()) {
+    InformationBox(this, set.Message());
+  }
   setWindowTitle(MainWindowTitle(QString::fromLatin1(CardoraApp::kApplicationName), open->path()));
 }
 

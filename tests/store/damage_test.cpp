@@ -316,6 +316,9 @@ TEST_F(DamageTest, AFileThatCanOnlyBeReadOpensWithReaderRights) {
     Result probed = RecordStore::ProbeInUse(path, inUse);
     EXPECT_FALSE(probed.ok());
     EXPECT_EQ(probed.Message().rfind("Could not take the presence lock", 0), 0u) << probed.Message();
+    // Compaction names the real reason, not a user who has the file open.
+    Result compacted = CheckAndCompact(path, 1);
+    EXPECT_EQ(compacted.Message(), "Cannot open \"" + path + "\": Permission denied");
   }
   SetFileSystemForTesting(nullptr);
   EXPECT_EQ(testing::ReadFileBytes(path), before);  // the open count too
