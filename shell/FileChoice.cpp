@@ -107,7 +107,9 @@ std::unique_ptr<RecordStore> OpenChosenFile(QWidget* owner, const std::string& p
       return nullptr;
     }
   }
-  CheckAndCompact(path, 0, MakeCompactUi(owner));
+  // A file in use elsewhere or damaged is opened as it is; the connection
+  // then reports what it cannot do.
+  (void)CheckAndCompact(path, 0, MakeCompactUi(owner));
   auto store = std::make_unique<RecordStore>(path, password);
   if (store->OpenFailed()) {
     InformationBox(owner, store->OpenError().Message());

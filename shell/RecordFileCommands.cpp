@@ -191,7 +191,7 @@ bool CompactCommand(const std::string& path, bool compactHistory, const FlowUi& 
     SayText(ui, AccessDeniedMessage(path));
     return false;
   }
-  bool compacted = CheckAndCompact(path, 1, shown) == 1;
+  bool compacted = CheckAndCompact(path, 1, shown).ok();
   const std::string history = path + ".history";
   if (compactHistory && RecordStore::FileExists(history)) {
     if (RecordStore::IsInUse(history)) SayText(ui, AccessDeniedMessage(history));
@@ -218,7 +218,7 @@ bool SaveAsCommand(RecordStore& current, const std::string& target, bool copyHis
     Busy busy(ui);
     copied = CopyRecordFile(current.path(), target);
   }
-  if (!Reported(ui, copied) || CheckAndCompact(target, 1, shown) != 1) return false;
+  if (!Reported(ui, copied) || !CheckAndCompact(target, 1, shown).ok()) return false;
   const std::string history = current.path() + ".history";
   const std::string targetHistory = target + ".history";
   if (copyHistory && RecordStore::FileExists(history)) {

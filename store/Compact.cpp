@@ -1,18 +1,23 @@
-// Compaction copies the live slots into "<path>.temp", writes the final
-// header there, makes it durable and renames it over the source in one
-// step: at every moment either the old file or the complete new one is at
-// the path, and nobody can open the file meanwhile (the presence byte is
-// held exclusively, see FileLocks.h).
+// Compaction copies the live slots into a new file beside the real one,
+// writes the final header there, gives it the old file's permissions and
+// owner, makes it durable and renames it over the source in one step: at
+// every moment either the old file or the complete new one is at the path,
+// and nobody can open the file meanwhile (the presence byte is held
+// exclusively, see FileLocks.h).
 #include "store/Compact.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
 
 #include "store/Bytes.h"
 #include "store/FileLocks.h"
 #include "store/Format.h"
+#include "store/RecordFileView.h"
 #include "store/RecordStore.h"
+#include "store/SlotReader.h"
 
 namespace velmora {
 
@@ -30,56 +35,100 @@ void Tell(const CompactUi& ui, const std::string& message) {
   if (ui.showMessage) ui.showMessage(message);
 }
 
-struct Prologue {
-  uint32_t headerSize = 0;
-  uint32_t categorySize = 0;
-  uint32_t recordSize = 0;
-  uint64_t prefix() const { return uint64_t(format::kPrologueSize) + headerSize + categorySize; }
-};
+void Notify(const CompactUi& ui, const std::string& note) {
+  if (ui.showNotice) {
+    ui.showNotice(note);
+  } else {
+    Tell(ui, note);
+  }
+}
 
-bool ReadPrologue(File& file, Prologue& out) {
-  uint8_t bytes[format::kPrologueSize];
-  if (!file.ReadAt(0, bytes, sizeof bytes).ok()) return false;
-  out.headerSize = GetU32(bytes + format::kPrologueHeaderSize);
-  out.categorySize = GetU32(bytes + format::kPrologueCategorySize);
-  out.recordSize = GetU32(bytes + format::kPrologueRecordSize);
-  return out.headerSize >= format::kHeaderSize && out.headerSize <= format::kMaxHeaderSize &&
-         out.categorySize >= format::kCategoryBlockSize && out.categorySize <= format::kMaxCategoryBlockSize &&
-         out.recordSize >= format::kMinRecordSize && out.recordSize <= format::kMaxRecordSize;
+Result ReadShape(File& file, const std::string& path, RecordFileShape& shape) {
+  if (Result read = ReadRecordFileShape(file, path, shape); !read.ok()) return read;
+  std::vector<std::string> problems = shape.Problems();
+  if (!problems.empty()) return DamageRefusal(problems.front(), path);
+  return Result::Ok();
+}
+
+// Gives a new file the permission bits, owner and group of the file it is
+// to replace. When the process may not set the owner or group, the copy is
+// still acceptable if nobody loses or gains access by it; otherwise it is
+// refused.
+Result MatchOwnership(File& made, const FileOwnership& wanted, const std::string& path) {
+  Result set = made.SetOwnership(wanted);
+  if (set.ok()) return set;
+  FileOwnership now;
+  if (made.GetOwnership(now).ok()) {
+    const bool groupMatters = (wanted.mode & 070) != 0;
+    if (now.owner == wanted.owner && (now.group == wanted.group || !groupMatters) && now.mode == wanted.mode) {
+      return Result::Ok();
+    }
+  }
+  return Result::Fail(
+      "Cannot rewrite the file without changing who may use it (the new file could not be given its owner and "
+      "group); nothing was changed in",
+      set.sysError(), path);
+}
+
+// The permission bits a newly created file gets: 0666 less the umask.
+mode_t NewFileMode() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("Umask:", 0) == 0) return mode_t(0666) & ~mode_t(std::strtoul(line.c_str() + 6, nullptr, 8));
+  }
+  return 0644;
 }
 
 }  // namespace
 
-int CheckAndCompact(const std::string& path, int force, const CompactUi& ui) {
-  if (RecordStore::IsInUse(path)) return 0;
-  std::unique_ptr<File> source;
-  if (!FileSystem::Default().Open(path, source).ok()) return 0;
-  // Keep everybody out until the file is ready.
-  if (!source->TryLock(locks::kPresence, locks::kLength, true)) return 0;
-  // Replaced since it was opened: somebody else compacted it just now.
-  if (!source->IsAt(path)) return 0;
-  Prologue prologue;
-  uint64_t size = 0;
-  if (!source->Size(size).ok() || !ReadPrologue(*source, prologue) || size < prologue.prefix()) return 0;
-  Bytes header(format::kHeaderSize);
-  if (!source->ReadAt(format::kHeaderOffset, header.data(), header.size()).ok()) return 0;
-  if (force == 0 && GetI32(header.data() + h::kOpenCount) == 0) return 1;
-  return CompactFile(*source, path, ui).ok() ? 1 : 0;
+std::vector<std::string> CompactReport::Notes(const std::string& path) const {
+  std::vector<std::string> notes;
+  if (partialSlotBytes != 0) {
+    notes.push_back("Compacting \"" + path + "\" dropped 1 slot: the last one held only " +
+                    std::to_string(partialSlotBytes) + " bytes (an addition that never finished).");
+  }
+  return notes;
 }
 
-Result CompactFile(File& source, const std::string& path, const CompactUi& ui) {
+Result CheckAndCompact(const std::string& path, int force, const CompactUi& ui, CompactReport* report) {
+  if (report) *report = CompactReport();
   FileSystem& fs = FileSystem::Default();
-  const std::string tempPath = path + ".temp";
-  Prologue prologue;
-  uint64_t size = 0;
-  if (!source.Size(size).ok() || !ReadPrologue(source, prologue) || size < prologue.prefix()) {
-    return Result::Fail("Not a record file:", 0, path);
+  // Through a link, the real file is the one to rewrite; the link stays.
+  std::string real;
+  if (Result resolved = fs.Resolve(path, real); !resolved.ok()) return resolved;
+  // When the presence lock cannot even be tried, the open below says why.
+  bool inUse = false;
+  if (RecordStore::ProbeInUse(real, inUse).ok() && inUse) {
+    return Result::Fail("The file is in use by another user:", 0, path);
   }
+  std::unique_ptr<File> source;
+  if (Result opened = fs.Open(real, source); !opened.ok()) return opened;
+  // Keep everybody out until the file is ready.
+  if (!source->TryLock(locks::kPresence, locks::kLength, true)) {
+    return Result::Fail("The file is in use by another user:", 0, path);
+  }
+  // Replaced since it was opened: somebody else compacted it just now.
+  if (!source->IsAt(real)) return Result::Fail("The file was replaced while it was being opened:", 0, path);
+  RecordFileShape shape;
+  if (Result read = ReadShape(*source, path, shape); !read.ok()) return read;
+  Bytes header(format::kHeaderSize);
+  if (Result rd = source->ReadAt(format::kHeaderOffset, header.data(), header.size()); !rd.ok()) return rd;
+  if (force == 0 && GetI32(header.data() + h::kOpenCount) == 0) return Result::Ok();
+  return CompactFile(*source, real, ui, report);
+}
 
+Result CompactFile(File& source, const std::string& path, const CompactUi& ui, CompactReport* report) {
+  FileSystem& fs = FileSystem::Default();
+  CompactReport done;
+  RecordFileShape shape;
+  if (Result read = ReadShape(source, path, shape); !read.ok()) return read;
+  FileOwnership ownership;
+  if (Result owned = source.GetOwnership(ownership); !owned.ok()) return owned;
+
+  std::string tempPath;
   std::unique_ptr<File> temp;
-  Result made = fs.OpenOrCreate(tempPath, temp);
-  if (made.ok()) made = temp->Truncate(0);
-  if (!made.ok()) {
+  if (Result made = fs.CreateTemp(path, tempPath, temp); !made.ok()) {
     Tell(ui, "Program can't create \"" + tempPath + "\".");
     return made;
   }
@@ -88,61 +137,75 @@ Result CompactFile(File& source, const std::string& path, const CompactUi& ui) {
     (void)fs.Remove(tempPath);
     return why;
   };
+  auto writeFailed = [&](const Result& why) {
+    return abandon(Result::Fail("Cannot compact \"" + path + "\": writing the new copy failed in", why.sysError(),
+                                tempPath));
+  };
+  if (Result owned = MatchOwnership(*temp, ownership, path); !owned.ok()) return abandon(owned);
 
-  Bytes prefix(prologue.prefix());
+  Bytes prefix(shape.prefix());
   if (Result rd = source.ReadAt(0, prefix.data(), prefix.size()); !rd.ok()) return abandon(rd);
   // The copy is a closed, consistent file: nobody has it open, no slot is
   // free, no edit lock is held.
   PutI32(prefix.data() + format::kHeaderOffset + h::kOpenCount, 0);
   PutI32(prefix.data() + format::kHeaderOffset + h::kFreeSlotBalance, 0);
-  if (Result wr = temp->WriteAt(0, prefix.data(), prefix.size()); !wr.ok()) return abandon(wr);
+  if (Result wr = temp->WriteAt(0, prefix.data(), prefix.size()); !wr.ok()) return writeFailed(wr);
 
-  const uint32_t recordSize = prologue.recordSize;
-  const uint64_t totalSlots = (size - prologue.prefix()) / recordSize;
-  if (ui.begin) ui.begin(BaseName(path), totalSlots);
+  const uint32_t recordSize = shape.recordSize;
+  if (ui.begin) ui.begin(BaseName(path), shape.WholeSlots());
   auto finish = [&] {
     if (ui.end) ui.end();
   };
 
-  Bytes chunk(size_t(recordSize) * 100);
-  uint64_t readAt = prologue.prefix();
-  uint64_t writeAt = prologue.prefix();
-  for (;;) {
-    int64_t got = source.ReadSome(readAt, chunk.data(), chunk.size());
-    if (got < 0) {
-      finish();
-      return abandon(Result::Fail("Cannot read", errno, path));
-    }
-    size_t whole = size_t(got) / recordSize;
-    for (size_t i = 0; i < whole; ++i) {
-      uint8_t* slot = chunk.data() + i * recordSize;
+  SlotReader reader(source, shape.prefix(), recordSize, path);
+  uint64_t writeAt = shape.prefix();
+  while (reader.Next()) {
+    for (size_t i = 0; i < reader.count(); ++i) {
+      uint8_t* slot = reader.slot(i);
       if (ui.step) ui.step();
-      if (slot[r::kInUse] != 1) continue;
+      ++done.slotsRead;
+      if (std::string problem = SlotProblem(slot, reader.positionOf(i), recordSize); !problem.empty()) {
+        finish();
+        return abandon(DamageRefusal(problem, path));
+      }
+      if (slot[r::kInUse] != 1) {
+        ++done.freeSlotsDropped;
+        continue;
+      }
+      if (slot[r::kEditLock] != 0) ++done.locksCleared;
       slot[r::kEditLock] = 0;
       if (Result wr = temp->WriteAt(writeAt, slot, recordSize); !wr.ok()) {
         finish();
-        return abandon(wr);
+        return writeFailed(wr);
       }
       writeAt += recordSize;
+      ++done.recordsKept;
     }
-    if (size_t(got) < chunk.size()) break;
-    readAt += whole * recordSize;
   }
+  if (Result read = reader.result(); !read.ok()) {
+    finish();
+    return abandon(read);
+  }
+  done.partialSlotBytes = reader.trailingBytes();
 
   if (Result synced = temp->Sync(); !synced.ok()) {
     finish();
-    return abandon(synced);
+    return writeFailed(synced);
   }
   temp.reset();
   Result moved = fs.Rename(tempPath, path);
   if (!moved.ok()) {
-    // The source is untouched; the copy stays for the user to inspect.
+    // The source is untouched and holds every record; the copy goes.
     Tell(ui, "Compact: MoveFile: error.\r\n\"" + tempPath + "\"\r\nto\r\n\"" + path + "\"\r\n");
+    (void)fs.Remove(tempPath);
     finish();
     return moved;
   }
   (void)fs.SyncFolderOf(path);
   finish();
+  done.compacted = true;
+  for (const std::string& note : done.Notes(path)) Notify(ui, note);
+  if (report) *report = done;
   return Result::Ok();
 }
 
@@ -150,15 +213,34 @@ Result CopyRecordFile(const std::string& source, const std::string& target) {
   FileSystem& fs = FileSystem::Default();
   std::unique_ptr<File> in;
   if (Result opened = fs.Open(source, in); !opened.ok()) return opened;
-  const std::string tempPath = target + ".copy";
+  // An existing target is replaced where it really lies, keeping its
+  // permissions and owner; a new one gets those of any new file.
+  std::string real = target;
+  FileOwnership ownership;
+  bool existed = false;
+  if (fs.Exists(target)) {
+    if (Result resolved = fs.Resolve(target, real); !resolved.ok()) return resolved;
+    std::unique_ptr<File> old;
+    if (Result opened = fs.OpenReadOnly(real, old); !opened.ok()) return opened;
+    if (Result owned = old->GetOwnership(ownership); !owned.ok()) return owned;
+    existed = true;
+  }
+  std::string tempPath;
   std::unique_ptr<File> out;
-  if (Result made = fs.OpenOrCreate(tempPath, out); !made.ok()) return made;
+  if (Result made = fs.CreateTemp(real, tempPath, out); !made.ok()) return made;
   auto abandon = [&](Result why) {
     out.reset();
     (void)fs.Remove(tempPath);
     return why;
   };
-  if (Result cut = out->Truncate(0); !cut.ok()) return abandon(cut);
+  if (existed) {
+    if (Result owned = MatchOwnership(*out, ownership, real); !owned.ok()) return abandon(owned);
+  } else {
+    FileOwnership fresh;
+    if (Result owned = out->GetOwnership(fresh); !owned.ok()) return abandon(owned);
+    fresh.mode = NewFileMode();
+    if (Result owned = out->SetOwnership(fresh); !owned.ok()) return abandon(owned);
+  }
   Bytes chunk(size_t(1) << 20);
   for (uint64_t at = 0;;) {
     int64_t got = in->ReadSome(at, chunk.data(), chunk.size());
@@ -169,11 +251,11 @@ Result CopyRecordFile(const std::string& source, const std::string& target) {
   }
   if (Result synced = out->Sync(); !synced.ok()) return abandon(synced);
   out.reset();
-  if (Result moved = fs.Rename(tempPath, target); !moved.ok()) {
+  if (Result moved = fs.Rename(tempPath, real); !moved.ok()) {
     (void)fs.Remove(tempPath);
     return moved;
   }
-  (void)fs.SyncFolderOf(target);
+  (void)fs.SyncFolderOf(real);
   return Result::Ok();
 }
 

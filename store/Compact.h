@@ -1,36 +1,69 @@
 // Compaction: rewrites a record file without its free slots, clears every
 // edit lock and resets the free-slot balance and the open count.
+//
+// A link is followed: the real file is rewritten and the link stays a link.
+// The new file is built beside the real one under a fresh, unguessable name
+// (created exclusively, never through a planted link), keeps the old file's
+// permission bits, owner and group, and replaces it in one rename. A damaged
+// file (see RecordFileView.h) is refused and left as it is: compaction never
+// drops a record it cannot prove free.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "store/FileSystem.h"
 #include "store/Result.h"
 
 namespace velmora {
 
+// What a compaction did with the slots it read.
+struct CompactReport {
+  bool compacted = false;  // false when a cleanly closed file was left as it was
+  uint64_t slotsRead = 0;
+  uint64_t recordsKept = 0;
+  uint64_t freeSlotsDropped = 0;
+  uint64_t locksCleared = 0;
+  // Bytes of a slot cut short at the end of the file (an append that never
+  // finished), dropped; 0 when the file ended on a whole slot.
+  uint64_t partialSlotBytes = 0;
+
+  // One line for each drop the user should hear of (free slots are the
+  // point of compacting and are not mentioned); empty when there is none.
+  std::vector<std::string> Notes(const std::string& path) const;
+};
+
 // How compaction talks to the user; every member may be empty.
 struct CompactUi {
   std::function<void(const std::string& message)> showMessage;
+  // The notes of CompactReport::Notes; showMessage gets them when this is
+  // empty.
+  std::function<void(const std::string& note)> showNotice;
   // Progress window: "Compacting \"<file name>\"" over total slots.
   std::function<void(const std::string& fileName, uint64_t totalSlots)> begin;
   std::function<void()> step;
   std::function<void()> end;
 };
 
-// 1 when the file is ready to use: untouched when it was closed cleanly and
-// force is 0, otherwise compacted. 0 when it is missing, in use anywhere, or
-// compaction failed.
-int CheckAndCompact(const std::string& path, int force, const CompactUi& ui = {});
+// Ok when the file is ready to use: untouched when it was closed cleanly
+// and force is 0, otherwise compacted. Fails, saying why, when the file is
+// missing, not a record file, damaged, in use anywhere, or compaction
+// failed; the file is then unchanged. report (when given) tells what was
+// dropped.
+Result CheckAndCompact(const std::string& path, int force, const CompactUi& ui = {},
+                       CompactReport* report = nullptr);
 
-// Copies the live slots of source into "<path>.temp" and replaces path with
-// it in one rename. REQUIRES: nobody else has path open.
-Result CompactFile(File& source, const std::string& path, const CompactUi& ui = {});
+// Copies the live slots of source into a new file beside path and replaces
+// path with it in one rename. REQUIRES: path names the real file (no link)
+// and source holds its presence byte exclusively.
+Result CompactFile(File& source, const std::string& path, const CompactUi& ui = {},
+                   CompactReport* report = nullptr);
 
 // Copies source to target, replacing target (through a temporary file and a
-// rename, so a failed copy never leaves half a target).
+// rename, so a failed copy never leaves half a target). A target that is a
+// link is replaced at the file it names.
 Result CopyRecordFile(const std::string& source, const std::string& target);
 
 }  // namespace velmora

@@ -16,7 +16,10 @@
 //   pick the same slot.
 //
 //   kGuard is held only for the duration of one such step (a few system
-//   calls), never across user interaction, so waiting for it is bounded.
+//   calls), never across user interaction. A holder that is stopped or
+//   stuck would still hold it, so nobody waits for it without end: Lock
+//   retries for LockWaitLimitMs() (FileSystem.h) and then fails with
+//   kFileBusy, having written nothing.
 #pragma once
 
 #include <cstdint>

@@ -15,27 +15,27 @@
 //   never lose an update or both win one edit lock.
 // - Flush is fdatasync. Renames replace atomically, and the folder is synced
 //   afterwards so the rename survives a crash.
-// - errno is mapped to text in exactly one place, Result::Message.
+// - No wait on a lock is unbounded: Lock retries for LockWaitLimitMs() and
+//   then reports the file busy, so a stopped or stuck holder cannot freeze
+//   every other user.
+// - Temporary files are made by mkostemp in the folder of the file they will
+//   replace: a fresh name, created exclusively, never through a planted link.
+// - errno is mapped to text in exactly one place, SystemErrorText.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <cstdlib>
 #include <cstring>
+#include <thread>
+#include <vector>
 
 #include "store/FileSystem.h"
 
 namespace velmora {
-
-std::string Result::Message() const {
-  std::string text = what_.empty() ? std::string("Operation failed") : what_;
-  if (!path_.empty()) text += " \"" + path_ + "\"";
-  if (sysError_ != 0) {
-    text += ": ";
-    text += std::strerror(sysError_);
-  }
-  return text;
-}
 
 namespace {
 
@@ -103,14 +103,44 @@ class PosixFile final : public File {
   }
 
   Result Lock(uint64_t start, uint64_t length, bool exclusive) override {
-    while (SetLock(F_OFD_SETLKW, exclusive ? F_WRLCK : F_RDLCK, start, length) != 0) {
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(LockWaitLimitMs());
+    auto pause = std::chrono::microseconds(200);
+    for (;;) {
+      if (SetLock(F_OFD_SETLK, exclusive ? F_WRLCK : F_RDLCK, start, length) == 0) return Result::Ok();
       if (errno == EINTR) continue;
-      return Result::Fail("Cannot lock", errno, path_);
+      if (errno != EAGAIN && errno != EACCES) return Result::Fail("Cannot lock", errno, path_);
+      if (Clock::now() >= deadline) return Result::Fail(kFileBusy, 0, path_);
+      std::this_thread::sleep_for(pause);
+      pause = std::min<std::chrono::microseconds>(pause * 2, std::chrono::milliseconds(20));
     }
-    return Result::Ok();
   }
 
   void Unlock(uint64_t start, uint64_t length) override { SetLock(F_OFD_SETLK, F_UNLCK, start, length); }
+
+  Result GetOwnership(FileOwnership& out) override {
+    struct stat st;
+    if (::fstat(fd_, &st) != 0) return Result::Fail("Cannot read the owner of", errno, path_);
+    out.mode = st.st_mode & 07777;
+    out.owner = st.st_uid;
+    out.group = st.st_gid;
+    return Result::Ok();
+  }
+
+  Result SetOwnership(const FileOwnership& wanted) override {
+    struct stat st;
+    if (::fstat(fd_, &st) != 0) return Result::Fail("Cannot read the owner of", errno, path_);
+    if ((st.st_uid != wanted.owner || st.st_gid != wanted.group) && ::fchown(fd_, wanted.owner, wanted.group) != 0) {
+      // Some users may still give the file its group.
+      int err = errno;
+      if (st.st_gid != wanted.group) (void)::fchown(fd_, uid_t(-1), wanted.group);
+      (void)::fchmod(fd_, wanted.mode);
+      return Result::Fail("Cannot give the new file the owner and group of", err, path_);
+    }
+    // After fchown, which may clear the set-id bits.
+    if (::fchmod(fd_, wanted.mode) != 0) return Result::Fail("Cannot set the permissions of", errno, path_);
+    return Result::Ok();
+  }
 
   bool IsAt(const std::string& path) override {
     struct stat mine, named;
@@ -141,12 +171,54 @@ std::string FolderOf(const std::string& path) {
   return path.substr(0, slash);
 }
 
+std::string NotRegularText(mode_t mode) {
+  if (S_ISDIR(mode)) return "Not a record file: this is a folder:";
+  if (S_ISFIFO(mode)) return "Not a record file: this is a pipe (FIFO):";
+  if (S_ISSOCK(mode)) return "Not a record file: this is a socket:";
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return "Not a record file: this is a device:";
+  return "Not a record file: not a regular file:";
+}
+
+std::atomic<int> g_lockWaitMs{kLockWaitLimitMs};
+
 class PosixFileSystem final : public FileSystem {
  public:
-  Result Open(const std::string& path, std::unique_ptr<File>& out) override { return OpenWith(path, 0, out); }
+  Result Open(const std::string& path, std::unique_ptr<File>& out) override { return OpenWith(path, O_RDWR, out); }
+
+  Result OpenReadOnly(const std::string& path, std::unique_ptr<File>& out) override {
+    return OpenWith(path, O_RDONLY, out);
+  }
 
   Result OpenOrCreate(const std::string& path, std::unique_ptr<File>& out) override {
-    return OpenWith(path, O_CREAT, out);
+    return OpenWith(path, O_RDWR | O_CREAT, out);
+  }
+
+  Result CreateTemp(const std::string& nearPath, std::string& tempPath, std::unique_ptr<File>& out) override {
+    const auto slash = nearPath.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? std::string() : nearPath.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? nearPath : nearPath.substr(slash + 1);
+    const std::string pattern = folder + "." + name + ".XXXXXX";
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    int fd;
+    do {
+      fd = ::mkostemp(buffer.data(), O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+      tempPath = pattern;
+      return Result::Fail("Program can't create a temporary file beside", errno, nearPath);
+    }
+    tempPath = buffer.data();
+    out = std::make_unique<PosixFile>(fd, tempPath);
+    return Result::Ok();
+  }
+
+  Result Resolve(const std::string& path, std::string& out) override {
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    if (resolved == nullptr) return Result::Fail("Cannot open", errno, path);
+    out = resolved;
+    std::free(resolved);
+    return Result::Ok();
   }
 
   bool Exists(const std::string& path) override {
@@ -177,17 +249,29 @@ class PosixFileSystem final : public FileSystem {
   }
 
  private:
-  static Result OpenWith(const std::string& path, int extra, std::unique_ptr<File>& out) {
+  static Result OpenWith(const std::string& path, int flags, std::unique_ptr<File>& out) {
+    // A folder or a pipe is named as such, not reported by whatever opening
+    // it happens to do (a pipe would block, a folder fails with EISDIR).
+    struct stat named;
+    if (::stat(path.c_str(), &named) == 0 && !S_ISREG(named.st_mode)) {
+      return Result::Fail(NotRegularText(named.st_mode), 0, path);
+    }
     int fd;
     do {
-      fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | extra, 0666);
+      fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0666);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) return Result::Fail("Cannot open", errno, path);
     struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (::fstat(fd, &st) != 0) {
+      int err = errno;
       ::close(fd);
-      return Result::Fail("Not a regular file:", EINVAL, path);
+      return Result::Fail("Cannot open", err, path);
     }
+    if (!S_ISREG(st.st_mode)) {
+      ::close(fd);
+      return Result::Fail(NotRegularText(st.st_mode), 0, path);
+    }
+    (void)::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     out = std::make_unique<PosixFile>(fd, path);
     return Result::Ok();
   }
@@ -197,9 +281,17 @@ FileSystem* g_override = nullptr;
 
 }  // namespace
 
-FileSystem& FileSystem::Default() {
+FileSystem& FileSystem::Posix() {
   static PosixFileSystem posix;
-  return g_override ? *g_override : posix;
+  return posix;
+}
+
+FileSystem& FileSystem::Default() { return g_override ? *g_override : Posix(); }
+
+int LockWaitLimitMs() { return g_lockWaitMs.load(); }
+
+void SetLockWaitLimitForTesting(int milliseconds) {
+  g_lockWaitMs.store(milliseconds < 0 ? kLockWaitLimitMs : milliseconds);
 }
 
 void SetFileSystemForTesting(FileSystem* fs) { g_override = fs; }

@@ -270,23 +270,17 @@ Result RecordQuery::Run(RecordStore& store) {
     positions_.reserve(slots);
     if (gather) keys_.reserve(slots * width);
   }
-  // Not zero-filled: only the bytes a read returned are looked at.
-  std::unique_ptr<uint8_t[]> chunk(new uint8_t[size * kSlotsPerRead]);
-  for (RecordPosition at = store.firstSlot();;) {
-    int64_t got = store.ReadSlots(at, chunk.get(), size * kSlotsPerRead);
-    if (got < 0) return Result::Fail("Cannot read", errno, store.path());
-    size_t whole = static_cast<size_t>(got) / size;
-    for (size_t i = 0; i < whole; ++i) {
-      const uint8_t* rec = chunk.get() + i * size;
+  Result scanned = store.ScanSlots([&](RecordPosition first, const uint8_t* slots, size_t count) {
+    for (size_t i = 0; i < count; ++i) {
+      const uint8_t* rec = slots + i * size;
       if (rec[r::kInUse] != 1) continue;
       if (rec[r::kConfidential] != 0 && !owner) continue;
       if (!Matches(rec, size)) continue;
-      positions_.push_back(at + i * size);
+      positions_.push_back(first + i * size);
       if (gather) keys_.insert(keys_.end(), rec + keyOffset_, rec + keyOffset_ + width);
     }
-    if (whole < kSlotsPerRead) break;
-    at += whole * size;
-  }
+  });
+  if (!scanned.ok()) return scanned;
   if (gather) {
     keyWidth_ = width;
     keysStore_ = &store;

@@ -135,7 +135,5 @@ class RecordQuery {
 // Number of results from which Sort works on a memory image of the file
 // rather than reading both records for every comparison.
 inline constexpr size_t kInMemorySortThreshold = 100;
-// Slots read per read call by scans.
-inline constexpr size_t kSlotsPerRead = 100;
 
 }  // namespace velmora

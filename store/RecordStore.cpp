@@ -14,6 +14,7 @@
 #include "store/Categories.h"
 #include "store/Compact.h"
 #include "store/FileLocks.h"
+#include "store/RecordFileView.h"
 #include "store/RecordHeader.h"
 #include "store/RecordQuery.h"
 #include "store/Refresh.h"
@@ -42,6 +43,11 @@ class GuardLock {
 
 std::string PasswordField(const Bytes& header, uint32_t offset) {
   return std::string(RawText(header.data() + offset, h::kPasswordWidth));
+}
+
+// Failures that mean "you may read this file but not write it".
+bool WriteDenied(const Result& opened) {
+  return opened.sysError() == EACCES || opened.sysError() == EROFS || opened.sysError() == EPERM;
 }
 
 }  // namespace
@@ -80,6 +86,12 @@ Result RecordStore::RequireOpen(const char* what) const {
   return Result::Ok();
 }
 
+Result RecordStore::RequireWritable(const char* what) const {
+  if (Result open = RequireOpen(what); !open.ok()) return open;
+  if (readOnly_) return Result(kReaderRefused);
+  return damage_;
+}
+
 Result RecordStore::ValidatePrologue(const Bytes& prologue, uint64_t fileSize) {
   uint32_t headerSize = GetU32(prologue.data() + format::kPrologueHeaderSize);
   uint32_t categorySize = GetU32(prologue.data() + format::kPrologueCategorySize);
@@ -90,7 +102,10 @@ Result RecordStore::ValidatePrologue(const Bytes& prologue, uint64_t fileSize) {
     return Result::Fail("Not a record file (impossible sizes in its first bytes):", 0, path_);
   }
   if (fileSize < uint64_t(format::kPrologueSize) + headerSize + categorySize) {
-    return Result::Fail("The record file is shorter than its header:", 0, path_);
+    return Result::Fail("The record file is cut short (" + std::to_string(fileSize) + " bytes, but its header and " +
+                            "category block end at byte " +
+                            std::to_string(uint64_t(format::kPrologueSize) + headerSize + categorySize) + "):",
+                        0, path_);
   }
   headerSize_ = headerSize;
   categorySize_ = categorySize;
@@ -101,10 +116,16 @@ Result RecordStore::ValidatePrologue(const Bytes& prologue, uint64_t fileSize) {
 Result RecordStore::Open() {
   if (file_) return Result::Ok();
   std::unique_ptr<File> file;
+  bool readOnly = false;
   // A compaction may replace the file between our open and our lock; then
   // the file to use is the new one at the path.
   for (int attempt = 0;; ++attempt) {
     Result opened = FileSystem::Default().Open(path_, file);
+    readOnly = false;
+    if (!opened.ok() && WriteDenied(opened) && FileSystem::Default().OpenReadOnly(path_, file).ok()) {
+      readOnly = true;
+      opened = Result::Ok();
+    }
     if (!opened.ok()) return opened;
     if (!file->TryLock(locks::kPresence, locks::kLength, false)) {
       return Result::Fail("The file is being created or compacted by another user:", 0, path_);
@@ -119,9 +140,15 @@ Result RecordStore::Open() {
   if (Result rd = file->ReadAt(0, prologue.data(), prologue.size()); !rd.ok()) return rd;
   bool first = headerSize_ == kUnsetSize;
   if (Result valid = ValidatePrologue(prologue, size); !valid.ok()) return valid;
+  RecordFileShape shape;
+  Result damage = ReadRecordFileShape(*file, path_, shape);
+  if (damage.ok()) damage = FindDamage(*file, shape, path_);
 
   Bytes header(format::kHeaderSize);
-  {
+  if (readOnly) {
+    // Nothing can be written, the open count included.
+    if (Result rd = file->ReadAt(format::kHeaderOffset, header.data(), header.size()); !rd.ok()) return rd;
+  } else {
     GuardLock guard(*file);
     if (!guard.result().ok()) return guard.result();
     if (Result rd = file->ReadAt(format::kHeaderOffset, header.data(), header.size()); !rd.ok()) return rd;
@@ -130,6 +157,8 @@ Result RecordStore::Open() {
   }
   if (first) changeCounterSeen_ = GetU64(header.data() + h::kChangeCounter);
   file_ = std::move(file);
+  readOnly_ = readOnly;
+  damage_ = damage;
   openFailed_ = false;
   openError_ = Result::Ok();
   return Result::Ok();
@@ -137,8 +166,10 @@ Result RecordStore::Open() {
 
 Result RecordStore::Close() {
   if (!file_) return Result::Ok();
-  (void)AdjustHeader(0, 0, -1);
-  (void)file_->Sync();
+  if (!readOnly_) {
+    (void)AdjustHeader(0, 0, -1);
+    (void)file_->Sync();
+  }
   file_.reset();  // closing the descriptor drops its presence lock
   return Result::Ok();
 }
@@ -149,6 +180,20 @@ Result RecordStore::Flush() {
 }
 
 bool RecordStore::FileExists(const std::string& path) { return FileSystem::Default().Exists(path); }
+
+Result RecordStore::ProbeInUse(const std::string& path, bool& inUse) {
+  std::unique_ptr<File> file;
+  if (Result opened = FileSystem::Default().Open(path, file); !opened.ok()) {
+    if (WriteDenied(opened)) {
+      return opened.Reworded("Could not take the presence lock (the file can only be read by this user), so "
+                             "whether it is open is unknown:");
+    }
+    return opened;
+  }
+  inUse = !file->TryLock(locks::kPresence, locks::kLength, true);
+  if (!inUse) file->Unlock(locks::kPresence, locks::kLength);
+  return Result::Ok();
+}
 
 bool RecordStore::IsInUse(const std::string& path) {
   std::unique_ptr<File> file;
@@ -198,6 +243,7 @@ Result RecordStore::ReadHeader(Bytes& header) {
 }
 
 Result RecordStore::WriteHeader(const Bytes& header) {
+  if (readOnly_) return Result(kReaderRefused);
   if (Result open = RequireOpen("WriteHeader"); !open.ok()) return open;
   if (header.size() != format::kHeaderSize) return Result::Fail("Malformed header for", 0, path_);
   GuardLock guard(*file_);
@@ -212,6 +258,7 @@ Result RecordStore::ReadCategories(Bytes& block) {
 }
 
 Result RecordStore::WriteCategories(const Bytes& block) {
+  if (readOnly_) return Result(kReaderRefused);
   if (Result open = RequireOpen("WriteCategories"); !open.ok()) return open;
   if (block.size() != format::kCategoryBlockSize) return Result::Fail("Malformed category block for", 0, path_);
   return file_->WriteAt(format::kPrologueSize + uint64_t(headerSize_), block.data(), block.size());
@@ -224,6 +271,7 @@ Result RecordStore::ReadPrologue(Bytes& prologue) {
 }
 
 Result RecordStore::WritePrologue(const Bytes& prologue) {
+  if (readOnly_) return Result(kReaderRefused);
   if (Result open = RequireOpen("WritePrologue"); !open.ok()) return open;
   if (prologue.size() != format::kPrologueSize) return Result::Fail("Malformed prologue for", 0, path_);
   return file_->WriteAt(0, prologue.data(), prologue.size());
@@ -282,8 +330,8 @@ Result RecordStore::ReadRecordIfLive(Bytes& buffer, RecordPosition position) {
 }
 
 int RecordStore::AccessLevelFrom(const Bytes& header) const {
-  if (password_ == PasswordField(header, h::kOwnerPassword)) return kAccessOwner;
-  if (password_ == PasswordField(header, h::kAssistantPassword)) return kAccessAssistant;
+  if (password_ == PasswordField(header, h::kOwnerPassword)) return readOnly_ ? kAccessReader : kAccessOwner;
+  if (password_ == PasswordField(header, h::kAssistantPassword)) return readOnly_ ? kAccessReader : kAccessAssistant;
   if (password_ == PasswordField(header, h::kReaderPassword)) return kAccessReader;
   return kAccessNone;
 }
@@ -321,6 +369,15 @@ int64_t RecordStore::ReadSlots(RecordPosition position, uint8_t* buffer, size_t 
   return file_->ReadSome(position, buffer, length);
 }
 
+Result RecordStore::ScanSlots(
+    const std::function<void(RecordPosition first, const uint8_t* slots, size_t count)>& visit,
+    size_t slotsPerRead) {
+  if (Result open = RequireOpen("Scan"); !open.ok()) return open;
+  SlotReader reader(*file_, firstSlot(), recordSize_, path_, slotsPerRead);
+  while (reader.Next()) visit(reader.positionOf(0), reader.slot(0), reader.count());
+  return reader.result();
+}
+
 Result RecordStore::FileSize(uint64_t& size) {
   if (Result open = RequireOpen("FileSize"); !open.ok()) return open;
   return file_->Size(size);
@@ -338,21 +395,22 @@ Result RecordStore::FindSlotLocked(RecordPosition& position, Bytes& header) {
     position = end;
     return Result::Ok();
   }
-  Bytes chunk(size_t(recordSize_) * kSlotsPerRead);
-  for (uint64_t at = firstSlot(); at < end;) {
-    int64_t got = file_->ReadSome(at, chunk.data(), chunk.size());
-    if (got < 0) return Result::Fail("Cannot read", errno, path_);
-    uint64_t whole = uint64_t(got) / recordSize_;
-    for (uint64_t i = 0; i < whole; ++i) {
-      if (chunk[i * recordSize_ + r::kInUse] == 0) {
-        position = at + i * recordSize_;
+  SlotReader reader(*file_, firstSlot(), recordSize_, path_);
+  while (reader.Next()) {
+    for (size_t i = 0; i < reader.count(); ++i) {
+      const uint64_t at = reader.positionOf(i);
+      if (at >= end) break;
+      const uint8_t* slot = reader.slot(i);
+      // A slot whose in-use byte is neither 0 nor 1 cannot be proved free.
+      if (std::string problem = SlotProblem(slot, at, recordSize_); !problem.empty()) return DamageRefusal(problem, path_);
+      if (slot[r::kInUse] == 0) {
+        position = at;
         PutI32(header.data() + h::kFreeSlotBalance, balance + 1);
         return Result::Ok();
       }
     }
-    if (whole < kSlotsPerRead) break;
-    at += whole * recordSize_;
   }
+  if (Result read = reader.result(); !read.ok()) return read;
   // The balance claimed free slots that do not exist (a crash between a slot
   // write and its header write): append, and trust the balance no longer.
   PutI32(header.data() + h::kFreeSlotBalance, 0);
@@ -363,12 +421,14 @@ Result RecordStore::FindSlotLocked(RecordPosition& position, Bytes& header) {
 Result RecordStore::AddRecord(const Bytes& record, RecordPosition* where) {
   if (Result open = RequireOpen("AddRecord"); !open.ok()) return open;
   if (record.size() != recordSize_) return Result::Fail("Record of the wrong size for", 0, path_);
+  if (readOnly_) return Result(kReaderRefused);
   GuardLock guard(*file_);
   if (!guard.result().ok()) return guard.result();
   Bytes header(format::kHeaderSize);
   if (Result rd = file_->ReadAt(format::kHeaderOffset, header.data(), header.size()); !rd.ok()) return rd;
   int level = AccessLevelFrom(header);
   if (level == kAccessReader || level == kAccessNone) return Result(kReaderRefused);
+  if (!damage_.ok()) return damage_;
   RecordPosition position = 0;
   if (Result found = FindSlotLocked(position, header); !found.ok()) return found;
   if (Result wr = file_->WriteAt(position, record.data(), record.size()); !wr.ok()) return wr;
@@ -384,9 +444,13 @@ Result RecordStore::UpdateRecord(const Bytes& record, RecordPosition position) {
   if (record.size() != recordSize_) return Result::Fail("Record of the wrong size for", 0, path_);
   int level = GetAccessLevel();
   if (level == kAccessReader || level == kAccessNone) return Result(kReaderRefused);
+  if (Result writable = RequireWritable("UpdateRecord"); !writable.ok()) return writable;
   uint64_t size = 0;
   if (Result sz = file_->Size(size); !sz.ok()) return sz;
   if (!SlotInRange(position, size)) return Result::Fail("Not a record position in", 0, path_);
+  uint8_t inUse = 0;
+  if (Result rd = file_->ReadAt(position + r::kInUse, &inUse, 1); !rd.ok()) return rd;
+  if (inUse > 1) return DamageRefusal(InUseProblem(inUse, position), path_);
   if (Result wr = file_->WriteAt(position, record.data(), record.size()); !wr.ok()) return wr;
   return AdjustHeader(0, 1, 0);
 }
@@ -395,6 +459,7 @@ Result RecordStore::DeleteRecord(RecordPosition position) {
   if (Result open = RequireOpen("DeleteRecord"); !open.ok()) return open;
   int level = GetAccessLevel();
   if (level == kAccessReader || level == kAccessNone) return Result(kReaderRefused);
+  if (Result writable = RequireWritable("DeleteRecord"); !writable.ok()) return writable;
   {
     GuardLock guard(*file_);
     if (!guard.result().ok()) return guard.result();
@@ -406,6 +471,7 @@ Result RecordStore::DeleteRecord(RecordPosition position) {
     // Deleting a slot that is already free would count it twice in the
     // balance; the record is gone either way.
     if (inUse == 0) return Result::Fail("The record was already deleted:", 0, path_);
+    if (inUse > 1) return DamageRefusal(InUseProblem(inUse, position), path_);
     uint8_t zero = 0;
     if (Result wr = file_->WriteAt(position + r::kInUse, &zero, 1); !wr.ok()) return wr;
   }
@@ -413,7 +479,7 @@ Result RecordStore::DeleteRecord(RecordPosition position) {
 }
 
 Result RecordStore::LockRecord(RecordPosition position) {
-  if (Result open = RequireOpen("LockRecord"); !open.ok()) return open;
+  if (Result writable = RequireWritable("LockRecord"); !writable.ok()) return writable;
   {
     GuardLock guard(*file_);
     if (!guard.result().ok()) return guard.result();
@@ -423,6 +489,7 @@ Result RecordStore::LockRecord(RecordPosition position) {
     uint8_t flags[2];  // in-use and edit-lock bytes
     if (Result rd = file_->ReadAt(position + r::kInUse, flags, 2); !rd.ok()) return rd;
     if (flags[0] == 0) return Result::Fail("The record was deleted by another user:", 0, path_);
+    if (flags[0] > 1) return DamageRefusal(InUseProblem(flags[0], position), path_);
     if (flags[1] == 1) return Result::Fail("The record is being edited by another user:", 0, path_);
     uint8_t one = 1;
     if (Result wr = file_->WriteAt(position + r::kEditLock, &one, 1); !wr.ok()) return wr;
@@ -434,6 +501,7 @@ Result RecordStore::LockRecord(RecordPosition position) {
 Result RecordStore::UnlockRecord(RecordPosition position) {
   SetRefreshAllowed(true);
   if (Result open = RequireOpen("UnlockRecord"); !open.ok()) return open;
+  if (readOnly_) return Result(kReaderRefused);
   GuardLock guard(*file_);
   if (!guard.result().ok()) return guard.result();
   uint64_t size = 0;
@@ -461,11 +529,13 @@ bool RecordStore::HasDefaultIdentity() {
          RawText(stamp + format::stamp::kAddress, format::stamp::kAddressWidth) == format::kDefaultOwnerAddress;
 }
 
-int RecordStore::SetFileIdentity(const std::string& name, const std::string& address, const std::string& server,
-                                 const std::string& port) {
+Result RecordStore::SetFileIdentity(const std::string& name, const std::string& address, const std::string& server,
+                                    const std::string& port, bool* restamped) {
   namespace s = format::stamp;
+  if (restamped) *restamped = false;
+  if (Result writable = RequireWritable("SetFileIdentity"); !writable.ok()) return writable;
   Bytes header;
-  if (!ReadHeader(header).ok()) return 0;
+  if (Result rd = ReadHeader(header); !rd.ok()) return rd;
   uint8_t* owner = header.data() + h::kOwnerStamp;
   std::string oldName(RawText(owner + s::kName, s::kNameWidth));
   std::string oldAddress(RawText(owner + s::kAddress, s::kAddressWidth));
@@ -477,35 +547,53 @@ int RecordStore::SetFileIdentity(const std::string& name, const std::string& add
   std::string storedName(RawText(probe.data(), s::kNameWidth));
   PutText(probe.data(), s::kAddressWidth, address);
   std::string storedAddress(RawText(probe.data(), s::kAddressWidth));
-  if (oldName == storedName && oldAddress == storedAddress) {
-    (void)WriteHeader(header);
-    return 0;
-  }
+  if (oldName == storedName && oldAddress == storedAddress) return WriteHeader(header);
   for (uint32_t offset : {h::kOwnerStamp, h::kSecondStamp}) {
     PutText(header.data() + offset + s::kName, s::kNameWidth, name);
     PutText(header.data() + offset + s::kAddress, s::kAddressWidth, address);
   }
-  if (!WriteHeader(header).ok()) return 0;
+  if (Result wr = WriteHeader(header); !wr.ok()) return wr;
+  if (restamped) *restamped = true;
 
   SetRefreshAllowed(false);
   RecordQuery query;
   query.AddMatchAll();
-  if (query.Run(*this).ok()) {
+  Result outcome = query.Run(*this);
+  if (outcome.ok()) {
     Bytes record;
     for (RecordPosition position : query.positions()) {
-      if (!ReadRecord(record, position).ok()) continue;
+      Result step = ReadRecord(record, position);
       uint8_t* creator = record.data() + r::kCreator;
-      if (RawText(creator + s::kName, s::kNameWidth) != oldName ||
-          RawText(creator + s::kAddress, s::kAddressWidth) != oldAddress) {
+      if (step.ok() && (RawText(creator + s::kName, s::kNameWidth) != oldName ||
+                        RawText(creator + s::kAddress, s::kAddressWidth) != oldAddress)) {
         continue;
       }
-      PutText(creator + s::kName, s::kNameWidth, name);
-      PutText(creator + s::kAddress, s::kAddressWidth, address);
-      (void)UpdateRecord(record, position);
+      if (step.ok()) {
+        PutText(creator + s::kName, s::kNameWidth, name);
+        PutText(creator + s::kAddress, s::kAddressWidth, address);
+        step = UpdateRecord(record, position);
+      }
+      // Go on with the other records; report the first failure.
+      if (!step.ok() && outcome.ok()) outcome = step;
     }
   }
   SetRefreshAllowed(true);
-  return 1;
+  return outcome;
+}
+
+EditLock::EditLock(RecordStore& store, RecordPosition position)
+    : store_(store), position_(position), result_(store.LockRecord(position)) {
+  held_ = result_.ok();
+}
+
+EditLock::~EditLock() {
+  if (held_) (void)store_.UnlockRecord(position_);
+}
+
+Result EditLock::Release() {
+  if (!held_) return Result::Fail("The record is not locked:", 0, store_.path());
+  held_ = false;
+  return store_.UnlockRecord(position_);
 }
 
 Bytes BuildNewHeader(format::FileKind kind) {
@@ -546,8 +634,7 @@ Result CreateRecordFile(const std::string& path, format::FileKind kind) {
       return made;
     }
   }
-  if (CheckAndCompact(path, 0) != 1) return Result::Fail("Cannot prepare the new file", 0, path);
-  return Result::Ok();
+  return CheckAndCompact(path, 0);
 }
 
 }  // namespace velmora

@@ -1,12 +1,19 @@
 // RecordStore: one connection to one record file.
 //
 // Several connections, in this process or in others, may have the same file
-// open at once; they cooperate only through the file (see FileLocks.md for
+// open at once; they cooperate only through the file (see FileLocks.h for
 // the locking protocol). A connection opens in its constructor and closes in
 // its destructor; the open count in the file header counts connections.
+//
+// A file this user may read but not write (a read-only mount, another
+// user's 0444 file) opens read-only with Reader rights: it is listed, and
+// every change is refused with the Reader's code. A damaged file (see
+// RecordFileView.h) opens for reading, and every change is refused with a
+// message that says what is wrong.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,6 +21,7 @@
 #include "store/FileSystem.h"
 #include "store/Format.h"
 #include "store/Result.h"
+#include "store/SlotReader.h"
 
 namespace velmora {
 
@@ -52,9 +60,17 @@ class RecordStore {
   // Why the last open failed (empty when it did not).
   const Result& OpenError() const { return openError_; }
 
+  bool IsReadOnly() const { return readOnly_; }
+  // Why changes are refused (ok when the file is sound).
+  const Result& Damage() const { return damage_; }
+
   static bool FileExists(const std::string& path);
   // True when the file is missing or some connection anywhere has it open.
   static bool IsInUse(const std::string& path);
+  // Whether some connection has the file open, found by trying the presence
+  // lock; fails when the lock cannot be tried (a missing file, or one this
+  // user may only read).
+  static Result ProbeInUse(const std::string& path, bool& inUse);
 
   Result ReadHeader(Bytes& header);             // 1581 bytes at offset 12
   Result WriteHeader(const Bytes& header);
@@ -82,17 +98,24 @@ class RecordStore {
   Result UnlockRecord(RecordPosition position);
   bool IsSameRecord(uint64_t id, RecordPosition position);
 
+  // Reader for a connection that could only open the file read-only.
   int GetAccessLevel();
   uint64_t GetChangeCounter();
   bool HasDefaultIdentity();
-  // Rewrites the file's identity and exchange server. 0 when only the server
-  // or port changed (or nothing), 1 after re-stamping the records.
-  int SetFileIdentity(const std::string& name, const std::string& address, const std::string& server,
-                      const std::string& port);
+  // Rewrites the file's identity and exchange server, then re-stamps the
+  // records the old identity created. *restamped tells whether the identity
+  // changed (false when only the server or port did, or nothing); a failed
+  // header or record write is a failure.
+  Result SetFileIdentity(const std::string& name, const std::string& address, const std::string& server,
+                         const std::string& port, bool* restamped = nullptr);
 
-  // Reads up to length bytes of slots starting at position; returns the
-  // count read, -1 on error. Scans use it to read 100 slots per call.
+  // Reads up to length bytes starting at position; returns the count read,
+  // -1 on error.
   int64_t ReadSlots(RecordPosition position, uint8_t* buffer, size_t length);
+  // Calls visit for every chunk of whole slots, front to back, with the
+  // position of the chunk's first slot.
+  Result ScanSlots(const std::function<void(RecordPosition first, const uint8_t* slots, size_t count)>& visit,
+                   size_t slotsPerRead = kSlotsPerRead);
   Result FileSize(uint64_t& size);
 
   const std::string& path() const { return path_; }
@@ -111,6 +134,8 @@ class RecordStore {
 
  private:
   Result RequireOpen(const char* what) const;
+  // Open, writable and sound; 104 when read-only.
+  Result RequireWritable(const char* what) const;
   Result ValidatePrologue(const Bytes& prologue, uint64_t fileSize);
   bool SlotInRange(RecordPosition position, uint64_t fileSize) const;
   Result AdjustHeader(int balanceDelta, int counterDelta, int openDelta);
@@ -124,8 +149,32 @@ class RecordStore {
   uint32_t recordSize_ = kUnsetSize;
   uint64_t changeCounterSeen_ = format::kNewChangeCounter;
   bool openFailed_ = false;
+  bool readOnly_ = false;
+  Result damage_ = Result::Ok();
   Result openError_ = Result::Ok();
   std::unique_ptr<File> file_;
+};
+
+// Holds a record's edit lock for a scope: locks on construction, unlocks
+// on destruction unless released earlier, so no path forgets UnlockRecord.
+class EditLock {
+ public:
+  EditLock(RecordStore& store, RecordPosition position);
+  ~EditLock();
+  EditLock(const EditLock&) = delete;
+  EditLock& operator=(const EditLock&) = delete;
+
+  bool held() const { return held_; }
+  // Why the lock was not taken (ok when it was).
+  const Result& result() const { return result_; }
+  // Unlocks now and tells whether that worked.
+  Result Release();
+
+ private:
+  RecordStore& store_;
+  RecordPosition position_;
+  bool held_ = false;
+  Result result_;
 };
 
 // A new random 64-bit record id (generator seeded once per process).

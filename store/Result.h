@@ -32,6 +32,13 @@ class [[nodiscard]] Result {
   const std::string& what() const { return what_; }
   // One line for the user: what failed, the path and the system's reason.
   std::string Message() const;
+  // A failure from another part of the system, with this failure's errno
+  // and path kept, and its own words replaced.
+  Result Reworded(std::string what) const {
+    Result r = *this;
+    r.what_ = std::move(what);
+    return r;
+  }
 
  private:
   int code_ = kFailed;
@@ -39,5 +46,9 @@ class [[nodiscard]] Result {
   std::string what_;
   std::string path_;
 };
+
+// The system's own text for an errno value; the one place errno becomes
+// words.
+std::string SystemErrorText(int sysError);
 
 }  // namespace velmora

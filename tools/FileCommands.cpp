@@ -1,15 +1,13 @@
 // `create` and `compact`: the commands that make or rewrite a whole file.
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <iostream>
 
 #include "addressbook/model/ContactRecord.h"
 #include "resources/Strings.h"
 #include "store/Compact.h"
+#include "store/RecordFileView.h"
 #include "store/RecordStore.h"
 #include "tools/Commands.h"
-#include "tools/RawFileView.h"
 #include "tools/ToolSupport.h"
 
 namespace velmora::tool {
@@ -58,35 +56,31 @@ int RunCreate(const Arguments& args) {
     std::filesystem::remove(path, ignored);
     return Fail("Cannot add the example records to " + Quoted(path) + ": " + added.Message());
   }
-  if (CheckAndCompact(path, 0) != 1) return Fail("Cannot prepare the new file " + Quoted(path) + ".");
+  if (Result ready = CheckAndCompact(path, 0); !ready.ok()) {
+    return Fail("Cannot prepare the new file " + Quoted(path) + ": " + ready.Message());
+  }
   return kExitOk;
 }
 
 int RunCompact(const Arguments& args) {
   const std::string& path = args.positional()[0];
-  if (!RecordStore::FileExists(path)) return Fail("Cannot open " + Quoted(path) + ": " + std::strerror(ENOENT));
-  if (RecordStore::IsInUse(path)) return Fail(AccessDenied(path));
-
   {
-    RawFileView inspector;
-    if (!inspector.Load(path)) return Fail(inspector.error());
-    if (!inspector.image().SlotsReadable()) {
-      return Fail("Not a record file (impossible sizes in its first bytes): " + Quoted(path));
-    }
-    ActAsProgramFor(KindFromRecordSize(inspector.image().recordSize));
+    RecordFileView view;
+    if (Result loaded = view.Load(path); !loaded.ok()) return Fail(loaded.Message());
+    ActAsProgramFor(KindFromRecordSize(view.shape().recordSize));
   }
+  bool inUse = false;
+  if (RecordStore::ProbeInUse(path, inUse).ok() && inUse) return Fail(AccessDenied(path));
 
-  bool told = false;
+  // Failures are reported from the result, which carries the cause; the
+  // notes about dropped slots go to standard output.
   CompactUi ui;
-  ui.showMessage = [&told](const std::string& message) {
-    told = true;
-    Fail(message);
-  };
-  if (CheckAndCompact(path, 1, ui) == 1) return kExitOk;
-  if (told) return kExitFailure;
+  ui.showNotice = [](const std::string& note) { std::cout << note << '\n'; };
+  Result compacted = CheckAndCompact(path, 1, ui);
+  if (compacted.ok()) return kExitOk;
   // Somebody may have opened the file between the test and the compaction.
-  if (RecordStore::IsInUse(path) && RecordStore::FileExists(path)) return Fail(AccessDenied(path));
-  return Fail("Cannot compact " + Quoted(path) + ".");
+  if (RecordStore::ProbeInUse(path, inUse).ok() && inUse) return Fail(AccessDenied(path));
+  return Fail(compacted.Message());
 }
 
 }  // namespace velmora::tool

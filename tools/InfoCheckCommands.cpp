@@ -10,9 +10,10 @@
 #include "store/Bytes.h"
 #include "store/Categories.h"
 #include "store/Format.h"
+#include "store/RecordFileView.h"
 #include "store/RecordHeader.h"
+#include "store/RecordStore.h"
 #include "tools/Commands.h"
-#include "tools/RawFileView.h"
 #include "tools/ToolSupport.h"
 
 namespace velmora::tool {
@@ -38,10 +39,10 @@ void AddStamp(ordered_json& out, const std::string& prefix, const Bytes& header,
 
 int RunInfo(const Arguments& args) {
   const std::string& path = args.positional()[0];
-  RawFileView inspector;
-  if (!inspector.Load(path)) return Fail(inspector.error());
-  const FileImage& image = inspector.image();
-  const Bytes& header = image.header;
+  RecordFileView view;
+  if (Result loaded = view.Load(path); !loaded.ok()) return Fail(loaded.Message());
+  const RecordFileShape& image = view.shape();
+  const Bytes& header = view.header();
   const uint8_t* p = header.data();
   std::optional<format::FileKind> kind = KindFromRecordSize(image.recordSize);
 
@@ -72,7 +73,7 @@ int RunInfo(const Arguments& args) {
   if (image.SlotsReadable()) {
     out["slot_count"] = image.WholeSlots();
     out["trailing_bytes"] = image.TrailingBytes();
-    out["categories"] = CategoryNames(image.categories);
+    out["categories"] = CategoryNames(view.categories());
   } else {
     out["slot_count"] = nullptr;
     out["trailing_bytes"] = nullptr;
@@ -84,61 +85,48 @@ int RunInfo(const Arguments& args) {
 
 int RunCheck(const Arguments& args) {
   const std::string& path = args.positional()[0];
-  RawFileView inspector;
-  if (!inspector.Load(path)) return Fail(inspector.error());
-  const FileImage& image = inspector.image();
-  std::vector<std::string> findings;
+  RecordFileView view;
+  if (Result loaded = view.Load(path); !loaded.ok()) return Fail(loaded.Message());
+  const RecordFileShape& image = view.shape();
+  // The prologue, length and slot tests are those the writers and
+  // compaction apply before they change a file.
+  std::vector<std::string> findings = image.Problems();
   auto find = [&findings](std::string line) { findings.push_back(std::move(line)); };
 
-  if (image.headerSize != format::kHeaderSize) {
-    find("prologue: header size " + std::to_string(image.headerSize) + ", expected " +
-         std::to_string(format::kHeaderSize));
-  }
-  if (image.categorySize != format::kCategoryBlockSize) {
-    find("prologue: category block size " + std::to_string(image.categorySize) + ", expected " +
-         std::to_string(format::kCategoryBlockSize));
-  }
-  const bool knownSize = KindFromRecordSize(image.recordSize).has_value();
-  if (!knownSize) {
-    find("prologue: record size " + std::to_string(image.recordSize) + " is not that of any kind of record file");
-  }
-
-  // Slots cut at a wrong record size would only produce noise.
-  if (!image.SlotsReadable() || !knownSize) {
-    find("the slots cannot be examined: the prologue's sizes are wrong or the file is shorter than them");
-  } else {
+  if (findings.empty()) {
     if (uint64_t trailing = image.TrailingBytes(); trailing != 0) {
       find("length: " + std::to_string(image.fileSize) + " bytes end in a partial slot of " +
            std::to_string(trailing) + " bytes at position " +
            std::to_string(image.prefix() + image.WholeSlots() * image.recordSize));
     }
     // Open count and edit locks are only judged while nobody has the file
-    // open: a connection that exists right now may hold both legitimately.
-    const bool inUse = RecordStore::IsInUse(path);
+    // open (a connection that exists right now may hold both legitimately),
+    // and only when the presence lock could be tried at all.
+    bool inUse = false;
+    const Result probed = RecordStore::ProbeInUse(path, inUse);
+    if (!probed.ok()) std::cerr << probed.Message() << "; its open count and edit locks are not judged.\n";
+    const bool judge = probed.ok() && !inUse;
     int64_t freeSlots = 0;
     std::vector<std::string> slotFindings;
-    bool read = inspector.ForEachSlot([&](uint64_t position, const uint8_t* slot) {
+    Result read = view.ForEachSlot([&](uint64_t position, const uint8_t* slot) {
       uint8_t inUseByte = slot[format::record::kInUse];
       if (inUseByte == 0) ++freeSlots;
-      if (inUseByte > 1) {
-        slotFindings.push_back("slot at position " + std::to_string(position) + ": in-use byte " +
-                               std::to_string(inUseByte) + ", expected 0 or 1");
-      }
-      if (!inUse && inUseByte != 0 && rec::Locked(slot)) {
+      if (std::string problem = SlotProblem(slot, position, image.recordSize); !problem.empty()) slotFindings.push_back(problem);
+      if (judge && inUseByte != 0 && rec::Locked(slot)) {
         slotFindings.push_back("edit lock held on the record at position " + std::to_string(position) +
                                " (id " + std::to_string(rec::Id(slot)) + ") while nobody has the file open");
       }
     });
-    if (!read) return Fail(inspector.error());
-    const int32_t balance = GetI32(image.header.data() + h::kFreeSlotBalance);
+    if (!read.ok()) return Fail(read.Message());
+    const int32_t balance = GetI32(view.header().data() + h::kFreeSlotBalance);
     if (int64_t(balance) != -freeSlots) {
       find("free-slot balance " + std::to_string(balance) + ", but the file has " + std::to_string(freeSlots) +
            " free slots (expected " + std::to_string(-freeSlots) + ")");
     }
-    const int32_t openCount = GetI32(image.header.data() + h::kOpenCount);
-    if (!inUse && openCount != 0) {
+    const int32_t openCount = GetI32(view.header().data() + h::kOpenCount);
+    if (judge && openCount != 0) {
       find("open count " + std::to_string(openCount) + " while nobody has the file open (not closed cleanly)");
-    } else if (inUse && openCount <= 0) {
+    } else if (probed.ok() && inUse && openCount <= 0) {
       find("open count " + std::to_string(openCount) + " while the file is open");
     }
     for (std::string& line : slotFindings) find(std::move(line));

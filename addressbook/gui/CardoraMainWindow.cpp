@@ -142,7 +142,10 @@ void CardoraMainWindow::ServerSetup() {
   }
   const std::optional<ServerIdentity> identity = features_.RunServerSetup(this);
   if (!identity) return;
-  (void)open->SetFileIdentity(identity->name, identity->address, identity->server, identity->port);
+  if (Result set = open->SetFileIdentity(identity->name, identity->address, identity->server, identity->port);
+      !set.ok()) {
+    InformationBox(this, set.Message());
+  }
   setWindowTitle(MainWindowTitle(QString::fromLatin1(app().program().name), open->path()));
 }
 

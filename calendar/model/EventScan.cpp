@@ -1,7 +1,6 @@
 #include "calendar/model/EventScan.h"
 
 #include <algorithm>
-#include <cerrno>
 
 #include "store/RecordQuery.h"
 
@@ -22,21 +21,16 @@ Result ScanEvents(RecordStore& store, ScanVisibility visibility,
   }
   const bool showConfidential = visibility == ScanVisibility::AllLive || store.GetAccessLevel() == kAccessOwner;
   const size_t slotsPerRead = std::max<size_t>(kSlotsPerRead, kScanChunkBytes / size);
-  Bytes chunk(size * slotsPerRead);
-  for (RecordPosition at = store.firstSlot();;) {
-    int64_t got = store.ReadSlots(at, chunk.data(), chunk.size());
-    if (got < 0) return Result::Fail("Cannot read", errno, store.path());
-    const size_t whole = size_t(got) / size;
-    for (size_t i = 0; i < whole; ++i) {
-      const uint8_t* record = chunk.data() + i * size;
-      if (record[format::record::kInUse] != 1) continue;
-      if (record[format::record::kConfidential] != 0 && !showConfidential) continue;
-      visit(record, at + i * size);
-    }
-    if (whole < slotsPerRead) break;
-    at += whole * size;
-  }
-  return Result::Ok();
+  return store.ScanSlots(
+      [&](RecordPosition first, const uint8_t* slots, size_t count) {
+        for (size_t i = 0; i < count; ++i) {
+          const uint8_t* record = slots + i * size;
+          if (record[format::record::kInUse] != 1) continue;
+          if (record[format::record::kConfidential] != 0 && !showConfidential) continue;
+          visit(record, first + i * size);
+        }
+      },
+      slotsPerRead);
 }
 
 }  // namespace velmora

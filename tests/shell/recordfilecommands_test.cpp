@@ -51,6 +51,9 @@ class WatchedFileSystem : public FileSystem {
   Result OpenOrCreate(const std::string& path, std::unique_ptr<File>& out) override {
     return Wrap(real.OpenOrCreate(path, out), out);
   }
+  Result CreateTemp(const std::string& near, std::string& tempPath, std::unique_ptr<File>& out) override {
+    return Wrap(real.CreateTemp(near, tempPath, out), out);
+  }
   bool Exists(const std::string& path) override { return real.Exists(path); }
   Result Remove(const std::string& path) override { return real.Remove(path); }
   Result Rename(const std::string& from, const std::string& to) override { return real.Rename(from, to); }
@@ -76,6 +79,8 @@ class WatchedFileSystem : public FileSystem {
     Result Lock(uint64_t s, uint64_t l, bool e) override { return inner_->Lock(s, l, e); }
     void Unlock(uint64_t s, uint64_t l) override { inner_->Unlock(s, l); }
     bool IsAt(const std::string& path) override { return inner_->IsAt(path); }
+    Result GetOwnership(FileOwnership& o) override { return inner_->GetOwnership(o); }
+    Result SetOwnership(const FileOwnership& o) override { return inner_->SetOwnership(o); }
 
    private:
     std::unique_ptr<File> inner_;

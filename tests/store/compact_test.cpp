@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 
@@ -22,18 +27,26 @@ namespace r = format::record;
 
 using testing::ReadWholeFile;
 
-// Passes everything to the real file system but can fail renames or writes
-// to the temporary file.
+// Passes everything to the real file system but can fail renames, the
+// creation of the temporary file or writes to it.
 class FaultyFileSystem : public FileSystem {
  public:
   bool failRename = false;
   bool failTempWrites = false;
+  bool failTempCreation = false;
 
   Result Open(const std::string& path, std::unique_ptr<File>& out) override { return real.Open(path, out); }
   Result OpenOrCreate(const std::string& path, std::unique_ptr<File>& out) override {
-    Result opened = real.OpenOrCreate(path, out);
-    if (opened.ok() && failTempWrites && path.ends_with(".temp")) out = std::make_unique<FullDisk>(std::move(out));
-    return opened;
+    return real.OpenOrCreate(path, out);
+  }
+  Result CreateTemp(const std::string& near, std::string& tempPath, std::unique_ptr<File>& out) override {
+    if (failTempCreation) {
+      tempPath = near + ".XXXXXX";
+      return Result::Fail("Program can't create a temporary file beside", EACCES, near);
+    }
+    Result made = real.CreateTemp(near, tempPath, out);
+    if (made.ok() && failTempWrites) out = std::make_unique<FullDisk>(std::move(out));
+    return made;
   }
   bool Exists(const std::string& path) override { return real.Exists(path); }
   Result Remove(const std::string& path) override { return real.Remove(path); }
@@ -60,6 +73,8 @@ class FaultyFileSystem : public FileSystem {
     bool TryLock(uint64_t s, uint64_t l, bool e) override { return inner_->TryLock(s, l, e); }
     Result Lock(uint64_t s, uint64_t l, bool e) override { return inner_->Lock(s, l, e); }
     void Unlock(uint64_t s, uint64_t l) override { inner_->Unlock(s, l); }
+    Result GetOwnership(FileOwnership& o) override { return inner_->GetOwnership(o); }
+    Result SetOwnership(const FileOwnership& o) override { return inner_->SetOwnership(o); }
 
    private:
     std::unique_ptr<File> inner_;
@@ -115,12 +130,22 @@ class CompactTest : public ::testing::Test {
     return numbers;
   }
   Bytes RawHeader() { return testing::HeaderOnDisk(path); }
+  // The names in the test's folder, sorted: compaction leaves nothing beside
+  // the file it rewrites.
+  std::vector<std::string> FolderEntries() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+      names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
 };
 
 TEST_F(CompactTest, ACleanFileIsNotTouched) {
   Populate(5, 2, -1, 0);
   std::string before = ReadWholeFile(path);
-  EXPECT_EQ(CheckAndCompact(path, 0), 1);
+  EXPECT_TRUE(CheckAndCompact(path, 0).ok());
   EXPECT_EQ(ReadWholeFile(path), before);
 }
 
@@ -136,7 +161,7 @@ TEST_F(CompactTest, ACrashedFileIsCompactedWithoutLosingLiveRecords) {
     total = slots;
   };
   ui.step = [&] { ++steps; };
-  EXPECT_EQ(CheckAndCompact(path, 0, ui), 1);
+  EXPECT_TRUE(CheckAndCompact(path, 0, ui).ok());
   EXPECT_EQ(shownName, "book.adr");
   EXPECT_EQ(total, 250u);
   EXPECT_EQ(steps, 250u);
@@ -149,7 +174,7 @@ TEST_F(CompactTest, ACrashedFileIsCompactedWithoutLosingLiveRecords) {
     if (i % 5 != 0) expected.push_back(i);
   }
   EXPECT_EQ(LiveNumbers(), expected);  // order kept, locks cleared
-  EXPECT_FALSE(std::filesystem::exists(path + ".temp"));
+  EXPECT_EQ(FolderEntries(), std::vector<std::string>{"book.adr"});
   RecordStore reopened(path, "");
   Bytes record;
   EXPECT_TRUE(reopened.LockRecord(2625 + 3729).ok());  // editable again
@@ -158,7 +183,7 @@ TEST_F(CompactTest, ACrashedFileIsCompactedWithoutLosingLiveRecords) {
 
 TEST_F(CompactTest, APrefixOnlyFileCompactsToAnIdenticalFile) {
   std::string before = ReadWholeFile(path);
-  EXPECT_EQ(CheckAndCompact(path, 1), 1);
+  EXPECT_TRUE(CheckAndCompact(path, 1).ok());
   EXPECT_EQ(ReadWholeFile(path), before);
 }
 
@@ -166,9 +191,9 @@ TEST_F(CompactTest, AFileInUseIsLeftAlone) {
   Populate(3, 2, -1, 0);
   RecordStore holder(path, "");
   std::string before = ReadWholeFile(path);
-  EXPECT_EQ(CheckAndCompact(path, 1), 0);
+  EXPECT_FALSE(CheckAndCompact(path, 1).ok());
   EXPECT_EQ(ReadWholeFile(path), before);
-  EXPECT_EQ(CheckAndCompact(dir.File("missing.adr"), 1), 0);
+  EXPECT_FALSE(CheckAndCompact(dir.File("missing.adr"), 1).ok());
 }
 
 TEST_F(CompactTest, FailuresKeepTheSourceAndSayWhy) {
@@ -183,26 +208,40 @@ TEST_F(CompactTest, FailuresKeepTheSourceAndSayWhy) {
   ui.end = [&] { ended = true; };
 
   faulty.failTempWrites = true;
-  EXPECT_EQ(CheckAndCompact(path, 0, ui), 0);
+  Result full = CheckAndCompact(path, 0, ui);
+  EXPECT_FALSE(full.ok());
+  EXPECT_EQ(full.sysError(), ENOSPC);
+  EXPECT_NE(full.Message().find("Cannot compact \"" + path + "\": writing the new copy failed in"), std::string::npos)
+      << full.Message();
+  EXPECT_NE(full.Message().find("No space left on device"), std::string::npos) << full.Message();
   EXPECT_EQ(ReadWholeFile(path), before);
-  EXPECT_FALSE(std::filesystem::exists(path + ".temp"));
+  EXPECT_EQ(FolderEntries(), std::vector<std::string>{"book.adr"});
   EXPECT_TRUE(ended);
+  EXPECT_TRUE(messages.empty());
 
   faulty.failTempWrites = false;
   faulty.failRename = true;
-  EXPECT_EQ(CheckAndCompact(path, 0, ui), 0);
+  EXPECT_FALSE(CheckAndCompact(path, 0, ui).ok());
   EXPECT_EQ(ReadWholeFile(path), before);
+  EXPECT_EQ(FolderEntries(), std::vector<std::string>{"book.adr"});
   ASSERT_EQ(messages.size(), 1u);
-  EXPECT_EQ(messages[0], "Compact: MoveFile: error.\r\n\"" + path + ".temp\"\r\nto\r\n\"" + path + "\"\r\n");
-  SetFileSystemForTesting(nullptr);
+  // The message names the temporary file that was made beside the source.
+  const std::string start = "Compact: MoveFile: error.\r\n\"" + dir.path() + "/.book.adr.";
+  const std::string end = "\"\r\nto\r\n\"" + path + "\"\r\n";
+  EXPECT_EQ(messages[0].rfind(start, 0), 0u) << messages[0];
+  EXPECT_TRUE(messages[0].ends_with(end)) << messages[0];
+  EXPECT_EQ(messages[0].size(), start.size() + 6 + end.size()) << messages[0];
 
-  std::string blocked = dir.File("blocked.adr");
-  ASSERT_TRUE(CreateRecordFile(blocked, format::FileKind::Address).ok());
-  std::filesystem::create_directory(blocked + ".temp");  // the temporary name is taken by a folder
+  faulty.failRename = false;
+  faulty.failTempCreation = true;
   messages.clear();
-  EXPECT_EQ(CheckAndCompact(blocked, 1, ui), 0);
+  Result notMade = CheckAndCompact(path, 1, ui);
+  EXPECT_FALSE(notMade.ok());
+  EXPECT_EQ(notMade.sysError(), EACCES);
   ASSERT_EQ(messages.size(), 1u);
-  EXPECT_EQ(messages[0], "Program can't create \"" + blocked + ".temp\".");
+  EXPECT_EQ(messages[0], "Program can't create \"" + path + ".XXXXXX\".");
+  EXPECT_EQ(ReadWholeFile(path), before);
+  SetFileSystemForTesting(nullptr);
 }
 
 TEST_F(CompactTest, CopyRecordFileReplacesTheTarget) {
@@ -211,7 +250,7 @@ TEST_F(CompactTest, CopyRecordFileReplacesTheTarget) {
   std::ofstream(target) << "old contents";
   ASSERT_TRUE(CopyRecordFile(path, target).ok());
   EXPECT_EQ(ReadWholeFile(target), ReadWholeFile(path));
-  EXPECT_FALSE(std::filesystem::exists(target + ".copy"));
+  EXPECT_EQ(FolderEntries(), (std::vector<std::string>{"book.adr", "copy.adr"}));
   EXPECT_FALSE(CopyRecordFile(dir.File("missing.adr"), target).ok());
   EXPECT_EQ(ReadWholeFile(target), ReadWholeFile(path));
 }

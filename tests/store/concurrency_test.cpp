@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <functional>
 #include <iostream>
@@ -25,6 +26,7 @@
 
 #include "store/Bytes.h"
 #include "store/Compact.h"
+#include "store/FileLocks.h"
 #include "store/RecordHeader.h"
 #include "store/RecordQuery.h"
 #include "store/RecordStore.h"
@@ -466,7 +468,7 @@ TEST_F(ConcurrencyTest, ACrashedHolderIsCleanedUpByTheNextCheck) {
   }
   EXPECT_FALSE(RecordStore::IsInUse(path)) << "the kernel drops a dead process's locks";
 
-  ASSERT_EQ(CheckAndCompact(path, 0), 1);
+  ASSERT_TRUE(CheckAndCompact(path, 0).ok());
 
   FileImage after(path);
   EXPECT_EQ(after.openCount(), 0);
@@ -566,7 +568,7 @@ class CompactionRaceTest : public ConcurrencyTest {
 // must not go on working in the replaced (deleted) file: either it ends up
 // on the file at the path, or its open fails.
 TEST_F(CompactionRaceTest, AnOpenOvertakenByACompactionUsesTheNewFile) {
-  fs.AfterOpen(path, 1, [&] { EXPECT_EQ(CheckAndCompact(path, 1), 1); });
+  fs.AfterOpen(path, 1, [&] { EXPECT_TRUE(CheckAndCompact(path, 1).ok()); });
   RecordStore store(path, "");
   if (!store.IsOpen()) GTEST_SKIP() << "the open was refused, which is sound";
   ASSERT_TRUE(store.AddRecord(NewRecord(store, "late")).ok());
@@ -582,7 +584,7 @@ TEST_F(CompactionRaceTest, ASecondCompactionDoesNotReplaceANewerFile) {
   // The second check opens the file twice: to test that nobody uses it, and
   // to compact it. The first check and a user's edit run between the two.
   fs.AfterOpen(path, 2, [&] {
-    EXPECT_EQ(CheckAndCompact(path, 1), 1);
+    EXPECT_TRUE(CheckAndCompact(path, 1).ok());
     RecordStore user(path, "");
     ASSERT_TRUE(user.IsOpen());
     ASSERT_TRUE(user.AddRecord(NewRecord(user, "written")).ok());
@@ -590,6 +592,64 @@ TEST_F(CompactionRaceTest, ASecondCompactionDoesNotReplaceANewerFile) {
   (void)CheckAndCompact(path, 1);
   EXPECT_EQ(LiveNamed("written"), 1) << "a stale compaction replaced the file";
   EXPECT_EQ(LiveNamed("kept-0"), 1);
+}
+
+// ---- A stopped holder of the guard lock ---------------------------------------
+
+// A process stopped while it holds the guard lock (kill -STOP in the middle
+// of an add) must not freeze everybody else: every wait on that lock gives
+// up after the limit and says the file is busy, having written nothing.
+TEST_F(ConcurrencyTest, AStoppedHolderOfTheGuardLockMakesOthersFailBusyNotWait) {
+  const std::vector<RecordPosition> positions = AddNamed("before-", 2);
+  RecordStore early(path, "");  // open before the lock is taken
+  ASSERT_TRUE(early.IsOpen());
+  Pipe ready;
+  ASSERT_TRUE(ready.ok());
+  pid_t holder = ::fork();
+  if (holder == 0) {
+    ready.CloseRead();
+    std::unique_ptr<File> file;
+    if (!FileSystem::Default().Open(path, file).ok()) ::_exit(1);
+    if (!file->Lock(locks::kGuard, locks::kLength, true).ok()) ::_exit(2);
+    uint8_t one = 1;
+    (void)ready.Write(&one, 1);
+    ::raise(SIGSTOP);
+    ::_exit(0);
+  }
+  ready.CloseWrite();
+  uint8_t signal = 0;
+  ASSERT_TRUE(ready.Read(&signal, 1));
+  SetLockWaitLimitForTesting(300);
+  const std::string before = testing::ReadWholeFile(path);
+
+  struct Attempt {
+    const char* what;
+    std::function<Result()> run;
+  };
+  const Attempt attempts[] = {
+      {"open", [&] { RecordStore late(path, ""); return late.OpenFailed() ? late.OpenError() : Result::Ok(); }},
+      {"add", [&] { return early.AddRecord(NewRecord(early, "during")); }},
+      {"delete", [&] { return early.DeleteRecord(positions[0]); }},
+      {"lock", [&] { return early.LockRecord(positions[1]); }},
+  };
+  for (const Attempt& attempt : attempts) {
+    SCOPED_TRACE(attempt.what);
+    const auto start = std::chrono::steady_clock::now();
+    Result outcome = attempt.run();
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_FALSE(outcome.ok());
+    EXPECT_EQ(outcome.Message().rfind(kFileBusy, 0), 0u) << outcome.Message();
+    EXPECT_GE(waited, std::chrono::milliseconds(250));  // it did wait for the holder
+    EXPECT_LT(waited, std::chrono::seconds(5));         // but not without end
+  }
+  EXPECT_EQ(testing::ReadWholeFile(path), before);  // nothing half-written
+
+  ::kill(holder, SIGKILL);
+  int status = 0;
+  ::waitpid(holder, &status, 0);
+  SetLockWaitLimitForTesting(-1);
+  // The holder is gone and so is its lock.
+  EXPECT_TRUE(early.AddRecord(NewRecord(early, "after")).ok());
 }
 
 // ---- Record ids across fork -------------------------------------------------------

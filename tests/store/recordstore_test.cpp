@@ -307,9 +307,12 @@ TEST_F(RecordStoreTest, SetFileIdentityRestampsTheOwnersRecords) {
   RecordPosition theirs = 0;
   ASSERT_TRUE(store.AddRecord(foreign, &theirs).ok());
 
-  EXPECT_EQ(store.SetFileIdentity("Velmora", "VelmoraMail", "srv", "25"), 0);  // same identity
+  bool restamped = true;
+  EXPECT_TRUE(store.SetFileIdentity("Velmora", "VelmoraMail", "srv", "25", &restamped).ok());  // same identity
+  EXPECT_FALSE(restamped);
   EXPECT_EQ(RawText(Header(store).data() + h::kServer, 260), "srv");
-  EXPECT_EQ(store.SetFileIdentity("Ann Lee", "ann@example.org", "srv", "25"), 1);
+  EXPECT_TRUE(store.SetFileIdentity("Ann Lee", "ann@example.org", "srv", "25", &restamped).ok());
+  EXPECT_TRUE(restamped);
   EXPECT_FALSE(store.HasDefaultIdentity());
   Bytes record;
   ASSERT_TRUE(store.ReadRecord(record, mine).ok());

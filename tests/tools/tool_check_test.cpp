@@ -1,7 +1,14 @@
 // velmora check on clean and hand-damaged files.
+#include <fcntl.h>
+#include <grp.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <functional>
 
 #include "ToolFixture.h"
+#include "resources/Strings.h"
 
 namespace velmora::testing {
 namespace {
@@ -101,6 +108,65 @@ TEST_F(ToolCheckTest, CheckDoesNotChangeTheFile) {
   EXPECT_EQ(Run({"check", book}).exitCode, 1);
   EXPECT_EQ(Run({"info", book}).exitCode, 0);
   EXPECT_EQ(ReadWholeFile(book), before);
+}
+
+}  // namespace
+}  // namespace velmora::testing
+
+namespace velmora::testing {
+namespace {
+
+// Runs the tool as the user "nobody" (the caller must be root).
+ToolRun RunAsNobody(const std::string& scratch, const std::vector<std::string>& args) {
+  const std::string outPath = scratch + "/.nobody-stdout";
+  const std::string errPath = scratch + "/.nobody-stderr";
+  std::vector<std::string> words{VELMORA_TOOL};
+  words.insert(words.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+  pid_t pid = ::fork();
+  if (pid == 0) {
+    int in = ::open("/dev/null", O_RDONLY);
+    int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (in < 0 || out < 0 || err < 0 || ::dup2(in, 0) < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) ::_exit(120);
+    if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(121);
+    ::execv(VELMORA_TOOL, argv.data());
+    ::_exit(122);
+  }
+  ToolRun run;
+  int status = 0;
+  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  run.out = ReadWholeFile(outPath);
+  run.err = ReadWholeFile(errPath);
+  return run;
+}
+
+// Another user's 0444 file: listed with Reader rights, every change refused
+// with the Reader's message, and `check` says what it could not find out.
+TEST_F(ToolCheckTest, AFileThatCanOnlyBeReadIsListedAndCheckedWithoutGuessing) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to act as another user";
+  ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
+  ASSERT_EQ(::chmod(book.c_str(), 0444), 0);
+  const std::string before = ReadWholeFile(book);
+
+  ToolRun list = RunAsNobody(dir.path(), {"list", book});
+  EXPECT_EQ(list.exitCode, 0) << list.err;
+  EXPECT_EQ(list.Lines().size(), 2u);  // the two records left by SetUp
+
+  ToolRun add = RunAsNobody(dir.path(), {"add", book});
+  EXPECT_EQ(add.exitCode, 1);
+  EXPECT_EQ(add.err, LoadText(102) + "\n");
+
+  ToolRun check = RunAsNobody(dir.path(), {"check", book});
+  EXPECT_EQ(check.exitCode, 0) << check.err;
+  EXPECT_EQ(check.out, "ok\n");
+  EXPECT_EQ(check.err.rfind("Could not take the presence lock (the file can only be read by this user)", 0), 0u)
+      << check.err;
+  EXPECT_EQ(ReadWholeFile(book), before);  // not even the open count moved
 }
 
 }  // namespace

@@ -1,4 +1,6 @@
 // velmora create, info, compact and the command line itself.
+#include <sys/stat.h>
+
 #include <filesystem>
 
 #include "ToolFixture.h"
@@ -196,6 +198,113 @@ TEST_F(ToolTest, CompactDropsFreeSlotsAndClearsCrashMarks) {
   EXPECT_EQ(after[1]["position"], SlotPosition(size, 1));
   EXPECT_EQ(after[1]["locked"], false);
   EXPECT_EQ(Ok({"check", book}).out, "ok\n");
+}
+
+}  // namespace
+}  // namespace velmora::testing
+
+namespace velmora::testing {
+namespace {
+
+// Compaction of things that are no record file, or a damaged one: one line
+// that says what is wrong, and nothing changed.
+TEST_F(ToolTest, CompactSaysWhatIsWrong) {
+  Ok({"create", "--examples", book});
+  const std::string folder = dir.File("folder.adr");
+  const std::string fifo = dir.File("pipe.adr");
+  const std::string loop = dir.File("loop.adr");
+  const std::string shortFile = dir.File("short.adr");
+  fs::create_directory(folder);
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  fs::create_symlink("loop.adr", loop);
+  ASSERT_TRUE(WriteWholeFile(shortFile, ReadWholeFile(book).substr(0, 2000)));
+  struct Case {
+    std::string path;
+    std::string says;
+  };
+  const Case cases[] = {
+      {folder, "Not a record file: this is a folder: \"" + folder + "\""},
+      {fifo, "Not a record file: this is a pipe (FIFO): \"" + fifo + "\""},
+      {loop, "Cannot open \"" + loop + "\": Too many levels of symbolic links"},
+      {shortFile, "The record file is damaged (length: 2000 bytes, shorter than the 2625 bytes of its prologue, "
+                  "header and category block); nothing was changed in \"" + shortFile + "\""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    ToolRun run = Run({"compact", c.path});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, c.says + "\n");
+  }
+  EXPECT_EQ(ReadWholeFile(shortFile), ReadWholeFile(book).substr(0, 2000));
+}
+
+TEST_F(ToolTest, DamagedFilesAreRefusedByCompactAndAddAsCheckReportsThem) {
+  Ok({"create", "--examples", book});
+  const uint32_t size = format::InfoOf(FileKind::Address).recordSize;
+  struct Case {
+    const char* what;
+    uint64_t offset;
+    Bytes bytes;
+    bool addReachesTheStore;  // else add refuses the kind before it opens the file
+  };
+  const Case cases[] = {
+      {"header size off by one", 0, {0x2e, 0x06}, true},
+      {"record size of a history file", format::kPrologueRecordSize, {0x4c, 0x04, 0, 0}, false},
+      {"record size of a calendar", format::kPrologueRecordSize, {0x43, 0x0a, 0, 0}, false},
+      {"in-use byte neither 0 nor 1", SlotPosition(size, 1) + format::record::kInUse, {2}, true},
+  };
+  const std::string pristine = ReadWholeFile(book);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_TRUE(WriteWholeFile(book, pristine));
+    Patch(book, c.offset, c.bytes);
+    const std::string damaged = ReadWholeFile(book);
+
+    ToolRun check = Run({"check", book});
+    EXPECT_EQ(check.exitCode, 1);
+    const std::string finding = check.err.substr(0, check.err.find('\n'));
+    const std::string refusal = "The record file is damaged (" + finding + "); nothing was changed in \"" + book +
+                                "\"\n";
+    ToolRun compact = Run({"compact", book});
+    EXPECT_EQ(compact.exitCode, 1);
+    EXPECT_EQ(compact.err, refusal);
+    ToolRun add = Run({"add", book}, "{\"First_Name\": \"x\"}\n");
+    EXPECT_EQ(add.exitCode, 1);
+    if (c.addReachesTheStore) {
+      EXPECT_NE(add.err.find(refusal.substr(0, refusal.size() - 1)), std::string::npos) << add.err;
+    }
+    EXPECT_EQ(ReadWholeFile(book), damaged);
+  }
+}
+
+TEST_F(ToolTest, CompactSaysItDroppedACutShortLastSlot) {
+  Ok({"create", "--examples", book});
+  Append(book, 100);
+  ToolRun run = Ok({"compact", book});
+  EXPECT_EQ(run.out, "Compacting \"" + fs::canonical(book).string() +
+                         "\" dropped 1 slot: the last one held only 100 bytes (an addition that never finished).\n");
+  EXPECT_EQ(Info(book)["trailing_bytes"], 0);
+  EXPECT_EQ(Info(book)["slot_count"], 3);
+}
+
+TEST_F(ToolTest, CompactThroughALinkKeepsTheLinkAndIgnoresPlantedLinks) {
+  fs::create_directory(dir.File("s"));
+  const std::string real = dir.File("s/b.adr");
+  const std::string link = dir.File("l.adr");
+  const std::string victim = dir.File("victim.txt");
+  Ok({"create", "--examples", real});
+  fs::create_symlink("s/b.adr", link);
+  ASSERT_TRUE(WriteWholeFile(victim, std::string("keep\n")));
+  fs::create_symlink(victim, link + ".temp");
+  fs::create_symlink(victim, real + ".temp");
+
+  Ok({"compact", link});
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_FALSE(fs::is_symlink(real));
+  EXPECT_EQ(ReadWholeFile(victim), "keep\n");
+  Ok({"add", link}, "{\"First_Name\": \"through the link\"}\n");
+  EXPECT_EQ(List(real).size(), 4u);
+  EXPECT_EQ(List(link).size(), 4u);
 }
 
 }  // namespace
