@@ -18,4 +18,16 @@ Program CurrentProgram();  // Cardora until set
 std::string LoadText(int number, size_t limit = 255);
 std::string LoadText(Program program, int number, size_t limit = 255);
 
+// The calendar names of both tables: months 1..12 from kFirstMonthName,
+// weekdays 0 (Sunday) .. 6 (Saturday) from kFirstWeekdayName.
+inline constexpr int kFirstMonthName = 2010;
+inline constexpr int kFirstWeekdayName = 2022;
+inline constexpr size_t kWeekdayNameLimit = 9;  // "Wednesday"
+
+// The running program's name of month 1..12; empty for other numbers.
+std::string MonthName(int month);
+// The running program's name of weekday 0..6 (as Weekday of store/Dates.h
+// numbers them), at most kWeekdayNameLimit bytes; empty for other numbers.
+std::string WeekdayName(int weekday);
+
 }  // namespace velmora

@@ -1,7 +1,7 @@
 // RecordStore: one connection to one record file.
 //
 // Several connections, in this process or in others, may have the same file
-// open at once; they cooperate only through the file (see FileLocks.md for
+// open at once; they cooperate only through the file (see FileLocks.h for
 // the locking protocol). A connection opens in its constructor and closes in
 // its destructor; the open count in the file header counts connections.
 #pragma once

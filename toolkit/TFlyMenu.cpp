@@ -5,7 +5,6 @@
 #include <QPainter>
 #include <QPainterPath>
 
-#include "resources/Strings.h"
 #include "toolkit/Bitmaps.h"
 #include "toolkit/Fonts.h"
 #include "toolkit/Look.h"
@@ -45,10 +44,6 @@ bool TFlyMenu::AddEntry(const QString& text, int command) {
   if (chosen_ < 0) chosen_ = int(entries_.size()) - 1;
   update();
   return true;
-}
-
-bool TFlyMenu::AddStringEntry(int stringNumber, int command) {
-  return AddEntry(QString::fromStdString(LoadText(stringNumber)), command);
 }
 
 bool TFlyMenu::AddSeparator() {

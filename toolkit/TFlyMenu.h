@@ -31,7 +31,6 @@ class TFlyMenu : public TesselWnd {
 
   // Each returns false when the chooser is full.
   bool AddEntry(const QString& text, int command);
-  bool AddStringEntry(int stringNumber, int command);
   bool AddSeparator();
   void Clear();
 
