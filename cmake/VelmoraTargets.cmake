@@ -16,3 +16,27 @@ function(velmora_public_folder target folder)
   endif()
   target_include_directories(${target} PUBLIC ${root})
 endfunction()
+
+# Warnings. Every target links velmora_warnings (-Wall -Wextra) privately;
+# the programs and libraries link velmora_production_warnings instead, which
+# adds -Werror when VELMORA_WERROR is on (CI turns it on). Tests, benchmarks
+# and fuzz targets warn but never fail on a warning.
+add_library(velmora_warnings INTERFACE)
+target_compile_options(velmora_warnings INTERFACE -Wall -Wextra)
+add_library(velmora_production_warnings INTERFACE)
+target_link_libraries(velmora_production_warnings INTERFACE velmora_warnings)
+if(VELMORA_WERROR)
+  target_compile_options(velmora_production_warnings INTERFACE -Werror)
+endif()
+
+# velmora_production(target folder): a program or library target of the tree
+# with its public folder and the production warnings.
+function(velmora_production target folder)
+  velmora_public_folder(${target} ${folder})
+  target_link_libraries(${target} PRIVATE velmora_production_warnings)
+endfunction()
+
+# velmora_qt(target): runs moc and rcc for this target only.
+function(velmora_qt target)
+  set_target_properties(${target} PROPERTIES AUTOMOC ON AUTORCC ON)
+endfunction()

@@ -4,7 +4,7 @@
 #include <limits>
 #include <vector>
 
-#include "addressbook/model/ContactRecord.h"
+#include "importexport/ContactFields.h"
 #include "store/Bytes.h"
 #include "store/Dates.h"
 #include "store/RecordHeader.h"

@@ -4,8 +4,9 @@
 #include "resources/Strings.h"
 
 #include <atomic>
-#include <cstdint>
 #include <string_view>
+
+#include "store/Bytes.h"
 
 namespace velmora {
 
@@ -173,22 +174,6 @@ const char* Find(const Entry (&table)[N], int number) {
   return nullptr;
 }
 
-// Longest prefix of at most max bytes that ends on a UTF-8 character
-// boundary. (The store's Bytes.h has the same rule; this library sits below
-// the store and cannot use it.)
-size_t CutLength(std::string_view text, size_t max) {
-  if (text.size() <= max) return text.size();
-  auto isContinuation = [&](size_t i) { return (uint8_t(text[i]) & 0xC0) == 0x80; };
-  size_t start = max;
-  while (start > 0 && max - start < 3 && isContinuation(start)) --start;
-  if (start < max && !isContinuation(start)) {
-    auto lead = uint8_t(text[start]);
-    size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-    if (length > 1 && start + length > max) return start;
-  }
-  return max;
-}
-
 }  // namespace
 
 void SetCurrentProgram(Program program) { gCurrentProgram.store(program); }
@@ -202,7 +187,17 @@ std::string LoadText(Program program, int number, size_t limit) {
   if (!text) text = Find(kShared, number);
   if (!text) return {};
   std::string_view view(text);
-  return std::string(view.substr(0, CutLength(view, limit)));
+  return std::string(view.substr(0, Utf8CutLength(view, limit)));
+}
+
+std::string MonthName(int month) {
+  if (month < 1 || month > 12) return {};
+  return LoadText(kFirstMonthName + month - 1);
+}
+
+std::string WeekdayName(int weekday) {
+  if (weekday < 0 || weekday > 6) return {};
+  return LoadText(kFirstWeekdayName + weekday, kWeekdayNameLimit);
 }
 
 }  // namespace velmora

@@ -42,12 +42,6 @@ PasswordDialog::PasswordDialog(const QString& fileName, QWidget* owner) : QDialo
 
 std::string PasswordDialog::password() const { return edit_->text().toStdString(); }
 
-std::optional<FilePasswords> ReadFilePasswords(const std::string& path, std::string* why) {
-  std::optional<NetworkPasswords> read = ReadNetworkPasswords(path, why);
-  if (!read) return std::nullopt;
-  return FilePasswords{std::move(read->owner), std::move(read->assistant), std::move(read->reader)};
-}
-
 std::optional<std::string> ChooseFilePassword(QWidget* owner, const std::string& path) {
   const PasswordPrompt prompt = [owner](const std::string& fileName) -> std::optional<std::string> {
     PasswordDialog dialog(QString::fromStdString(fileName), owner);

@@ -22,16 +22,6 @@ class PasswordDialog : public QDialog {
   QLineEdit* edit_;
 };
 
-// The three passwords of a file's header, read through a short-lived
-// connection with the probe password.
-struct FilePasswords {
-  std::string owner;
-  std::string assistant;
-  std::string reader;
-};
-// Nothing when the file cannot be read as a record file.
-std::optional<FilePasswords> ReadFilePasswords(const std::string& path, std::string* why = nullptr);
-
 // The password to open path with: empty without asking when the file has no
 // Owner password; otherwise what the user typed when it equals one of the
 // three. Nothing when the user cancels, the password is wrong (message 103)

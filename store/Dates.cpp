@@ -14,7 +14,6 @@
 #include <ctime>
 #include <mutex>
 
-#include "resources/Strings.h"
 #include "store/Settings.h"
 
 namespace velmora {
@@ -198,13 +197,11 @@ bool PreviousMonth(DateValue& date) {
   return true;
 }
 
-int Weekday(int64_t year, int64_t month, int64_t day, std::string* name) {
+int Weekday(int64_t year, int64_t month, int64_t day) {
   int32_t number = DayNumber(year, month, day);
   if (number == kInvalidDayNumber) return -1;
   // Day 0 (1 January 2000) was a Saturday.
-  int weekday = int(((int64_t(number) + 6) % 7 + 7) % 7);
-  if (name) *name = LoadText(2022 + weekday, 9);
-  return weekday;
+  return int(((int64_t(number) + 6) % 7 + 7) % 7);
 }
 
 DateValue Today() {

@@ -63,9 +63,9 @@ bool PreviousDay(DateValue& date);
 bool NextMonth(DateValue& date);
 bool PreviousMonth(DateValue& date);
 
-// 0 Sunday .. 6 Saturday, -1 for an invalid date. With name, also the
-// weekday's name from the running program's string table (2022 + weekday).
-int Weekday(int64_t year, int64_t month, int64_t day, std::string* name = nullptr);
+// 0 Sunday .. 6 Saturday, -1 for an invalid date. The store has no texts:
+// the weekday's name comes from the program's string table (WeekdayName).
+int Weekday(int64_t year, int64_t month, int64_t day);
 
 DateValue Today();
 // Current time on the 12-hour clock; with step n > 0 the minute is lowered

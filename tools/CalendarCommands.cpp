@@ -58,7 +58,7 @@ bool OptionalRange(const Arguments& args, bool& given, DateValue& from, DateValu
   }
   if (!DateOption(args, "--from", from) || !DateOption(args, "--to", to)) return false;
   if (!DateRangeAcceptable(from, to)) {
-    Fail(LoadText(107));
+    Fail(LoadText(kMsgFromAfterTo));
     return false;
   }
   return true;

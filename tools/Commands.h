@@ -11,7 +11,7 @@ namespace velmora::tool {
 int RunCreate(const Arguments& args);   // FILE
 int RunCompact(const Arguments& args);  // FILE
 
-// InspectCommands.cpp
+// InfoCheckCommands.cpp
 int RunInfo(const Arguments& args);   // FILE
 int RunCheck(const Arguments& args);  // FILE
 

@@ -93,7 +93,7 @@ OpenedStore OpenWithPassword(const std::string& path, const std::string& passwor
   ActAsProgramFor(opened.kind);
   opened.accessLevel = store->GetAccessLevel();
   if (opened.accessLevel == kAccessNone) {
-    Fail(LoadText(103));
+    Fail(LoadText(kMsgWrongPassword));
     return opened;
   }
   opened.store = std::move(store);

@@ -1,6 +1,6 @@
 #include "calendar/model/CalendarExport.h"
 
-#include "calendar/model/TextFileOutput.h"
+#include "importexport/TextFileOutput.h"
 #include "store/Bytes.h"
 #include "store/Settings.h"
 
@@ -24,18 +24,6 @@ std::string JoinLine(std::initializer_list<std::string_view> values) {
 }
 
 }  // namespace
-
-std::string CsvField(std::string_view value) {
-  std::string out;
-  out.reserve(value.size() + 2);
-  out += '"';
-  for (char c : value) {
-    if (c == '"') out += '"';
-    out += c;
-  }
-  out += '"';
-  return out;
-}
 
 std::string ExportHeaderLine() {
   return JoinLine({kFieldNames[0], kFieldNames[1], kFieldNames[2], kFieldNames[3], kFieldNames[4], kFieldNames[5],

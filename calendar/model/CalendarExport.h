@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "calendar/model/EventSelection.h"
+#include "importexport/CsvField.h"
 #include "store/RecordStore.h"
 #include "store/Result.h"
 
@@ -15,9 +16,6 @@ namespace velmora {
 
 inline constexpr const char* kExportDone = "Operation successful.";
 inline constexpr size_t kMaxExportPathLength = 259;
-
-// "value" with every double quote doubled.
-std::string CsvField(std::string_view value);
 
 std::string ExportHeaderLine();
 // Date, start time, end time, category, all-day flag as a number, subject,

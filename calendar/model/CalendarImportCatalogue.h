@@ -1,9 +1,6 @@
 // What the calendar hands to the import wizard: the catalogue of the seven
 // importable event fields, the table of accepted column headings, and the
 // step that cleans up each imported event and decides whether it is stored.
-//
-// `ImportField` and `FieldAlias` are the wizard's catalogue types, kept here
-// in their smallest form until the wizard itself provides them.
 #pragma once
 
 #include <cstdint>
@@ -13,34 +10,12 @@
 #include <unordered_set>
 
 #include "calendar/model/EventRecord.h"
+#include "importexport/ImportCatalogue.h"
 #include "store/Dates.h"
 #include "store/RecordStore.h"
 #include "store/Result.h"
 
 namespace velmora {
-
-// Field kinds of the import catalogue.
-inline constexpr uint32_t kImportFixedBytes = 1;
-inline constexpr uint32_t kImportInteger = 2;
-inline constexpr uint32_t kImportDate = 4;
-inline constexpr uint32_t kImportTime = 5;
-inline constexpr uint32_t kImportText = 6;
-
-struct ImportField {
-  uint8_t mapped = 0;  // set by the wizard when a column is mapped to the field
-  int32_t column = 0;  // the entry's own index until the wizard maps it
-  uint32_t offset = 0;
-  uint32_t kind = 0;
-  uint32_t width = 0;
-  std::string_view label;
-};
-
-// One accepted column heading for a catalogue label; each text fits a
-// 255-byte field.
-struct FieldAlias {
-  std::string_view label;
-  std::string_view heading;
-};
 
 // The seven fields: "Date", "Start Time", "End Time", "Category",
 // "All day event", "Subject", "Notes".

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "calendar/model/TextFileOutput.h"
+#include "importexport/TextFileOutput.h"
 #include "resources/Strings.h"
 #include "store/Settings.h"
 
@@ -11,7 +11,6 @@ namespace velmora {
 namespace {
 
 constexpr const char* kRule = "----------------------------------------\r\n";  // 40 hyphens
-constexpr int kFirstMonthName = 2010;
 
 std::string TimeRange(const EventRecord& e, const char* separator) {
   return FormatTime(e.startTime()) + separator + FormatTime(e.endTime());
@@ -72,9 +71,8 @@ std::string ReportHeader(const DateValue& from, const DateValue& to) {
 }
 
 std::string ReportDayLine(const DateValue& date) {
-  std::string weekday;
-  Weekday(date.year, date.month, date.day, &weekday);
-  const std::string month = LoadText(kFirstMonthName + int(date.month) - 1);
+  const std::string weekday = WeekdayName(Weekday(date.year, date.month, date.day));
+  const std::string month = MonthName(int(date.month));
   return weekday + ", " + month + " " + std::to_string(date.day) + ", " + std::to_string(date.year) + "\r\n";
 }
 

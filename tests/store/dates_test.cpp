@@ -5,7 +5,6 @@
 #include <chrono>
 #include <ctime>
 
-#include "resources/Strings.h"
 #include "store/Dates.h"
 #include "tests/support/Files.h"
 #include "tests/support/Sandbox.h"
@@ -207,19 +206,6 @@ TEST(WeekdayTest, AgreesWithTheStandardCalendarOverTheRange) {
   EXPECT_EQ(Weekday(2199, 12, 31), int(std::chrono::weekday{sys_days{Civil(LastDayNumber())}}.c_encoding()));
   EXPECT_EQ(Weekday(2200, 1, 1), -1);
   EXPECT_EQ(Weekday(2004, 2, 30), -1);
-}
-
-TEST(WeekdayTest, NameFromTheStringTable) {
-  std::string name = "unchanged";
-  EXPECT_EQ(Weekday(2004, 12, 20, &name), 1);
-  EXPECT_EQ(name, "Monday");
-  EXPECT_EQ(Weekday(2004, 12, 22, &name), 3);
-  EXPECT_EQ(name, "Wednesday");  // the longest name, 9 characters
-  EXPECT_EQ(Weekday(2004, 12, 25, &name), 6);
-  EXPECT_EQ(name, LoadText(2028));
-  name = "unchanged";
-  EXPECT_EQ(Weekday(2004, 12, 32, &name), -1);
-  EXPECT_EQ(name, "unchanged");
 }
 
 std::tm LocalTime(int hour, int minute, int second) {

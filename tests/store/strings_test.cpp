@@ -4,6 +4,7 @@
 #include <string>
 
 #include "resources/Strings.h"
+#include "store/Dates.h"
 
 namespace velmora {
 namespace {
@@ -90,6 +91,25 @@ TEST_F(StringsTest, CalendarNames) {
     }
     EXPECT_EQ(LoadText(program, 2029), "Unknown");
   }
+}
+
+TEST_F(StringsTest, WeekdayNamesOfTheDatesWeekdays) {
+  EXPECT_EQ(Weekday(2004, 12, 20), 1);
+  EXPECT_EQ(WeekdayName(Weekday(2004, 12, 20)), "Monday");
+  EXPECT_EQ(Weekday(2004, 12, 22), 3);
+  EXPECT_EQ(WeekdayName(Weekday(2004, 12, 22)), "Wednesday");  // the longest name, 9 characters
+  EXPECT_EQ(Weekday(2004, 12, 25), 6);
+  EXPECT_EQ(WeekdayName(Weekday(2004, 12, 25)), LoadText(2028));
+  // An invalid date has no weekday and so no name.
+  EXPECT_EQ(Weekday(2004, 12, 32), -1);
+  for (int outside : {-1, 7, 2022}) EXPECT_EQ(WeekdayName(outside), "") << outside;
+}
+
+TEST_F(StringsTest, MonthNamesOneToTwelve) {
+  EXPECT_EQ(MonthName(1), "January");
+  EXPECT_EQ(MonthName(2), LoadText(2011));
+  EXPECT_EQ(MonthName(12), "December");
+  for (int outside : {0, 13, -1}) EXPECT_EQ(MonthName(outside), "") << outside;
 }
 
 TEST_F(StringsTest, TextsAreCutToTheLimit) {
