@@ -113,14 +113,17 @@ Result DamageRefusal(const std::string& problem, const std::string& path) {
   return Result::Fail("The record file is damaged (" + problem + "); nothing was changed in", 0, path);
 }
 
-Result FindDamage(File& file, const RecordFileShape& shape, const std::string& path) {
+Result FindDamage(File& file, const RecordFileShape& shape, const std::string& path, bool* damaged) {
   std::vector<std::string> problems = shape.Problems();
+  if (damaged) *damaged = !problems.empty();
   if (!problems.empty()) return DamageRefusal(problems.front(), path);
   SlotReader reader(file, shape.prefix(), shape.recordSize, path);
   while (reader.Next()) {
     for (size_t i = 0; i < reader.count(); ++i) {
       std::string problem = SlotProblem(reader.slot(i), reader.positionOf(i), shape.recordSize);
-      if (!problem.empty()) return DamageRefusal(problem, path);
+      if (problem.empty()) continue;
+      if (damaged) *damaged = true;
+      return DamageRefusal(problem, path);
     }
   }
   return reader.result();

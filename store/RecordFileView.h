@@ -80,7 +80,8 @@ class RecordFileView {
   std::vector<uint8_t> categories_;
 };
 
-// The damage test over an open file whose prologue was read as shape.
-Result FindDamage(File& file, const RecordFileShape& shape, const std::string& path);
+// The damage test over an open file whose prologue was read as shape. A
+// failure that proves damage sets *damaged; a failed read leaves it false.
+Result FindDamage(File& file, const RecordFileShape& shape, const std::string& path, bool* damaged = nullptr);
 
 }  // namespace velmora

@@ -86,9 +86,28 @@ Result RecordStore::RequireOpen(const char* what) const {
   return Result::Ok();
 }
 
-Result RecordStore::RequireWritable(const char* what) const {
+Result RecordStore::RequireWritable(const char* what) {
   if (Result open = RequireOpen(what); !open.ok()) return open;
   if (readOnly_) return Result(kReaderRefused);
+  return Damage();
+}
+
+const Result& RecordStore::Damage() {
+  if (file_ && damage_.ok() && !slotsScanned_) {
+    RecordFileShape shape;
+    bool damaged = false;
+    Result found = ReadRecordFileShape(*file_, path_, shape);
+    if (found.ok()) found = FindDamage(*file_, shape, path_, &damaged);
+    if (found.ok() || damaged) {
+      damage_ = found;
+      slotsScanned_ = true;
+    } else {
+      // A failed read proves nothing about the slots: refuse this change
+      // and scan again before the next one.
+      scanError_ = found;
+      return scanError_;
+    }
+  }
   return damage_;
 }
 
@@ -141,8 +160,13 @@ Result RecordStore::Open() {
   bool first = headerSize_ == kUnsetSize;
   if (Result valid = ValidatePrologue(prologue, size); !valid.ok()) return valid;
   RecordFileShape shape;
+  // Only the prologue's sizes here; the slots are scanned before the first
+  // change (Damage()).
   Result damage = ReadRecordFileShape(*file, path_, shape);
-  if (damage.ok()) damage = FindDamage(*file, shape, path_);
+  if (damage.ok()) {
+    std::vector<std::string> problems = shape.Problems();
+    if (!problems.empty()) damage = DamageRefusal(problems.front(), path_);
+  }
 
   Bytes header(format::kHeaderSize);
   if (readOnly) {
@@ -159,6 +183,7 @@ Result RecordStore::Open() {
   file_ = std::move(file);
   readOnly_ = readOnly;
   damage_ = damage;
+  slotsScanned_ = false;
   openFailed_ = false;
   openError_ = Result::Ok();
   return Result::Ok();
@@ -428,7 +453,7 @@ Result RecordStore::AddRecord(const Bytes& record, RecordPosition* where) {
   if (Result rd = file_->ReadAt(format::kHeaderOffset, header.data(), header.size()); !rd.ok()) return rd;
   int level = AccessLevelFrom(header);
   if (level == kAccessReader || level == kAccessNone) return Result(kReaderRefused);
-  if (!damage_.ok()) return damage_;
+  if (const Result& damage = Damage(); !damage.ok()) return damage;
   RecordPosition position = 0;
   if (Result found = FindSlotLocked(position, header); !found.ok()) return found;
   if (Result wr = file_->WriteAt(position, record.data(), record.size()); !wr.ok()) return wr;

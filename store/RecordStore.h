@@ -61,8 +61,10 @@ class RecordStore {
   const Result& OpenError() const { return openError_; }
 
   bool IsReadOnly() const { return readOnly_; }
-  // Why changes are refused (ok when the file is sound).
-  const Result& Damage() const { return damage_; }
+  // Why changes are refused (ok when the file is sound). The slots are
+  // scanned once per connection, on the first change or on this call, so a
+  // connection that only reads never pays for reading the file twice.
+  const Result& Damage();
 
   static bool FileExists(const std::string& path);
   // True when the file is missing or some connection anywhere has it open.
@@ -135,7 +137,7 @@ class RecordStore {
  private:
   Result RequireOpen(const char* what) const;
   // Open, writable and sound; 104 when read-only.
-  Result RequireWritable(const char* what) const;
+  Result RequireWritable(const char* what);
   Result ValidatePrologue(const Bytes& prologue, uint64_t fileSize);
   bool SlotInRange(RecordPosition position, uint64_t fileSize) const;
   Result AdjustHeader(int balanceDelta, int counterDelta, int openDelta);
@@ -151,6 +153,8 @@ class RecordStore {
   bool openFailed_ = false;
   bool readOnly_ = false;
   Result damage_ = Result::Ok();
+  bool slotsScanned_ = false;
+  Result scanError_ = Result::Ok();
   Result openError_ = Result::Ok();
   std::unique_ptr<File> file_;
 };

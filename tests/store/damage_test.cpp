@@ -113,6 +113,20 @@ TEST_F(DamageTest, WritersAndCompactionRefuseADamagedFileAndChangeNothing) {
   }
 }
 
+// Connections that only read do not scan the slots at open; the scan runs
+// before the first change, so damage done after the open is still caught.
+TEST_F(DamageTest, SlotsDamagedAfterTheOpenAreFoundBeforeTheFirstChange) {
+  RecordStore store(path, "");
+  ASSERT_TRUE(store.IsOpen()) << store.OpenError().Message();
+  ASSERT_TRUE(testing::PatchFile(path, Slot(1) + r::kInUse, Bytes{7}));
+  const Bytes before = testing::ReadFileBytes(path);
+  Result added = store.AddRecord(testing::NewRecord(store));
+  EXPECT_FALSE(added.ok());
+  EXPECT_NE(added.Message().find("The record file is damaged"), std::string::npos) << added.Message();
+  EXPECT_EQ(store.Damage().Message(), added.Message());
+  EXPECT_EQ(testing::ReadFileBytes(path), before);
+}
+
 TEST_F(DamageTest, AReaderIsRefusedWithTheReadersCodeEvenOnADamagedFile) {
   {
     RecordStore owner(path, "");
