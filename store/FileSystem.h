@@ -49,6 +49,11 @@ class FileSystem {
   virtual Result Rename(const std::string& from, const std::string& to) = 0;
   // Makes a rename or creation in the folder of path durable.
   virtual Result SyncFolderOf(const std::string& path) = 0;
+  // Creates a new empty file in the folder of beside under a fresh
+  // unguessable name (exclusively, never through a planted link), with the
+  // permission bits of beside when it exists; temp receives its path. The
+  // POSIX one unless a test file system overrides it.
+  virtual Result CreateTemporaryBeside(const std::string& beside, std::string& temp, std::unique_ptr<File>& out);
 
   static FileSystem& Default();
 };

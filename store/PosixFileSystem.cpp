@@ -21,6 +21,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 #include "store/FileSystem.h"
@@ -196,6 +197,24 @@ class PosixFileSystem final : public FileSystem {
 FileSystem* g_override = nullptr;
 
 }  // namespace
+
+Result FileSystem::CreateTemporaryBeside(const std::string& beside, std::string& temp, std::unique_ptr<File>& out) {
+  std::string pattern = beside + ".tmpXXXXXX";
+  // mkostemp creates with O_CREAT | O_EXCL, so a link planted under the name
+  // fails the creation instead of being written through.
+  const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+  if (fd < 0) return Result::Fail("Cannot create a temporary file beside", errno, beside);
+  struct stat st;
+  if (::stat(beside.c_str(), &st) == 0 && ::fchmod(fd, st.st_mode & 07777) != 0) {
+    const int error = errno;
+    ::close(fd);
+    ::unlink(pattern.c_str());
+    return Result::Fail("Cannot set the permissions of", error, pattern);
+  }
+  temp = pattern;
+  out = std::make_unique<PosixFile>(fd, pattern);
+  return Result::Ok();
+}
 
 FileSystem& FileSystem::Default() {
   static PosixFileSystem posix;
