@@ -55,11 +55,13 @@ CardoraApp::CardoraApp(QString commandLine)
 CardoraApp::~CardoraApp() {
   if (window_) {
     const std::string settings = ProgramSettingsPath();
-    WriteSettingInt(settings, kPreference, "PaneId", CurrentPaneIndex());
+    Result saved = WriteSettingInt(settings, kPreference, "PaneId", CurrentPaneIndex());
     if (WorkPane* work = window_->workPane()) {
-      WriteSettingInt(settings, kPreference, "Sort", work->sortOrder());
-      WriteSettingInt(settings, kPreference, "Tab", work->viewTab());
+      if (saved.ok()) saved = WriteSettingInt(settings, kPreference, "Sort", work->sortOrder());
+      if (saved.ok()) saved = WriteSettingInt(settings, kPreference, "Tab", work->viewTab());
     }
+    // The windows are going: the failure goes to the program's error output.
+    if (!saved.ok()) qWarning("%s", saved.Message().c_str());
   }
   CloseRecordFile();
   window_.reset();

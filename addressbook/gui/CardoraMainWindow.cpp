@@ -486,10 +486,11 @@ bool CardoraMainWindow::OnCloseRequest() {
 
   const QRect outer = geometry();
   const std::string settings = ProgramSettingsPath();
-  WriteSettingInt(settings, kPreference, "WPLeft", outer.x());
-  WriteSettingInt(settings, kPreference, "WPTop", outer.y());
-  WriteSettingInt(settings, kPreference, "WPRight", outer.x() + outer.width());
-  WriteSettingInt(settings, kPreference, "WPBottom", outer.y() + outer.height());
+  Result placed = WriteSettingInt(settings, kPreference, "WPLeft", outer.x());
+  if (placed.ok()) placed = WriteSettingInt(settings, kPreference, "WPTop", outer.y());
+  if (placed.ok()) placed = WriteSettingInt(settings, kPreference, "WPRight", outer.x() + outer.width());
+  if (placed.ok()) placed = WriteSettingInt(settings, kPreference, "WPBottom", outer.y() + outer.height());
+  if (!placed.ok()) InformationBox(this, placed.Message());
   KillTimer(kFrameTimer);
   emit closed();
   return true;

@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 
 #include <QObject>
+#include <QTest>
 #include <cstdlib>
 #include <deque>
 #include <functional>
@@ -97,10 +98,10 @@ class Sandbox {
   std::string File(const std::string& name) const { return home_.File(name); }
 
   void SetSuite(const char* key, const std::string& value) {
-    WriteSettingText(SuiteSettingsPath(), "Preference", key, value);
+    QVERIFY(WriteSettingText(SuiteSettingsPath(), "Preference", key, value).ok());
   }
   void SetProgram(const char* key, const std::string& value) {
-    WriteSettingText(ProgramSettingsPath(), "Preference", key, value);
+    QVERIFY(WriteSettingText(ProgramSettingsPath(), "Preference", key, value).ok());
   }
   std::optional<std::string> ProgramSetting(const char* key) const {
     std::string value;
