@@ -113,7 +113,11 @@ void CreateNewFileDialog::accept() {
   }
   probe.close();
   probe.remove();
-  WriteSettingText(ProgramSettingsPath(), "Preference", "RecordExample", examples_->isChecked() ? "1" : "0");
+  if (Result saved =
+          WriteSettingText(ProgramSettingsPath(), "Preference", "RecordExample", examples_->isChecked() ? "1" : "0");
+      !saved.ok()) {
+    InformationBox(this, saved.Message());
+  }
   path_ = path.toStdString();
   QDialog::accept();
 }

@@ -53,8 +53,9 @@ std::optional<ChosenFile> StartupFileChoice(QWidget* owner, const std::string& c
                          QString::fromUtf8(extension.data(), qsizetype(extension.size())).toLower();
     const std::string path = WorkFolder() + "/" + name.toStdString();
     if (QFileInfo::exists(QString::fromStdString(path))) return std::nullopt;
-    WriteSettingText(ProgramSettingsPath(), kPreference, kDefaultFileKey, path);
-    WriteSettingText(ProgramSettingsPath(), kPreference, kRecordExampleKey, "1");
+    Result remembered = WriteSettingText(ProgramSettingsPath(), kPreference, kDefaultFileKey, path);
+    if (remembered.ok()) remembered = WriteSettingText(ProgramSettingsPath(), kPreference, kRecordExampleKey, "1");
+    if (!remembered.ok()) InformationBox(owner, remembered.Message());
     return ChosenFile{path, ""};
   }
   if (!IsFile(remembered)) return std::nullopt;
@@ -64,7 +65,10 @@ std::optional<ChosenFile> StartupFileChoice(QWidget* owner, const std::string& c
 std::optional<NewFileChoice> RunCreateNewFile(QWidget* owner, std::string_view extension) {
   CreateNewFileDialog dialog{std::string(extension), owner};
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-  WriteSettingText(ProgramSettingsPath(), kPreference, kDefaultFileKey, dialog.path());
+  if (Result remembered = WriteSettingText(ProgramSettingsPath(), kPreference, kDefaultFileKey, dialog.path());
+      !remembered.ok()) {
+    InformationBox(owner, remembered.Message());
+  }
   std::string example;
   ReadSettingText(ProgramSettingsPath(), kPreference, kRecordExampleKey, example);
   if (owner) owner->update();
@@ -76,7 +80,12 @@ std::optional<ChosenFile> RunOpenDialog(QWidget* owner, std::string_view filter,
       owner, {FileDialogMode::Open, std::string(filter), std::string(extension), StartFolder::Work});
   if (!path) return std::nullopt;
   std::optional<ChosenFile> chosen = WithPassword(owner, *path);
-  if (chosen) WriteSettingText(ProgramSettingsPath(), kPreference, kDefaultFileKey, chosen->path);
+  if (chosen) {
+    if (Result remembered = WriteSettingText(ProgramSettingsPath(), kPreference, kDefaultFileKey, chosen->path);
+        !remembered.ok()) {
+      InformationBox(owner, remembered.Message());
+    }
+  }
   return chosen;
 }
 

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "shell/MessageBoxes.h"
 #include "shell/SuiteFlags.h"
 #include "shell/TrayApplication.h"
 #include "store/Settings.h"
@@ -29,7 +30,9 @@ bool ShownOn(const char* key) {
   return value.empty() || value == "1";
 }
 
-void WriteSwitch(const char* key, bool on) { WriteSettingText(SuiteSettingsPath(), kPreference, key, on ? "1" : "0"); }
+Result WriteSwitch(const char* key, bool on) {
+  return WriteSettingText(SuiteSettingsPath(), kPreference, key, on ? "1" : "0");
+}
 
 QCheckBox* Box(const char* text, const char* id, QWidget* parent) {
   auto* box = new QCheckBox(QString::fromLatin1(text), parent);
@@ -97,17 +100,21 @@ GeneralOptionsDialog::GeneralOptionsDialog(GeneralOptionsActions actions, QWidge
 
 void GeneralOptionsDialog::accept() {
   const bool sound = sound_->isChecked();
-  WriteSwitch("Sound", sound);
+  Result saved = WriteSwitch("Sound", sound);
   if (actions_.setSoundFlag) actions_.setSoundFlag(sound);
   const bool animation = animation_->isChecked();
-  WriteSwitch("Annimation", animation);
+  if (Result r = WriteSwitch("Annimation", animation); saved.ok()) saved = r;
   if (actions_.setAnimationFlag) {
     actions_.setAnimationFlag(animation);
   } else {
     SetAnimationFlag(animation);
   }
-  WriteSwitch("Splash", splash_->isChecked());
-  WriteSettingInt(SuiteSettingsPath(), kPreference, "NetworkRefresh", refresh_->currentIndex() + 1);
+  if (Result r = WriteSwitch("Splash", splash_->isChecked()); saved.ok()) saved = r;
+  if (Result r = WriteSettingInt(SuiteSettingsPath(), kPreference, "NetworkRefresh", refresh_->currentIndex() + 1);
+      saved.ok()) {
+    saved = r;
+  }
+  if (!saved.ok()) InformationBox(this, saved.Message());
   if (actions_.restartRefreshTimers) actions_.restartRefreshTimers();
   if (tray_->isChecked() && tray_->isEnabled() && !TrayApplicationRunning()) (void)StartTrayApplication();
   QDialog::accept();

@@ -52,8 +52,11 @@ SuiteApp::SuiteApp(SuiteProgram program, QString commandLine)
 SuiteApp::~SuiteApp() {
   if (window_) {
     const std::string settings = ProgramSettingsPath();
-    WriteSettingInt(settings, kPreference, "PaneId", CurrentPaneIndex());
-    window_->SaveProgramState(settings);
+    std::vector<SettingValue> values{{"PaneId", std::to_string(CurrentPaneIndex())}};
+    window_->AddProgramState(values);
+    Result saved = WriteSettingTexts(settings, kPreference, values);
+    // The windows are going: the failure goes to the program's error output.
+    if (!saved.ok()) qWarning("%s", saved.Message().c_str());
   }
   CloseRecordFile();
   window_.reset();

@@ -282,10 +282,14 @@ bool SuiteMainWindow::OnCloseRequest() {
 
   const QRect outer = geometry();
   const std::string settings = ProgramSettingsPath();
-  WriteSettingInt(settings, kPreference, "WPLeft", outer.x());
-  WriteSettingInt(settings, kPreference, "WPTop", outer.y());
-  WriteSettingInt(settings, kPreference, "WPRight", outer.x() + outer.width());
-  WriteSettingInt(settings, kPreference, "WPBottom", outer.y() + outer.height());
+  // One rewrite of the settings file for the whole placement: each rewrite
+  // is flushed to disk, and closing should not wait on four of them.
+  Result placed = WriteSettingTexts(settings, kPreference,
+                                    {{"WPLeft", std::to_string(outer.x())},
+                                     {"WPTop", std::to_string(outer.y())},
+                                     {"WPRight", std::to_string(outer.x() + outer.width())},
+                                     {"WPBottom", std::to_string(outer.y() + outer.height())}});
+  if (!placed.ok()) InformationBox(this, placed.Message());
   KillTimer(kFrameTimer);
   emit closed();
   return true;

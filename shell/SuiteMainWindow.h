@@ -14,6 +14,7 @@
 
 #include "shell/AcceleratorFilter.h"
 #include "shell/MenuItem.h"
+#include "store/Settings.h"
 #include "toolkit/TesselFrameWnd.h"
 
 namespace velmora {
@@ -47,8 +48,9 @@ class SuiteMainWindow : public TesselFrameWnd {
   // The program's part. The record file was opened (or, with nothing,
   // closed): the panes that show it get it.
   virtual void SetRecordFile(RecordStore* store) = 0;
-  // At the program's end: what the panes keep in the program's settings.
-  virtual void SaveProgramState(const std::string& settingsPath) = 0;
+  // At the program's end: what the panes keep in the program's settings
+  // (written with the frame's own keys in one rewrite of the file).
+  virtual void AddProgramState(std::vector<SettingValue>& values) const = 0;
 
  signals:
   // The close request was granted: the program ends.

@@ -6,6 +6,7 @@
 
 #include <cassert>
 #include <chrono>
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 #include <random>
@@ -462,6 +463,123 @@ Result RecordStore::AddRecord(const Bytes& record, RecordPosition* where) {
   if (Result wr = file_->WriteAt(format::kHeaderOffset, header.data(), header.size()); !wr.ok()) return wr;
   if (where) *where = position;
   return Result::Ok();
+}
+
+Result RecordStore::AddRecords(std::span<const uint8_t> records, size_t* added, std::vector<RecordPosition>* where) {
+  if (added) *added = 0;
+  if (where) where->clear();
+  if (Result open = RequireOpen("AddRecords"); !open.ok()) return open;
+  if (records.size() % recordSize_ != 0) return Result::Fail("Records of the wrong size for", 0, path_);
+  const size_t total = records.size() / recordSize_;
+  const size_t perBatch = std::max<size_t>(1, std::min(kMaxBatchRecords, kMaxBatchBytes / recordSize_));
+  size_t done = 0;
+  while (done < total) {
+    const size_t count = std::min(perBatch, total - done);
+    size_t batchAdded = 0;
+    Result batch = AddBatchLocked(records.data() + done * recordSize_, count, batchAdded, where);
+    done += batchAdded;
+    if (added) *added = done;
+    if (!batch.ok()) return batch;
+  }
+  return Result::Ok();
+}
+
+// One batch under one hold of the guard lock. Slots are chosen exactly as
+// repeated AddRecord calls would choose them: while the balance says slots
+// are free, the first free slots in file order, and once it says none are
+// (or the file has fewer than it says, which resets it to 0), the end of the
+// file. The order of the writes keeps every record whole or absent for
+// other connections, which read slots without the guard lock:
+//  1. Each reused free slot gets its record with the in-use byte still 0, so
+//     readers keep skipping it; only when all are written does each slot's
+//     in-use byte follow, a one-byte write that makes the record live at once.
+//  2. The records past the end go in one write. The file grows only as the
+//     bytes arrive, so a slot there is seen only once it is whole, and slot
+//     scans ignore a partial last slot.
+//  3. The header last: change counter up by the records added, the balance.
+// A process killed at any step leaves whole records, live or free, and at
+// worst a balance that counts reused slots as still free, which the next
+// add that finds no free slot corrects, as after a killed AddRecord. A
+// failed write ends the batch: records already live stay and are counted in
+// the header, a partial slot past them is cut off, the rest are not added.
+Result RecordStore::AddBatchLocked(const uint8_t* records, size_t count, size_t& added,
+                                   std::vector<RecordPosition>* where) {
+  added = 0;
+  GuardLock guard(*file_);
+  if (!guard.result().ok()) return guard.result();
+  Bytes header(format::kHeaderSize);
+  if (Result rd = file_->ReadAt(format::kHeaderOffset, header.data(), header.size()); !rd.ok()) return rd;
+  int level = AccessLevelFrom(header);
+  if (level == kAccessReader || level == kAccessNone) return Result(kReaderRefused);
+  uint64_t size = 0;
+  if (Result sz = file_->Size(size); !sz.ok()) return sz;
+  const uint64_t slots = size > firstSlot() ? (size - firstSlot()) / recordSize_ : 0;
+  const uint64_t end = firstSlot() + slots * recordSize_;
+
+  const int32_t balance = GetI32(header.data() + h::kFreeSlotBalance);
+  std::vector<RecordPosition> reuse;
+  bool balanceTooLow = false;  // the balance claims free slots the file lacks
+  if (balance < 0) {
+    const size_t wanted = size_t(std::min<int64_t>(int64_t(count), -int64_t(balance)));
+    Bytes chunk(size_t(recordSize_) * kSlotsPerRead);
+    for (uint64_t at = firstSlot(); at < end && reuse.size() < wanted;) {
+      int64_t got = file_->ReadSome(at, chunk.data(), chunk.size());
+      if (got < 0) return Result::Fail("Cannot read", errno, path_);
+      uint64_t whole = uint64_t(got) / recordSize_;
+      for (uint64_t i = 0; i < whole && reuse.size() < wanted; ++i) {
+        if (chunk[i * recordSize_ + r::kInUse] == 0) reuse.push_back(at + i * recordSize_);
+      }
+      if (whole < kSlotsPerRead) break;
+      at += whole * recordSize_;
+    }
+    balanceTooLow = reuse.size() < wanted;
+  }
+
+  Result failure = Result::Ok();
+  size_t reused = 0;
+  Bytes slot(recordSize_);
+  for (size_t i = 0; i < reuse.size() && failure.ok(); ++i) {
+    std::memcpy(slot.data(), records + i * recordSize_, recordSize_);
+    slot[r::kInUse] = 0;
+    failure = file_->WriteAt(reuse[i], slot.data(), slot.size());
+  }
+  // A slot whose write failed is still free; none has been made live yet.
+  if (!failure.ok()) return failure;
+  for (; reused < reuse.size() && failure.ok(); ++reused) {
+    failure = file_->WriteAt(reuse[reused] + r::kInUse, records + reused * recordSize_ + r::kInUse, 1);
+    if (!failure.ok()) break;
+  }
+
+  size_t appended = 0;
+  const size_t toAppend = count - reuse.size();
+  if (failure.ok() && toAppend > 0) {
+    failure = file_->WriteAt(end, records + reuse.size() * recordSize_, toAppend * size_t(recordSize_));
+    if (failure.ok()) {
+      appended = toAppend;
+    } else {
+      // The bytes written before the failure are whole records up to the
+      // last slot boundary; a partial slot after them is cut off (and were
+      // the cut to fail, readers and the next add pass over it).
+      uint64_t now = 0;
+      if (file_->Size(now).ok() && now > end) appended = size_t(std::min<uint64_t>((now - end) / recordSize_, toAppend));
+      (void)file_->Truncate(std::max(end + uint64_t(appended) * recordSize_, size));
+    }
+  }
+
+  uint8_t* p = header.data();
+  const int32_t newBalance = balanceTooLow && appended > 0 ? 0 : balance + int32_t(reused);
+  PutI32(p + h::kFreeSlotBalance, newBalance);
+  PutU64(p + h::kChangeCounter, GetU64(p + h::kChangeCounter) + reused + appended);
+  if (reused + appended > 0) {
+    Result written = file_->WriteAt(format::kHeaderOffset, header.data(), header.size());
+    if (failure.ok()) failure = written;
+  }
+  added = reused + appended;
+  if (where) {
+    where->insert(where->end(), reuse.begin(), reuse.begin() + std::ptrdiff_t(reused));
+    for (size_t j = 0; j < appended; ++j) where->push_back(end + uint64_t(j) * recordSize_);
+  }
+  return failure;
 }
 
 Result RecordStore::UpdateRecord(const Bytes& record, RecordPosition position) {

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,11 @@ inline constexpr int kAccessNone = -1;
 inline constexpr const char* kProbePassword = "zilt";
 
 inline constexpr uint32_t kUnsetSize = 0xFFFFFFFFu;
+
+// The most records and bytes RecordStore::AddRecords writes under one guard
+// lock: a few milliseconds of writing, far below any lock wait.
+inline constexpr size_t kMaxBatchRecords = 1024;
+inline constexpr size_t kMaxBatchBytes = size_t(4) << 20;
 
 class RecordStore {
  public:
@@ -91,6 +97,15 @@ class RecordStore {
   Result ReadRecordIfLive(Bytes& buffer, RecordPosition position);
   // 104 for a Reader. where receives the slot used.
   Result AddRecord(const Bytes& record, RecordPosition* where = nullptr);
+  // Adds records (whole slots laid end to end in records) as AddRecord
+  // would one after the other, in batches of at most kMaxBatchRecords
+  // records or kMaxBatchBytes bytes: one guard lock and one header write per
+  // batch, so another connection waits for the guard at most one batch.
+  // Other connections see each record whole or not at all. 104 for a
+  // Reader. *added counts the records in the file when it returns, also on
+  // failure; where, when given, receives their positions in order.
+  Result AddRecords(std::span<const uint8_t> records, size_t* added = nullptr,
+                    std::vector<RecordPosition>* where = nullptr);
   Result UpdateRecord(const Bytes& record, RecordPosition position);
   Result DeleteRecord(RecordPosition position);
   // Test-and-set of the slot's edit-lock byte; clears *refresh allowed* on
@@ -142,6 +157,7 @@ class RecordStore {
   bool SlotInRange(RecordPosition position, uint64_t fileSize) const;
   Result AdjustHeader(int balanceDelta, int counterDelta, int openDelta);
   Result FindSlotLocked(RecordPosition& position, Bytes& header);
+  Result AddBatchLocked(const uint8_t* records, size_t count, size_t& added, std::vector<RecordPosition>* where);
   int AccessLevelFrom(const Bytes& header) const;
 
   std::string path_;

@@ -25,11 +25,13 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <vector>
 
 #include "store/Bytes.h"
+#include "store/FileSystem.h"
 
 namespace velmora {
 
@@ -179,18 +181,6 @@ std::optional<std::string> FindValue(const std::string& file, std::string_view s
   return std::nullopt;
 }
 
-bool WriteAll(int fd, std::string_view data) {
-  while (!data.empty()) {
-    ssize_t n = ::write(fd, data.data(), data.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data.remove_prefix(size_t(n));
-  }
-  return true;
-}
-
 std::string FolderOf(const std::string& path) {
   size_t slash = path.rfind('/');
   if (slash == std::string::npos) return ".";
@@ -198,30 +188,39 @@ std::string FolderOf(const std::string& path) {
   return path.substr(0, slash);
 }
 
-bool SyncFolder(const std::string& folder) {
-  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return false;
-  bool ok = ::fsync(fd) == 0;
-  ::close(fd);
-  return ok;
-}
-
-// Replaces path with content: temporary file, fsync, rename, fsync folder.
-bool ReplaceFile(const std::string& path, std::string_view content, mode_t mode) {
-  std::string temp = path + ".tmpXXXXXX";
-  int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-  if (fd < 0) return false;
-  bool ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, content) && ::fsync(fd) == 0;
-  ok = ::close(fd) == 0 && ok;
-  if (ok) ok = ::rename(temp.c_str(), path.c_str()) == 0;
-  if (!ok) {
-    ::unlink(temp.c_str());
-    return false;
+// Replaces path with content: a temporary file beside it, written and
+// flushed, then renamed over it, all through the store's file system. On
+// failure the temporary file is removed and path is untouched.
+Result ReplaceFile(const std::string& path, std::string_view content) {
+  FileSystem& fs = FileSystem::Default();
+  std::string temp;
+  std::unique_ptr<File> file;
+  if (Result made = fs.CreateTemp(path, temp, file); !made.ok()) return made;
+  // The new file keeps the permission bits of the one it replaces.
+  Result step = Result::Ok();
+  std::unique_ptr<File> old;
+  FileOwnership kept, mine;
+  if (fs.OpenReadOnly(path, old).ok() && old->GetOwnership(kept).ok()) {
+    step = file->GetOwnership(mine);
+    if (step.ok()) {
+      kept.owner = mine.owner;
+      kept.group = mine.group;
+      step = file->SetOwnership(kept);
+    }
+  }
+  old.reset();
+  if (step.ok()) step = file->WriteAt(0, content.data(), content.size());
+  if (step.ok()) step = file->Sync();
+  file.reset();
+  if (step.ok()) step = fs.Rename(temp, path);
+  if (!step.ok()) {
+    (void)fs.Remove(temp);
+    return step;
   }
   // The new contents are in place; a failed folder flush only weakens
   // durability, so the write still counts as done.
-  SyncFolder(FolderOf(path));
-  return true;
+  (void)fs.SyncFolderOf(path);
+  return Result::Ok();
 }
 
 // An exclusive lock on the file at path, held until destruction; a missing
@@ -233,7 +232,10 @@ class WriterLock {
   explicit WriterLock(const std::string& path) {
     for (int attempt = 0; attempt < 100; ++attempt) {
       fd_ = ::open(path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0666);
-      if (fd_ < 0) return;
+      if (fd_ < 0) {
+        error_ = errno;
+        return;
+      }
       // Best effort: a file system without flock leaves the write unlocked.
       if (::flock(fd_, LOCK_EX) != 0) return;
       struct stat locked, current;
@@ -250,11 +252,13 @@ class WriterLock {
   }
   WriterLock(const WriterLock&) = delete;
   WriterLock& operator=(const WriterLock&) = delete;
-  // The open file, or -1 when it could not be opened or locked.
+  // The open file, or -1 when it could not be opened (error() says why).
   int fd() const { return fd_; }
+  int error() const { return error_; }
 
  private:
   int fd_ = -1;
+  int error_ = 0;
 };
 
 // A symbolic link to a settings file keeps pointing at the file: the
@@ -349,21 +353,21 @@ std::string ProgramSettingsPath() { return ProgramFolder() + "/" + ProgramName()
 
 std::string SuiteSettingsPath(std::string_view name) { return ProgramFolder() + "/" + std::string(name); }
 
-int ReadSettingText(const std::string& file, std::string_view section, std::string_view key, std::string& out,
-                    size_t capacity) {
+bool ReadSettingText(const std::string& file, std::string_view section, std::string_view key, std::string& out,
+                     size_t capacity) {
   std::optional<std::string> value = FindValue(file, section, key);
   out.clear();
-  if (!value) return 0;
+  if (!value) return false;
   // Files written by older programs hold Windows-1252 text.
   if (!IsValidUtf8(*value)) *value = Windows1252ToUtf8(*value);
   size_t max = capacity > 0 ? capacity - 1 : 0;
   out = value->substr(0, Utf8CutLength(*value, max));
-  return out.empty() ? 0 : 1;
+  return !out.empty();
 }
 
-int ReadSettingInt(const std::string& file, std::string_view section, std::string_view key, int& out) {
+bool ReadSettingInt(const std::string& file, std::string_view section, std::string_view key, int& out) {
   std::string text;
-  if (ReadSettingText(file, section, key, text, 255) == 0) return 0;
+  if (!ReadSettingText(file, section, key, text, 255)) return false;
   size_t i = 0;
   bool negative = false;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
@@ -375,28 +379,36 @@ int ReadSettingInt(const std::string& file, std::string_view section, std::strin
   }
   if (!negative) value = value < -static_cast<long long>(INT_MAX) ? INT_MAX : -value;
   out = int(value);
-  return 1;
+  return true;
 }
 
-int WriteSettingText(const std::string& file, std::string_view section, std::string_view key,
-                     std::string_view value) {
+Result WriteSettingText(const std::string& file, std::string_view section, std::string_view key,
+                        std::string_view value) {
+  return WriteSettingTexts(file, section, {SettingValue{std::string(key), std::string(value)}});
+}
+
+Result WriteSettingTexts(const std::string& file, std::string_view section, const std::vector<SettingValue>& values) {
   std::string sectionName(Trim(WithoutLineBreaks(section)));
-  std::string keyName(Trim(WithoutLineBreaks(key)));
-  std::string text = WithoutLineBreaks(value);
   // Names that would read back as something else are refused.
-  if (sectionName.empty() || sectionName.find(']') != std::string::npos) return 0;
-  if (keyName.empty() || keyName.find('=') != std::string::npos || keyName[0] == '[' || keyName[0] == ';') {
-    return 0;
+  if (sectionName.empty() || sectionName.find(']') != std::string::npos) {
+    return Result::Fail("No setting can be kept in a section named \"" + sectionName + "\" in", 0, file);
+  }
+  for (const SettingValue& setting : values) {
+    std::string keyName(Trim(WithoutLineBreaks(setting.key)));
+    if (keyName.empty() || keyName.find('=') != std::string::npos || keyName[0] == '[' || keyName[0] == ';') {
+      return Result::Fail("No setting can be kept under the key \"" + keyName + "\" in", 0, file);
+    }
   }
 
   std::string path = ResolveLink(file);
   WriterLock lock(path);
   // A file that cannot be opened and read is never replaced blindly.
-  if (lock.fd() < 0) return 0;
+  if (lock.fd() < 0) return Result::Fail("Cannot open the settings file", lock.error(), path);
   std::string content;
   struct stat info;
-  if (::fstat(lock.fd(), &info) != 0 || !S_ISREG(info.st_mode) || !ReadAll(lock.fd(), content)) return 0;
-  mode_t mode = info.st_mode & 07777;
+  if (::fstat(lock.fd(), &info) != 0) return Result::Fail("Cannot read the settings file", errno, path);
+  if (!S_ISREG(info.st_mode)) return Result::Fail("The settings file is not a plain file:", 0, path);
+  if (!ReadAll(lock.fd(), content)) return Result::Fail("Cannot read the settings file", errno, path);
 
   IniFile ini = Split(content);
   std::string newline = "\n";
@@ -407,48 +419,52 @@ int WriteSettingText(const std::string& file, std::string_view section, std::str
     }
   }
 
-  // The first matching key of the matching sections takes the value;
-  // without one, the key goes after the last non-blank line of the first
-  // matching section, or a new section goes at the end of the file.
-  std::optional<size_t> keyLine, sectionLine;
-  bool inSection = false;
-  for (size_t i = 0; i < ini.lines.size(); ++i) {
-    ParsedLine parsed = Parse(ini.lines[i].text);
-    if (parsed.kind == LineKind::Section) {
-      inSection = SameName(parsed.name, sectionName);
-      if (inSection && !sectionLine) sectionLine = i;
-    } else if (inSection && parsed.kind == LineKind::Key && SameName(parsed.name, keyName)) {
-      keyLine = i;
-      break;
-    }
-  }
-  if (keyLine) {
-    ini.lines[*keyLine].text = std::string(Parse(ini.lines[*keyLine].text).name) + "=" + text;
-  } else {
-    std::vector<Line> added;
-    size_t insertAt = ini.lines.size();
-    if (sectionLine) {
-      insertAt = *sectionLine + 1;
-      for (size_t i = insertAt; i < ini.lines.size() && Parse(ini.lines[i].text).kind != LineKind::Section; ++i) {
-        if (!Trim(ini.lines[i].text).empty()) insertAt = i + 1;
+  for (const SettingValue& setting : values) {
+    const std::string keyName(Trim(WithoutLineBreaks(setting.key)));
+    const std::string text = WithoutLineBreaks(setting.value);
+    // The first matching key of the matching sections takes the value;
+    // without one, the key goes after the last non-blank line of the first
+    // matching section, or a new section goes at the end of the file.
+    std::optional<size_t> keyLine, sectionLine;
+    bool inSection = false;
+    for (size_t i = 0; i < ini.lines.size(); ++i) {
+      ParsedLine parsed = Parse(ini.lines[i].text);
+      if (parsed.kind == LineKind::Section) {
+        inSection = SameName(parsed.name, sectionName);
+        if (inSection && !sectionLine) sectionLine = i;
+      } else if (inSection && parsed.kind == LineKind::Key && SameName(parsed.name, keyName)) {
+        keyLine = i;
+        break;
       }
-    } else {
-      added.push_back({"[" + sectionName + "]", newline});
     }
-    added.push_back({keyName + "=" + text, newline});
-    if (insertAt > 0 && ini.lines[insertAt - 1].ending.empty()) ini.lines[insertAt - 1].ending = newline;
-    ini.lines.insert(ini.lines.begin() + std::ptrdiff_t(insertAt), added.begin(), added.end());
+    if (keyLine) {
+      ini.lines[*keyLine].text = std::string(Parse(ini.lines[*keyLine].text).name) + "=" + text;
+    } else {
+      std::vector<Line> added;
+      size_t insertAt = ini.lines.size();
+      if (sectionLine) {
+        insertAt = *sectionLine + 1;
+        for (size_t i = insertAt; i < ini.lines.size() && Parse(ini.lines[i].text).kind != LineKind::Section; ++i) {
+          if (!Trim(ini.lines[i].text).empty()) insertAt = i + 1;
+        }
+      } else {
+        added.push_back({"[" + sectionName + "]", newline});
+      }
+      added.push_back({keyName + "=" + text, newline});
+      if (insertAt > 0 && ini.lines[insertAt - 1].ending.empty()) ini.lines[insertAt - 1].ending = newline;
+      ini.lines.insert(ini.lines.begin() + std::ptrdiff_t(insertAt), added.begin(), added.end());
+    }
   }
-  return ReplaceFile(path, Join(ini), mode) ? 1 : 0;
+  return ReplaceFile(path, Join(ini));
 }
 
-int WriteSettingInt(const std::string& file, std::string_view section, std::string_view key, int value) {
+Result WriteSettingInt(const std::string& file, std::string_view section, std::string_view key, int value) {
   return WriteSettingText(file, section, key, std::to_string(value));
 }
 
 bool ReadSettingSwitch(const std::string& file, std::string_view section, std::string_view key) {
   std::string value;
-  if (ReadSettingText(file, section, key, value) == 0) return true;
+  if (!ReadSettingText(file, section, key, value)) return true;
   return value != "0";
 }
 

@@ -2,6 +2,7 @@
 // the user's password, so the access levels apply as in the programs.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -21,21 +22,7 @@ namespace velmora::tool {
 
 namespace {
 
-// Records added under one guard at a time: short enough that another
-// connection waiting for the file is not kept long.
-constexpr size_t kBatchSize = 256;
-
 std::string LineError(size_t number, const std::string& text) { return "line " + std::to_string(number) + ": " + text; }
-
-// Adds a batch of records, one after the other; *added counts those that
-// went in before a failure.
-Result AddBatch(RecordStore& store, const std::vector<Bytes>& records, size_t* added) {
-  for (const Bytes& record : records) {
-    if (Result result = store.AddRecord(record); !result.ok()) return result;
-    ++*added;
-  }
-  return Result::Ok();
-}
 
 // Checks every line of input while spooling its record; false after a
 // message when a line is bad, the input cannot be read or the tool was
@@ -111,20 +98,24 @@ int RunAdd(const Arguments& args) {
 
   const size_t total = spool.count();
   size_t added = 0;
-  std::vector<Bytes> batch;
+  // One store batch at a time, so memory stays at one batch.
+  const size_t perBatch = std::max<size_t>(1, std::min(kMaxBatchRecords, kMaxBatchBytes / store.recordSize()));
+  Bytes batch;
   for (;;) {
     if (Interrupted()) {
       (void)store.Flush();
       return Fail("Interrupted after adding " + std::to_string(added) + " of " + std::to_string(total) +
                   " records.");
     }
-    if (Result read = spool.ReadBatch(kBatchSize, batch); !read.ok()) {
+    if (Result read = spool.ReadBatch(perBatch, batch); !read.ok()) {
       (void)store.Flush();
       return Fail("Added " + std::to_string(added) + " of " + std::to_string(total) +
                   " records, then: " + read.Message());
     }
     if (batch.empty()) break;
-    Result result = AddBatch(store, batch, &added);
+    size_t batchAdded = 0;
+    Result result = store.AddRecords(batch, &batchAdded);
+    added += batchAdded;
     if (result.code() == kReaderRefused) return Fail(LoadText(102));
     if (!result.ok()) {
       (void)store.Flush();

@@ -4,6 +4,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -120,10 +121,13 @@ Result RecordSpool::ReadExactly(void* out, size_t length) {
   return Result::Ok();
 }
 
-Result RecordSpool::ReadBatch(size_t max, std::vector<Bytes>& batch) {
-  batch.resize(std::min(max, count_ - read_));
-  for (Bytes& record : batch) {
-    record = base_;
+Result RecordSpool::ReadBatch(size_t max, Bytes& batch) {
+  const size_t records = std::min(max, count_ - read_);
+  const size_t size = base_.size();
+  batch.resize(records * size);
+  for (size_t i = 0; i < records; ++i) {
+    uint8_t* record = batch.data() + i * size;
+    std::memcpy(record, base_.data(), size);
     uint8_t number[4];
     if (Result got = ReadExactly(number, 4); !got.ok()) return got;
     const uint32_t runs = GetU32(number);
@@ -131,10 +135,10 @@ Result RecordSpool::ReadBatch(size_t max, std::vector<Bytes>& batch) {
       uint8_t header[8];
       if (Result got = ReadExactly(header, 8); !got.ok()) return got;
       const uint32_t offset = GetU32(header), length = GetU32(header + 4);
-      if (offset > record.size() || length > record.size() - offset) {
+      if (offset > size || length > size - offset) {
         return Result::Fail("The temporary file of the records is damaged");
       }
-      if (Result got = ReadExactly(record.data() + offset, length); !got.ok()) return got;
+      if (Result got = ReadExactly(record + offset, length); !got.ok()) return got;
     }
     ++read_;
   }

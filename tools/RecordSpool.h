@@ -29,9 +29,9 @@ class RecordSpool {
   Result Append(const Bytes& record);
   // Ends the writing and goes back to the first record.
   Result Rewind();
-  // Up to max records into batch (emptied first), in the order appended;
-  // an empty batch at the end. REQUIRES: Rewind succeeded.
-  Result ReadBatch(size_t max, std::vector<Bytes>& batch);
+  // The next up to max records, in the order appended, laid end to end in
+  // batch (replaced); an empty batch at the end. REQUIRES: Rewind succeeded.
+  Result ReadBatch(size_t max, Bytes& batch);
 
   size_t count() const { return count_; }
 

@@ -66,10 +66,10 @@ void CardoraMainWindow::SetRecordFile(RecordStore* store) {
   if (work_) work_->SetRecordFile(store);
 }
 
-void CardoraMainWindow::SaveProgramState(const std::string& settingsPath) {
+void CardoraMainWindow::AddProgramState(std::vector<SettingValue>& values) const {
   if (!work_) return;
-  WriteSettingInt(settingsPath, kPreference, "Sort", work_->sortOrder());
-  WriteSettingInt(settingsPath, kPreference, "Tab", work_->viewTab());
+  values.push_back({"Sort", std::to_string(work_->sortOrder())});
+  values.push_back({"Tab", std::to_string(work_->viewTab())});
 }
 
 // --- Commands -------------------------------------------------------------------

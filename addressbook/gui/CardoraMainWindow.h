@@ -41,7 +41,7 @@ class CardoraMainWindow : public SuiteMainWindow {
   qintptr OnCommand(const Command& command) override;
 
   void SetRecordFile(RecordStore* store) override;
-  void SaveProgramState(const std::string& settingsPath) override;
+  void AddProgramState(std::vector<SettingValue>& values) const override;
 
  protected:
   bool CreatePanes() override;

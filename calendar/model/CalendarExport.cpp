@@ -58,7 +58,8 @@ std::string LoadExportPath() {
 
 bool SaveExportPath(const std::string& path) {
   return WriteSettingText(ProgramSettingsPath(), "Preference", "ExportFile",
-                          path.substr(0, Utf8CutLength(path, kMaxExportPathLength))) == 1;
+                          path.substr(0, Utf8CutLength(path, kMaxExportPathLength)))
+      .ok();
 }
 
 }  // namespace velmora

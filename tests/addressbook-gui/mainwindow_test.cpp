@@ -485,7 +485,7 @@ class MainWindowTest : public QObject {
   void skinBroadcastReloadsTheSkin() {
     QVERIFY(Start());
     QCOMPARE(GetSkin().fileName, std::string(kDefaultSkin));
-    WriteSettingText(SuiteSettingsPath(), "Preference", "CurrSkin", "2_Ocean.ini");
+    QVERIFY(WriteSettingText(SuiteSettingsPath(), "Preference", "CurrSkin", "2_Ocean.ini").ok());
     app_->Broadcast(101, 0);
     QTRY_COMPARE(GetSkin().fileName, std::string("2_Ocean.ini"));
     // The frame is laid out again for the new skin's title bar.

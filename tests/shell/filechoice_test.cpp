@@ -21,7 +21,7 @@ class FileChoiceTest : public ShellTest {
  protected:
   std::string Works(const std::string& name) const { return File("Works/" + name); }
   void Remember(const std::string& path) {
-    ASSERT_EQ(WriteSettingText(ProgramSettingsPath(), "Preference", "DefaulFile", path), 1);
+    ASSERT_TRUE(WriteSettingText(ProgramSettingsPath(), "Preference", "DefaulFile", path).ok());
   }
 };
 
@@ -234,7 +234,7 @@ TEST_F(FileChoiceTest, CreateNewFileEnablesOkOnlyWithNameAndFolder) {
 
 TEST_F(FileChoiceTest, CreateNewFileRefusesAnExistingNameAndStaysOpen) {
   MakeRecordFile(File("Works/taken.adr"));
-  ASSERT_EQ(WriteSettingText(ProgramSettingsPath(), "Preference", "RecordExample", "1"), 1);
+  ASSERT_TRUE(WriteSettingText(ProgramSettingsPath(), "Preference", "RecordExample", "1").ok());
   DialogScript script;
   script.Expect("1001", [&](QWidget* d) {
     Type(d, "100", "taken");
@@ -255,7 +255,7 @@ TEST_F(FileChoiceTest, CreateNewFileRefusesAnExistingNameAndStaysOpen) {
 }
 
 TEST_F(FileChoiceTest, CreateNewFileReportsAFolderItCannotWriteTo) {
-  ASSERT_EQ(WriteSettingText(ProgramSettingsPath(), "Preference", "RecordExample", "0"), 1);
+  ASSERT_TRUE(WriteSettingText(ProgramSettingsPath(), "Preference", "RecordExample", "0").ok());
   fileDialogs.answers = {File("elsewhere")};
   std::filesystem::create_directories(File("elsewhere"));
   DialogScript script;

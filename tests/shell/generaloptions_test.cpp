@@ -24,7 +24,7 @@ std::string SuiteSetting(const char* key) {
 }
 
 void SetSuite(const char* key, const char* value) {
-  ASSERT_EQ(WriteSettingText(SuiteSettingsPath(), "Preference", key, value), 1);
+  ASSERT_TRUE(WriteSettingText(SuiteSettingsPath(), "Preference", key, value).ok());
 }
 
 // What OK set in the running program.

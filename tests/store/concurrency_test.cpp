@@ -675,5 +675,133 @@ TEST(RecordIdTest, AForkedChildDrawsDifferentIdsThanItsParent) {
   for (uint64_t id : theirs) EXPECT_EQ(mine.count(id), 0u) << "the child repeats the parent's id " << id;
 }
 
+// ---- Batch adds seen by another process ------------------------------------------
+
+// Writes of more than a few bytes land in two halves with a pause between,
+// as a slow disk or a busy machine may let another process see them.
+class HalvingFileSystem : public FileSystem {
+ public:
+  Result Open(const std::string& path, std::unique_ptr<File>& out) override {
+    Result opened = real_.Open(path, out);
+    if (opened.ok()) out = std::make_unique<Halving>(std::move(out));
+    return opened;
+  }
+  Result OpenOrCreate(const std::string& path, std::unique_ptr<File>& out) override {
+    return real_.OpenOrCreate(path, out);
+  }
+  bool Exists(const std::string& path) override { return real_.Exists(path); }
+  Result Remove(const std::string& path) override { return real_.Remove(path); }
+  Result Rename(const std::string& from, const std::string& to) override { return real_.Rename(from, to); }
+  Result SyncFolderOf(const std::string& path) override { return real_.SyncFolderOf(path); }
+
+ private:
+  class Halving : public File {
+   public:
+    explicit Halving(std::unique_ptr<File> inner) : inner_(std::move(inner)) {}
+    Result ReadAt(uint64_t o, void* b, size_t n) override { return inner_->ReadAt(o, b, n); }
+    int64_t ReadSome(uint64_t o, void* b, size_t n) override { return inner_->ReadSome(o, b, n); }
+    Result WriteAt(uint64_t o, const void* b, size_t n) override {
+      if (n < 2048) return inner_->WriteAt(o, b, n);
+      const size_t half = n / 2;
+      if (Result first = inner_->WriteAt(o, b, half); !first.ok()) return first;
+      ::usleep(300);
+      return inner_->WriteAt(o + half, static_cast<const uint8_t*>(b) + half, n - half);
+    }
+    Result Size(uint64_t& s) override { return inner_->Size(s); }
+    Result Truncate(uint64_t s) override { return inner_->Truncate(s); }
+    Result Sync() override { return inner_->Sync(); }
+    bool TryLock(uint64_t s, uint64_t l, bool e) override { return inner_->TryLock(s, l, e); }
+    Result Lock(uint64_t s, uint64_t l, bool e) override { return inner_->Lock(s, l, e); }
+    void Unlock(uint64_t s, uint64_t l) override { inner_->Unlock(s, l); }
+    bool IsAt(const std::string& path) override { return inner_->IsAt(path); }
+
+   private:
+    std::unique_ptr<File> inner_;
+  };
+  FileSystem& real_ = FileSystem::Default();
+};
+
+// One process adds records in batches, into free slots that still hold
+// deleted records and past the end, while another scans the file as queries
+// do, while every write of the adder lands in two halves. Every live slot
+// the scanner meets must be one record whole: its name and its notes, far
+// apart in the slot, belong together.
+TEST_F(ConcurrencyTest, ARecordAddedInABatchIsSeenWholeOrNotAtAll) {
+  constexpr int kOld = 2000;
+  constexpr int kBatches = 12;
+  constexpr int kPerBatch = 300;
+  auto marked = [](RecordStore& store, const std::string& name) {
+    Bytes record = NewRecord(store, name);
+    PutText(record.data() + kNotesOffset, kNotesWidth, "notes of " + name);
+    return record;
+  };
+  {
+    RecordStore store(path, "");
+    Bytes old;
+    for (int i = 0; i < kOld; ++i) {
+      Bytes record = marked(store, "old-" + std::to_string(i));
+      old.insert(old.end(), record.begin(), record.end());
+    }
+    std::vector<RecordPosition> where;
+    ASSERT_TRUE(store.AddRecords(old, nullptr, &where).ok());
+    for (size_t i = 0; i < where.size(); i += 2) ASSERT_TRUE(store.DeleteRecord(where[i]).ok());
+  }
+  Pipe go;
+  Child adder([&] {
+    go.CloseWrite();
+    char start;
+    (void)go.Read(&start, 1);
+    HalvingFileSystem halving;
+    SetFileSystemForTesting(&halving);
+    RecordStore store(path, "");
+    if (!store.IsOpen()) return int(kNoConnection);
+    for (int b = 0; b < kBatches; ++b) {
+      Bytes batch;
+      for (int i = 0; i < kPerBatch; ++i) {
+        Bytes record = marked(store, "new-" + std::to_string(b) + "-" + std::to_string(i));
+        batch.insert(batch.end(), record.begin(), record.end());
+      }
+      if (!store.AddRecords(batch).ok()) return int(kAddFailed);
+    }
+    return 0;
+  });
+  ASSERT_TRUE(adder.started());
+  go.CloseRead();
+  go.CloseWrite();  // the adder starts
+
+  RecordStore scanner(path, "");
+  ASSERT_TRUE(scanner.IsOpen());
+  const size_t size = scanner.recordSize();
+  Bytes chunk(size * kSlotsPerRead);
+  int torn = 0, scans = 0, newSeen = 0;
+  for (; scans < 100000 && newSeen < kBatches * kPerBatch; ++scans) {
+    newSeen = 0;
+    for (RecordPosition at = scanner.firstSlot();;) {
+      int64_t got = scanner.ReadSlots(at, chunk.data(), chunk.size());
+      ASSERT_GE(got, 0);
+      const size_t whole = size_t(got) / size;
+      for (size_t i = 0; i < whole; ++i) {
+        const uint8_t* slot = chunk.data() + i * size;
+        if (slot[r::kInUse] != 1) continue;
+        const std::string name = Name(slot);
+        if (RawText(slot + kNotesOffset, kNotesWidth) != "notes of " + name) {
+          if (++torn <= 3) ADD_FAILURE() << "a torn record at " << at + i * size << ": " << name;
+        }
+        newSeen += name.starts_with("new-");
+      }
+      if (whole < kSlotsPerRead) break;
+      at += whole * size;
+    }
+  }
+  EXPECT_EQ(adder.WaitExitCode(), 0);
+  EXPECT_EQ(torn, 0);
+  EXPECT_GT(scans, 1);
+  FileImage file(path);
+  int live = 0;
+  for (size_t i = 0; i < file.slotCount(); ++i) live += file.slot(i)[r::kInUse] == 1;
+  EXPECT_EQ(live, kOld / 2 + kBatches * kPerBatch);
+  EXPECT_EQ(file.balance(), 0);
+}
+
 }  // namespace
 }  // namespace velmora

@@ -59,7 +59,7 @@ TEST_F(RecordStoreTest, NewFileOfEveryKindHasTheExactLayout) {
                         {FileKind::History, "History", "Organizer", 4, 1100},
                         {FileKind::Partners, "Cardora", "Cardora", 1, 859},
                         {FileKind::Outbox, "SendRecord", "SendRecord", 1, 908}};
-  WriteSettingText(SuiteSettingsPath(), "eServer", "server", "mail.example.org");
+  ASSERT_TRUE(WriteSettingText(SuiteSettingsPath(), "eServer", "server", "mail.example.org").ok());
   for (const Case& c : cases) {
     SCOPED_TRACE(c.kindName);
     std::string file = dir.File(std::string(c.kindName) + ".rec");

@@ -5,10 +5,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
+#include <memory>
 #include <thread>
 #include <vector>
 
+#include "store/FileSystem.h"
 #include "store/Settings.h"
 #include "tests/support/Files.h"
 #include "tests/support/Sandbox.h"
@@ -152,9 +155,9 @@ TEST_F(SettingsTest, OnlyZeroSwitchesOff) {
 }
 
 TEST_F(SettingsTest, WriteCreatesFileAndSection) {
-  EXPECT_EQ(WriteSettingText(file_, "Preference", "DefaulFile", "/home/u/book.adr"), 1);
-  EXPECT_EQ(WriteSettingInt(file_, "Preference", "PaneId", -5), 1);
-  EXPECT_EQ(WriteSettingText(file_, "eServer", "server", "example.org"), 1);
+  EXPECT_TRUE(WriteSettingText(file_, "Preference", "DefaulFile", "/home/u/book.adr").ok());
+  EXPECT_TRUE(WriteSettingInt(file_, "Preference", "PaneId", -5).ok());
+  EXPECT_TRUE(WriteSettingText(file_, "eServer", "server", "example.org").ok());
   EXPECT_EQ(Contents(),
             "[Preference]\nDefaulFile=/home/u/book.adr\nPaneId=-5\n"
             "[eServer]\nserver=example.org\n");
@@ -194,32 +197,50 @@ TEST_F(SettingsTest, WriteKeepsTheRestOfTheFile) {
   };
   for (const Case& c : cases) {
     Write(before);
-    EXPECT_EQ(WriteSettingText(file_, c.section, c.key, c.value), 1);
+    EXPECT_TRUE(WriteSettingText(file_, c.section, c.key, c.value).ok());
     EXPECT_EQ(Contents(), c.after) << c.section << "/" << c.key;
     EXPECT_EQ(Text(c.section, c.key), c.value);
   }
 }
 
+// Several keys in one rewrite land exactly where one-by-one writes would
+// put them; one bad name refuses them all.
+TEST_F(SettingsTest, SeveralKeysInOneWriteMatchOneByOneWrites) {
+  const std::string before = "[Preference]\r\nSort=3\r\n\r\n[Other]\r\nKeep=this\r\n";
+  const std::vector<SettingValue> values{{"Tab", "1"}, {"sort", "5"}, {"WPLeft", "-20"}, {"Tab", "2"}};
+  Write(before);
+  for (const SettingValue& v : values) ASSERT_TRUE(WriteSettingText(file_, "Preference", v.key, v.value).ok());
+  const std::string oneByOne = Contents();
+  Write(before);
+  EXPECT_TRUE(WriteSettingTexts(file_, "Preference", values).ok());
+  EXPECT_EQ(Contents(), oneByOne);
+  EXPECT_EQ(Text("Preference", "Tab"), "2");
+
+  Write(before);
+  EXPECT_FALSE(WriteSettingTexts(file_, "Preference", {{"Tab", "1"}, {"k=v", "2"}}).ok());
+  EXPECT_EQ(Contents(), before);
+}
+
 TEST_F(SettingsTest, WriteAfterALastLineWithoutLineBreak) {
   Write("[A]\nx=1");
-  EXPECT_EQ(WriteSettingText(file_, "A", "y", "2"), 1);
+  EXPECT_TRUE(WriteSettingText(file_, "A", "y", "2").ok());
   EXPECT_EQ(Contents(), "[A]\nx=1\ny=2\n");
   Write("[A]\nx=1");
-  EXPECT_EQ(WriteSettingText(file_, "B", "y", "2"), 1);
+  EXPECT_TRUE(WriteSettingText(file_, "B", "y", "2").ok());
   EXPECT_EQ(Contents(), "[A]\nx=1\n[B]\ny=2\n");
   Write("[A]\nx=1");
-  EXPECT_EQ(WriteSettingText(file_, "A", "x", "3"), 1);
+  EXPECT_TRUE(WriteSettingText(file_, "A", "x", "3").ok());
   EXPECT_EQ(Contents(), "[A]\nx=3");
 }
 
 TEST_F(SettingsTest, LineBreaksCannotCreateKeysOrSections) {
   Write("[Preference]\nSort=1\n");
-  EXPECT_EQ(WriteSettingText(file_, "Preference", "Path", "x\r\n[Evil]\r\nSort=9\nTab=8"), 1);
+  EXPECT_TRUE(WriteSettingText(file_, "Preference", "Path", "x\r\n[Evil]\r\nSort=9\nTab=8").ok());
   EXPECT_EQ(Text("Evil", "Sort"), "");
   EXPECT_EQ(Text("Preference", "Tab"), "");
   EXPECT_EQ(Text("Preference", "Sort"), "1");
   EXPECT_EQ(Text("Preference", "Path"), "x[Evil]Sort=9Tab=8");
-  EXPECT_EQ(WriteSettingText(file_, "Pref\nerence", "Ta\r\nb", "4"), 1);
+  EXPECT_TRUE(WriteSettingText(file_, "Pref\nerence", "Ta\r\nb", "4").ok());
   EXPECT_EQ(Text("Preference", "Tab"), "4");
   EXPECT_EQ(Contents(), "[Preference]\nSort=1\nPath=x[Evil]Sort=9Tab=8\nTab=4\n");
 }
@@ -228,7 +249,7 @@ TEST_F(SettingsTest, NamesThatCannotReadBackAreRefused) {
   Write("[A]\nx=1\n");
   for (auto [section, key] : std::vector<std::pair<const char*, const char*>>{
            {"A", "k=v"}, {"A", ""}, {"A", " \r\n "}, {"A", "[B"}, {"A", ";c"}, {"", "k"}, {"A]", "k"}}) {
-    EXPECT_EQ(WriteSettingText(file_, section, key, "v"), 0) << section << "/" << key;
+    EXPECT_FALSE(WriteSettingText(file_, section, key, "v").ok()) << section << "/" << key;
   }
   EXPECT_EQ(Contents(), "[A]\nx=1\n");
 }
@@ -236,21 +257,103 @@ TEST_F(SettingsTest, NamesThatCannotReadBackAreRefused) {
 TEST_F(SettingsTest, AtomicWriteLeavesNoTemporaryFileAndKeepsPermissions) {
   Write("[A]\nx=1\n");
   ASSERT_EQ(chmod(file_.c_str(), 0600), 0);
-  for (int i = 0; i < 5; ++i) EXPECT_EQ(WriteSettingInt(file_, "A", "x", i), 1);
+  for (int i = 0; i < 5; ++i) EXPECT_TRUE(WriteSettingInt(file_, "A", "x", i).ok());
   EXPECT_EQ(FolderEntries(), std::vector<std::string>{"test.ini"});
   struct stat info;
   ASSERT_EQ(stat(file_.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0600u);
   // A folder that does not exist cannot take the file; nothing is left behind.
-  EXPECT_EQ(WriteSettingText(folder_ + "/missing/x.ini", "A", "x", "1"), 0);
+  EXPECT_FALSE(WriteSettingText(folder_ + "/missing/x.ini", "A", "x", "1").ok());
   EXPECT_EQ(FolderEntries(), std::vector<std::string>{"test.ini"});
+}
+
+// Fails one step of a settings write as a full disk or a refused rename
+// would; everything else goes to the real file system.
+class FailingFileSystem : public FileSystem {
+ public:
+  enum class Step { None, Create, Write, Sync, Rename };
+  Step fail = Step::None;
+
+  Result Open(const std::string& path, std::unique_ptr<File>& out) override { return real_.Open(path, out); }
+  Result OpenOrCreate(const std::string& path, std::unique_ptr<File>& out) override {
+    return real_.OpenOrCreate(path, out);
+  }
+  bool Exists(const std::string& path) override { return real_.Exists(path); }
+  Result Remove(const std::string& path) override { return real_.Remove(path); }
+  Result Rename(const std::string& from, const std::string& to) override {
+    if (fail == Step::Rename) return Result::Fail("Cannot rename", EXDEV, from);
+    return real_.Rename(from, to);
+  }
+  Result SyncFolderOf(const std::string& path) override { return real_.SyncFolderOf(path); }
+  Result OpenReadOnly(const std::string& path, std::unique_ptr<File>& out) override {
+    return real_.OpenReadOnly(path, out);
+  }
+  Result CreateTemp(const std::string& beside, std::string& temp, std::unique_ptr<File>& out) override {
+    if (fail == Step::Create) return Result::Fail("Cannot create a temporary file beside", EACCES, beside);
+    Result made = real_.CreateTemp(beside, temp, out);
+    if (made.ok() && (fail == Step::Write || fail == Step::Sync)) out = std::make_unique<Failing>(std::move(out), fail);
+    return made;
+  }
+
+ private:
+  // Writes half of what it is given before a full disk, or fails the flush.
+  class Failing : public File {
+   public:
+    Failing(std::unique_ptr<File> inner, Step step) : inner_(std::move(inner)), step_(step) {}
+    Result ReadAt(uint64_t o, void* b, size_t n) override { return inner_->ReadAt(o, b, n); }
+    int64_t ReadSome(uint64_t o, void* b, size_t n) override { return inner_->ReadSome(o, b, n); }
+    Result WriteAt(uint64_t o, const void* b, size_t n) override {
+      if (step_ != Step::Write) return inner_->WriteAt(o, b, n);
+      (void)inner_->WriteAt(o, b, n / 2);
+      return Result::Fail("Cannot write", ENOSPC, "settings");
+    }
+    Result Size(uint64_t& s) override { return inner_->Size(s); }
+    Result Truncate(uint64_t s) override { return inner_->Truncate(s); }
+    Result Sync() override { return step_ == Step::Sync ? Result::Fail("Cannot flush", EIO, "settings") : inner_->Sync(); }
+    bool TryLock(uint64_t s, uint64_t l, bool e) override { return inner_->TryLock(s, l, e); }
+    Result Lock(uint64_t s, uint64_t l, bool e) override { return inner_->Lock(s, l, e); }
+    void Unlock(uint64_t s, uint64_t l) override { inner_->Unlock(s, l); }
+    Result GetOwnership(FileOwnership& out) override { return inner_->GetOwnership(out); }
+    Result SetOwnership(const FileOwnership& wanted) override { return inner_->SetOwnership(wanted); }
+
+   private:
+    std::unique_ptr<File> inner_;
+    Step step_;
+  };
+  FileSystem& real_ = FileSystem::Default();
+};
+
+TEST_F(SettingsTest, AFailedWriteIsReportedAndLeavesTheOldFileAsItWas) {
+  using Step = FailingFileSystem::Step;
+  struct Case {
+    Step step;
+    int error;
+  };
+  const Case cases[] = {{Step::Create, EACCES}, {Step::Write, ENOSPC}, {Step::Sync, EIO}, {Step::Rename, EXDEV}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.error);
+    Write("[Preference]\nSort=3\n");
+    FailingFileSystem failing;
+    failing.fail = c.step;
+    SetFileSystemForTesting(&failing);
+    Result written = WriteSettingInt(file_, "Preference", "Sort", 7);
+    SetFileSystemForTesting(nullptr);
+    EXPECT_FALSE(written.ok());
+    EXPECT_EQ(written.sysError(), c.error);
+    EXPECT_FALSE(written.Message().empty());
+    EXPECT_EQ(Contents(), "[Preference]\nSort=3\n");
+    EXPECT_EQ(FolderEntries(), std::vector<std::string>{"test.ini"});  // no temporary file left
+  }
+  // The same write through the real file system goes in.
+  EXPECT_TRUE(WriteSettingInt(file_, "Preference", "Sort", 7).ok());
+  EXPECT_EQ(Contents(), "[Preference]\nSort=7\n");
 }
 
 TEST_F(SettingsTest, WriteThroughASymbolicLinkKeepsTheLink) {
   Write("[A]\nx=1\n");
   std::string link = folder_ + "/link.ini";
   ASSERT_EQ(symlink(file_.c_str(), link.c_str()), 0);
-  EXPECT_EQ(WriteSettingText(link, "A", "x", "2"), 1);
+  EXPECT_TRUE(WriteSettingText(link, "A", "x", "2").ok());
   EXPECT_TRUE(fs::is_symlink(link));
   EXPECT_EQ(Contents(), "[A]\nx=2\n");
 }
@@ -262,7 +365,7 @@ TEST_F(SettingsTest, ConcurrentWritersKeepEachOthersKeys) {
   for (int w = 0; w < kWriters; ++w) {
     writers.emplace_back([this, w] {
       for (int k = 0; k < kKeys; ++k) {
-        EXPECT_EQ(WriteSettingInt(file_, "S" + std::to_string(w), "K" + std::to_string(k), k), 1);
+        EXPECT_TRUE(WriteSettingInt(file_, "S" + std::to_string(w), "K" + std::to_string(k), k).ok());
       }
     });
   }

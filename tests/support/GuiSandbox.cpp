@@ -42,11 +42,13 @@ SuiteServices GuiSandbox::Services() {
 }
 
 void GuiSandbox::SetSuite(const char* key, const std::string& value) {
-  WriteSettingText(SuiteSettingsPath(), kPreference, key, value);
+  Result written = WriteSettingText(SuiteSettingsPath(), kPreference, key, value);
+  EXPECT_TRUE(written.ok()) << written.Message();
 }
 
 void GuiSandbox::SetProgram(const char* key, const std::string& value) {
-  WriteSettingText(ProgramSettingsPath(), kPreference, key, value);
+  Result written = WriteSettingText(ProgramSettingsPath(), kPreference, key, value);
+  EXPECT_TRUE(written.ok()) << written.Message();
 }
 
 std::optional<std::string> GuiSandbox::ProgramSetting(const char* key) const {

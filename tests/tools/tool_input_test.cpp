@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "ToolFixture.h"
+#include "store/RecordStore.h"
 
 namespace velmora::testing {
 namespace {
@@ -98,7 +99,7 @@ TEST_F(ToolInputTest, ManyLinesAreAddedInOrderAndTheSpoolIsRemoved) {
   const std::string saved = previous ? previous : "";
   ::setenv("TMPDIR", spoolFolder.c_str(), 1);
 
-  const size_t count = 700;  // more than two batches
+  const size_t count = 2 * kMaxBatchRecords + 52;  // more than two batches
   std::string lines;
   for (size_t i = 0; i < count; ++i) lines += json{{"First_Name", "n" + std::to_string(i)}}.dump() + "\n";
   ToolRun added = Add(lines);
