@@ -37,7 +37,8 @@ struct SuiteServices {
   // Where skins, sounds and help are found; empty: the program folder, the
   // executable's and the installation's. The skin is read again from there.
   std::vector<std::string> resourceFolders;
-  std::optional<ClockStyle> clockStyle;  // nothing: as "Velmora.ini" or the locale says
+  // Nothing: as it is (read once from "Velmora.ini" or the locale).
+  std::optional<ClockStyle> clockStyle;
   // The switches of "Velmora.ini"; nothing: read from the file now.
   std::optional<bool> animation;
   std::optional<bool> splash;
