@@ -12,6 +12,7 @@
 #include "store/Categories.h"
 #include "store/RecordStore.h"
 #include "shell/RecordFileCommands.h"
+#include "shell/SuiteMessages.h"
 
 namespace velmora {
 
@@ -103,7 +104,7 @@ void CategoriesDialog::New() {
 void CategoriesDialog::Delete() {
   const QList<QListWidgetItem*> selected = list_->selectedItems();
   if (selected.isEmpty()) return;
-  if (!QuestionBox(this, 104)) return;
+  if (!QuestionBox(this, kMsgDeleteCategory)) return;
   if (categories_.Remove(size_t(list_->row(selected.constFirst())))) ShowNames();
 }
 

@@ -12,6 +12,7 @@
 
 #include "shell/FileDialogs.h"
 #include "shell/MessageBoxes.h"
+#include "shell/SuiteMessages.h"
 #include "store/Settings.h"
 
 namespace velmora {
@@ -102,13 +103,13 @@ void CreateNewFileDialog::accept() {
                          QString::fromStdString(extension_);
   const QString path = QDir::cleanPath(QFileInfo(joined).absoluteFilePath());
   if (QFileInfo::exists(path)) {
-    InformationBox(this, 113);
+    InformationBox(this, kMsgFileExists);
     return;
   }
   // A probe proves that a file of that name can be made there.
   QFile probe(path);
   if (!probe.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-    InformationBox(this, 114);
+    InformationBox(this, kMsgCannotCreateFile);
     return;
   }
   probe.close();

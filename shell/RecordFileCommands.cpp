@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "shell/SuiteMessages.h"
 #include "store/Bytes.h"
 #include "store/Compact.h"
 #include "store/RecordHeader.h"
@@ -108,7 +109,7 @@ std::optional<std::string> ChooseOpenPassword(const std::string& path, const Pas
   std::optional<std::string> typed = prompt(BaseName(path));
   if (!typed) return std::nullopt;
   if (*typed == passwords->owner || *typed == passwords->assistant || *typed == passwords->reader) return typed;
-  Say(ui, 103);
+  Say(ui, kMsgIncorrectPassword);
   return std::nullopt;
 }
 
@@ -121,7 +122,7 @@ bool ChangeNetworkPasswords(RecordStore& store, const PasswordsDialog& enter, co
     return false;
   }
   if (store.password() != current->owner) {
-    Say(ui, 102);
+    Say(ui, kMsgNoPermission);
     return false;
   }
   if (!enter) return false;
@@ -131,7 +132,7 @@ bool ChangeNetworkPasswords(RecordStore& store, const PasswordsDialog& enter, co
     std::optional<NetworkPasswords> again = verify ? verify() : std::nullopt;
     if (!again) return false;
     if (*again == *chosen) break;
-    Say(ui, 101);
+    Say(ui, kMsgPasswordsDiffer);
   }
   Bytes header;
   Result written = store.ReadHeader(header);
@@ -152,11 +153,11 @@ bool ChangeNetworkPasswords(RecordStore& store, const PasswordsDialog& enter, co
 EditOutcome EditEntry(RecordStore& store, RecordPosition position, const RecordEditor& editor, const FlowUi& ui) {
   const int level = store.GetAccessLevel();
   if (level == kAccessReader || level == kAccessNone) {
-    Say(ui, 102);
+    Say(ui, kMsgNoPermission);
     return EditOutcome::NoPermission;
   }
   if (!store.LockRecord(position).ok()) {
-    Say(ui, 106);
+    Say(ui, kMsgBeingEdited);
     return EditOutcome::Locked;
   }
   Bytes record;
@@ -239,7 +240,7 @@ bool SaveAsCommand(RecordStore& current, const std::string& target, bool copyHis
 bool EditCategories(RecordStore& store, const CategoriesEditor& editor, const FlowUi& ui) {
   const int level = store.GetAccessLevel();
   if (level == kAccessReader || level == kAccessNone) {
-    Say(ui, 102);
+    Say(ui, kMsgNoPermission);
     return false;
   }
   Bytes block;

@@ -18,7 +18,6 @@
 #include "toolkit/Bitmaps.h"
 #include "toolkit/BroadcastDispatch.h"
 #include "toolkit/Fonts.h"
-#include "toolkit/SoundPlayer.h"
 #include "toolkit/TesselPane.h"
 
 namespace velmora {
@@ -77,9 +76,8 @@ int SuiteApp::Run() {
 
   RegisterSuiteBroadcast();
 
+  // The switches and the skin came with the set of suite services.
   CreateSharedFonts();
-  LoadStartupFlags();
-  SoundPlayer::Instance().ReloadSwitch();
   QApplication::setWindowIcon(QIcon(QPixmap::fromImage(BitmapImage(kAppIcon))));
 
   if (SplashFlag()) {

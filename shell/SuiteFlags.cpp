@@ -37,4 +37,6 @@ void SetAnimationFlag(bool on) {
 
 bool SplashFlag() { return Loaded().splash; }
 
+void SetSplashFlag(bool on) { Loaded().splash = on; }
+
 }  // namespace velmora

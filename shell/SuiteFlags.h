@@ -11,5 +11,6 @@ void LoadStartupFlags();
 bool AnimationFlag();  // loaded on first use
 void SetAnimationFlag(bool on);
 bool SplashFlag();     // loaded on first use
+void SetSplashFlag(bool on);
 
 }  // namespace velmora

@@ -1,22 +1,28 @@
-// The process-wide services a program of the suite works through, as one
-// set: the settings file's name, the string table, the message boxes and the
-// beep, the file dialogs, the desktop's URL opener, the suite broadcast, the
-// file system, and whether lists refresh. The program installs its set at
-// start; a test installs a set of its own whole and gets the one before back
-// at the end (ScopedSuiteServices). An empty member means the real service.
+// The process-wide services and state a program of the suite works
+// through, as one set: the settings file's name, the string table, the
+// message boxes and the beep, the file dialogs, the desktop's URL opener, the
+// suite broadcast, the file system, whether lists refresh, the folders of
+// read-only files, the clock style, the animation, splash and sound
+// switches, and the pane registry. The program installs its set at start; a
+// test installs a set of its own whole and gets the one before back at the
+// end (ScopedSuiteServices). An empty member means the real service.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "resources/Strings.h"
 #include "shell/DesktopIntegration.h"
 #include "shell/MessageBoxes.h"
+#include "store/Dates.h"
 #include "toolkit/BroadcastDispatch.h"
 
 namespace velmora {
 
 class FileDialogs;
 class FileSystem;
+struct PaneRegistry;
 
 struct SuiteServices {
   std::string programName;              // names "<program>.ini"; empty: the running program's
@@ -28,11 +34,22 @@ struct SuiteServices {
   SuiteBroadcaster broadcaster;         // empty: this process only
   FileSystem* fileSystem = nullptr;     // nothing: the real one (not owned)
   bool refreshAllowed = true;           // lists poll for other users' changes
+  // Where skins, sounds and help are found; empty: the program folder, the
+  // executable's and the installation's. The skin is read again from there.
+  std::vector<std::string> resourceFolders;
+  // Nothing: as it is (read once from "Velmora.ini" or the locale).
+  std::optional<ClockStyle> clockStyle;
+  // The switches of "Velmora.ini"; nothing: read from the file now.
+  std::optional<bool> animation;
+  std::optional<bool> splash;
+  std::optional<bool> sound;
+  PaneRegistry* panes = nullptr;         // nothing: the process's own (not owned)
 };
 
 // Installs every service of the set and returns the set it replaces. The
 // store cannot say which file system was installed: the set returned names
-// the real one, as it does the running program's name.
+// the real one, as it does the running program's name. The set returned
+// holds the clock style and the switches as they were, read if need be.
 SuiteServices InstallSuiteServices(SuiteServices services);
 
 // A set installed for the life of the object; the one before comes back.

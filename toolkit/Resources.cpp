@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <utility>
 
 #include "store/Settings.h"
 
@@ -60,6 +61,8 @@ std::string FindResource(std::string_view name) {
   return {};
 }
 
-void SetResourceFoldersForTesting(std::vector<std::string> folders) { TestFolders() = std::move(folders); }
+std::vector<std::string> SetResourceFoldersForTesting(std::vector<std::string> folders) {
+  return std::exchange(TestFolders(), std::move(folders));
+}
 
 }  // namespace velmora

@@ -19,6 +19,7 @@ std::string ResourceFolder();
 std::string FindResource(std::string_view name);
 
 // Tests replace the searched folders; an empty list restores the default.
-void SetResourceFoldersForTesting(std::vector<std::string> folders);
+// Returns the list it replaces (empty: the default).
+std::vector<std::string> SetResourceFoldersForTesting(std::vector<std::string> folders);
 
 }  // namespace velmora

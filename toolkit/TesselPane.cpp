@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <algorithm>
+#include <utility>
 
 #include "toolkit/PaletteColours.h"
 #include "toolkit/Skin.h"
@@ -9,16 +10,18 @@
 namespace velmora {
 
 namespace {
-struct PaneRegistry {
-  std::vector<TesselPane*> panes;
-  int current = 0;
-};
+PaneRegistry*& Installed() {
+  static PaneRegistry* installed = nullptr;
+  return installed;
+}
 
 PaneRegistry& Registry() {
-  static PaneRegistry registry;
-  return registry;
+  static PaneRegistry own;
+  return Installed() ? *Installed() : own;
 }
 }  // namespace
+
+PaneRegistry* SetPaneRegistry(PaneRegistry* registry) { return std::exchange(Installed(), registry); }
 
 TesselPane::TesselPane(QString name, QWidget* parent) : TesselWnd(parent), name_(std::move(name)) {
   PaneRegistry& registry = Registry();

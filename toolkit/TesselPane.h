@@ -39,7 +39,17 @@ class TesselPane : public TesselWnd {
   QString name_;
 };
 
-// The pane registry.
+// The pane registry: the panes in the order of their construction and the
+// index of the current one.
+struct PaneRegistry {
+  std::vector<TesselPane*> panes;
+  int current = 0;
+};
+// Makes registry the one panes join and are looked up in (nothing: the
+// process's own) and returns the one it replaces. A set of suite services
+// can bring a registry of its own, so that its windows start with none.
+PaneRegistry* SetPaneRegistry(PaneRegistry* registry);
+
 const std::vector<TesselPane*>& RegisteredPanes();
 int CurrentPaneIndex();
 void SetCurrentPaneIndex(int index);  // an index out of range means 0

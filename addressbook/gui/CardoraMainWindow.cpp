@@ -10,6 +10,7 @@
 #include "shell/MainWindowGeometry.h"
 #include "shell/MessageBoxes.h"
 #include "shell/SuiteApp.h"
+#include "shell/SuiteMessages.h"
 #include "store/Settings.h"
 #include "toolkit/TesselPane.h"
 #include "toolkit/TesselToolBar.h"
@@ -19,7 +20,6 @@ namespace velmora {
 namespace {
 
 constexpr const char* kPreference = "Preference";
-constexpr int kNoPermission = 102;
 constexpr const char* kMailMergeRunning =
     "You need to close mail merge thread\r\nbefore you exit from the application.";
 
@@ -137,7 +137,7 @@ void CardoraMainWindow::ServerSetup() {
   RecordStore* open = store();
   if (!open) return;
   if (!open->HasDefaultIdentity() || open->GetAccessLevel() != kAccessOwner) {
-    InformationBox(this, kNoPermission);
+    InformationBox(this, kMsgNoPermission);
     return;
   }
   const std::optional<ServerIdentity> identity = features_.RunServerSetup(this);

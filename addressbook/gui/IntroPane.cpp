@@ -3,6 +3,7 @@
 #include <QPainter>
 
 #include "resources/Strings.h"
+#include "shell/SuiteMessages.h"
 #include "toolkit/Bitmaps.h"
 #include "toolkit/Fonts.h"
 #include "toolkit/PaletteColours.h"
@@ -11,7 +12,6 @@ namespace velmora {
 
 namespace {
 constexpr int kMargin = 12;
-constexpr int kIntroText = 100;
 constexpr int kIntroPicture = 4000;
 }  // namespace
 
@@ -33,7 +33,7 @@ void IntroPane::Paint(QPainter& painter) {
   painter.setFont(NormalFont());
   painter.setPen(look::Colour(look::kInk));
   painter.drawText(TextRect(size(), picture.size()), Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap,
-                   QString::fromStdString(LoadText(kIntroText)));
+                   QString::fromStdString(LoadText(kMsgIntro)));
 }
 
 }  // namespace velmora

@@ -9,7 +9,8 @@
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Cardora"));
-  // The real services: boxes, dialogs, desktop and files of this machine.
+  // The real services: boxes, dialogs, desktop and files of this machine;
+  // the switches, the clock style and the skin as "Velmora.ini" says.
   velmora::SuiteServices services;
   services.strings = velmora::Program::Cardora;
   const velmora::ScopedSuiteServices installed(std::move(services));

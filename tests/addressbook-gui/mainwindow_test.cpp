@@ -38,10 +38,11 @@
 #include "toolkit/TesselWndList.h"
 #include "toolkit/TesselWndListView.h"
 
-using namespace velmora;
-using velmora::testing::Sandbox;
-
+namespace velmora {
 namespace {
+
+using testing::Sandbox;
+using testing::WaitUntil;
 
 // Records the commands that reach an object (before it handles them).
 class CommandSpy : public QObject {
@@ -125,15 +126,14 @@ class FailingReadsFileSystem : public FileSystem {
   FileSystem& real = FileSystem::Default();
 };
 
-}  // namespace
 
-class MainWindowTest : public QObject {
-  Q_OBJECT
-
- private:
-  std::unique_ptr<Sandbox> sandbox_;
-  std::unique_ptr<CardoraApp> app_;
-  CardoraMainWindow* window_ = nullptr;
+// The sandbox of one test, the application object and its main window.
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    app_.reset();
+    window_ = nullptr;
+  }
 
   // Makes the application object and its main window, and waits for the
   // start-up file opening.
@@ -142,7 +142,7 @@ class MainWindowTest : public QObject {
     app_->RegisterSuiteBroadcast();
     window_ = app_->CreateMainWindow();
     if (!window_) return false;
-    return QTest::qWaitFor([this] { return app_->recordFile() != nullptr; }, 5000);
+    return WaitUntil([this] { return app_->recordFile() != nullptr; });
   }
   bool Activate() {
     window_->activateWindow();
@@ -150,476 +150,498 @@ class MainWindowTest : public QObject {
   }
   WorkPane* work() const { return window_->workPane(); }
   QWidget* list() const { return work()->listView()->list(); }
-  std::string DefaultPath() const { return sandbox_->File("Works/cardora.adr"); }
-
- private slots:
-  void init() { sandbox_ = std::make_unique<Sandbox>(); }
-  void cleanup() {
-    app_.reset();
-    window_ = nullptr;
-    sandbox_.reset();
-  }
-
-  void splashShowsForItsTime() {
-    SplashWindow splash;
-    QElapsedTimer clock;
-    clock.start();
-    QTimer::singleShot(100, this, [&] {
-      QCOMPARE(splash.size(), QSize(261, 226));
-      const QRect desktop = splash.screen()->availableGeometry();
-      QVERIFY(desktop.contains(splash.geometry()));
-      QVERIFY(qAbs(splash.geometry().center().x() - desktop.center().x()) <= 1);
-    });
-    QCOMPARE(splash.RunModal(), 1);
-    QVERIFY(clock.elapsed() >= 750);
-    QVERIFY(clock.elapsed() < 5000);
-  }
-
-  void startupOpensTheDefaultFileWithExamples() {
-    QVERIFY(Start());
-    QCOMPARE(window_->windowTitle(), QStringLiteral("Cardora : cardora.adr"));
-    QCOMPARE(app_->recordFile()->path(), DefaultPath());
-    QCOMPARE(RowTexts(work()), (QStringList{"Anna Bergman", "Grace O'Connell", "Maria Santos"}));
-    QCOMPARE(CurrentPaneIndex(), 1);
-    QVERIFY(work()->isVisible());
-    QVERIFY(!window_->introPane()->isVisible());
-    // The children sit where the layout puts them, inside the frame.
-    QVERIFY(window_->ClientRect().contains(work()->geometry()));
-    QCOMPARE(window_->paneBar()->geometry().top(), window_->ClientRect().top());
-    QVERIFY(window_->toolBar()->geometry().bottom() < work()->geometry().top());
-  }
-
-  void cancelledStartupChoiceEndsTheProgram() {
-    // The remembered file is gone, so "Create New File" is offered; the user
-    // cancels it.
-    sandbox_->SetProgram("DefaulFile", sandbox_->File("Works/gone.adr"));
-    QString offered;
-    QTimer poll;
-    connect(&poll, &QTimer::timeout, this, [&] {
-      QWidget* modal = QApplication::activeModalWidget();
-      if (!modal || !modal->isVisible()) return;
-      offered = modal->objectName();
-      modal->close();
-    });
-    poll.start(10);
-    app_ = std::make_unique<CardoraApp>();
-    window_ = app_->CreateMainWindow();
-    QVERIFY(window_);
-    QSignalSpy closed(window_, &CardoraMainWindow::closed);
-    QTRY_COMPARE(closed.count(), 1);
-    QCOMPARE(offered, QStringLiteral("1001"));
-    QVERIFY(!app_->recordFile());
-    QVERIFY(sandbox_->ProgramSetting("WPRight").has_value());
-  }
-
-  void paneIdChoosesTheStartPane_data() {
-    QTest::addColumn<QString>("paneId");  // empty: absent
-    QTest::addColumn<int>("expected");
-    QTest::newRow("absent") << QString() << 1;
-    QTest::newRow("0") << "0" << 0;
-    QTest::newRow("1") << "1" << 1;
-    QTest::newRow("7") << "7" << 0;
-    QTest::newRow("-3") << "-3" << 0;
-  }
-  void paneIdChoosesTheStartPane() {
-    QFETCH(QString, paneId);
-    QFETCH(int, expected);
-    if (!paneId.isEmpty()) sandbox_->SetProgram("PaneId", paneId.toStdString());
-    QVERIFY(Start());
-    QCOMPARE(CurrentPaneIndex(), expected);
-    QCOMPARE(window_->introPane()->isVisible(), expected == 0);
-    QCOMPARE(work()->isVisible(), expected == 1);
-  }
-
-  void placementFromSettings_data() {
-    QTest::addColumn<QStringList>("saved");  // WPLeft, WPTop, WPRight, WPBottom; empty: absent
-    QTest::addColumn<QRect>("expected");     // null position: the default 420 x 430
-    QTest::newRow("saved") << QStringList{"30", "40", "530", "490"} << QRect(30, 40, 500, 450);
-    QTest::newRow("beyond the desktop") << QStringList{"5000", "40", "5420", "470"} << QRect(0, 0, 420, 430);
-    QTest::newRow("absent") << QStringList{} << QRect(0, 0, 420, 430);
-    QTest::newRow("too large is limited") << QStringList{"10", "10", "1010", "1010"} << QRect(10, 10, 560, 580);
-  }
-  void placementFromSettings() {
-    QFETCH(QStringList, saved);
-    QFETCH(QRect, expected);
-    const char* keys[] = {"WPLeft", "WPTop", "WPRight", "WPBottom"};
-    for (int i = 0; i < saved.size(); ++i) sandbox_->SetProgram(keys[i], saved[i].toStdString());
-    QVERIFY(Start());
-    QCOMPARE(window_->size(), expected.size());
-    if (expected.topLeft() != QPoint(0, 0)) {
-      QCOMPARE(window_->pos(), expected.topLeft());
-    } else {
-      QVERIFY(window_->x() < 800);  // not at the saved place off the desktop
-    }
-  }
-
-  void closingSavesPlacementAndPane() {
-    QVERIFY(Start());
-    window_->setGeometry(30, 40, 500, 450);
-    window_->ShowPane(0, false);
-    QSignalSpy closed(window_, &CardoraMainWindow::closed);
-    PostCommand(window_, kCmdExit);
-    QTRY_COMPARE(closed.count(), 1);
-    QVERIFY(!window_->isVisible());
-    QCOMPARE(sandbox_->ProgramSetting("WPLeft"), std::optional<std::string>("30"));
-    QCOMPARE(sandbox_->ProgramSetting("WPTop"), std::optional<std::string>("40"));
-    QCOMPARE(sandbox_->ProgramSetting("WPRight"), std::optional<std::string>("530"));
-    QCOMPARE(sandbox_->ProgramSetting("WPBottom"), std::optional<std::string>("490"));
-    // The pane, sort order and view tab are written when the application
-    // object ends, and the file's connection is closed.
-    QVERIFY(!sandbox_->ProgramSetting("PaneId"));
-    app_.reset();
-    QCOMPARE(sandbox_->ProgramSetting("PaneId"), std::optional<std::string>("0"));
-    QCOMPARE(sandbox_->ProgramSetting("Sort"), std::optional<std::string>("1"));
-    QCOMPARE(sandbox_->ProgramSetting("Tab"), std::optional<std::string>("1"));
-    QVERIFY(!RecordStore::IsInUse(DefaultPath()));
-  }
-
-  void exitEndsTheEventLoopOfRun() {
-    // The whole program: start-up, the event loop, and "&Exit" once the file
-    // is open. Run returns as soon as the main window has closed; the file
-    // is closed when the application object ends.
-    app_ = std::make_unique<CardoraApp>();
-    QTimer poll;
-    int exitsPosted = 0;
-    connect(&poll, &QTimer::timeout, this, [&] {
-      if (exitsPosted == 0 && app_->recordFile()) {
-        ++exitsPosted;
-        PostCommand(app_->mainWindow(), kCmdExit);
-      }
-    });
-    poll.start(10);
-    QCOMPARE(app_->Run(), 0);
-    QCOMPARE(exitsPosted, 1);
-    QVERIFY(!app_->mainWindow()->isVisible());
-    QCOMPARE(sandbox_->ProgramSetting("WPRight").has_value(), true);
-    app_.reset();
-    QVERIFY(!RecordStore::IsInUse(DefaultPath()));
-  }
-
-  void sortAndTabAreKept() {
-    sandbox_->SetProgram("Sort", "4");
-    sandbox_->SetProgram("Tab", "3");
-    QVERIFY(Start());
-    QCOMPARE(work()->sortOrder(), 4);
-    app_.reset();
-    QCOMPARE(sandbox_->ProgramSetting("Sort"), std::optional<std::string>("4"));
-    QCOMPARE(sandbox_->ProgramSetting("Tab"), std::optional<std::string>("3"));
-    QCOMPARE(sandbox_->ProgramSetting("PaneId"), std::optional<std::string>("1"));
-  }
-
-  void deleteInAnEditFieldDeletesText() {
-    QVERIFY(Start());
-    QVERIFY(Activate());
-    auto* edit = new QLineEdit(work());
-    edit->setText(QStringLiteral("abc"));
-    edit->show();
-    edit->setFocus();
-    edit->setCursorPosition(0);
-    QTRY_COMPARE(QApplication::focusWidget(), edit);
-    CommandSpy spy(work());
-    QTest::keyClick(edit, Qt::Key_Delete);
-    QTest::keyClick(edit, Qt::Key_Insert);
-    QTest::keyClick(edit, Qt::Key_Return);
-    QTest::keyClick(edit, Qt::Key_C, Qt::ControlModifier);
-    Settle();
-    QCOMPARE(edit->text(), QStringLiteral("bc"));
-    for (int command : {kCmdDeleteContact, kCmdNewContact, kCmdEditContact, kCmdCopy}) {
-      QVERIFY2(!spy.Saw(command), qPrintable(QString::number(command)));
-    }
-    QCOMPARE(work()->listView()->rowCount(), 3);
-
-    // With the focus on the list, the same key is the list's Delete.
-    list()->setFocus();
-    QTRY_COMPARE(QApplication::focusWidget(), list());
-    QTest::keyClick(list(), Qt::Key_Delete);
-    QTRY_VERIFY(spy.Saw(kCmdDeleteContact));
-  }
-
-  void paneKeysFollowTheirRules() {
-    QVERIFY(Start());
-    QVERIFY(Activate());
-    list()->setFocus();
-    CommandSpy spy(work());
-    auto key = [](Qt::Key k, Qt::KeyboardModifiers mods) {
-      QWidget* target = QApplication::focusWidget();
-      QVERIFY(target);
-      QTest::keyClick(target, k, mods);
-      Settle();
-    };
-    key(Qt::Key_2, Qt::AltModifier);  // Alt+2 on "Work": nothing
-    QCOMPARE(CurrentPaneIndex(), 1);
-    key(Qt::Key_1, Qt::AltModifier);
-    QTRY_COMPARE(CurrentPaneIndex(), 0);
-    QVERIFY(window_->introPane()->isVisible());
-    key(Qt::Key_X, Qt::ControlModifier);  // Ctrl+X on "Intro": nothing
-    key(Qt::Key_C, Qt::ControlModifier);  // copy needs the list too
-    key(Qt::Key_Insert, Qt::NoModifier);  // a new contact may start from any pane
-    QVERIFY(!spy.Saw(kCmdCut));
-    QVERIFY(!spy.Saw(kCmdCopy));
-    QTRY_VERIFY(spy.Saw(kCmdNewContact));
-    key(Qt::Key_2, Qt::AltModifier);
-    QTRY_COMPARE(CurrentPaneIndex(), 1);
-    QTRY_COMPARE(QApplication::focusWidget(), list());
-    key(Qt::Key_X, Qt::ControlModifier);
-    QTRY_VERIFY(spy.Saw(kCmdCut));
-  }
-
-  void ignoredCommandsDoNothing() {
-    QVERIFY(Start());
-    CommandSpy spy(work());
-    for (int command : {1015, 1018, 1019, 1008, 4321}) QCOMPARE(SendCommand(window_, command, 1), qintptr(0));
-    Settle();
-    QVERIFY(spy.ids.empty());
-    QVERIFY(window_->isVisible());
-  }
-
-  void categoryChooserNarrowsTheList() {
-    QVERIFY(Start());
-    TFlyMenu* chooser = work()->categoryChooser();
-    QVERIFY(chooser);
-    QStringList texts;
-    for (const FlyEntry& entry : chooser->entries()) texts << (entry.separator ? QStringLiteral("-") : entry.text);
-    QCOMPARE(texts, (QStringList{"All Categories", "-", "Calls", "Clients", "Expenses", "Follow up", "Ideas",
-                                 "Meetings", "Issues", "People", "Personal", "Projects", "Public", "Holiday",
-                                 "Travel", "Vacation", "Test", "-", "Edit Categories"}));
-    QCOMPARE(chooser->chosenText(), QStringLiteral("All Categories"));
-    // The chooser sits in the top row, the list below it, and its corners
-    // show the pane's own paper.
-    QCOMPARE(chooser->height(), 20);
-    QVERIFY(chooser->geometry().bottom() < work()->listView()->geometry().top());
-    QCOMPARE(chooser->grab().toImage().pixelColor(0, 0), look::Colour(look::kPaper));
-    {
-      RecordStore other(DefaultPath(), "");
-      for (auto [first, category] : std::vector<std::pair<const char*, const char*>>{
-               {"Cal", "Calls"}, {"Upper", "CALLS"}, {"Longer", "Callbacks"}, {"Idea", "Ideas"}}) {
-        Contact contact(NewContact(other, first, "Person"));
-        contact.SetCategory(category);
-        QVERIFY(other.AddRecord(contact.bytes()).ok());
-      }
-    }
-    work()->Reload();
-    QCOMPARE(work()->listView()->rowCount(), 7);
-
-    chooser->Choose(2);  // "Calls"
-    Settle();
-    QCOMPARE(work()->categoryFilter(), std::string("Calls"));
-    QCOMPARE(RowTexts(work()), (QStringList{"Cal Person", "Upper Person"}));
-
-    chooser->Choose(0);  // "All Categories"
-    Settle();
-    QCOMPARE(work()->listView()->rowCount(), 7);
-
-    chooser->Choose(4);  // "Expenses", which no record has
-    Settle();
-    QCOMPARE(work()->listView()->rowCount(), 0);
-    // The "Categories" dialog answered by its button "1" (OK) or "2" (Cancel).
-    const auto editCategories = [&](const char* button) {
-      bool answered = false;
-      QTimer answer;
-      connect(&answer, &QTimer::timeout, this, [&] {
-        QWidget* dialog = QApplication::activeModalWidget();
-        if (answered || !dialog || dialog->objectName() != QStringLiteral("categories")) return;
-        answered = true;
-        dialog->findChild<QPushButton*>(QString::fromLatin1(button))->click();
-      });
-      answer.start(20);
-      chooser->Choose(int(chooser->entries().size()) - 1);
-      QTRY_VERIFY(answered);
-      Settle();
-    };
-    // Cancel changes nothing: the menu, the choice and the list stay.
-    editCategories("2");
-    QCOMPARE(chooser->chosenText(), QStringLiteral("Expenses"));
-    QCOMPARE(work()->categoryFilter(), std::string("Expenses"));
-    QCOMPARE(chooser->entries()[6].text, QStringLiteral("Ideas"));
-    QCOMPARE(work()->listView()->rowCount(), 0);
-    // OK: the menu comes back sorted, "All Categories" chosen and every
-    // record listed.
-    editCategories("1");
-    QCOMPARE(chooser->chosenText(), QStringLiteral("All Categories"));
-    QCOMPARE(work()->categoryFilter(), std::string());
-    QCOMPARE(chooser->entries()[6].text, QStringLiteral("Holiday"));  // sorted now
-    QCOMPARE(work()->listView()->rowCount(), 7);
-  }
-
-  void otherConnectionsChangeReachesTheList() {
-    sandbox_->SetSuite("NetworkRefresh", "1");
-    QVERIFY(Start());
-    RestartRefreshTimer();  // a fresh process reads the period when the timer starts
-    QCOMPARE(RefreshTimerInterval(), 1000);
-    work()->listView()->SelectRow(1);  // Grace
-    RecordStore other(DefaultPath(), "");
-    QVERIFY(!other.OpenFailed());
-    QVERIFY(other.AddRecord(NewContact(other, "Aaron", "Zimmer")).ok());
-    QVERIFY(other.Flush().ok());
-    QTRY_COMPARE_WITH_TIMEOUT(work()->listView()->rowCount(), 4, 2500);
-    QCOMPARE(RowTexts(work()),
-             (QStringList{"Aaron Zimmer", "Anna Bergman", "Grace O'Connell", "Maria Santos"}));
-    // The selected contact stays selected although its row moved.
-    QTRY_COMPARE(work()->listView()->SelectedRow(), 2);
-  }
-
-  void optionsBroadcastFromOthersOnly() {
-    QVERIFY(Start());
-    QVERIFY(!AnimationFlag());
-    sandbox_->SetSuite("Annimation", "1");
-    sandbox_->SetSuite("NetworkRefresh", "7");
-    const qint64 self = window_->senderId();
-    app_->Broadcast(100, self);
-    QTest::qWait(50);
-    QVERIFY(!AnimationFlag());
-    app_->Broadcast(100, self + 1);
-    QTRY_VERIFY(AnimationFlag());
-    QCOMPARE(RefreshTimerInterval(), 7000);
-    // A value that does not start with a non-zero number is off; any
-    // non-zero number is on.
-    sandbox_->SetSuite("Annimation", "no");
-    sandbox_->SetSuite("Sound", "2");
-    app_->Broadcast(100, self + 1);
-    QTRY_VERIFY(!AnimationFlag());
-    QVERIFY(SoundPlayer::Instance().enabled());
-    SoundPlayer::Instance().SetEnabled(false);
-  }
-
-  void skinBroadcastReloadsTheSkin() {
-    QVERIFY(Start());
-    QCOMPARE(GetSkin().fileName, std::string(kDefaultSkin));
-    QVERIFY(WriteSettingText(SuiteSettingsPath(), "Preference", "CurrSkin", "2_Ocean.ini").ok());
-    app_->Broadcast(101, 0);
-    QTRY_COMPARE(GetSkin().fileName, std::string("2_Ocean.ini"));
-    // The frame is laid out again for the new skin's title bar.
-    QVERIFY(window_->ClientRect().contains(window_->toolBar()->geometry()));
-  }
-
-  void sizeButtonToggles() {
-    QVERIFY(Start());
-    window_->move(20, 10);
-    QCOMPARE(window_->size(), QSize(420, 430));
-    const QPoint button = window_->layout().buttons[size_t(CaptionButton::Restore)].center();
-    QTest::mouseClick(window_, Qt::LeftButton, {}, button);
-    QTRY_COMPARE(window_->size(), QSize(560, 580));
-    // The outline follows the size: square lower corners, rounded upper ones.
-    const QRegion mask = window_->mask();
-    QCOMPARE(mask.boundingRect(), window_->rect());
-    QVERIFY(mask.contains(QPoint(0, 579)) && mask.contains(QPoint(559, 579)));
-    QVERIFY(!mask.contains(QPoint(0, 0)) && !mask.contains(QPoint(559, 0)));
-    QVERIFY(mask.contains(QPoint(280, 1)));
-    const QPoint topLeft = window_->pos();
-    QTest::mouseClick(window_, Qt::LeftButton, {}, window_->layout().buttons[size_t(CaptionButton::Restore)].center());
-    QTRY_COMPARE(window_->size(), QSize(420, 430));
-    QCOMPARE(window_->pos(), topLeft);
-    QCOMPARE(window_->mask().boundingRect(), window_->rect());
-    // The user cannot go beyond the two sizes.
-    window_->resize(900, 900);
-    QCOMPARE(window_->size(), QSize(560, 580));
-    window_->resize(100, 100);
-    QCOMPARE(window_->size(), QSize(420, 430));
-  }
-
-  void openCommandReplacesTheFile() {
-    QVERIFY(Start());
-    const std::string other = sandbox_->File("other.adr");
-    QVERIFY(CreateRecordFile(other, format::FileKind::Address).ok());
-    // Cancelled: nothing changes.
-    PostCommand(window_, kCmdOpenFile);
-    QTRY_COMPARE(sandbox_->dialogs.requests.size(), size_t(1));
-    Settle();
-    QCOMPARE(window_->windowTitle(), QStringLiteral("Cardora : cardora.adr"));
-    QCOMPARE(sandbox_->dialogs.requests[0].filter, std::string("Cardora file (*.adr)|*.adr||"));
-    // Chosen: the old file is closed, the new one shown from the top.
-    sandbox_->dialogs.answers.push_back(other);
-    PostCommand(window_, kCmdOpenFile);
-    QTRY_COMPARE(window_->windowTitle(), QStringLiteral("Cardora : other.adr"));
-    QCOMPARE(work()->listView()->rowCount(), 0);
-    QCOMPARE(app_->recordFile()->path(), other);
-    QVERIFY(!RecordStore::IsInUse(DefaultPath()));
-    QCOMPARE(sandbox_->ProgramSetting("DefaulFile"), std::optional<std::string>(other));
-    QVERIFY(window_->isVisible());
-  }
-
-  void aListThatCannotBeReadWhollyIsShownWithItsReason() {
-    FailingReadsFileSystem files;
-    SetFileSystemForTesting(&files);
-    QVERIFY(Start());
-    QCOMPARE(work()->listView()->rowCount(), 3);
-    QVERIFY(sandbox_->messages.empty());
-    files.failReads = true;
-    work()->Reload();
-    QCOMPARE(sandbox_->messages.size(), size_t(1));
-    const std::string& shown = sandbox_->messages.front().text;
-    QVERIFY2(shown.find("Cannot read") != std::string::npos, shown.c_str());
-    QVERIFY2(shown.find("cardora.adr") != std::string::npos, shown.c_str());
-    QCOMPARE(work()->listView()->rowCount(), 0);
-    // Readable again: the whole list, and nothing more to say.
-    files.failReads = false;
-    work()->Reload();
-    QCOMPARE(work()->listView()->rowCount(), 3);
-    QCOMPARE(sandbox_->messages.size(), size_t(1));
-    app_.reset();
-    SetFileSystemForTesting(nullptr);
-  }
-
-  void helpKeyOpensTheHelpPage() {
-    QVERIFY(Start());
-    QVERIFY(Activate());
-    list()->setFocus();
-    std::vector<QUrl> opened;
-    const UrlOpener previous = SetUrlOpener([&](const QUrl& url) {
-      opened.push_back(url);
-      return true;
-    });
-    QTest::keyClick(list(), Qt::Key_F1);
-    QTRY_COMPARE(opened.size(), size_t(1));
-    QVERIFY(opened[0].toString().endsWith(QStringLiteral("address.htm")));
-    SetUrlOpener(previous);
-  }
-
-  void aboutDialogOpens() {
-    QVERIFY(Start());
-    QString seen;
-    QTimer poll;
-    connect(&poll, &QTimer::timeout, this, [&] {
+  std::string DefaultPath() const { return sandbox_.File("Works/cardora.adr"); }
+  // The objectName of every modal window shown while poll runs; each is
+  // closed at once.
+  void CloseModalsInto(QTimer& poll, QString& seen) {
+    QObject::connect(&poll, &QTimer::timeout, [&seen] {
       QWidget* modal = QApplication::activeModalWidget();
       if (!modal || !modal->isVisible()) return;
       seen = modal->objectName();
       modal->close();
     });
     poll.start(10);
-    PostCommand(window_, kCmdAbout);
-    QTRY_COMPARE(seen, QStringLiteral("1006"));
-    QTRY_VERIFY(!QApplication::activeModalWidget());
   }
 
-  void pictureAndHistoryFollowTheSelection() {
-    QVERIFY(Start());
-    TesselWndListView* view = work()->listView();
-    view->SelectRow(0);  // Anna has a picture
-    PostCommand(window_, kCmdPicture);
-    QTRY_VERIFY(window_->pictureWanted());
-    QCOMPARE(window_->shownPicture(), std::string("anna_bergman.jpg"));
-    view->SelectRow(1);  // Grace has none
-    QTRY_COMPARE(window_->shownPicture(), std::string());
-    view->SelectRow(0);
-    QTRY_COMPARE(window_->shownPicture(), std::string("anna_bergman.jpg"));
-    view->SelectRow(-1);
-    QTRY_COMPARE(window_->shownPicture(), std::string());
-    view->SelectRow(0);
-    PostCommand(window_, kCmdPicture);
-    QTRY_VERIFY(!window_->pictureWanted());
-    QCOMPARE(window_->shownPicture(), std::string());
-
-    PostCommand(window_, kCmdHistory);
-    QTRY_VERIFY(window_->historyWanted());
-    PostCommand(window_, kCmdHistory);
-    QTRY_VERIFY(!window_->historyWanted());
-    // Closing forgets both windows.
-    PostCommand(window_, kCmdPicture);
-    QTRY_VERIFY(window_->pictureWanted());
-    window_->close();
-    QVERIFY(!window_->pictureWanted());
-  }
+  Sandbox sandbox_;
+  std::unique_ptr<CardoraApp> app_;
+  CardoraMainWindow* window_ = nullptr;
 };
 
-CARDORA_TEST_SUITE(MainWindowTest)
-#include "mainwindow_test.moc"
+TEST_F(MainWindowTest, SplashShowsForItsTime) {
+  SplashWindow splash;
+  QElapsedTimer clock;
+  clock.start();
+  bool looked = false;
+  QTimer::singleShot(100, &splash, [&] {
+    looked = true;
+    EXPECT_EQ(splash.size(), QSize(261, 226));
+    const QRect desktop = splash.screen()->availableGeometry();
+    EXPECT_TRUE(desktop.contains(splash.geometry()));
+    EXPECT_LE(qAbs(splash.geometry().center().x() - desktop.center().x()), 1);
+  });
+  EXPECT_EQ(splash.RunModal(), 1);
+  EXPECT_TRUE(looked);
+  EXPECT_GE(clock.elapsed(), 750);
+  EXPECT_LT(clock.elapsed(), 5000);
+}
+
+TEST_F(MainWindowTest, StartupOpensTheDefaultFileWithExamples) {
+  ASSERT_TRUE(Start());
+  EXPECT_EQ(window_->windowTitle(), QStringLiteral("Cardora : cardora.adr"));
+  EXPECT_EQ(app_->recordFile()->path(), DefaultPath());
+  EXPECT_EQ(RowTexts(work()), (QStringList{"Anna Bergman", "Grace O'Connell", "Maria Santos"}));
+  EXPECT_EQ(CurrentPaneIndex(), 1);
+  EXPECT_TRUE(work()->isVisible());
+  EXPECT_FALSE(window_->introPane()->isVisible());
+  // The children sit where the layout puts them, inside the frame.
+  EXPECT_TRUE(window_->ClientRect().contains(work()->geometry()));
+  EXPECT_EQ(window_->paneBar()->geometry().top(), window_->ClientRect().top());
+  EXPECT_LT(window_->toolBar()->geometry().bottom(), work()->geometry().top());
+}
+
+TEST_F(MainWindowTest, CancelledStartupChoiceEndsTheProgram) {
+  // The remembered file is gone, so "Create New File" is offered; the user
+  // cancels it.
+  sandbox_.SetProgram("DefaulFile", sandbox_.File("Works/gone.adr"));
+  QString offered;
+  QTimer poll;
+  CloseModalsInto(poll, offered);
+  app_ = std::make_unique<CardoraApp>();
+  window_ = app_->CreateMainWindow();
+  ASSERT_TRUE(window_);
+  QSignalSpy closed(window_, &CardoraMainWindow::closed);
+  ASSERT_TRUE(WaitUntil([&] { return closed.count() == 1; })) << closed.count();
+  EXPECT_EQ(offered, QStringLiteral("1001"));
+  EXPECT_FALSE(app_->recordFile());
+  EXPECT_TRUE(sandbox_.ProgramSetting("WPRight").has_value());
+}
+
+// "PaneId" of the program's settings (empty: absent) and the pane shown.
+struct PaneIdCase {
+  const char* paneId;
+  int expected;
+};
+
+class PaneIdTest : public MainWindowTest, public ::testing::WithParamInterface<PaneIdCase> {};
+
+TEST_P(PaneIdTest, ChoosesTheStartPane) {
+  const PaneIdCase& c = GetParam();
+  if (*c.paneId) sandbox_.SetProgram("PaneId", c.paneId);
+  ASSERT_TRUE(Start());
+  EXPECT_EQ(CurrentPaneIndex(), c.expected);
+  EXPECT_EQ(window_->introPane()->isVisible(), c.expected == 0);
+  EXPECT_EQ(work()->isVisible(), c.expected == 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, PaneIdTest,
+                         ::testing::Values(PaneIdCase{"", 1}, PaneIdCase{"0", 0}, PaneIdCase{"1", 1},
+                                           PaneIdCase{"7", 0}, PaneIdCase{"-3", 0}));
+
+// WPLeft, WPTop, WPRight, WPBottom (none: absent) and the place the window
+// takes (at 0, 0: the default 420 x 430 somewhere on the desktop).
+struct PlacementCase {
+  const char* name;
+  std::vector<std::string> saved;
+  QRect expected;
+};
+
+class PlacementTest : public MainWindowTest, public ::testing::WithParamInterface<PlacementCase> {};
+
+TEST_P(PlacementTest, FromSettings) {
+  const PlacementCase& c = GetParam();
+  const char* keys[] = {"WPLeft", "WPTop", "WPRight", "WPBottom"};
+  for (size_t i = 0; i < c.saved.size(); ++i) sandbox_.SetProgram(keys[i], c.saved[i]);
+  ASSERT_TRUE(Start());
+  EXPECT_EQ(window_->size(), c.expected.size());
+  if (c.expected.topLeft() != QPoint(0, 0)) {
+    EXPECT_EQ(window_->pos(), c.expected.topLeft());
+  } else {
+    EXPECT_LT(window_->x(), 800);  // not at the saved place off the desktop
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, PlacementTest,
+    ::testing::Values(PlacementCase{"Saved", {"30", "40", "530", "490"}, QRect(30, 40, 500, 450)},
+                      PlacementCase{"BeyondTheDesktop", {"5000", "40", "5420", "470"}, QRect(0, 0, 420, 430)},
+                      PlacementCase{"Absent", {}, QRect(0, 0, 420, 430)},
+                      PlacementCase{"TooLargeIsLimited", {"10", "10", "1010", "1010"}, QRect(10, 10, 560, 580)}),
+    [](const ::testing::TestParamInfo<PlacementCase>& info) { return std::string(info.param.name); });
+
+TEST_F(MainWindowTest, ClosingSavesPlacementAndPane) {
+  ASSERT_TRUE(Start());
+  window_->setGeometry(30, 40, 500, 450);
+  window_->ShowPane(0, false);
+  QSignalSpy closed(window_, &CardoraMainWindow::closed);
+  PostCommand(window_, kCmdExit);
+  ASSERT_TRUE(WaitUntil([&] { return closed.count() == 1; })) << closed.count();
+  EXPECT_FALSE(window_->isVisible());
+  EXPECT_EQ(sandbox_.ProgramSetting("WPLeft"), std::optional<std::string>("30"));
+  EXPECT_EQ(sandbox_.ProgramSetting("WPTop"), std::optional<std::string>("40"));
+  EXPECT_EQ(sandbox_.ProgramSetting("WPRight"), std::optional<std::string>("530"));
+  EXPECT_EQ(sandbox_.ProgramSetting("WPBottom"), std::optional<std::string>("490"));
+  // The pane, sort order and view tab are written when the application
+  // object ends, and the file's connection is closed.
+  EXPECT_FALSE(sandbox_.ProgramSetting("PaneId"));
+  app_.reset();
+  EXPECT_EQ(sandbox_.ProgramSetting("PaneId"), std::optional<std::string>("0"));
+  EXPECT_EQ(sandbox_.ProgramSetting("Sort"), std::optional<std::string>("1"));
+  EXPECT_EQ(sandbox_.ProgramSetting("Tab"), std::optional<std::string>("1"));
+  EXPECT_FALSE(RecordStore::IsInUse(DefaultPath()));
+}
+
+TEST_F(MainWindowTest, ExitEndsTheEventLoopOfRun) {
+  // The whole program: start-up, the event loop, and "&Exit" once the file
+  // is open. Run returns as soon as the main window has closed; the file
+  // is closed when the application object ends.
+  app_ = std::make_unique<CardoraApp>();
+  QTimer poll;
+  int exitsPosted = 0;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    if (exitsPosted == 0 && app_->recordFile()) {
+      ++exitsPosted;
+      PostCommand(app_->mainWindow(), kCmdExit);
+    }
+  });
+  poll.start(10);
+  EXPECT_EQ(app_->Run(), 0);
+  EXPECT_EQ(exitsPosted, 1);
+  ASSERT_TRUE(app_->mainWindow());
+  EXPECT_FALSE(app_->mainWindow()->isVisible());
+  EXPECT_EQ(sandbox_.ProgramSetting("WPRight").has_value(), true);
+  app_.reset();
+  EXPECT_FALSE(RecordStore::IsInUse(DefaultPath()));
+}
+
+TEST_F(MainWindowTest, SortAndTabAreKept) {
+  sandbox_.SetProgram("Sort", "4");
+  sandbox_.SetProgram("Tab", "3");
+  ASSERT_TRUE(Start());
+  EXPECT_EQ(work()->sortOrder(), 4);
+  app_.reset();
+  EXPECT_EQ(sandbox_.ProgramSetting("Sort"), std::optional<std::string>("4"));
+  EXPECT_EQ(sandbox_.ProgramSetting("Tab"), std::optional<std::string>("3"));
+  EXPECT_EQ(sandbox_.ProgramSetting("PaneId"), std::optional<std::string>("1"));
+}
+
+TEST_F(MainWindowTest, DeleteInAnEditFieldDeletesText) {
+  ASSERT_TRUE(Start());
+  ASSERT_TRUE(Activate());
+  auto* edit = new QLineEdit(work());
+  edit->setText(QStringLiteral("abc"));
+  edit->show();
+  edit->setFocus();
+  edit->setCursorPosition(0);
+  ASSERT_TRUE(WaitUntil([&] { return QApplication::focusWidget() == edit; }));
+  CommandSpy spy(work());
+  QTest::keyClick(edit, Qt::Key_Delete);
+  QTest::keyClick(edit, Qt::Key_Insert);
+  QTest::keyClick(edit, Qt::Key_Return);
+  QTest::keyClick(edit, Qt::Key_C, Qt::ControlModifier);
+  Settle();
+  EXPECT_EQ(edit->text(), QStringLiteral("bc"));
+  for (int command : {kCmdDeleteContact, kCmdNewContact, kCmdEditContact, kCmdCopy}) {
+    EXPECT_FALSE(spy.Saw(command)) << command;
+  }
+  EXPECT_EQ(work()->listView()->rowCount(), 3);
+
+  // With the focus on the list, the same key is the list's Delete.
+  list()->setFocus();
+  ASSERT_TRUE(WaitUntil([&] { return QApplication::focusWidget() == list(); }));
+  QTest::keyClick(list(), Qt::Key_Delete);
+  EXPECT_TRUE(WaitUntil([&] { return spy.Saw(kCmdDeleteContact); }));
+}
+
+TEST_F(MainWindowTest, PaneKeysFollowTheirRules) {
+  ASSERT_TRUE(Start());
+  ASSERT_TRUE(Activate());
+  list()->setFocus();
+  CommandSpy spy(work());
+  auto key = [](Qt::Key k, Qt::KeyboardModifiers mods) {
+    QWidget* target = QApplication::focusWidget();
+    ASSERT_TRUE(target);
+    QTest::keyClick(target, k, mods);
+    Settle();
+  };
+  key(Qt::Key_2, Qt::AltModifier);  // Alt+2 on "Work": nothing
+  EXPECT_EQ(CurrentPaneIndex(), 1);
+  key(Qt::Key_1, Qt::AltModifier);
+  ASSERT_TRUE(WaitUntil([] { return CurrentPaneIndex() == 0; })) << CurrentPaneIndex();
+  EXPECT_TRUE(window_->introPane()->isVisible());
+  key(Qt::Key_X, Qt::ControlModifier);  // Ctrl+X on "Intro": nothing
+  key(Qt::Key_C, Qt::ControlModifier);  // copy needs the list too
+  key(Qt::Key_Insert, Qt::NoModifier);  // a new contact may start from any pane
+  EXPECT_FALSE(spy.Saw(kCmdCut));
+  EXPECT_FALSE(spy.Saw(kCmdCopy));
+  EXPECT_TRUE(WaitUntil([&] { return spy.Saw(kCmdNewContact); }));
+  key(Qt::Key_2, Qt::AltModifier);
+  ASSERT_TRUE(WaitUntil([] { return CurrentPaneIndex() == 1; })) << CurrentPaneIndex();
+  ASSERT_TRUE(WaitUntil([&] { return QApplication::focusWidget() == list(); }));
+  key(Qt::Key_X, Qt::ControlModifier);
+  EXPECT_TRUE(WaitUntil([&] { return spy.Saw(kCmdCut); }));
+}
+
+TEST_F(MainWindowTest, IgnoredCommandsDoNothing) {
+  ASSERT_TRUE(Start());
+  CommandSpy spy(work());
+  for (int command : {1015, 1018, 1019, 1008, 4321}) EXPECT_EQ(SendCommand(window_, command, 1), qintptr(0)) << command;
+  Settle();
+  EXPECT_TRUE(spy.ids.empty());
+  EXPECT_TRUE(window_->isVisible());
+}
+
+TEST_F(MainWindowTest, CategoryChooserNarrowsTheList) {
+  ASSERT_TRUE(Start());
+  TFlyMenu* chooser = work()->categoryChooser();
+  ASSERT_TRUE(chooser);
+  QStringList texts;
+  for (const FlyEntry& entry : chooser->entries()) texts << (entry.separator ? QStringLiteral("-") : entry.text);
+  EXPECT_EQ(texts, (QStringList{"All Categories", "-", "Calls", "Clients", "Expenses", "Follow up", "Ideas",
+                                "Meetings", "Issues", "People", "Personal", "Projects", "Public", "Holiday",
+                                "Travel", "Vacation", "Test", "-", "Edit Categories"}));
+  EXPECT_EQ(chooser->chosenText(), QStringLiteral("All Categories"));
+  // The chooser sits in the top row, the list below it, and its corners
+  // show the pane's own paper.
+  EXPECT_EQ(chooser->height(), 20);
+  EXPECT_LT(chooser->geometry().bottom(), work()->listView()->geometry().top());
+  EXPECT_EQ(chooser->grab().toImage().pixelColor(0, 0), look::Colour(look::kPaper));
+  {
+    RecordStore other(DefaultPath(), "");
+    for (auto [first, category] : std::vector<std::pair<const char*, const char*>>{
+             {"Cal", "Calls"}, {"Upper", "CALLS"}, {"Longer", "Callbacks"}, {"Idea", "Ideas"}}) {
+      Contact contact(NewContact(other, first, "Person"));
+      contact.SetCategory(category);
+      ASSERT_TRUE(other.AddRecord(contact.bytes()).ok());
+    }
+  }
+  work()->Reload();
+  ASSERT_EQ(work()->listView()->rowCount(), 7);
+
+  chooser->Choose(2);  // "Calls"
+  Settle();
+  EXPECT_EQ(work()->categoryFilter(), std::string("Calls"));
+  EXPECT_EQ(RowTexts(work()), (QStringList{"Cal Person", "Upper Person"}));
+
+  chooser->Choose(0);  // "All Categories"
+  Settle();
+  EXPECT_EQ(work()->listView()->rowCount(), 7);
+
+  chooser->Choose(4);  // "Expenses", which no record has
+  Settle();
+  EXPECT_EQ(work()->listView()->rowCount(), 0);
+  // The "Categories" dialog answered by its button "1" (OK) or "2" (Cancel).
+  const auto editCategories = [&](const char* button) {
+    bool answered = false;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+      QWidget* dialog = QApplication::activeModalWidget();
+      if (answered || !dialog || dialog->objectName() != QStringLiteral("categories")) return;
+      answered = true;
+      dialog->findChild<QPushButton*>(QString::fromLatin1(button))->click();
+    });
+    answer.start(20);
+    chooser->Choose(int(chooser->entries().size()) - 1);
+    ASSERT_TRUE(WaitUntil([&] { return answered; })) << "no \"categories\" dialog answered " << button;
+    Settle();
+  };
+  // Cancel changes nothing: the menu, the choice and the list stay.
+  editCategories("2");
+  EXPECT_EQ(chooser->chosenText(), QStringLiteral("Expenses"));
+  EXPECT_EQ(work()->categoryFilter(), std::string("Expenses"));
+  EXPECT_EQ(chooser->entries()[6].text, QStringLiteral("Ideas"));
+  EXPECT_EQ(work()->listView()->rowCount(), 0);
+  // OK: the menu comes back sorted, "All Categories" chosen and every
+  // record listed.
+  editCategories("1");
+  EXPECT_EQ(chooser->chosenText(), QStringLiteral("All Categories"));
+  EXPECT_EQ(work()->categoryFilter(), std::string());
+  EXPECT_EQ(chooser->entries()[6].text, QStringLiteral("Holiday"));  // sorted now
+  EXPECT_EQ(work()->listView()->rowCount(), 7);
+}
+
+TEST_F(MainWindowTest, OtherConnectionsChangeReachesTheList) {
+  sandbox_.SetSuite("NetworkRefresh", "1");
+  ASSERT_TRUE(Start());
+  RestartRefreshTimer();  // a fresh process reads the period when the timer starts
+  EXPECT_EQ(RefreshTimerInterval(), 1000);
+  work()->listView()->SelectRow(1);  // Grace
+  RecordStore other(DefaultPath(), "");
+  ASSERT_FALSE(other.OpenFailed());
+  ASSERT_TRUE(other.AddRecord(NewContact(other, "Aaron", "Zimmer")).ok());
+  ASSERT_TRUE(other.Flush().ok());
+  ASSERT_TRUE(WaitUntil([&] { return work()->listView()->rowCount() == 4; }, 2500))
+      << work()->listView()->rowCount();
+  EXPECT_EQ(RowTexts(work()), (QStringList{"Aaron Zimmer", "Anna Bergman", "Grace O'Connell", "Maria Santos"}));
+  // The selected contact stays selected although its row moved.
+  EXPECT_TRUE(WaitUntil([&] { return work()->listView()->SelectedRow() == 2; }))
+      << work()->listView()->SelectedRow();
+}
+
+TEST_F(MainWindowTest, OptionsBroadcastFromOthersOnly) {
+  ASSERT_TRUE(Start());
+  ASSERT_FALSE(AnimationFlag());
+  sandbox_.SetSuite("Annimation", "1");
+  sandbox_.SetSuite("NetworkRefresh", "7");
+  const qint64 self = window_->senderId();
+  app_->Broadcast(100, self);
+  testing::RunEventsFor(50);
+  EXPECT_FALSE(AnimationFlag());
+  app_->Broadcast(100, self + 1);
+  ASSERT_TRUE(WaitUntil([] { return AnimationFlag(); }));
+  EXPECT_EQ(RefreshTimerInterval(), 7000);
+  // A value that does not start with a non-zero number is off; any
+  // non-zero number is on.
+  sandbox_.SetSuite("Annimation", "no");
+  sandbox_.SetSuite("Sound", "2");
+  app_->Broadcast(100, self + 1);
+  EXPECT_TRUE(WaitUntil([] { return !AnimationFlag(); }));
+  EXPECT_TRUE(SoundPlayer::Instance().enabled());
+  SoundPlayer::Instance().SetEnabled(false);
+}
+
+TEST_F(MainWindowTest, SkinBroadcastReloadsTheSkin) {
+  ASSERT_TRUE(Start());
+  EXPECT_EQ(GetSkin().fileName, std::string(kDefaultSkin));
+  ASSERT_TRUE(WriteSettingText(SuiteSettingsPath(), "Preference", "CurrSkin", "2_Ocean.ini").ok());
+  app_->Broadcast(101, 0);
+  ASSERT_TRUE(WaitUntil([] { return GetSkin().fileName == "2_Ocean.ini"; })) << GetSkin().fileName;
+  // The frame is laid out again for the new skin's title bar.
+  EXPECT_TRUE(window_->ClientRect().contains(window_->toolBar()->geometry()));
+}
+
+TEST_F(MainWindowTest, SizeButtonToggles) {
+  ASSERT_TRUE(Start());
+  window_->move(20, 10);
+  ASSERT_EQ(window_->size(), QSize(420, 430));
+  const QPoint button = window_->layout().buttons[size_t(CaptionButton::Restore)].center();
+  QTest::mouseClick(window_, Qt::LeftButton, {}, button);
+  ASSERT_TRUE(WaitUntil([&] { return window_->size() == QSize(560, 580); }));
+  // The outline follows the size: square lower corners, rounded upper ones.
+  const QRegion mask = window_->mask();
+  EXPECT_EQ(mask.boundingRect(), window_->rect());
+  EXPECT_TRUE(mask.contains(QPoint(0, 579)) && mask.contains(QPoint(559, 579)));
+  EXPECT_TRUE(!mask.contains(QPoint(0, 0)) && !mask.contains(QPoint(559, 0)));
+  EXPECT_TRUE(mask.contains(QPoint(280, 1)));
+  const QPoint topLeft = window_->pos();
+  QTest::mouseClick(window_, Qt::LeftButton, {}, window_->layout().buttons[size_t(CaptionButton::Restore)].center());
+  ASSERT_TRUE(WaitUntil([&] { return window_->size() == QSize(420, 430); }));
+  EXPECT_EQ(window_->pos(), topLeft);
+  EXPECT_EQ(window_->mask().boundingRect(), window_->rect());
+  // The user cannot go beyond the two sizes.
+  window_->resize(900, 900);
+  EXPECT_EQ(window_->size(), QSize(560, 580));
+  window_->resize(100, 100);
+  EXPECT_EQ(window_->size(), QSize(420, 430));
+}
+
+TEST_F(MainWindowTest, OpenCommandReplacesTheFile) {
+  ASSERT_TRUE(Start());
+  const std::string other = sandbox_.File("other.adr");
+  ASSERT_TRUE(CreateRecordFile(other, format::FileKind::Address).ok());
+  // Cancelled: nothing changes.
+  PostCommand(window_, kCmdOpenFile);
+  ASSERT_TRUE(WaitUntil([&] { return sandbox_.dialogs.requests.size() == 1; })) << sandbox_.dialogs.requests.size();
+  Settle();
+  EXPECT_EQ(window_->windowTitle(), QStringLiteral("Cardora : cardora.adr"));
+  EXPECT_EQ(sandbox_.dialogs.requests[0].filter, std::string("Cardora file (*.adr)|*.adr||"));
+  // Chosen: the old file is closed, the new one shown from the top.
+  sandbox_.dialogs.answers.push_back(other);
+  PostCommand(window_, kCmdOpenFile);
+  ASSERT_TRUE(WaitUntil([&] { return window_->windowTitle() == QStringLiteral("Cardora : other.adr"); }))
+      << window_->windowTitle().toStdString();
+  EXPECT_EQ(work()->listView()->rowCount(), 0);
+  EXPECT_EQ(app_->recordFile()->path(), other);
+  EXPECT_FALSE(RecordStore::IsInUse(DefaultPath()));
+  EXPECT_EQ(sandbox_.ProgramSetting("DefaulFile"), std::optional<std::string>(other));
+  EXPECT_TRUE(window_->isVisible());
+}
+
+TEST_F(MainWindowTest, AListThatCannotBeReadWhollyIsShownWithItsReason) {
+  FailingReadsFileSystem files;
+  SetFileSystemForTesting(&files);
+  // The file system goes back to the real one however the test ends.
+  struct Restore {
+    std::unique_ptr<CardoraApp>& app;
+    ~Restore() {
+      app.reset();
+      SetFileSystemForTesting(nullptr);
+    }
+  } restore{app_};
+  ASSERT_TRUE(Start());
+  ASSERT_EQ(work()->listView()->rowCount(), 3);
+  ASSERT_TRUE(sandbox_.messages.empty());
+  files.failReads = true;
+  work()->Reload();
+  ASSERT_EQ(sandbox_.messages.size(), size_t(1));
+  const std::string& shown = sandbox_.messages.front().text;
+  EXPECT_NE(shown.find("Cannot read"), std::string::npos) << shown;
+  EXPECT_NE(shown.find("cardora.adr"), std::string::npos) << shown;
+  EXPECT_EQ(work()->listView()->rowCount(), 0);
+  // Readable again: the whole list, and nothing more to say.
+  files.failReads = false;
+  work()->Reload();
+  EXPECT_EQ(work()->listView()->rowCount(), 3);
+  EXPECT_EQ(sandbox_.messages.size(), size_t(1));
+}
+
+TEST_F(MainWindowTest, HelpKeyOpensTheHelpPage) {
+  ASSERT_TRUE(Start());
+  ASSERT_TRUE(Activate());
+  list()->setFocus();
+  std::vector<QUrl> opened;
+  const UrlOpener previous = SetUrlOpener([&](const QUrl& url) {
+    opened.push_back(url);
+    return true;
+  });
+  QTest::keyClick(list(), Qt::Key_F1);
+  const bool one = WaitUntil([&] { return opened.size() == 1; });
+  SetUrlOpener(previous);
+  ASSERT_TRUE(one) << opened.size();
+  EXPECT_TRUE(opened[0].toString().endsWith(QStringLiteral("address.htm"))) << opened[0].toString().toStdString();
+}
+
+TEST_F(MainWindowTest, AboutDialogOpens) {
+  ASSERT_TRUE(Start());
+  QString seen;
+  QTimer poll;
+  CloseModalsInto(poll, seen);
+  PostCommand(window_, kCmdAbout);
+  ASSERT_TRUE(WaitUntil([&] { return seen == QStringLiteral("1006"); })) << seen.toStdString();
+  EXPECT_TRUE(WaitUntil([] { return !QApplication::activeModalWidget(); }));
+}
+
+TEST_F(MainWindowTest, PictureAndHistoryFollowTheSelection) {
+  ASSERT_TRUE(Start());
+  TesselWndListView* view = work()->listView();
+  const auto shows = [&](const std::string& picture) {
+    return WaitUntil([&] { return window_->shownPicture() == picture; });
+  };
+  view->SelectRow(0);  // Anna has a picture
+  PostCommand(window_, kCmdPicture);
+  ASSERT_TRUE(WaitUntil([&] { return window_->pictureWanted(); }));
+  EXPECT_EQ(window_->shownPicture(), std::string("anna_bergman.jpg"));
+  view->SelectRow(1);  // Grace has none
+  EXPECT_TRUE(shows("")) << window_->shownPicture();
+  view->SelectRow(0);
+  EXPECT_TRUE(shows("anna_bergman.jpg")) << window_->shownPicture();
+  view->SelectRow(-1);
+  EXPECT_TRUE(shows("")) << window_->shownPicture();
+  view->SelectRow(0);
+  PostCommand(window_, kCmdPicture);
+  ASSERT_TRUE(WaitUntil([&] { return !window_->pictureWanted(); }));
+  EXPECT_EQ(window_->shownPicture(), std::string());
+
+  PostCommand(window_, kCmdHistory);
+  ASSERT_TRUE(WaitUntil([&] { return window_->historyWanted(); }));
+  PostCommand(window_, kCmdHistory);
+  ASSERT_TRUE(WaitUntil([&] { return !window_->historyWanted(); }));
+  // Closing forgets both windows.
+  PostCommand(window_, kCmdPicture);
+  ASSERT_TRUE(WaitUntil([&] { return window_->pictureWanted(); }));
+  window_->close();
+  EXPECT_FALSE(window_->pictureWanted());
+}
+
+}  // namespace
+}  // namespace velmora

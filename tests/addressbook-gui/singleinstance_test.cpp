@@ -4,26 +4,31 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
-#include <QTest>
 
 #include "CardoraTestSupport.h"
 #include "shell/MainWindowPresence.h"
 
-using velmora::testing::Sandbox;
+namespace velmora::testing {
+namespace {
 
-class SingleInstanceTest : public QObject {
-  Q_OBJECT
-
- private:
-  std::unique_ptr<Sandbox> sandbox_;
-  std::vector<std::unique_ptr<QProcess>> processes_;
+class SingleInstanceTest : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    for (auto& process : processes_) {
+      if (process->state() != QProcess::NotRunning) {
+        process->kill();
+        process->waitForFinished(5000);
+      }
+    }
+    processes_.clear();
+  }
 
   QProcess* Launch(const QStringList& arguments) {
     auto process = std::make_unique<QProcess>();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("VELMORA_HOME"), QString::fromStdString(sandbox_->folder()));
-    env.insert(QStringLiteral("XDG_DATA_HOME"), QString::fromStdString(sandbox_->File("xdg-data")));
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), QString::fromStdString(sandbox_->File("runtime")));
+    env.insert(QStringLiteral("VELMORA_HOME"), QString::fromStdString(sandbox_.folder()));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), QString::fromStdString(sandbox_.File("xdg-data")));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), QString::fromStdString(sandbox_.File("runtime")));
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
     process->setProcessEnvironment(env);
@@ -32,67 +37,61 @@ class SingleInstanceTest : public QObject {
     processes_.push_back(std::move(process));
     return processes_.back().get();
   }
-  QString LockPath() const { return QString::fromStdString(sandbox_->File("runtime/TesselWndApp_Cardora.lock")); }
-  QString DefaultFile() const { return QString::fromStdString(sandbox_->File("Works/cardora.adr")); }
-
- private slots:
-  void init() { sandbox_ = std::make_unique<Sandbox>(); }
-  void cleanup() {
-    for (auto& process : processes_) {
-      if (process->state() != QProcess::NotRunning) {
-        process->kill();
-        process->waitForFinished(5000);
-      }
-    }
-    processes_.clear();
-    sandbox_.reset();
+  QString LockPath() const { return QString::fromStdString(sandbox_.File("runtime/TesselWndApp_Cardora.lock")); }
+  QString DefaultFile() const { return QString::fromStdString(sandbox_.File("Works/cardora.adr")); }
+  // The first instance holds the lock and has opened its default file.
+  bool FirstIsUp() const {
+    return WaitUntil([this] { return QFileInfo::exists(LockPath()) && QFileInfo::exists(DefaultFile()); }, 10000);
   }
 
-  void secondStartWithoutArgumentsLeaves() {
-    QProcess* first = Launch({});
-    QVERIFY(first->waitForStarted(5000));
-    // The first instance holds the lock and has opened its default file.
-    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(LockPath()) && QFileInfo::exists(DefaultFile()), 10000);
-    QProcess* second = Launch({});
-    QVERIFY(second->waitForFinished(10000));
-    QCOMPARE(second->exitStatus(), QProcess::NormalExit);
-    QCOMPARE(second->exitCode(), 0);
-    // The first is untouched: still running, still holding its lock.
-    QTest::qWait(300);
-    QCOMPARE(first->state(), QProcess::Running);
-    QVERIFY(QFileInfo::exists(LockPath()));
-    QProcess* third = Launch({});
-    QVERIFY(third->waitForFinished(10000));
-    QCOMPARE(third->exitCode(), 0);
-    QCOMPARE(first->state(), QProcess::Running);
-  }
-
-  void runningMainWindowIsSeenByOthers() {
-    const velmora::MainWindowPresence presence(QStringLiteral("TesselWndApp_Cardora"));
-    QVERIFY(!presence.OthersExist());
-    QProcess* first = Launch({});
-    QVERIFY(first->waitForStarted(5000));
-    QTRY_VERIFY_WITH_TIMEOUT(presence.OthersExist(), 10000);
-    // A process that died without closing leaves a mark that no longer
-    // counts.
-    first->kill();
-    QVERIFY(first->waitForFinished(5000));
-    QVERIFY(!QDir(presence.Folder()).isEmpty());
-    QVERIFY(!presence.OthersExist());
-  }
-
-  void startWithAFileRunsBeside() {
-    QProcess* first = Launch({});
-    QVERIFY(first->waitForStarted(5000));
-    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(LockPath()) && QFileInfo::exists(DefaultFile()), 10000);
-    QProcess* withFile = Launch({DefaultFile()});
-    QVERIFY(withFile->waitForStarted(5000));
-    // It does not leave: it runs its own main window on the same file.
-    QVERIFY(!withFile->waitForFinished(2500));
-    QCOMPARE(withFile->state(), QProcess::Running);
-    QCOMPARE(first->state(), QProcess::Running);
-  }
+ private:
+  Sandbox sandbox_;
+  std::vector<std::unique_ptr<QProcess>> processes_;  // killed before the sandbox goes
 };
 
-CARDORA_TEST_SUITE(SingleInstanceTest)
-#include "singleinstance_test.moc"
+TEST_F(SingleInstanceTest, SecondStartWithoutArgumentsLeaves) {
+  QProcess* first = Launch({});
+  ASSERT_TRUE(first->waitForStarted(5000));
+  ASSERT_TRUE(FirstIsUp());
+  QProcess* second = Launch({});
+  ASSERT_TRUE(second->waitForFinished(10000));
+  EXPECT_EQ(second->exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(second->exitCode(), 0);
+  // The first is untouched: still running, still holding its lock.
+  RunEventsFor(300);
+  EXPECT_EQ(first->state(), QProcess::Running);
+  EXPECT_TRUE(QFileInfo::exists(LockPath()));
+  QProcess* third = Launch({});
+  ASSERT_TRUE(third->waitForFinished(10000));
+  EXPECT_EQ(third->exitCode(), 0);
+  EXPECT_EQ(first->state(), QProcess::Running);
+}
+
+TEST_F(SingleInstanceTest, RunningMainWindowIsSeenByOthers) {
+  const MainWindowPresence presence(QStringLiteral("TesselWndApp_Cardora"));
+  ASSERT_FALSE(presence.OthersExist());
+  QProcess* first = Launch({});
+  ASSERT_TRUE(first->waitForStarted(5000));
+  ASSERT_TRUE(WaitUntil([&] { return presence.OthersExist(); }, 10000));
+  // A process that died without closing leaves a mark that no longer
+  // counts.
+  first->kill();
+  ASSERT_TRUE(first->waitForFinished(5000));
+  EXPECT_FALSE(QDir(presence.Folder()).isEmpty());
+  EXPECT_FALSE(presence.OthersExist());
+}
+
+TEST_F(SingleInstanceTest, StartWithAFileRunsBeside) {
+  QProcess* first = Launch({});
+  ASSERT_TRUE(first->waitForStarted(5000));
+  ASSERT_TRUE(FirstIsUp());
+  QProcess* withFile = Launch({DefaultFile()});
+  ASSERT_TRUE(withFile->waitForStarted(5000));
+  // It does not leave: it runs its own main window on the same file.
+  EXPECT_FALSE(withFile->waitForFinished(2500));
+  EXPECT_EQ(withFile->state(), QProcess::Running);
+  EXPECT_EQ(first->state(), QProcess::Running);
+}
+
+}  // namespace
+}  // namespace velmora::testing

@@ -1,9 +1,6 @@
 #include "tests/support/GuiSandbox.h"
 
-#include "shell/SuiteFlags.h"
 #include "store/Settings.h"
-#include "toolkit/Skin.h"
-#include "toolkit/SoundPlayer.h"
 
 namespace velmora::testing {
 
@@ -12,19 +9,18 @@ constexpr const char* kPreference = "Preference";
 constexpr size_t kLongest = 4096;
 }  // namespace
 
-GuiSandbox::GuiSandbox(Settings settings) : services_(Services()) {
-  if (settings != Settings::Quiet) return;
-  SetSuite("Sound", "0");
-  SetSuite("Annimation", "0");
-  SetSuite("Splash", "0");
-  LoadStartupFlags();
-  SoundPlayer::Instance().ReloadSwitch();
-  ReloadSkin();
-}
+GuiSandbox::GuiSandbox(Settings settings) : services_(Services(settings)) {}
 
 GuiSandbox::~GuiSandbox() = default;
 
-SuiteServices GuiSandbox::Services() {
+SuiteServices GuiSandbox::Services(Settings settings) {
+  // The suite settings are written before the set is installed, which
+  // reads the switches not given from them.
+  if (settings == Settings::Quiet) {
+    SetSuite("Sound", "0");
+    SetSuite("Annimation", "0");
+    SetSuite("Splash", "0");
+  }
   SuiteServices services;
   services.programName = "Cardora";
   services.strings = Program::Cardora;
@@ -38,6 +34,13 @@ SuiteServices GuiSandbox::Services() {
   services.beep = [this] { ++beeps; };
   services.fileDialogs = &dialogs;
   services.refreshAllowed = true;
+  services.clockStyle = ClockStyle::TwentyFourHour;
+  services.panes = &panes_;
+  if (settings == Settings::Quiet) {
+    services.animation = false;
+    services.splash = false;
+    services.sound = false;
+  }
   return services;
 }
 

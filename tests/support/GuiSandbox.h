@@ -1,9 +1,10 @@
 // The sandbox of a window test: the folders of FolderSandbox (program
 // folder, desktop data and runtime folders, current directory) and a whole
 // set of suite services of its own: the program "Cardora", message boxes
-// and beeps recorded (question boxes answered from a queue), and scripted
-// file dialogs. Quiet, it also switches off the sound, the animation and the
-// splash and loads the default skin. Everything comes back at its end.
+// and beeps recorded (question boxes answered from a queue), scripted file
+// dialogs, the 24-hour clock, a pane registry with no panes, the switches
+// and the skin of its own settings. Quiet, it also switches off the sound,
+// the animation and the splash. Everything comes back at its end.
 #pragma once
 
 #include <deque>
@@ -15,6 +16,7 @@
 #include "shell/SuiteServices.h"
 #include "tests/support/Sandbox.h"
 #include "tests/support/ScriptedFileDialogs.h"
+#include "toolkit/TesselPane.h"
 
 namespace velmora::testing {
 
@@ -48,9 +50,10 @@ class GuiSandbox {
   int beeps = 0;
 
  private:
-  SuiteServices Services();
+  SuiteServices Services(Settings settings);
 
   FolderSandbox folders_;
+  PaneRegistry panes_;  // the windows of the test go before it
   ScopedSuiteServices services_;
 };
 
