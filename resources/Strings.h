@@ -19,6 +19,9 @@ std::string LoadText(int number, size_t limit = 255);
 std::string LoadText(Program program, int number, size_t limit = 255);
 
 // The numbers of the messages shared code and the command-line tool show.
+// Where the two programs word a message differently, each shows its own
+// under the same number.
+inline constexpr int kMsgIntro = 100;             // the "Intro" pane's text
 inline constexpr int kMsgPasswordsDiffer = 101;   // "You did not enter the same password. ..."
 inline constexpr int kMsgNoPermission = 102;      // the program's "... You don't have permission."
 inline constexpr int kMsgWrongPassword = 103;     // the program's "... Incorrect password."

@@ -12,7 +12,7 @@
 #include "store/Categories.h"
 #include "store/RecordStore.h"
 #include "shell/RecordFileCommands.h"
-#include "shell/SuiteMessages.h"
+#include "resources/Strings.h"
 
 namespace velmora {
 

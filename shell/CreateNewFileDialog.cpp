@@ -12,7 +12,7 @@
 
 #include "shell/FileDialogs.h"
 #include "shell/MessageBoxes.h"
-#include "shell/SuiteMessages.h"
+#include "resources/Strings.h"
 #include "store/Settings.h"
 
 namespace velmora {

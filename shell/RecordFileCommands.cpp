@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "shell/SuiteMessages.h"
+#include "resources/Strings.h"
 #include "store/Bytes.h"
 #include "store/Compact.h"
 #include "store/RecordHeader.h"
@@ -109,7 +109,7 @@ std::optional<std::string> ChooseOpenPassword(const std::string& path, const Pas
   std::optional<std::string> typed = prompt(BaseName(path));
   if (!typed) return std::nullopt;
   if (*typed == passwords->owner || *typed == passwords->assistant || *typed == passwords->reader) return typed;
-  Say(ui, kMsgIncorrectPassword);
+  Say(ui, kMsgWrongPassword);
   return std::nullopt;
 }
 

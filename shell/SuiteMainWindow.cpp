@@ -13,6 +13,7 @@
 #include "shell/FileChoice.h"
 #include "shell/GeneralOptionsDialog.h"
 #include "shell/MainWindowGeometry.h"
+#include "shell/MessageBoxes.h"
 #include "shell/NetworkPasswordsDialog.h"
 #include "shell/PaneSweep.h"
 #include "shell/SuiteApp.h"

@@ -470,6 +470,7 @@ Result RecordStore::AddRecords(std::span<const uint8_t> records, size_t* added, 
   if (where) where->clear();
   if (Result open = RequireOpen("AddRecords"); !open.ok()) return open;
   if (records.size() % recordSize_ != 0) return Result::Fail("Records of the wrong size for", 0, path_);
+  if (readOnly_) return Result(kReaderRefused);
   const size_t total = records.size() / recordSize_;
   const size_t perBatch = std::max<size_t>(1, std::min(kMaxBatchRecords, kMaxBatchBytes / recordSize_));
   size_t done = 0;
@@ -511,6 +512,7 @@ Result RecordStore::AddBatchLocked(const uint8_t* records, size_t count, size_t&
   if (Result rd = file_->ReadAt(format::kHeaderOffset, header.data(), header.size()); !rd.ok()) return rd;
   int level = AccessLevelFrom(header);
   if (level == kAccessReader || level == kAccessNone) return Result(kReaderRefused);
+  if (const Result& damage = Damage(); !damage.ok()) return damage;
   uint64_t size = 0;
   if (Result sz = file_->Size(size); !sz.ok()) return sz;
   const uint64_t slots = size > firstSlot() ? (size - firstSlot()) / recordSize_ : 0;
@@ -521,17 +523,13 @@ Result RecordStore::AddBatchLocked(const uint8_t* records, size_t count, size_t&
   bool balanceTooLow = false;  // the balance claims free slots the file lacks
   if (balance < 0) {
     const size_t wanted = size_t(std::min<int64_t>(int64_t(count), -int64_t(balance)));
-    Bytes chunk(size_t(recordSize_) * kSlotsPerRead);
-    for (uint64_t at = firstSlot(); at < end && reuse.size() < wanted;) {
-      int64_t got = file_->ReadSome(at, chunk.data(), chunk.size());
-      if (got < 0) return Result::Fail("Cannot read", errno, path_);
-      uint64_t whole = uint64_t(got) / recordSize_;
-      for (uint64_t i = 0; i < whole && reuse.size() < wanted; ++i) {
-        if (chunk[i * recordSize_ + r::kInUse] == 0) reuse.push_back(at + i * recordSize_);
+    SlotReader reader(*file_, firstSlot(), recordSize_, path_);
+    while (reuse.size() < wanted && reader.Next()) {
+      for (size_t i = 0; i < reader.count() && reuse.size() < wanted; ++i) {
+        if (reader.slot(i)[r::kInUse] == 0) reuse.push_back(reader.positionOf(i));
       }
-      if (whole < kSlotsPerRead) break;
-      at += whole * recordSize_;
     }
+    if (!reader.result().ok()) return reader.result();
     balanceTooLow = reuse.size() < wanted;
   }
 

@@ -10,7 +10,7 @@
 #include "shell/MainWindowGeometry.h"
 #include "shell/MessageBoxes.h"
 #include "shell/SuiteApp.h"
-#include "shell/SuiteMessages.h"
+#include "resources/Strings.h"
 #include "store/Settings.h"
 #include "toolkit/TesselPane.h"
 #include "toolkit/TesselToolBar.h"

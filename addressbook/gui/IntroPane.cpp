@@ -3,7 +3,7 @@
 #include <QPainter>
 
 #include "resources/Strings.h"
-#include "shell/SuiteMessages.h"
+#include "resources/Strings.h"
 #include "toolkit/Bitmaps.h"
 #include "toolkit/Fonts.h"
 #include "toolkit/PaletteColours.h"

@@ -1,5 +1,7 @@
 #include "tests/support/GuiSandbox.h"
 
+#include <gtest/gtest.h>
+
 #include "store/Settings.h"
 
 namespace velmora::testing {
