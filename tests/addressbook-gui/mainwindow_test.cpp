@@ -20,14 +20,15 @@
 #include "addressbook/gui/CommandRouting.h"
 #include "addressbook/gui/ContactNameDelegate.h"
 #include "addressbook/gui/IntroPane.h"
-#include "shell/SplashWindow.h"
 #include "addressbook/gui/WorkPane.h"
 #include "addressbook/model/ContactRecord.h"
 #include "shell/DesktopIntegration.h"
+#include "shell/SplashWindow.h"
 #include "shell/SuiteFlags.h"
 #include "store/Categories.h"
 #include "store/FileSystem.h"
 #include "store/Settings.h"
+#include "tests/support/ForwardingFiles.h"
 #include "toolkit/PaletteColours.h"
 #include "toolkit/RefreshTimer.h"
 #include "toolkit/SoundPlayer.h"
@@ -83,47 +84,28 @@ Bytes NewContact(RecordStore& store, const char* first, const char* last) {
 
 // The real file system, except that reads of record slots fail (as a
 // vanished network share would) once failReads is set.
-class FailingReadsFileSystem : public FileSystem {
+class FailingReadsFileSystem : public testing::ForwardingFileSystem {
  public:
   bool failReads = false;
 
-  Result Open(const std::string& path, std::unique_ptr<File>& out) override { return Wrap(real.Open(path, out), out); }
-  Result OpenOrCreate(const std::string& path, std::unique_ptr<File>& out) override {
-    return Wrap(real.OpenOrCreate(path, out), out);
+ protected:
+  void Wrap(Opening how, const std::string&, std::unique_ptr<File>& file) override {
+    if (how == Opening::Open || how == Opening::OpenOrCreate) file = std::make_unique<Failing>(std::move(file), failReads);
   }
-  bool Exists(const std::string& path) override { return real.Exists(path); }
-  Result Remove(const std::string& path) override { return real.Remove(path); }
-  Result Rename(const std::string& from, const std::string& to) override { return real.Rename(from, to); }
-  Result SyncFolderOf(const std::string& path) override { return real.SyncFolderOf(path); }
 
  private:
-  class Failing : public File {
+  class Failing : public testing::ForwardingFile {
    public:
-    Failing(std::unique_ptr<File> inner, const bool& fail) : inner_(std::move(inner)), fail_(fail) {}
-    Result ReadAt(uint64_t o, void* b, size_t n) override { return inner_->ReadAt(o, b, n); }
+    Failing(std::unique_ptr<File> inner, const bool& fail) : ForwardingFile(std::move(inner)), fail_(fail) {}
     int64_t ReadSome(uint64_t o, void* b, size_t n) override {
-      if (!fail_) return inner_->ReadSome(o, b, n);
+      if (!fail_) return inner().ReadSome(o, b, n);
       errno = EIO;
       return -1;
     }
-    Result WriteAt(uint64_t o, const void* b, size_t n) override { return inner_->WriteAt(o, b, n); }
-    Result Size(uint64_t& s) override { return inner_->Size(s); }
-    Result Truncate(uint64_t s) override { return inner_->Truncate(s); }
-    Result Sync() override { return inner_->Sync(); }
-    bool TryLock(uint64_t s, uint64_t l, bool e) override { return inner_->TryLock(s, l, e); }
-    Result Lock(uint64_t s, uint64_t l, bool e) override { return inner_->Lock(s, l, e); }
-    void Unlock(uint64_t s, uint64_t l) override { inner_->Unlock(s, l); }
-    bool IsAt(const std::string& path) override { return inner_->IsAt(path); }
 
    private:
-    std::unique_ptr<File> inner_;
     const bool& fail_;
   };
-  Result Wrap(Result opened, std::unique_ptr<File>& out) {
-    if (opened.ok()) out = std::make_unique<Failing>(std::move(out), failReads);
-    return opened;
-  }
-  FileSystem& real = FileSystem::Default();
 };
 
 

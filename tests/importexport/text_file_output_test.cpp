@@ -10,6 +10,7 @@
 
 #include "store/FileSystem.h"
 #include "tests/support/Files.h"
+#include "tests/support/ForwardingFiles.h"
 #include "tests/support/Sandbox.h"
 
 namespace velmora {
@@ -22,62 +23,45 @@ using testing::WriteWholeFile;
 enum class Fault { None, Open, Truncate, Write, Sync };
 
 // The real file system, with one step of writing a file made to fail.
-class FailingFileSystem : public FileSystem {
+class FailingFileSystem : public testing::ForwardingFileSystem {
  public:
   explicit FailingFileSystem(Fault fault) : fault_(fault) {}
 
-  Result Open(const std::string& path, std::unique_ptr<File>& out) override { return real_.Open(path, out); }
   Result OpenOrCreate(const std::string& path, std::unique_ptr<File>& out) override {
     if (fault_ == Fault::Open) return Result::Fail("Cannot open", EACCES, path);
-    Result opened = real_.OpenOrCreate(path, out);
-    if (opened.ok()) out = std::make_unique<FailingFile>(std::move(out), fault_);
-    return opened;
+    return ForwardingFileSystem::OpenOrCreate(path, out);
   }
-  bool Exists(const std::string& path) override { return real_.Exists(path); }
-  Result Remove(const std::string& path) override { return real_.Remove(path); }
-  Result Rename(const std::string& from, const std::string& to) override { return real_.Rename(from, to); }
-  Result SyncFolderOf(const std::string& path) override { return real_.SyncFolderOf(path); }
+
+ protected:
+  void Wrap(Opening how, const std::string&, std::unique_ptr<File>& file) override {
+    if (how == Opening::OpenOrCreate) file = std::make_unique<FailingFile>(std::move(file), fault_);
+  }
 
  private:
-  class FailingFile : public File {
+  class FailingFile : public testing::ForwardingFile {
    public:
-    FailingFile(std::unique_ptr<File> inner, Fault fault) : inner_(std::move(inner)), fault_(fault) {}
-    Result ReadAt(uint64_t o, void* b, size_t n) override { return inner_->ReadAt(o, b, n); }
-    int64_t ReadSome(uint64_t o, void* b, size_t n) override { return inner_->ReadSome(o, b, n); }
+    FailingFile(std::unique_ptr<File> inner, Fault fault) : ForwardingFile(std::move(inner)), fault_(fault) {}
     Result WriteAt(uint64_t o, const void* b, size_t n) override {
       if (fault_ == Fault::Write) return Result::Fail("Cannot write", ENOSPC, "text");
-      return inner_->WriteAt(o, b, n);
+      return inner().WriteAt(o, b, n);
     }
-    Result Size(uint64_t& s) override { return inner_->Size(s); }
     Result Truncate(uint64_t s) override {
       if (fault_ == Fault::Truncate) return Result::Fail("Cannot truncate", EIO, "text");
-      return inner_->Truncate(s);
+      return inner().Truncate(s);
     }
     Result Sync() override {
       if (fault_ == Fault::Sync) return Result::Fail("Cannot flush", EIO, "text");
-      return inner_->Sync();
+      return inner().Sync();
     }
-    bool TryLock(uint64_t s, uint64_t l, bool e) override { return inner_->TryLock(s, l, e); }
-    Result Lock(uint64_t s, uint64_t l, bool e) override { return inner_->Lock(s, l, e); }
-    void Unlock(uint64_t s, uint64_t l) override { inner_->Unlock(s, l); }
 
    private:
-    std::unique_ptr<File> inner_;
     Fault fault_;
   };
 
-  FileSystem& real_ = FileSystem::Default();
   Fault fault_;
 };
 
-// Installs a file system for the life of the object.
-class ScopedFileSystem {
- public:
-  explicit ScopedFileSystem(FileSystem* fs) { SetFileSystemForTesting(fs); }
-  ~ScopedFileSystem() { SetFileSystemForTesting(nullptr); }
-  ScopedFileSystem(const ScopedFileSystem&) = delete;
-  ScopedFileSystem& operator=(const ScopedFileSystem&) = delete;
-};
+using testing::ScopedFileSystem;
 
 TEST(TextFileOutputTest, ReplacesTheWholeFile) {
   TempDir dir;

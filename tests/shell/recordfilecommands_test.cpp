@@ -12,6 +12,7 @@
 #include "store/Compact.h"
 #include "store/RecordHeader.h"
 #include "store/Refresh.h"
+#include "tests/support/ForwardingFiles.h"
 #include "tests/support/Sandbox.h"
 
 namespace velmora {
@@ -38,7 +39,7 @@ struct Shown {
 // Passes everything to the real file system and keeps, per file opened (in
 // order), a count of its syncs and a switch that makes its writes fail as a
 // full disk would.
-class WatchedFileSystem : public FileSystem {
+class WatchedFileSystem : public testing::ForwardingFileSystem {
  public:
   struct Watch {
     int syncs = 0;
@@ -47,63 +48,32 @@ class WatchedFileSystem : public FileSystem {
   std::vector<std::shared_ptr<Watch>> files;
   static Result FullDisk() { return Result::Fail("Cannot write", ENOSPC, "watched"); }
 
-  Result Open(const std::string& path, std::unique_ptr<File>& out) override { return Wrap(real.Open(path, out), out); }
-  Result OpenOrCreate(const std::string& path, std::unique_ptr<File>& out) override {
-    return Wrap(real.OpenOrCreate(path, out), out);
+ protected:
+  void Wrap(Opening how, const std::string&, std::unique_ptr<File>& file) override {
+    if (how == Opening::OpenReadOnly) return;
+    files.push_back(std::make_shared<Watch>());
+    file = std::make_unique<Watched>(std::move(file), files.back());
   }
-  Result CreateTemp(const std::string& near, std::string& tempPath, std::unique_ptr<File>& out) override {
-    return Wrap(real.CreateTemp(near, tempPath, out), out);
-  }
-  bool Exists(const std::string& path) override { return real.Exists(path); }
-  Result Remove(const std::string& path) override { return real.Remove(path); }
-  Result Rename(const std::string& from, const std::string& to) override { return real.Rename(from, to); }
-  Result SyncFolderOf(const std::string& path) override { return real.SyncFolderOf(path); }
 
  private:
-  class Watched : public File {
+  class Watched : public testing::ForwardingFile {
    public:
     Watched(std::unique_ptr<File> inner, std::shared_ptr<Watch> watch)
-        : inner_(std::move(inner)), watch_(std::move(watch)) {}
-    Result ReadAt(uint64_t o, void* b, size_t n) override { return inner_->ReadAt(o, b, n); }
-    int64_t ReadSome(uint64_t o, void* b, size_t n) override { return inner_->ReadSome(o, b, n); }
+        : ForwardingFile(std::move(inner)), watch_(std::move(watch)) {}
     Result WriteAt(uint64_t o, const void* b, size_t n) override {
-      return watch_->failWrites ? FullDisk() : inner_->WriteAt(o, b, n);
+      return watch_->failWrites ? FullDisk() : inner().WriteAt(o, b, n);
     }
-    Result Size(uint64_t& s) override { return inner_->Size(s); }
-    Result Truncate(uint64_t s) override { return inner_->Truncate(s); }
     Result Sync() override {
       ++watch_->syncs;
-      return inner_->Sync();
+      return inner().Sync();
     }
-    bool TryLock(uint64_t s, uint64_t l, bool e) override { return inner_->TryLock(s, l, e); }
-    Result Lock(uint64_t s, uint64_t l, bool e) override { return inner_->Lock(s, l, e); }
-    void Unlock(uint64_t s, uint64_t l) override { inner_->Unlock(s, l); }
-    bool IsAt(const std::string& path) override { return inner_->IsAt(path); }
-    Result GetOwnership(FileOwnership& o) override { return inner_->GetOwnership(o); }
-    Result SetOwnership(const FileOwnership& o) override { return inner_->SetOwnership(o); }
 
    private:
-    std::unique_ptr<File> inner_;
     std::shared_ptr<Watch> watch_;
   };
-  Result Wrap(Result opened, std::unique_ptr<File>& out) {
-    if (opened.ok()) {
-      files.push_back(std::make_shared<Watch>());
-      out = std::make_unique<Watched>(std::move(out), files.back());
-    }
-    return opened;
-  }
-  FileSystem& real = FileSystem::Default();
 };
 
-// Installs a file system for the life of the object.
-class ScopedFileSystem {
- public:
-  explicit ScopedFileSystem(FileSystem* fs) { SetFileSystemForTesting(fs); }
-  ~ScopedFileSystem() { SetFileSystemForTesting(nullptr); }
-  ScopedFileSystem(const ScopedFileSystem&) = delete;
-  ScopedFileSystem& operator=(const ScopedFileSystem&) = delete;
-};
+using testing::ScopedFileSystem;
 
 class RecordFileCommandsTest : public ::testing::Test {
  protected:

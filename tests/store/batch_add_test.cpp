@@ -13,6 +13,7 @@
 #include "store/RecordHeader.h"
 #include "store/RecordStore.h"
 #include "tests/support/Files.h"
+#include "tests/support/ForwardingFiles.h"
 #include "tests/support/Records.h"
 #include "tests/support/Sandbox.h"
 
@@ -27,50 +28,31 @@ constexpr uint32_t kNameWidth = 30;
 
 // Fails the writes a rule picks; a failing write may first pass a prefix of
 // its bytes, as a full disk does.
-class FaultyFiles : public FileSystem {
+class FaultyFiles : public testing::ForwardingFileSystem {
  public:
   // offset, length -> bytes to write before failing, or -1 to pass the write.
   using Rule = std::function<int64_t(uint64_t offset, size_t length)>;
   Rule rule;
 
-  Result Open(const std::string& path, std::unique_ptr<File>& out) override {
-    Result opened = real_.Open(path, out);
-    if (opened.ok()) out = std::make_unique<Faulty>(std::move(out), this);
-    return opened;
+ protected:
+  void Wrap(Opening how, const std::string&, std::unique_ptr<File>& file) override {
+    if (how == Opening::Open) file = std::make_unique<Faulty>(std::move(file), this);
   }
-  Result OpenOrCreate(const std::string& path, std::unique_ptr<File>& out) override {
-    return real_.OpenOrCreate(path, out);
-  }
-  bool Exists(const std::string& path) override { return real_.Exists(path); }
-  Result Remove(const std::string& path) override { return real_.Remove(path); }
-  Result Rename(const std::string& from, const std::string& to) override { return real_.Rename(from, to); }
-  Result SyncFolderOf(const std::string& path) override { return real_.SyncFolderOf(path); }
 
  private:
-  class Faulty : public File {
+  class Faulty : public testing::ForwardingFile {
    public:
-    Faulty(std::unique_ptr<File> inner, FaultyFiles* owner) : inner_(std::move(inner)), owner_(owner) {}
-    Result ReadAt(uint64_t o, void* b, size_t n) override { return inner_->ReadAt(o, b, n); }
-    int64_t ReadSome(uint64_t o, void* b, size_t n) override { return inner_->ReadSome(o, b, n); }
+    Faulty(std::unique_ptr<File> inner, FaultyFiles* owner) : ForwardingFile(std::move(inner)), owner_(owner) {}
     Result WriteAt(uint64_t o, const void* b, size_t n) override {
       const int64_t pass = owner_->rule ? owner_->rule(o, n) : -1;
-      if (pass < 0) return inner_->WriteAt(o, b, n);
-      if (pass > 0) (void)inner_->WriteAt(o, b, size_t(pass));
+      if (pass < 0) return inner().WriteAt(o, b, n);
+      if (pass > 0) (void)inner().WriteAt(o, b, size_t(pass));
       return Result::Fail("Cannot write", ENOSPC, "faulty");
     }
-    Result Size(uint64_t& s) override { return inner_->Size(s); }
-    Result Truncate(uint64_t s) override { return inner_->Truncate(s); }
-    Result Sync() override { return inner_->Sync(); }
-    bool TryLock(uint64_t s, uint64_t l, bool e) override { return inner_->TryLock(s, l, e); }
-    Result Lock(uint64_t s, uint64_t l, bool e) override { return inner_->Lock(s, l, e); }
-    void Unlock(uint64_t s, uint64_t l) override { inner_->Unlock(s, l); }
-    bool IsAt(const std::string& path) override { return inner_->IsAt(path); }
 
    private:
-    std::unique_ptr<File> inner_;
     FaultyFiles* owner_;
   };
-  FileSystem& real_ = FileSystem::Default();
 };
 
 // What the file on disk says about itself.

@@ -16,6 +16,7 @@
 #include "store/RecordStore.h"
 #include "store/Refresh.h"
 #include "tests/support/Files.h"
+#include "tests/support/ForwardingFiles.h"
 #include "tests/support/Records.h"
 #include "tests/support/Sandbox.h"
 
@@ -29,57 +30,39 @@ using testing::ReadWholeFile;
 
 // Passes everything to the real file system but can fail renames, the
 // creation of the temporary file or writes to it.
-class FaultyFileSystem : public FileSystem {
+class FaultyFileSystem : public testing::ForwardingFileSystem {
  public:
   bool failRename = false;
   bool failTempWrites = false;
   bool failTempCreation = false;
 
-  Result Open(const std::string& path, std::unique_ptr<File>& out) override { return real.Open(path, out); }
-  Result OpenOrCreate(const std::string& path, std::unique_ptr<File>& out) override {
-    return real.OpenOrCreate(path, out);
-  }
   Result CreateTemp(const std::string& near, std::string& tempPath, std::unique_ptr<File>& out) override {
     if (failTempCreation) {
       tempPath = near + ".XXXXXX";
       return Result::Fail("Program can't create a temporary file beside", EACCES, near);
     }
-    Result made = real.CreateTemp(near, tempPath, out);
-    if (made.ok() && failTempWrites) out = std::make_unique<FullDisk>(std::move(out));
-    return made;
+    return ForwardingFileSystem::CreateTemp(near, tempPath, out);
   }
-  bool Exists(const std::string& path) override { return real.Exists(path); }
-  Result Remove(const std::string& path) override { return real.Remove(path); }
   Result Rename(const std::string& from, const std::string& to) override {
     if (failRename) return Result::Fail("Cannot rename", EACCES, from);
-    return real.Rename(from, to);
+    return real().Rename(from, to);
   }
-  Result SyncFolderOf(const std::string& path) override { return real.SyncFolderOf(path); }
+
+ protected:
+  void Wrap(Opening how, const std::string&, std::unique_ptr<File>& file) override {
+    if (how == Opening::CreateTemp && failTempWrites) file = std::make_unique<FullDisk>(std::move(file));
+  }
 
  private:
   // Accepts the prefix, then reports a full disk.
-  class FullDisk : public File {
+  class FullDisk : public testing::ForwardingFile {
    public:
-    explicit FullDisk(std::unique_ptr<File> inner) : inner_(std::move(inner)) {}
-    Result ReadAt(uint64_t o, void* b, size_t n) override { return inner_->ReadAt(o, b, n); }
-    int64_t ReadSome(uint64_t o, void* b, size_t n) override { return inner_->ReadSome(o, b, n); }
+    using ForwardingFile::ForwardingFile;
     Result WriteAt(uint64_t o, const void* b, size_t n) override {
       if (o >= format::kFirstSlotOffset) return Result::Fail("Cannot write", ENOSPC, "temp");
-      return inner_->WriteAt(o, b, n);
+      return inner().WriteAt(o, b, n);
     }
-    Result Size(uint64_t& s) override { return inner_->Size(s); }
-    Result Truncate(uint64_t s) override { return inner_->Truncate(s); }
-    Result Sync() override { return inner_->Sync(); }
-    bool TryLock(uint64_t s, uint64_t l, bool e) override { return inner_->TryLock(s, l, e); }
-    Result Lock(uint64_t s, uint64_t l, bool e) override { return inner_->Lock(s, l, e); }
-    void Unlock(uint64_t s, uint64_t l) override { inner_->Unlock(s, l); }
-    Result GetOwnership(FileOwnership& o) override { return inner_->GetOwnership(o); }
-    Result SetOwnership(const FileOwnership& o) override { return inner_->SetOwnership(o); }
-
-   private:
-    std::unique_ptr<File> inner_;
   };
-  FileSystem& real = FileSystem::Default();
 };
 
 class CompactTest : public ::testing::Test {

@@ -32,6 +32,7 @@
 #include "store/RecordStore.h"
 #include "store/Refresh.h"
 #include "tests/support/Files.h"
+#include "tests/support/ForwardingFiles.h"
 #include "tests/support/Sandbox.h"
 
 namespace velmora {
@@ -511,7 +512,7 @@ TEST_F(ConcurrencyTest, ACrashedHolderIsCleanedUpByTheNextCheck) {
 // Passes everything to the real file system, and runs an action once, right
 // after the n-th Open of the watched path: that is, between an opener's
 // open and its presence lock.
-class InterposingFileSystem : public FileSystem {
+class InterposingFileSystem : public testing::ForwardingFileSystem {
  public:
   void AfterOpen(std::string path, int n, std::function<void()> action) {
     path_ = std::move(path);
@@ -519,7 +520,7 @@ class InterposingFileSystem : public FileSystem {
     action_ = std::move(action);
   }
   Result Open(const std::string& path, std::unique_ptr<File>& out) override {
-    Result opened = real_.Open(path, out);
+    Result opened = ForwardingFileSystem::Open(path, out);
     if (action_ && path == path_ && --remaining_ == 0) {
       auto action = std::move(action_);
       action_ = nullptr;
@@ -527,16 +528,8 @@ class InterposingFileSystem : public FileSystem {
     }
     return opened;
   }
-  Result OpenOrCreate(const std::string& path, std::unique_ptr<File>& out) override {
-    return real_.OpenOrCreate(path, out);
-  }
-  bool Exists(const std::string& path) override { return real_.Exists(path); }
-  Result Remove(const std::string& path) override { return real_.Remove(path); }
-  Result Rename(const std::string& from, const std::string& to) override { return real_.Rename(from, to); }
-  Result SyncFolderOf(const std::string& path) override { return real_.SyncFolderOf(path); }
 
  private:
-  FileSystem& real_ = FileSystem::Default();
   std::string path_;
   int remaining_ = 0;
   std::function<void()> action_;
@@ -679,46 +672,24 @@ TEST(RecordIdTest, AForkedChildDrawsDifferentIdsThanItsParent) {
 
 // Writes of more than a few bytes land in two halves with a pause between,
 // as a slow disk or a busy machine may let another process see them.
-class HalvingFileSystem : public FileSystem {
- public:
-  Result Open(const std::string& path, std::unique_ptr<File>& out) override {
-    Result opened = real_.Open(path, out);
-    if (opened.ok()) out = std::make_unique<Halving>(std::move(out));
-    return opened;
+class HalvingFileSystem : public testing::ForwardingFileSystem {
+ protected:
+  void Wrap(Opening how, const std::string&, std::unique_ptr<File>& file) override {
+    if (how == Opening::Open) file = std::make_unique<Halving>(std::move(file));
   }
-  Result OpenOrCreate(const std::string& path, std::unique_ptr<File>& out) override {
-    return real_.OpenOrCreate(path, out);
-  }
-  bool Exists(const std::string& path) override { return real_.Exists(path); }
-  Result Remove(const std::string& path) override { return real_.Remove(path); }
-  Result Rename(const std::string& from, const std::string& to) override { return real_.Rename(from, to); }
-  Result SyncFolderOf(const std::string& path) override { return real_.SyncFolderOf(path); }
 
  private:
-  class Halving : public File {
+  class Halving : public testing::ForwardingFile {
    public:
-    explicit Halving(std::unique_ptr<File> inner) : inner_(std::move(inner)) {}
-    Result ReadAt(uint64_t o, void* b, size_t n) override { return inner_->ReadAt(o, b, n); }
-    int64_t ReadSome(uint64_t o, void* b, size_t n) override { return inner_->ReadSome(o, b, n); }
+    using ForwardingFile::ForwardingFile;
     Result WriteAt(uint64_t o, const void* b, size_t n) override {
-      if (n < 2048) return inner_->WriteAt(o, b, n);
+      if (n < 2048) return inner().WriteAt(o, b, n);
       const size_t half = n / 2;
-      if (Result first = inner_->WriteAt(o, b, half); !first.ok()) return first;
+      if (Result first = inner().WriteAt(o, b, half); !first.ok()) return first;
       ::usleep(300);
-      return inner_->WriteAt(o + half, static_cast<const uint8_t*>(b) + half, n - half);
+      return inner().WriteAt(o + half, static_cast<const uint8_t*>(b) + half, n - half);
     }
-    Result Size(uint64_t& s) override { return inner_->Size(s); }
-    Result Truncate(uint64_t s) override { return inner_->Truncate(s); }
-    Result Sync() override { return inner_->Sync(); }
-    bool TryLock(uint64_t s, uint64_t l, bool e) override { return inner_->TryLock(s, l, e); }
-    Result Lock(uint64_t s, uint64_t l, bool e) override { return inner_->Lock(s, l, e); }
-    void Unlock(uint64_t s, uint64_t l) override { inner_->Unlock(s, l); }
-    bool IsAt(const std::string& path) override { return inner_->IsAt(path); }
-
-   private:
-    std::unique_ptr<File> inner_;
   };
-  FileSystem& real_ = FileSystem::Default();
 };
 
 // One process adds records in batches, into free slots that still hold

@@ -14,6 +14,7 @@
 #include "store/FileSystem.h"
 #include "store/Settings.h"
 #include "tests/support/Files.h"
+#include "tests/support/ForwardingFiles.h"
 #include "tests/support/Sandbox.h"
 
 namespace velmora {
@@ -269,58 +270,42 @@ TEST_F(SettingsTest, AtomicWriteLeavesNoTemporaryFileAndKeepsPermissions) {
 
 // Fails one step of a settings write as a full disk or a refused rename
 // would; everything else goes to the real file system.
-class FailingFileSystem : public FileSystem {
+class FailingFileSystem : public testing::ForwardingFileSystem {
  public:
   enum class Step { None, Create, Write, Sync, Rename };
   Step fail = Step::None;
 
-  Result Open(const std::string& path, std::unique_ptr<File>& out) override { return real_.Open(path, out); }
-  Result OpenOrCreate(const std::string& path, std::unique_ptr<File>& out) override {
-    return real_.OpenOrCreate(path, out);
-  }
-  bool Exists(const std::string& path) override { return real_.Exists(path); }
-  Result Remove(const std::string& path) override { return real_.Remove(path); }
   Result Rename(const std::string& from, const std::string& to) override {
     if (fail == Step::Rename) return Result::Fail("Cannot rename", EXDEV, from);
-    return real_.Rename(from, to);
-  }
-  Result SyncFolderOf(const std::string& path) override { return real_.SyncFolderOf(path); }
-  Result OpenReadOnly(const std::string& path, std::unique_ptr<File>& out) override {
-    return real_.OpenReadOnly(path, out);
+    return real().Rename(from, to);
   }
   Result CreateTemp(const std::string& beside, std::string& temp, std::unique_ptr<File>& out) override {
     if (fail == Step::Create) return Result::Fail("Cannot create a temporary file beside", EACCES, beside);
-    Result made = real_.CreateTemp(beside, temp, out);
-    if (made.ok() && (fail == Step::Write || fail == Step::Sync)) out = std::make_unique<Failing>(std::move(out), fail);
-    return made;
+    return ForwardingFileSystem::CreateTemp(beside, temp, out);
+  }
+
+ protected:
+  void Wrap(Opening how, const std::string&, std::unique_ptr<File>& file) override {
+    if (how == Opening::CreateTemp && (fail == Step::Write || fail == Step::Sync)) {
+      file = std::make_unique<Failing>(std::move(file), fail);
+    }
   }
 
  private:
   // Writes half of what it is given before a full disk, or fails the flush.
-  class Failing : public File {
+  class Failing : public testing::ForwardingFile {
    public:
-    Failing(std::unique_ptr<File> inner, Step step) : inner_(std::move(inner)), step_(step) {}
-    Result ReadAt(uint64_t o, void* b, size_t n) override { return inner_->ReadAt(o, b, n); }
-    int64_t ReadSome(uint64_t o, void* b, size_t n) override { return inner_->ReadSome(o, b, n); }
+    Failing(std::unique_ptr<File> inner, Step step) : ForwardingFile(std::move(inner)), step_(step) {}
     Result WriteAt(uint64_t o, const void* b, size_t n) override {
-      if (step_ != Step::Write) return inner_->WriteAt(o, b, n);
-      (void)inner_->WriteAt(o, b, n / 2);
+      if (step_ != Step::Write) return inner().WriteAt(o, b, n);
+      (void)inner().WriteAt(o, b, n / 2);
       return Result::Fail("Cannot write", ENOSPC, "settings");
     }
-    Result Size(uint64_t& s) override { return inner_->Size(s); }
-    Result Truncate(uint64_t s) override { return inner_->Truncate(s); }
-    Result Sync() override { return step_ == Step::Sync ? Result::Fail("Cannot flush", EIO, "settings") : inner_->Sync(); }
-    bool TryLock(uint64_t s, uint64_t l, bool e) override { return inner_->TryLock(s, l, e); }
-    Result Lock(uint64_t s, uint64_t l, bool e) override { return inner_->Lock(s, l, e); }
-    void Unlock(uint64_t s, uint64_t l) override { inner_->Unlock(s, l); }
-    Result GetOwnership(FileOwnership& out) override { return inner_->GetOwnership(out); }
-    Result SetOwnership(const FileOwnership& wanted) override { return inner_->SetOwnership(wanted); }
+    Result Sync() override { return step_ == Step::Sync ? Result::Fail("Cannot flush", EIO, "settings") : inner().Sync(); }
 
    private:
-    std::unique_ptr<File> inner_;
     Step step_;
   };
-  FileSystem& real_ = FileSystem::Default();
 };
 
 TEST_F(SettingsTest, AFailedWriteIsReportedAndLeavesTheOldFileAsItWas) {
