@@ -193,6 +193,8 @@ Result RecordStore::Open() {
 Result RecordStore::Close() {
   if (!file_) return Result::Ok();
   if (!readOnly_) {
+    // Best effort: a count left too high only makes the next opening
+    // compact the file, and the handle goes either way.
     (void)AdjustHeader(0, 0, -1);
     (void)file_->Sync();
   }
@@ -254,6 +256,7 @@ Result RecordStore::Create(const Bytes& header, const Bytes& categories, uint32_
     if (step.ok()) step = file->Sync();
     if (!step.ok()) return step;
   }
+  // The file is complete; a failed folder flush only weakens durability.
   (void)FileSystem::Default().SyncFolderOf(path_);
   headerSize_ = kUnsetSize;
   Result opened = Open();

@@ -183,7 +183,7 @@ int RunReport(const Arguments& args) {
     return out.Write(text);
   });
   if (!streamed.ok() && !out.ended()) {
-    (void)out.Finish();
+    (void)out.Finish();  // the report's own failure is the one to tell
     return Fail(streamed.Message());
   }
   return FinishFile(out);

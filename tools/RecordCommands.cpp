@@ -103,7 +103,7 @@ int RunAdd(const Arguments& args) {
   Bytes batch;
   for (;;) {
     if (Interrupted()) {
-      (void)store.Flush();
+      (void)store.Flush();  // best effort: the failure below is what is reported
       return Fail("Interrupted after adding " + std::to_string(added) + " of " + std::to_string(total) +
                   " records.");
     }
@@ -126,7 +126,9 @@ int RunAdd(const Arguments& args) {
   if (Result flushed = store.Flush(); !flushed.ok()) return Fail(flushed.Message());
   TextOutput out;
   out.Write(std::to_string(added) + '\n');
-  (void)out.Finish();
+  // The records are in; a count that could not be written is still a
+  // failure to report (a reader that went away is not).
+  if (Result printed = out.Finish(); !printed.ok()) return Fail(printed.Message());
   return kExitOk;
 }
 
