@@ -731,6 +731,8 @@ EditLock::EditLock(RecordStore& store, RecordPosition position)
 }
 
 EditLock::~EditLock() {
+  // A destructor cannot tell anybody; paths whose unlock matters call
+  // Release and report what it says.
   if (held_) (void)store_.UnlockRecord(position_);
 }
 
