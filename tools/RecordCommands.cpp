@@ -24,10 +24,10 @@ namespace {
 
 std::string LineError(size_t number, const std::string& text) { return "line " + std::to_string(number) + ": " + text; }
 
-// Checks every line of input while spooling its record; false after a
-// message when a line is bad, the input cannot be read or the tool was
+// Checks every line of input while spooling its record; a failure saying
+// why when a line is bad, the input cannot be read or the tool was
 // interrupted: then nothing is added.
-bool SpoolInput(const RecordLineReader& reader, RecordSpool& spool) {
+Result SpoolInput(const RecordLineReader& reader, RecordSpool& spool) {
   InputLines lines(STDIN_FILENO, reader.maxLineLength());
   Bytes record;
   for (;;) {
@@ -35,27 +35,21 @@ bool SpoolInput(const RecordLineReader& reader, RecordSpool& spool) {
       case InputLines::Status::Line:
         break;
       case InputLines::Status::End:
-        return true;
+        return Result::Ok();
       case InputLines::Status::TooLong:
-        Fail(LineError(lines.number(), "longer than any record could be (more than " +
-                                           std::to_string(reader.maxLineLength()) + " bytes)"));
-        return false;
+        return Result::Fail(LineError(lines.number(), "longer than any record could be (more than " +
+                                                          std::to_string(reader.maxLineLength()) + " bytes)"));
       case InputLines::Status::ReadError:
-        Fail(std::string("Cannot read the records from standard input: ") + std::strerror(lines.error()));
-        return false;
+        return Result::Fail(std::string("Cannot read the records from standard input: ") +
+                            std::strerror(lines.error()));
       case InputLines::Status::Interrupted:
-        Fail("Interrupted; nothing was added.");
-        return false;
+        return Result::Fail("Interrupted; nothing was added.");
     }
     if (RecordLineReader::IsBlank(lines.line())) continue;
     if (Result read = reader.Read(lines.line(), record); !read.ok()) {
-      Fail(LineError(lines.number(), read.what()));
-      return false;
+      return Result::Fail(LineError(lines.number(), read.what()));
     }
-    if (Result spooled = spool.Append(record); !spooled.ok()) {
-      Fail(spooled.Message());
-      return false;
-    }
+    if (Result spooled = spool.Append(record); !spooled.ok()) return spooled;
   }
 }
 
@@ -93,7 +87,7 @@ int RunAdd(const Arguments& args) {
 
   RecordSpool spool(reader->newRecord());
   if (Result spooling = spool.Open(); !spooling.ok()) return Fail(spooling.Message());
-  if (!SpoolInput(*reader, spool)) return kExitFailure;
+  if (Result spooled = SpoolInput(*reader, spool); !spooled.ok()) return Fail(spooled.Message());
   if (Result rewound = spool.Rewind(); !rewound.ok()) return Fail(rewound.Message());
 
   const size_t total = spool.count();
