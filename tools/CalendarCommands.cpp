@@ -26,16 +26,14 @@ namespace {
 
 using nlohmann::ordered_json;
 
-// Opens a calendar file; prints the reason and returns null otherwise.
-std::unique_ptr<RecordStore> OpenCalendar(const Arguments& args) {
+// Opens a calendar file; the reason when it cannot be opened or holds no
+// calendar.
+ResultOf<std::unique_ptr<RecordStore>> OpenCalendar(const Arguments& args) {
   const std::string& path = args.positional()[0];
-  OpenedStore opened = OpenWithPassword(path, args.ValueOr("--password", ""));
-  if (!opened.store) return nullptr;
-  if (opened.kind != format::FileKind::Calendar) {
-    Fail("Not a calendar file: \"" + path + "\"");
-    return nullptr;
-  }
-  return std::move(opened.store);
+  ResultOf<OpenedStore> opened = OpenWithPassword(path, args.ValueOr("--password", ""));
+  if (!opened.ok()) return opened.result();
+  if (opened->kind != format::FileKind::Calendar) return Result::Fail("Not a calendar file: \"" + path + "\"");
+  return std::move(opened.value().store);
 }
 
 ResultOf<DateValue> DateOption(const Arguments& args, const std::string& option) {
@@ -109,8 +107,9 @@ int RunAgenda(const Arguments& args) {
   }
   bool ranged = false;
   if (Result range = OptionalRange(args, ranged, from, to); !range.ok()) return Fail(range.Message());
-  std::unique_ptr<RecordStore> store = OpenCalendar(args);
-  if (!store) return kExitFailure;
+  ResultOf<std::unique_ptr<RecordStore>> opened = OpenCalendar(args);
+  if (!opened.ok()) return Fail(opened.Message());
+  std::unique_ptr<RecordStore> store = std::move(opened).value();
 
   EventFilter filter;
   filter.category = args.ValueOr("--category", "");
@@ -153,8 +152,9 @@ int RunExport(const Arguments& args) {
   if (Result distinct = DistinctOutput(args.positional()[0], args.positional()[1]); !distinct.ok()) {
     return Fail(distinct.Message());
   }
-  std::unique_ptr<RecordStore> store = OpenCalendar(args);
-  if (!store) return kExitFailure;
+  ResultOf<std::unique_ptr<RecordStore>> opened = OpenCalendar(args);
+  if (!opened.ok()) return Fail(opened.Message());
+  std::unique_ptr<RecordStore> store = std::move(opened).value();
   std::vector<SelectedEvent> events;
   if (Result selected = SelectEvents(*store, options, events); !selected.ok()) return Fail(selected.Message());
   TextOutput out;
@@ -174,8 +174,9 @@ int RunReport(const Arguments& args) {
   if (Result distinct = DistinctOutput(args.positional()[0], args.positional()[1]); !distinct.ok()) {
     return Fail(distinct.Message());
   }
-  std::unique_ptr<RecordStore> store = OpenCalendar(args);
-  if (!store) return kExitFailure;
+  ResultOf<std::unique_ptr<RecordStore>> opened = OpenCalendar(args);
+  if (!opened.ok()) return Fail(opened.Message());
+  std::unique_ptr<RecordStore> store = std::move(opened).value();
   TextOutput out;
   if (Result created = out.Create(args.positional()[1], "Cannot create the report file"); !created.ok()) {
     return Fail(created.Message());
@@ -201,8 +202,9 @@ int RunAlarms(const Arguments& args) {
     // The check runs on five-minute steps.
     moment.now.minute -= moment.now.minute % 5;
   }
-  std::unique_ptr<RecordStore> store = OpenCalendar(args);
-  if (!store) return kExitFailure;
+  ResultOf<std::unique_ptr<RecordStore>> opened = OpenCalendar(args);
+  if (!opened.ok()) return Fail(opened.Message());
+  std::unique_ptr<RecordStore> store = std::move(opened).value();
 
   std::vector<DueAlarm> due;
   if (Result found = FindDueAlarms(*store, moment, due); !found.ok()) return Fail(found.Message());

@@ -56,8 +56,9 @@ Result SpoolInput(const RecordLineReader& reader, RecordSpool& spool) {
 }  // namespace
 
 int RunList(const Arguments& args) {
-  OpenedStore opened = OpenWithPassword(args.positional()[0], args.ValueOr("--password", ""));
-  if (!opened.store) return kExitFailure;
+  ResultOf<OpenedStore> opening = OpenWithPassword(args.positional()[0], args.ValueOr("--password", ""));
+  if (!opening.ok()) return Fail(opening.Message());
+  OpenedStore opened = std::move(opening).value();
   RecordStore& store = *opened.store;
   RecordQuery query;
   query.AddMatchAll();
@@ -76,8 +77,9 @@ int RunList(const Arguments& args) {
 }
 
 int RunAdd(const Arguments& args) {
-  OpenedStore opened = OpenWithPassword(args.positional()[0], args.ValueOr("--password", ""));
-  if (!opened.store) return kExitFailure;
+  ResultOf<OpenedStore> opening = OpenWithPassword(args.positional()[0], args.ValueOr("--password", ""));
+  if (!opening.ok()) return Fail(opening.Message());
+  OpenedStore opened = std::move(opening).value();
   RecordStore& store = *opened.store;
   FillOptions options;
   options.mayMarkConfidential = opened.accessLevel == kAccessOwner;
