@@ -178,40 +178,34 @@ ordered_json RecordToJson(const uint8_t* record, uint64_t position, FieldTable b
   return out;
 }
 
-bool TextFromJson(const json& value, std::string_view key, uint32_t width, std::string& text, std::string& error) {
-  if (value.is_null()) {
-    text.clear();
-    return true;
-  }
+ResultOf<std::string> TextFromJson(const json& value, std::string_view key, uint32_t width) {
+  if (value.is_null()) return std::string();
   if (!value.is_string()) {
-    error = "key " + Quoted(key) + ": expected a text";
-    return false;
+    return Result::Fail("key " + Quoted(key) + ": expected a text");
   }
   const std::string& given = value.get_ref<const std::string&>();
   if (size_t nul = given.find('\0'); nul != std::string::npos) {
-    error = "key " + Quoted(key) + ": expected a text without NUL characters (\\u0000), found one at byte " +
-            std::to_string(nul + 1);
-    return false;
+    return Result::Fail("key " + Quoted(key) +
+                        ": expected a text without NUL characters (\\u0000), found one at byte " +
+                        std::to_string(nul + 1));
   }
   if (given.size() > width - 1) {
-    error = "key " + Quoted(key) + ": expected a text of at most " + std::to_string(width - 1) +
-            " bytes (UTF-8), not " + std::to_string(given.size()) + " bytes";
-    return false;
+    return Result::Fail("key " + Quoted(key) + ": expected a text of at most " + std::to_string(width - 1) +
+                        " bytes (UTF-8), not " + std::to_string(given.size()) + " bytes");
   }
-  text = given;
-  return true;
+  return given;
 }
 
-bool FieldFromJson(const json& value, const JsonField& field, uint8_t* record, std::string& error) {
+Result FieldFromJson(const json& value, const JsonField& field, uint8_t* record) {
   uint8_t* p = record + field.offset;
   int64_t number = 0;
   bool isNumber = false;
   switch (field.type) {
     case FieldType::Text: {
-      std::string text;
-      if (!TextFromJson(value, field.name, field.width, text, error)) return false;
-      PutText(p, field.width, text);
-      return true;
+      ResultOf<std::string> text = TextFromJson(value, field.name, field.width);
+      if (!text.ok()) return text.result();
+      PutText(p, field.width, text.value());
+      return Result::Ok();
     }
     case FieldType::U8:
       isNumber = WholeNumberIn(value, 0, 255, number);
@@ -227,36 +221,33 @@ bool FieldFromJson(const json& value, const JsonField& field, uint8_t* record, s
       DateValue date;
       if (value.is_null()) {
         PutDate(p, date);
-        return true;
+        return Result::Ok();
       }
       if (!value.is_string() || !ParseDateNumbers(value.get_ref<const std::string&>(), date)) break;
       if (DayNumber(date) == kInvalidDayNumber) {
-        error = "key " + Quoted(field.name) + ": expected a valid date from " + IsoDate(kFirstDate) + " to " +
-                IsoDate(kLastDate) + ", not " + Quoted(value.get_ref<const std::string&>());
-        return false;
+        return Result::Fail("key " + Quoted(field.name) + ": expected a valid date from " + IsoDate(kFirstDate) +
+                            " to " + IsoDate(kLastDate) + ", not " + Quoted(value.get_ref<const std::string&>()));
       }
       PutDate(p, date);
-      return true;
+      return Result::Ok();
     }
     case FieldType::Time: {
       TimeValue time;
       if (value.is_string() && ParseIsoTime(value.get<std::string>(), time)) {
         PutTime(p, time);
-        return true;
+        return Result::Ok();
       }
       break;
     }
   }
   if (!isNumber) {
-    error = "key " + Quoted(field.name) + ": expected " + Expected(field.type);
-    return false;
+    return Result::Fail("key " + Quoted(field.name) + ": expected " + Expected(field.type));
   }
   if (field.HasRange() && (number < field.low || number > field.high)) {
     const std::string allowed = field.allowed.empty()
                                     ? std::to_string(field.low) + " to " + std::to_string(field.high)
                                     : std::string(field.allowed);
-    error = "key " + Quoted(field.name) + ": expected " + allowed + ", not " + std::to_string(number);
-    return false;
+    return Result::Fail("key " + Quoted(field.name) + ": expected " + allowed + ", not " + std::to_string(number));
   }
   switch (field.type) {
     case FieldType::U8: *p = uint8_t(number); break;
@@ -264,16 +255,15 @@ bool FieldFromJson(const json& value, const JsonField& field, uint8_t* record, s
     case FieldType::U32: PutU32(p, uint32_t(number)); break;
     default: break;
   }
-  return true;
+  return Result::Ok();
 }
 
-bool FillRecordFromJson(const json& object, FieldTable body, const FillOptions& options, uint8_t* record,
-                        std::string& error) {
+Result FillRecordFromJson(const json& object, FieldTable body, const FillOptions& options, uint8_t* record) {
   for (const auto& [key, value] : object.items()) {
     if (key == kCategory) {
-      std::string category;
-      if (!TextFromJson(value, key, r::kCategoryWidth, category, error)) return false;
-      rec::SetCategory(record, category);
+      ResultOf<std::string> category = TextFromJson(value, key, r::kCategoryWidth);
+      if (!category.ok()) return category.result();
+      rec::SetCategory(record, category.value());
       continue;
     }
     if (key == kConfidential) {
@@ -284,24 +274,22 @@ bool FillRecordFromJson(const json& object, FieldTable body, const FillOptions& 
       } else if (WholeNumberIn(value, 0, 1, number)) {
         on = number == 1;
       } else {
-        error = "key " + Quoted(key) + ": expected true or false";
-        return false;
+        return Result::Fail("key " + Quoted(key) + ": expected true or false");
       }
       if (on && !options.mayMarkConfidential) {
-        error = "key " + Quoted(key) + ": only the Owner may mark a record confidential";
-        return false;
+        return Result::Fail("key " + Quoted(key) + ": only the Owner may mark a record confidential");
       }
       rec::SetConfidential(record, on);
       continue;
     }
     if (const JsonField* field = FindField(body, key)) {
-      if (!FieldFromJson(value, *field, record, error)) return false;
+      if (Result stored = FieldFromJson(value, *field, record); !stored.ok()) return stored;
       continue;
     }
     bool describesStoredRecord = false;
     for (std::string_view header : kHeaderKeys) describesStoredRecord |= header == key;
     if (describesStoredRecord) continue;
-    error = "unknown key " + Quoted(key);
+    std::string error = "unknown key " + Quoted(key);
     // A header key spelt with a capital: say which one `list` prints.
     for (std::string_view header : kHeaderKeys) {
       if (key.size() == header.size() && !key.empty() && FoldCase(uint8_t(key[0])) == uint8_t(header[0]) &&
@@ -309,9 +297,9 @@ bool FillRecordFromJson(const json& object, FieldTable body, const FillOptions& 
         error += " (the key is " + Quoted(header) + ")";
       }
     }
-    return false;
+    return Result::Fail(std::move(error));
   }
-  return true;
+  return Result::Ok();
 }
 
 std::string QuotedForMessage(std::string_view text) {

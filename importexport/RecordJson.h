@@ -24,6 +24,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "store/Result.h"
+
 namespace velmora {
 
 enum class FieldType { Text, U8, I32, U32, Date, Time };
@@ -68,21 +70,20 @@ struct FillOptions {
 // Fills the named fields of record from a JSON object. "category" and
 // "confidential" set the header; the other header keys describe a stored
 // record (position, id, dates, stamps, exchange state) and are accepted and
-// ignored, so `list` output can be fed to `add`. false with error set
-// (naming the key) for a key `list` does not print or a value that cannot
-// be stored as given; record may then be partly filled.
-bool FillRecordFromJson(const nlohmann::ordered_json& object, FieldTable body, const FillOptions& options,
-                        uint8_t* record, std::string& error);
+// ignored, so `list` output can be fed to `add`. A failure (naming the
+// key) for a key `list` does not print or a value that cannot be stored as
+// given; record may then be partly filled.
+Result FillRecordFromJson(const nlohmann::ordered_json& object, FieldTable body, const FillOptions& options,
+                          uint8_t* record);
 
-// Stores a JSON value into one body field; false with error when it cannot
-// be stored as given.
-bool FieldFromJson(const nlohmann::ordered_json& value, const JsonField& field, uint8_t* record,
-                   std::string& error);
+// Stores a JSON value into one body field; a failure when it cannot be
+// stored as given.
+Result FieldFromJson(const nlohmann::ordered_json& value, const JsonField& field, uint8_t* record);
 
 // Checks a JSON value as a text for a field of that width (terminator
-// included) and gives it; false with error naming the key otherwise.
-bool TextFromJson(const nlohmann::ordered_json& value, std::string_view key, uint32_t width, std::string& text,
-                  std::string& error);
+// included) and gives it (null gives the empty text); a failure naming the
+// key otherwise.
+ResultOf<std::string> TextFromJson(const nlohmann::ordered_json& value, std::string_view key, uint32_t width);
 
 // A key or value as a message quotes it: a JSON string (line breaks and
 // other controls escaped), the text cut after 64 bytes with "...".

@@ -116,6 +116,8 @@ void GeneralOptionsDialog::accept() {
   }
   if (!saved.ok()) InformationBox(this, saved.Message());
   if (actions_.restartRefreshTimers) actions_.restartRefreshTimers();
+  // The tray application is a program of its own; whether it started is
+  // not checked.
   if (tray_->isChecked() && tray_->isEnabled() && !TrayApplicationRunning()) (void)StartTrayApplication();
   QDialog::accept();
 }

@@ -46,6 +46,21 @@ bool Reported(const FlowUi& ui, const Result& result) {
   return false;
 }
 
+// CheckAndCompact with force 1 that shows a failure through ui unless the
+// compaction already told the user about it (through shown); ok when
+// compacted.
+bool CompactShowingFailure(const std::string& path, const CompactUi& shown, const FlowUi& ui) {
+  bool told = false;
+  CompactUi watched = shown;
+  watched.showMessage = [&](const std::string& message) {
+    told = true;
+    if (shown.showMessage) shown.showMessage(message);
+  };
+  Result compacted = CheckAndCompact(path, 1, watched);
+  if (!compacted.ok() && !told) SayText(ui, compacted.Message());
+  return compacted.ok();
+}
+
 // Tells the program a long step runs for the life of the object.
 class Busy {
  public:
@@ -85,25 +100,17 @@ std::string AccessDeniedMessage(const std::string& path) {
   return "Program can't use \"" + path + "\".\r\nAccess has been denied";
 }
 
-std::optional<NetworkPasswords> ReadNetworkPasswords(const std::string& path, std::string* why) {
+ResultOf<NetworkPasswords> ReadNetworkPasswords(const std::string& path) {
   Bytes header;
-  Result read = ReadHeaderWithProbe(path, header);
-  if (!read.ok()) {
-    if (why) *why = read.Message();
-    return std::nullopt;
-  }
+  if (Result read = ReadHeaderWithProbe(path, header); !read.ok()) return read;
   return NetworkPasswords{Password(header, h::kOwnerPassword), Password(header, h::kAssistantPassword),
                           Password(header, h::kReaderPassword)};
 }
 
 std::optional<std::string> ChooseOpenPassword(const std::string& path, const PasswordPrompt& prompt,
                                               const FlowUi& ui) {
-  std::string why;
-  const std::optional<NetworkPasswords> passwords = ReadNetworkPasswords(path, &why);
-  if (!passwords) {
-    SayText(ui, why);
-    return std::nullopt;
-  }
+  const ResultOf<NetworkPasswords> passwords = ReadNetworkPasswords(path);
+  if (!Reported(ui, passwords.result())) return std::nullopt;
   if (passwords->owner.empty()) return std::string();
   if (!prompt) return std::nullopt;
   std::optional<std::string> typed = prompt(BaseName(path));
@@ -115,12 +122,8 @@ std::optional<std::string> ChooseOpenPassword(const std::string& path, const Pas
 
 bool ChangeNetworkPasswords(RecordStore& store, const PasswordsDialog& enter, const PasswordsDialog& verify,
                             const FlowUi& ui) {
-  std::string why;
-  const std::optional<NetworkPasswords> current = ReadNetworkPasswords(store.path(), &why);
-  if (!current) {
-    SayText(ui, why);
-    return false;
-  }
+  const ResultOf<NetworkPasswords> current = ReadNetworkPasswords(store.path());
+  if (!Reported(ui, current.result())) return false;
   if (store.password() != current->owner) {
     Say(ui, kMsgNoPermission);
     return false;
@@ -156,33 +159,26 @@ EditOutcome EditEntry(RecordStore& store, RecordPosition position, const RecordE
     Say(ui, kMsgNoPermission);
     return EditOutcome::NoPermission;
   }
-  if (!store.LockRecord(position).ok()) {
+  EditLock lock(store, position);
+  if (!lock.held()) {
     Say(ui, kMsgBeingEdited);
     return EditOutcome::Locked;
   }
   Bytes record;
-  if (!store.ReadRecord(record, position).ok()) {
-    (void)store.UnlockRecord(position);
-    return EditOutcome::Failed;
-  }
+  if (!Reported(ui, store.ReadRecord(record, position))) return EditOutcome::Failed;
   if (rec::ExchangeState(record.data()) == 9) {
-    (void)store.UnlockRecord(position);
+    (void)lock.Release();  // the beep is what the user gets; the lock ends either way
     Beep(ui);
     return EditOutcome::Skipped;
   }
-  if (rec::Confidential(record.data()) && level != kAccessOwner) {
-    (void)store.UnlockRecord(position);
-    return EditOutcome::Skipped;
-  }
-  if (!editor || !editor(record)) {
-    (void)store.UnlockRecord(position);
-    return EditOutcome::Cancelled;
-  }
+  if (rec::Confidential(record.data()) && level != kAccessOwner) return EditOutcome::Skipped;
+  if (!editor || !editor(record)) return EditOutcome::Cancelled;
   Result written = store.UpdateRecord(record, position);
   if (written.ok() && ui.play) ui.play("add.wav");
-  (void)store.UnlockRecord(position);
-  (void)store.Flush();
-  return written.ok() ? EditOutcome::Saved : EditOutcome::Failed;
+  Result unlocked = lock.Release();
+  if (written.ok()) written = store.Flush();
+  if (written.ok()) written = unlocked;
+  return Reported(ui, written) ? EditOutcome::Saved : EditOutcome::Failed;
 }
 
 bool CompactCommand(const std::string& path, bool compactHistory, const FlowUi& ui, const CompactUi* progress) {
@@ -192,11 +188,11 @@ bool CompactCommand(const std::string& path, bool compactHistory, const FlowUi& 
     SayText(ui, AccessDeniedMessage(path));
     return false;
   }
-  bool compacted = CheckAndCompact(path, 1, shown).ok();
+  const bool compacted = CompactShowingFailure(path, shown, ui);
   const std::string history = path + ".history";
   if (compactHistory && RecordStore::FileExists(history)) {
     if (RecordStore::IsInUse(history)) SayText(ui, AccessDeniedMessage(history));
-    else (void)CheckAndCompact(history, 1, shown);
+    else CompactShowingFailure(history, shown, ui);
   }
   return compacted;
 }
@@ -213,13 +209,14 @@ bool SaveAsCommand(RecordStore& current, const std::string& target, bool copyHis
     SayText(ui, AccessDeniedMessage(target));
     return false;
   }
-  (void)current.Flush();
+  // What this connection wrote must be in the file before it is copied.
+  if (!Reported(ui, current.Flush())) return false;
   Result copied;
   {
     Busy busy(ui);
     copied = CopyRecordFile(current.path(), target);
   }
-  if (!Reported(ui, copied) || !CheckAndCompact(target, 1, shown).ok()) return false;
+  if (!Reported(ui, copied) || !CompactShowingFailure(target, shown, ui)) return false;
   const std::string history = current.path() + ".history";
   const std::string targetHistory = target + ".history";
   if (copyHistory && RecordStore::FileExists(history)) {
@@ -231,7 +228,7 @@ bool SaveAsCommand(RecordStore& current, const std::string& target, bool copyHis
         Busy busy(ui);
         historyCopied = CopyRecordFile(history, targetHistory);
       }
-      if (Reported(ui, historyCopied)) (void)CheckAndCompact(targetHistory, 1, shown);
+      if (Reported(ui, historyCopied)) CompactShowingFailure(targetHistory, shown, ui);
     }
   }
   return true;

@@ -35,9 +35,9 @@ struct NetworkPasswords {
 };
 
 // The three passwords of path's header, read through a short-lived
-// connection with the password "zilt". Nothing when the file cannot be read
-// as a record file; why then gets the reason for the user.
-std::optional<NetworkPasswords> ReadNetworkPasswords(const std::string& path, std::string* why = nullptr);
+// connection with the password "zilt". A failure with the reason for the
+// user when the file cannot be read as a record file.
+ResultOf<NetworkPasswords> ReadNetworkPasswords(const std::string& path);
 
 // Opens a short-lived connection with the password "zilt" and reads the
 // header. No Owner password: the empty password (Owner). Otherwise asks
@@ -66,22 +66,25 @@ enum class EditOutcome { NoPermission, Locked, Skipped, Cancelled, Saved, Failed
 // message 106; a record being sent by the exchange (state 9) beeps, a
 // confidential one is skipped for non-Owners. editor(record) shows the
 // editor and returns true on OK with the record changed in place; the record
-// is then written back ("add.wav" plays), unlocked and flushed.
+// is then written back ("add.wav" plays), unlocked and flushed. A record
+// that cannot be read, or a failed write, unlock or flush, shows the reason.
 using RecordEditor = std::function<bool(Bytes& record)>;
 EditOutcome EditEntry(RecordStore& store, RecordPosition position, const RecordEditor& editor,
                       const FlowUi& ui = {});
 
 // "Co&mpact...": a file in use (also by this program) gets the access-denied
 // message; otherwise it is compacted, and so is "<path>.history" when it
-// exists and compactHistory is set. True when the file was compacted.
+// exists and compactHistory is set; a compaction that fails shows why (once:
+// not again when progress already told the user). True when the file was
+// compacted.
 bool CompactCommand(const std::string& path, bool compactHistory, const FlowUi& ui = {},
                     const struct CompactUi* progress = nullptr);
 
 // "&Save As...": the open file itself beeps, whether named by its own path
 // (compared ignoring case) or by another path to the same file (same device
 // and inode: "..", a link); a target in use elsewhere gets the access-denied
-// message; otherwise the open file is flushed, copied (a failed copy shows
-// the reason) and the copy compacted, showing progress when given (with
+// message; otherwise the open file is flushed, copied (a failed flush, copy
+// or compaction shows the reason) and the copy compacted, showing progress when given (with
 // "<path>.history" when copyHistory is set and it exists). True when the
 // copy was made.
 bool SaveAsCommand(RecordStore& current, const std::string& target, bool copyHistory, const FlowUi& ui = {},

@@ -111,7 +111,7 @@ void SuiteApp::RegisterSuiteBroadcast() {
 }
 
 void SuiteApp::Broadcast(int what, qint64 sender) {
-  if (bus_) (void)bus_->send(what, sender);
+  if (bus_) (void)bus_->send(what, sender);  // other programs may have no bus; nothing waits for them
   // The bus does not hand a program its own broadcasts; its main window
   // hears them like every other top-level window, on a later turn.
   QTimer::singleShot(0, this, [this, what, sender] {
@@ -142,7 +142,7 @@ SuiteMainWindow* SuiteApp::CreateMainWindow() {
     window_.reset();
     return nullptr;
   }
-  (void)presence_->Announce();
+  (void)presence_->Announce();  // without the mark other programs only miss this window
   return window_.get();
 }
 

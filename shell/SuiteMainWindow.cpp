@@ -232,6 +232,8 @@ void SuiteMainWindow::OpenFile() {
   if (!ReplaceRecordFile(chosen->path, chosen->password, false)) close();
 }
 
+// The file commands show their own failures; what they return is only
+// whether something changed.
 void SuiteMainWindow::SaveAs() {
   RecordStore* open = store();
   if (!open) return;
@@ -255,6 +257,8 @@ void SuiteMainWindow::GeneralOptions() {
 }
 
 // --- Suite broadcast ------------------------------------------------------------
+
+void SuiteMainWindow::ShowFailure(const Result& failure) { InformationBox(this, failure.Message()); }
 
 qint64 SuiteMainWindow::senderId() { return DBusBroadcast::WindowSenderId(quintptr(winId())); }
 

@@ -68,6 +68,9 @@ class SuiteMainWindow : public TesselFrameWnd {
   // and what it closes before the window does.
   virtual bool MayClose() { return true; }
   virtual void Closing() {}
+  // A failed frame command (a skin that could not be chosen) in the message
+  // box.
+  void ShowFailure(const Result& failure) override;
 
   // Carries out the file commands the programs share, the pane command and
   // "&Exit"; false for any other command.

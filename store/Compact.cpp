@@ -201,7 +201,7 @@ Result CompactFile(File& source, const std::string& path, const CompactUi& ui, C
     finish();
     return moved;
   }
-  (void)fs.SyncFolderOf(path);
+  (void)fs.SyncFolderOf(path);  // the copy is in place; this only adds durability
   finish();
   done.compacted = true;
   for (const std::string& note : done.Notes(path)) Notify(ui, note);
@@ -255,7 +255,7 @@ Result CopyRecordFile(const std::string& source, const std::string& target) {
     (void)fs.Remove(tempPath);
     return moved;
   }
-  (void)fs.SyncFolderOf(real);
+  (void)fs.SyncFolderOf(real);  // the copy is in place; this only adds durability
   return Result::Ok();
 }
 

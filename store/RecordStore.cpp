@@ -28,6 +28,12 @@ namespace r = format::record;
 
 namespace {
 
+// A change this connection may not make: code 104, with what was refused
+// and the file for the message.
+Result Refusal(const std::string& what, const std::string& path) {
+  return Result(kReaderRefused).Reworded(what + ": this connection may not change \"" + path + "\"");
+}
+
 // Holds the guard lock of one file for the duration of a scope.
 class GuardLock {
  public:
@@ -89,7 +95,7 @@ Result RecordStore::RequireOpen(const char* what) const {
 
 Result RecordStore::RequireWritable(const char* what) {
   if (Result open = RequireOpen(what); !open.ok()) return open;
-  if (readOnly_) return Result(kReaderRefused);
+  if (readOnly_) return Refusal(what, path_);
   return Damage();
 }
 
@@ -193,6 +199,8 @@ Result RecordStore::Open() {
 Result RecordStore::Close() {
   if (!file_) return Result::Ok();
   if (!readOnly_) {
+    // Best effort: a count left too high only makes the next opening
+    // compact the file, and the handle goes either way.
     (void)AdjustHeader(0, 0, -1);
     (void)file_->Sync();
   }
@@ -254,6 +262,7 @@ Result RecordStore::Create(const Bytes& header, const Bytes& categories, uint32_
     if (step.ok()) step = file->Sync();
     if (!step.ok()) return step;
   }
+  // The file is complete; a failed folder flush only weakens durability.
   (void)FileSystem::Default().SyncFolderOf(path_);
   headerSize_ = kUnsetSize;
   Result opened = Open();
@@ -269,7 +278,7 @@ Result RecordStore::ReadHeader(Bytes& header) {
 }
 
 Result RecordStore::WriteHeader(const Bytes& header) {
-  if (readOnly_) return Result(kReaderRefused);
+  if (readOnly_) return Refusal("WriteHeader", path_);
   if (Result open = RequireOpen("WriteHeader"); !open.ok()) return open;
   if (header.size() != format::kHeaderSize) return Result::Fail("Malformed header for", 0, path_);
   GuardLock guard(*file_);
@@ -284,7 +293,7 @@ Result RecordStore::ReadCategories(Bytes& block) {
 }
 
 Result RecordStore::WriteCategories(const Bytes& block) {
-  if (readOnly_) return Result(kReaderRefused);
+  if (readOnly_) return Refusal("WriteCategories", path_);
   if (Result open = RequireOpen("WriteCategories"); !open.ok()) return open;
   if (block.size() != format::kCategoryBlockSize) return Result::Fail("Malformed category block for", 0, path_);
   return file_->WriteAt(format::kPrologueSize + uint64_t(headerSize_), block.data(), block.size());
@@ -297,7 +306,7 @@ Result RecordStore::ReadPrologue(Bytes& prologue) {
 }
 
 Result RecordStore::WritePrologue(const Bytes& prologue) {
-  if (readOnly_) return Result(kReaderRefused);
+  if (readOnly_) return Refusal("WritePrologue", path_);
   if (Result open = RequireOpen("WritePrologue"); !open.ok()) return open;
   if (prologue.size() != format::kPrologueSize) return Result::Fail("Malformed prologue for", 0, path_);
   return file_->WriteAt(0, prologue.data(), prologue.size());
@@ -447,13 +456,13 @@ Result RecordStore::FindSlotLocked(RecordPosition& position, Bytes& header) {
 Result RecordStore::AddRecord(const Bytes& record, RecordPosition* where) {
   if (Result open = RequireOpen("AddRecord"); !open.ok()) return open;
   if (record.size() != recordSize_) return Result::Fail("Record of the wrong size for", 0, path_);
-  if (readOnly_) return Result(kReaderRefused);
+  if (readOnly_) return Refusal("AddRecord", path_);
   GuardLock guard(*file_);
   if (!guard.result().ok()) return guard.result();
   Bytes header(format::kHeaderSize);
   if (Result rd = file_->ReadAt(format::kHeaderOffset, header.data(), header.size()); !rd.ok()) return rd;
   int level = AccessLevelFrom(header);
-  if (level == kAccessReader || level == kAccessNone) return Result(kReaderRefused);
+  if (level == kAccessReader || level == kAccessNone) return Refusal("AddRecord", path_);
   if (const Result& damage = Damage(); !damage.ok()) return damage;
   RecordPosition position = 0;
   if (Result found = FindSlotLocked(position, header); !found.ok()) return found;
@@ -470,7 +479,7 @@ Result RecordStore::AddRecords(std::span<const uint8_t> records, size_t* added, 
   if (where) where->clear();
   if (Result open = RequireOpen("AddRecords"); !open.ok()) return open;
   if (records.size() % recordSize_ != 0) return Result::Fail("Records of the wrong size for", 0, path_);
-  if (readOnly_) return Result(kReaderRefused);
+  if (readOnly_) return Refusal("AddRecords", path_);
   const size_t total = records.size() / recordSize_;
   const size_t perBatch = std::max<size_t>(1, std::min(kMaxBatchRecords, kMaxBatchBytes / recordSize_));
   size_t done = 0;
@@ -511,7 +520,7 @@ Result RecordStore::AddBatchLocked(const uint8_t* records, size_t count, size_t&
   Bytes header(format::kHeaderSize);
   if (Result rd = file_->ReadAt(format::kHeaderOffset, header.data(), header.size()); !rd.ok()) return rd;
   int level = AccessLevelFrom(header);
-  if (level == kAccessReader || level == kAccessNone) return Result(kReaderRefused);
+  if (level == kAccessReader || level == kAccessNone) return Refusal("AddRecords", path_);
   if (const Result& damage = Damage(); !damage.ok()) return damage;
   uint64_t size = 0;
   if (Result sz = file_->Size(size); !sz.ok()) return sz;
@@ -584,7 +593,7 @@ Result RecordStore::UpdateRecord(const Bytes& record, RecordPosition position) {
   if (Result open = RequireOpen("UpdateRecord"); !open.ok()) return open;
   if (record.size() != recordSize_) return Result::Fail("Record of the wrong size for", 0, path_);
   int level = GetAccessLevel();
-  if (level == kAccessReader || level == kAccessNone) return Result(kReaderRefused);
+  if (level == kAccessReader || level == kAccessNone) return Refusal("UpdateRecord", path_);
   if (Result writable = RequireWritable("UpdateRecord"); !writable.ok()) return writable;
   uint64_t size = 0;
   if (Result sz = file_->Size(size); !sz.ok()) return sz;
@@ -599,7 +608,7 @@ Result RecordStore::UpdateRecord(const Bytes& record, RecordPosition position) {
 Result RecordStore::DeleteRecord(RecordPosition position) {
   if (Result open = RequireOpen("DeleteRecord"); !open.ok()) return open;
   int level = GetAccessLevel();
-  if (level == kAccessReader || level == kAccessNone) return Result(kReaderRefused);
+  if (level == kAccessReader || level == kAccessNone) return Refusal("DeleteRecord", path_);
   if (Result writable = RequireWritable("DeleteRecord"); !writable.ok()) return writable;
   {
     GuardLock guard(*file_);
@@ -642,7 +651,7 @@ Result RecordStore::LockRecord(RecordPosition position) {
 Result RecordStore::UnlockRecord(RecordPosition position) {
   SetRefreshAllowed(true);
   if (Result open = RequireOpen("UnlockRecord"); !open.ok()) return open;
-  if (readOnly_) return Result(kReaderRefused);
+  if (readOnly_) return Refusal("UnlockRecord", path_);
   GuardLock guard(*file_);
   if (!guard.result().ok()) return guard.result();
   uint64_t size = 0;
@@ -728,6 +737,8 @@ EditLock::EditLock(RecordStore& store, RecordPosition position)
 }
 
 EditLock::~EditLock() {
+  // A destructor cannot tell anybody; paths whose unlock matters call
+  // Release and report what it says.
   if (held_) (void)store_.UnlockRecord(position_);
 }
 

@@ -45,7 +45,7 @@ void PollRefresh() {
     const bool flag = view->refreshFlag();
     view->NotifyRefresh(flag ? 3 : 1);
     if (!query->Run(*store).ok()) continue;
-    (void)query->Resort();
+    (void)query->Resort();  // a query that was never sorted keeps file order
     view->ReloadRows();
     query->SetChangeCounterSeen(counter);
     view->NotifyRefresh(flag ? 2 : 0);

@@ -186,10 +186,12 @@ std::vector<SkinEntry> ListSkins() {
   return skins;
 }
 
-int ChooseSkin(const std::string& fileName) {
-  if (!WriteSettingText(SuiteSettingsPath(), kSection, "CurrSkin", fileName)) return 0;
+Result ChooseSkin(const std::string& fileName) {
+  if (Result written = WriteSettingText(SuiteSettingsPath(), kSection, "CurrSkin", fileName); !written.ok()) {
+    return written;
+  }
   PostSuiteBroadcast(kBroadcastSkin, 0);
-  return 1;
+  return Result::Ok();
 }
 
 }  // namespace velmora

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "store/Result.h"
+
 namespace velmora {
 
 inline constexpr const char* kDefaultSkin = "1_Metallic.ini";
@@ -95,7 +97,7 @@ void ApplySkinChange();
 // a "name", at most 500, ordered by file name.
 std::vector<SkinEntry> ListSkins();
 // Makes fileName the current skin of the suite: writes "CurrSkin" and posts
-// the broadcast 101. 1 when written.
-int ChooseSkin(const std::string& fileName);
+// the broadcast 101; the failure when "CurrSkin" could not be written.
+Result ChooseSkin(const std::string& fileName);
 
 }  // namespace velmora

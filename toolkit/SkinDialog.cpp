@@ -65,7 +65,7 @@ qintptr SkinDialog::OnCommand(const Command& command) {
       return 1;
     case kCmdOk: {
       const int row = list_->selectedRow();
-      if (row >= 0 && size_t(row) < skins_.size()) (void)ChooseSkin(skins_[size_t(row)].fileName);
+      if (row >= 0 && size_t(row) < skins_.size()) chosen_ = ChooseSkin(skins_[size_t(row)].fileName);
       EndDialog(1);
       return 1;
     }

@@ -26,6 +26,8 @@ class SkinDialog : public TesselDialog {
   TesselWndList* list() const { return list_; }
   QPushButton* okButton() const { return ok_; }
   const std::vector<SkinEntry>& skins() const { return skins_; }
+  // Whether "Ok" could make the selected skin current (ok until then).
+  const Result& chosen() const { return chosen_; }
 
   qintptr OnCommand(const Command& command) override;
 
@@ -34,6 +36,7 @@ class SkinDialog : public TesselDialog {
 
  private:
   std::vector<SkinEntry> skins_;
+  Result chosen_ = Result::Ok();
   QStringListModel names_;
   TesselWndList* list_;
   QPushButton* ok_;

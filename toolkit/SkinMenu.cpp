@@ -40,9 +40,11 @@ void ShowSkinMenu(QWidget* owner, const QPoint& globalPos) {
   if (QAction* chosen = menu.exec(globalPos)) PostCommand(owner, chosen->data().toInt());
 }
 
-int RunSkinMenuCommand(int command) {
+Result RunSkinMenuCommand(int command) {
   const int index = command - kCmdFirstSkin;
-  if (index < 0 || size_t(index) >= LastShown().size()) return 0;
+  if (index < 0 || size_t(index) >= LastShown().size()) {
+    return Result::Fail("No skin of the menu has the command " + std::to_string(command));
+  }
   return ChooseSkin(LastShown()[size_t(index)].fileName);
 }
 

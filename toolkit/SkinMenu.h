@@ -26,8 +26,9 @@ void FillSkinMenu(QMenu& menu, const std::vector<SkinEntry>& skins, const std::s
 // owner.
 void ShowSkinMenu(QWidget* owner, const QPoint& globalPos);
 // Carries out a skin menu command: makes the skin at (command - 1500) of the
-// list last shown in the menu current. 1 when done.
-int RunSkinMenuCommand(int command);
+// list last shown in the menu current; a failure when the command names no
+// skin of that list or the choice could not be written.
+Result RunSkinMenuCommand(int command);
 
 bool SameSkinFile(const std::string& a, const std::string& b);
 

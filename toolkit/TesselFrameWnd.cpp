@@ -37,13 +37,21 @@ FrameLayout TesselFrameWnd::layout() const { return FrameLayout::For(size(), Get
 QRect TesselFrameWnd::ClientRect() const { return layout().client; }
 
 qintptr TesselFrameWnd::OnCommand(const Command& command) {
-  if (command.id >= kCmdFirstSkin && command.id <= kCmdLastSkin) return RunSkinMenuCommand(command.id);
+  if (command.id >= kCmdFirstSkin && command.id <= kCmdLastSkin) {
+    const Result chosen = RunSkinMenuCommand(command.id);
+    if (!chosen.ok()) ShowFailure(chosen);
+    return chosen.ok() ? 1 : 0;
+  }
   if (command.id == kCmdSkinsDialog) {
     SkinDialog dialog(this);
-    return dialog.RunModal();
+    const int ended = dialog.RunModal();
+    if (!dialog.chosen().ok()) ShowFailure(dialog.chosen());
+    return ended;
   }
   return 0;
 }
+
+void TesselFrameWnd::ShowFailure(const Result& failure) { qWarning("%s", failure.Message().c_str()); }
 
 QRegion FrameOutline(const QSize& window) {
   const QRectF whole(QPointF(0, 0), QSizeF(window));

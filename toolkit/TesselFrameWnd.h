@@ -9,6 +9,7 @@
 
 #include <array>
 
+#include "store/Result.h"
 #include "toolkit/FramePainter.h"
 #include "toolkit/TesselWnd.h"
 
@@ -46,6 +47,10 @@ class TesselFrameWnd : public TesselWnd {
   virtual void OnCaptionButton(CaptionButton button);
   virtual void ToggleSize();
   virtual void OnFrameRightClick(const QPoint& globalPos);
+  // Tells the user that a command of the frame failed (a skin that could not
+  // be chosen); the programs show it in their message box, this frame on
+  // the standard error.
+  virtual void ShowFailure(const Result& failure);
 
   void resizeEvent(QResizeEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;

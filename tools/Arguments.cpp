@@ -2,14 +2,13 @@
 
 namespace velmora::tool {
 
-bool Arguments::Parse(const std::vector<std::string>& args, const OptionSet& options) {
+Result Arguments::Parse(const std::vector<std::string>& args, const OptionSet& options) {
   bool optionsEnded = false;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& word = args[i];
     if (optionsEnded || word.size() < 2 || word.compare(0, 2, "--") != 0) {
       if (!optionsEnded && word.size() > 1 && word[0] == '-' && word != "-") {
-        error_ = "unknown option " + word;
-        return false;
+        return Result::Fail("unknown option " + word);
       }
       positional_.push_back(word);
       continue;
@@ -26,33 +25,28 @@ bool Arguments::Parse(const std::vector<std::string>& args, const OptionSet& opt
     }
     if (options.flags.count(name)) {
       if (inlineValue) {
-        error_ = "option " + name + " takes no value";
-        return false;
+        return Result::Fail("option " + name + " takes no value");
       }
       if (!flags_.insert(name).second) {
-        error_ = "option " + name + " given twice";
-        return false;
+        return Result::Fail("option " + name + " given twice");
       }
       continue;
     }
     if (!options.valued.count(name)) {
-      error_ = "unknown option " + name;
-      return false;
+      return Result::Fail("unknown option " + name);
     }
     if (values_.count(name)) {
-      error_ = "option " + name + " given twice";
-      return false;
+      return Result::Fail("option " + name + " given twice");
     }
     if (inlineValue) {
       values_[name] = *inlineValue;
     } else if (i + 1 < args.size()) {
       values_[name] = args[++i];
     } else {
-      error_ = "option " + name + " needs a value";
-      return false;
+      return Result::Fail("option " + name + " needs a value");
     }
   }
-  return true;
+  return Result::Ok();
 }
 
 std::optional<std::string> Arguments::Value(const std::string& option) const {

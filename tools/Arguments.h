@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "store/Result.h"
+
 namespace velmora::tool {
 
 struct OptionSet {
@@ -18,21 +20,19 @@ struct OptionSet {
 
 class Arguments {
  public:
-  // Parses args against options; false with error() set on an unknown option,
-  // a missing value or an option given twice.
-  bool Parse(const std::vector<std::string>& args, const OptionSet& options);
+  // Parses args against options; a failure saying what is wrong on an
+  // unknown option, a missing value or an option given twice.
+  Result Parse(const std::vector<std::string>& args, const OptionSet& options);
 
   const std::vector<std::string>& positional() const { return positional_; }
   bool Has(const std::string& flag) const { return flags_.count(flag) != 0; }
   std::optional<std::string> Value(const std::string& option) const;
   std::string ValueOr(const std::string& option, const std::string& fallback) const;
-  const std::string& error() const { return error_; }
 
  private:
   std::vector<std::string> positional_;
   std::set<std::string> flags_;
   std::map<std::string, std::string> values_;
-  std::string error_;
 };
 
 }  // namespace velmora::tool

@@ -26,67 +26,62 @@ namespace {
 
 using nlohmann::ordered_json;
 
-// Opens a calendar file; prints the reason and returns null otherwise.
-std::unique_ptr<RecordStore> OpenCalendar(const Arguments& args) {
+// Opens a calendar file; the reason when it cannot be opened or holds no
+// calendar.
+ResultOf<std::unique_ptr<RecordStore>> OpenCalendar(const Arguments& args) {
   const std::string& path = args.positional()[0];
-  OpenedStore opened = OpenWithPassword(path, args.ValueOr("--password", ""));
-  if (!opened.store) return nullptr;
-  if (opened.kind != format::FileKind::Calendar) {
-    Fail("Not a calendar file: \"" + path + "\"");
-    return nullptr;
-  }
-  return std::move(opened.store);
+  ResultOf<OpenedStore> opened = OpenWithPassword(path, args.ValueOr("--password", ""));
+  if (!opened.ok()) return opened.result();
+  if (opened->kind != format::FileKind::Calendar) return Result::Fail("Not a calendar file: \"" + path + "\"");
+  return std::move(opened.value().store);
 }
 
-bool DateOption(const Arguments& args, const std::string& option, DateValue& out) {
+ResultOf<DateValue> DateOption(const Arguments& args, const std::string& option) {
   std::optional<std::string> text = args.Value(option);
-  if (text && ParseIsoDate(*text, out)) return true;
-  Fail(option + ": expected a date \"YYYY-MM-DD\" from 1800-01-01 to 2199-12-31");
-  return false;
+  DateValue date;
+  if (text && ParseIsoDate(*text, date)) return date;
+  return Result::Fail(option + ": expected a date \"YYYY-MM-DD\" from 1800-01-01 to 2199-12-31");
 }
 
-// --from and --to together (a date range), or neither; false after a
-// message when they are incomplete, malformed or out of order.
-bool OptionalRange(const Arguments& args, bool& given, DateValue& from, DateValue& to) {
+// --from and --to together (a date range), or neither; a failure when they
+// are incomplete, malformed or out of order.
+Result OptionalRange(const Arguments& args, bool& given, DateValue& from, DateValue& to) {
   const bool hasFrom = args.Value("--from").has_value();
   const bool hasTo = args.Value("--to").has_value();
   given = hasFrom || hasTo;
-  if (!given) return true;
-  if (hasFrom != hasTo) {
-    Fail("Give both --from and --to, or neither.");
-    return false;
-  }
-  if (!DateOption(args, "--from", from) || !DateOption(args, "--to", to)) return false;
-  if (!DateRangeAcceptable(from, to)) {
-    Fail(LoadText(kMsgFromAfterTo));
-    return false;
-  }
-  return true;
+  if (!given) return Result::Ok();
+  if (hasFrom != hasTo) return Result::Fail("Give both --from and --to, or neither.");
+  const ResultOf<DateValue> first = DateOption(args, "--from");
+  if (!first.ok()) return first.result();
+  const ResultOf<DateValue> last = DateOption(args, "--to");
+  if (!last.ok()) return last.result();
+  from = first.value();
+  to = last.value();
+  if (!DateRangeAcceptable(from, to)) return Result::Fail(LoadText(kMsgFromAfterTo));
+  return Result::Ok();
 }
 
 // The options of the Export and Print Report dialogs from the command line:
 // "All", or "Date range" with --from and --to, and the subject filter.
-bool SelectionOptions(const Arguments& args, ExportOptions& options) {
+Result SelectionOptions(const Arguments& args, ExportOptions& options) {
   bool ranged = false;
-  if (!OptionalRange(args, ranged, options.from, options.to)) return false;
+  if (Result range = OptionalRange(args, ranged, options.from, options.to); !range.ok()) return range;
   options.range = ranged ? EventRange::DateRange : EventRange::All;
   if (std::optional<std::string> subject = args.Value("--subject")) {
     if (subject->size() > kMaxSubjectFilterLength) {
-      Fail("--subject: at most " + std::to_string(kMaxSubjectFilterLength) + " bytes");
-      return false;
+      return Result::Fail("--subject: at most " + std::to_string(kMaxSubjectFilterLength) + " bytes");
     }
     options.subjectFilter = true;
     options.subject = *subject;
   }
-  return true;
+  return Result::Ok();
 }
 
 // Writing an export or report over the calendar itself would destroy it.
-bool DistinctOutput(const std::string& calendar, const std::string& output) {
+Result DistinctOutput(const std::string& calendar, const std::string& output) {
   std::error_code ec;
-  if (!std::filesystem::equivalent(calendar, output, ec)) return true;
-  Fail("The output file is the calendar file itself: \"" + output + "\"");
-  return false;
+  if (!std::filesystem::equivalent(calendar, output, ec)) return Result::Ok();
+  return Result::Fail("The output file is the calendar file itself: \"" + output + "\"");
 }
 
 // Days of a range loaded at once.
@@ -111,9 +106,10 @@ int RunAgenda(const Arguments& args) {
     return Fail("--from and --to are needed. Usage: velmora agenda FILE --from YYYY-MM-DD --to YYYY-MM-DD");
   }
   bool ranged = false;
-  if (!OptionalRange(args, ranged, from, to)) return kExitFailure;
-  std::unique_ptr<RecordStore> store = OpenCalendar(args);
-  if (!store) return kExitFailure;
+  if (Result range = OptionalRange(args, ranged, from, to); !range.ok()) return Fail(range.Message());
+  ResultOf<std::unique_ptr<RecordStore>> opened = OpenCalendar(args);
+  if (!opened.ok()) return Fail(opened.Message());
+  std::unique_ptr<RecordStore> store = std::move(opened).value();
 
   EventFilter filter;
   filter.category = args.ValueOr("--category", "");
@@ -152,10 +148,13 @@ int RunAgenda(const Arguments& args) {
 
 int RunExport(const Arguments& args) {
   ExportOptions options;
-  if (!SelectionOptions(args, options)) return kExitFailure;
-  if (!DistinctOutput(args.positional()[0], args.positional()[1])) return kExitFailure;
-  std::unique_ptr<RecordStore> store = OpenCalendar(args);
-  if (!store) return kExitFailure;
+  if (Result selected = SelectionOptions(args, options); !selected.ok()) return Fail(selected.Message());
+  if (Result distinct = DistinctOutput(args.positional()[0], args.positional()[1]); !distinct.ok()) {
+    return Fail(distinct.Message());
+  }
+  ResultOf<std::unique_ptr<RecordStore>> opened = OpenCalendar(args);
+  if (!opened.ok()) return Fail(opened.Message());
+  std::unique_ptr<RecordStore> store = std::move(opened).value();
   std::vector<SelectedEvent> events;
   if (Result selected = SelectEvents(*store, options, events); !selected.ok()) return Fail(selected.Message());
   TextOutput out;
@@ -171,10 +170,13 @@ int RunExport(const Arguments& args) {
 
 int RunReport(const Arguments& args) {
   ExportOptions options;
-  if (!SelectionOptions(args, options)) return kExitFailure;
-  if (!DistinctOutput(args.positional()[0], args.positional()[1])) return kExitFailure;
-  std::unique_ptr<RecordStore> store = OpenCalendar(args);
-  if (!store) return kExitFailure;
+  if (Result selected = SelectionOptions(args, options); !selected.ok()) return Fail(selected.Message());
+  if (Result distinct = DistinctOutput(args.positional()[0], args.positional()[1]); !distinct.ok()) {
+    return Fail(distinct.Message());
+  }
+  ResultOf<std::unique_ptr<RecordStore>> opened = OpenCalendar(args);
+  if (!opened.ok()) return Fail(opened.Message());
+  std::unique_ptr<RecordStore> store = std::move(opened).value();
   TextOutput out;
   if (Result created = out.Create(args.positional()[1], "Cannot create the report file"); !created.ok()) {
     return Fail(created.Message());
@@ -183,7 +185,7 @@ int RunReport(const Arguments& args) {
     return out.Write(text);
   });
   if (!streamed.ok() && !out.ended()) {
-    (void)out.Finish();
+    (void)out.Finish();  // the report's own failure is the one to tell
     return Fail(streamed.Message());
   }
   return FinishFile(out);
@@ -200,8 +202,9 @@ int RunAlarms(const Arguments& args) {
     // The check runs on five-minute steps.
     moment.now.minute -= moment.now.minute % 5;
   }
-  std::unique_ptr<RecordStore> store = OpenCalendar(args);
-  if (!store) return kExitFailure;
+  ResultOf<std::unique_ptr<RecordStore>> opened = OpenCalendar(args);
+  if (!opened.ok()) return Fail(opened.Message());
+  std::unique_ptr<RecordStore> store = std::move(opened).value();
 
   std::vector<DueAlarm> due;
   if (Result found = FindDueAlarms(*store, moment, due); !found.ok()) return Fail(found.Message());

@@ -59,7 +59,7 @@ int MinuteOfDay(const TimeValue& time) {
 
 // A pattern that can occur at all: at least one weekday, a day of the month,
 // a month and day of the year.
-bool PatternFits(const RepeatBlock& repeat, std::string& error) {
+Result PatternFits(const RepeatBlock& repeat) {
   const uint32_t p = repeat.pattern;
   const char* expected = nullptr;
   if (repeat.kind == e::kRepeatWeekly && (p < 1 || p > 127)) {
@@ -69,9 +69,8 @@ bool PatternFits(const RepeatBlock& repeat, std::string& error) {
   } else if (repeat.kind == e::kRepeatYearly && ((p >> 16) < 1 || (p >> 16) > 12 || (p & 0xFFFF) < 1 || (p & 0xFFFF) > 31)) {
     expected = "month * 65536 + day";
   }
-  if (!expected) return true;
-  error = Key("Repeat_Pattern") + "expected " + expected;
-  return false;
+  if (!expected) return Result::Ok();
+  return Result::Fail(Key("Repeat_Pattern") + "expected " + expected);
 }
 
 }  // namespace
@@ -84,10 +83,9 @@ void InitEventForAdd(RecordStore& store, Bytes& record) {
   record = std::move(event.bytes());
 }
 
-bool FinishEventFromJson(const nlohmann::ordered_json& object, Bytes& record, std::string& error) {
+Result FinishEventFromJson(const nlohmann::ordered_json& object, Bytes& record) {
   if (!object.contains("Date")) {
-    error = Key("Date") + "every event needs a date";
-    return false;
+    return Result::Fail(Key("Date") + "every event needs a date");
   }
   EventRecord event(record);
   if (!object.contains("End_Time")) event.setEndTime(event.startTime());
@@ -95,21 +93,17 @@ bool FinishEventFromJson(const nlohmann::ordered_json& object, Bytes& record, st
   if (!object.contains("Alarm_Date")) event.setAlarmReferenceDate(event.eventDate());
 
   if (DayNumber(event.eventDate()) == kInvalidDayNumber) {
-    error = Key("Date") + "expected a valid date";
-    return false;
+    return Result::Fail(Key("Date") + "expected a valid date");
   }
   if (event.allDayFlag() > 1) {
-    error = Key("All_Day") + "expected 0 or 1";
-    return false;
+    return Result::Fail(Key("All_Day") + "expected 0 or 1");
   }
   if (!event.allDay() && (TimeSlot(event.startTime()) < 0 || TimeSlot(event.endTime()) < 0)) {
-    error = "a timed event needs valid \"Start_Time\" and \"End_Time\"";
-    return false;
+    return Result::Fail("a timed event needs valid \"Start_Time\" and \"End_Time\"");
   }
   if (!event.allDay() && MinuteOfDay(event.endTime()) < MinuteOfDay(event.startTime())) {
-    error = Key("End_Time") + "expected a time not before \"Start_Time\" (" + IsoTime(event.startTime()) +
-            "), not " + IsoTime(event.endTime());
-    return false;
+    return Result::Fail(Key("End_Time") + "expected a time not before \"Start_Time\" (" + IsoTime(event.startTime()) +
+                        "), not " + IsoTime(event.endTime()));
   }
   RepeatBlock repeat = event.repeat();
   switch (repeat.kind) {
@@ -120,31 +114,27 @@ bool FinishEventFromJson(const nlohmann::ordered_json& object, Bytes& record, st
     case e::kRepeatMonthly:
     case e::kRepeatYearly:
       if (repeat.interval < 1 || repeat.interval > kMaxRepeatInterval) {
-        error = Key("Repeat_Interval") + "expected 1 to 99 for a repeating event";
-        return false;
+        return Result::Fail(Key("Repeat_Interval") + "expected 1 to 99 for a repeating event");
       }
-      if (!PatternFits(repeat, error)) return false;
+      if (Result fits = PatternFits(repeat); !fits.ok()) return fits;
       // No end date, given as null or left out, is stored as the file
       // format's value for it, whatever the event's date.
       if (repeat.end.IsEmpty()) repeat.end = kNoEndDate;
       if (repeat.end != kNoEndDate &&
           (DayNumber(repeat.end) == kInvalidDayNumber || CompareDates(repeat.end, event.eventDate()) < 0)) {
-        error = Key("Repeat_End") + "expected null (no end) or a valid date not before \"Date\" (" +
-                IsoDate(event.eventDate()) + "), not " + IsoDate(repeat.end);
-        return false;
+        return Result::Fail(Key("Repeat_End") + "expected null (no end) or a valid date not before \"Date\" (" +
+                            IsoDate(event.eventDate()) + "), not " + IsoDate(repeat.end));
       }
       event.setRepeat(repeat);
       break;
     default:
-      error = Key("Repeat_Kind") + "expected 0 (none), 1 (daily), 2 (weekly), 4 (monthly) or 5 (yearly)";
-      return false;
+      return Result::Fail(Key("Repeat_Kind") + "expected 0 (none), 1 (daily), 2 (weekly), 4 (monthly) or 5 (yearly)");
   }
   if (event.alarmLead() > kMaxAlarmLead) {
-    error = Key("Alarm_Lead") + "expected 0 to 99 days";
-    return false;
+    return Result::Fail(Key("Alarm_Lead") + "expected 0 to 99 days");
   }
   record = std::move(event.bytes());
-  return true;
+  return Result::Ok();
 }
 
 }  // namespace velmora::tool

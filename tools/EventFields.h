@@ -23,7 +23,7 @@ void InitEventForAdd(RecordStore& store, Bytes& record);
 // the editor (end time = start time, alarm time = start time, alarm date =
 // event date, no end date for a repeating event without one or with null);
 // then the event must be one the calendar can show and repeat, its end not
-// before its start. false with error (naming the key) otherwise.
-bool FinishEventFromJson(const nlohmann::ordered_json& object, Bytes& record, std::string& error);
+// before its start. A failure (naming the key) otherwise.
+Result FinishEventFromJson(const nlohmann::ordered_json& object, Bytes& record);
 
 }  // namespace velmora::tool

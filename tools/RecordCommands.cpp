@@ -24,10 +24,10 @@ namespace {
 
 std::string LineError(size_t number, const std::string& text) { return "line " + std::to_string(number) + ": " + text; }
 
-// Checks every line of input while spooling its record; false after a
-// message when a line is bad, the input cannot be read or the tool was
+// Checks every line of input while spooling its record; a failure saying
+// why when a line is bad, the input cannot be read or the tool was
 // interrupted: then nothing is added.
-bool SpoolInput(const RecordLineReader& reader, RecordSpool& spool) {
+Result SpoolInput(const RecordLineReader& reader, RecordSpool& spool) {
   InputLines lines(STDIN_FILENO, reader.maxLineLength());
   Bytes record;
   for (;;) {
@@ -35,35 +35,30 @@ bool SpoolInput(const RecordLineReader& reader, RecordSpool& spool) {
       case InputLines::Status::Line:
         break;
       case InputLines::Status::End:
-        return true;
+        return Result::Ok();
       case InputLines::Status::TooLong:
-        Fail(LineError(lines.number(), "longer than any record could be (more than " +
-                                           std::to_string(reader.maxLineLength()) + " bytes)"));
-        return false;
+        return Result::Fail(LineError(lines.number(), "longer than any record could be (more than " +
+                                                          std::to_string(reader.maxLineLength()) + " bytes)"));
       case InputLines::Status::ReadError:
-        Fail(std::string("Cannot read the records from standard input: ") + std::strerror(lines.error()));
-        return false;
+        return Result::Fail(std::string("Cannot read the records from standard input: ") +
+                            std::strerror(lines.error()));
       case InputLines::Status::Interrupted:
-        Fail("Interrupted; nothing was added.");
-        return false;
+        return Result::Fail("Interrupted; nothing was added.");
     }
     if (RecordLineReader::IsBlank(lines.line())) continue;
     if (Result read = reader.Read(lines.line(), record); !read.ok()) {
-      Fail(LineError(lines.number(), read.what()));
-      return false;
+      return Result::Fail(LineError(lines.number(), read.what()));
     }
-    if (Result spooled = spool.Append(record); !spooled.ok()) {
-      Fail(spooled.Message());
-      return false;
-    }
+    if (Result spooled = spool.Append(record); !spooled.ok()) return spooled;
   }
 }
 
 }  // namespace
 
 int RunList(const Arguments& args) {
-  OpenedStore opened = OpenWithPassword(args.positional()[0], args.ValueOr("--password", ""));
-  if (!opened.store) return kExitFailure;
+  ResultOf<OpenedStore> opening = OpenWithPassword(args.positional()[0], args.ValueOr("--password", ""));
+  if (!opening.ok()) return Fail(opening.Message());
+  OpenedStore opened = std::move(opening).value();
   RecordStore& store = *opened.store;
   RecordQuery query;
   query.AddMatchAll();
@@ -82,8 +77,9 @@ int RunList(const Arguments& args) {
 }
 
 int RunAdd(const Arguments& args) {
-  OpenedStore opened = OpenWithPassword(args.positional()[0], args.ValueOr("--password", ""));
-  if (!opened.store) return kExitFailure;
+  ResultOf<OpenedStore> opening = OpenWithPassword(args.positional()[0], args.ValueOr("--password", ""));
+  if (!opening.ok()) return Fail(opening.Message());
+  OpenedStore opened = std::move(opening).value();
   RecordStore& store = *opened.store;
   FillOptions options;
   options.mayMarkConfidential = opened.accessLevel == kAccessOwner;
@@ -93,7 +89,7 @@ int RunAdd(const Arguments& args) {
 
   RecordSpool spool(reader->newRecord());
   if (Result spooling = spool.Open(); !spooling.ok()) return Fail(spooling.Message());
-  if (!SpoolInput(*reader, spool)) return kExitFailure;
+  if (Result spooled = SpoolInput(*reader, spool); !spooled.ok()) return Fail(spooled.Message());
   if (Result rewound = spool.Rewind(); !rewound.ok()) return Fail(rewound.Message());
 
   const size_t total = spool.count();
@@ -103,7 +99,7 @@ int RunAdd(const Arguments& args) {
   Bytes batch;
   for (;;) {
     if (Interrupted()) {
-      (void)store.Flush();
+      (void)store.Flush();  // best effort: the failure below is what is reported
       return Fail("Interrupted after adding " + std::to_string(added) + " of " + std::to_string(total) +
                   " records.");
     }
@@ -126,7 +122,9 @@ int RunAdd(const Arguments& args) {
   if (Result flushed = store.Flush(); !flushed.ok()) return Fail(flushed.Message());
   TextOutput out;
   out.Write(std::to_string(added) + '\n');
-  (void)out.Finish();
+  // The records are in; a count that could not be written is still a
+  // failure to report (a reader that went away is not).
+  if (Result printed = out.Finish(); !printed.ok()) return Fail(printed.Message());
   return kExitOk;
 }
 

@@ -68,9 +68,9 @@ const char* JsonKindName(const ordered_json& value) {
   return "a JSON null";
 }
 
-bool FinishContact(const ordered_json&, Bytes& record, std::string&) {
+Result FinishContact(const ordered_json&, Bytes& record) {
   NormaliseContactRecord(record);
-  return true;
+  return Result::Ok();
 }
 
 }  // namespace
@@ -154,12 +154,8 @@ Result RecordLineReader::Read(std::string_view line, Bytes& record) const {
 
   record = newRecord_;
   rec::SetId(record.data(), NewRecordId());
-  std::string error;
-  if (!FillRecordFromJson(object, body_, options_, record.data(), error)) return Refuse(error);
-  const bool finished = kind_ == FileKind::Calendar ? FinishEventFromJson(object, record, error)
-                                                    : FinishContact(object, record, error);
-  if (!finished) return Refuse(error);
-  return Result::Ok();
+  if (Result filled = FillRecordFromJson(object, body_, options_, record.data()); !filled.ok()) return filled;
+  return kind_ == FileKind::Calendar ? FinishEventFromJson(object, record) : FinishContact(object, record);
 }
 
 }  // namespace velmora::tool

@@ -73,7 +73,7 @@ bool TextOutput::Flush() {
 }
 
 Result TextOutput::Finish() {
-  (void)Flush();
+  (void)Flush();  // a failed write is kept in failure_ and returned below
   if (owned_ && fd_ >= 0) {
     const int closed = ::close(fd_);
     const int error = errno;

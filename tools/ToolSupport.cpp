@@ -82,22 +82,14 @@ void ActAsProgramFor(std::optional<FileKind> kind) {
   SetProgramName(calendar ? "Almanor" : "Cardora");
 }
 
-OpenedStore OpenWithPassword(const std::string& path, const std::string& password) {
-  OpenedStore opened;
+ResultOf<OpenedStore> OpenWithPassword(const std::string& path, const std::string& password) {
   auto store = std::make_unique<RecordStore>(path, password);
-  if (store->OpenFailed()) {
-    Fail(store->OpenError().Message());
-    return opened;
-  }
-  opened.kind = KindFromRecordSize(store->recordSize());
-  ActAsProgramFor(opened.kind);
-  opened.accessLevel = store->GetAccessLevel();
-  if (opened.accessLevel == kAccessNone) {
-    Fail(LoadText(kMsgWrongPassword));
-    return opened;
-  }
-  opened.store = std::move(store);
-  return opened;
+  if (store->OpenFailed()) return store->OpenError();
+  const std::optional<format::FileKind> kind = KindFromRecordSize(store->recordSize());
+  ActAsProgramFor(kind);
+  const int accessLevel = store->GetAccessLevel();
+  if (accessLevel == kAccessNone) return Result::Fail(LoadText(kMsgWrongPassword));
+  return OpenedStore{std::move(store), kind, accessLevel};
 }
 
 }  // namespace velmora::tool

@@ -41,8 +41,7 @@ std::optional<format::FileKind> KindFromRecordSize(uint32_t recordSize);
 // calendar's messages for a calendar, the address book's otherwise.
 void ActAsProgramFor(std::optional<format::FileKind> kind);
 
-// A connection opened for reading or changing records. On failure a message
-// has been printed and the connection is null.
+// A connection opened for reading or changing records.
 struct OpenedStore {
   std::unique_ptr<RecordStore> store;
   std::optional<format::FileKind> kind;
@@ -51,6 +50,6 @@ struct OpenedStore {
 // Opens path with the password: the open error's message when the file
 // cannot be opened, message 103 of the owning program when the password
 // grants no access level.
-OpenedStore OpenWithPassword(const std::string& path, const std::string& password);
+ResultOf<OpenedStore> OpenWithPassword(const std::string& path, const std::string& password);
 
 }  // namespace velmora::tool

@@ -55,7 +55,7 @@ int RunCommand(const Command& command, const std::vector<std::string>& words) {
   options.flags.insert("--help");
   Arguments args;
   const std::string usage = "Usage: velmora " + std::string(command.usage);
-  if (!args.Parse(words, options)) return Fail(args.error() + ". " + usage);
+  if (Result parsed = args.Parse(words, options); !parsed.ok()) return Fail(parsed.Message() + ". " + usage);
   if (args.Has("--help")) {
     std::cout << usage << '\n';
     return kExitOk;

@@ -94,14 +94,18 @@ std::array<ListColumn, 3> ReadListColumns() {
   return columns;
 }
 
-int WriteListColumns(const std::array<ListColumn, 3>& columns) {
+Result WriteListColumns(const std::array<ListColumn, 3>& columns) {
   const std::string path = ProgramSettingsPath();
-  int ok = 1;
+  // Every key is tried; the first failure is the one reported.
+  Result written = Result::Ok();
+  const auto keep = [&written](Result result) {
+    if (written.ok() && !result.ok()) written = std::move(result);
+  };
   for (size_t i = 0; i < columns.size(); ++i) {
-    if (!WriteSettingInt(path, kPreference, kColumnIdKeys[i], columns[i].displayField)) ok = 0;
-    if (!WriteSettingInt(path, kPreference, kColumnStateKeys[i], columns[i].on ? 1 : 0)) ok = 0;
+    keep(WriteSettingInt(path, kPreference, kColumnIdKeys[i], columns[i].displayField));
+    keep(WriteSettingInt(path, kPreference, kColumnStateKeys[i], columns[i].on ? 1 : 0));
   }
-  return ok;
+  return written;
 }
 
 }  // namespace velmora

@@ -50,7 +50,8 @@ inline constexpr std::array<ListColumn, 3> kDefaultListColumns{{{0, true}, {1, t
 // the column's default position; a missing state keeps the default state,
 // any present state is on exactly when it is 1.
 std::array<ListColumn, 3> ReadListColumns();
-// Writes the six keys (positions, and 1 or 0 for the states). 1 on success.
-int WriteListColumns(const std::array<ListColumn, 3>& columns);
+// Writes the six keys (positions, and 1 or 0 for the states); the first
+// failure when one could not be written.
+Result WriteListColumns(const std::array<ListColumn, 3>& columns);
 
 }  // namespace velmora

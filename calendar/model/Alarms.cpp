@@ -102,19 +102,14 @@ AlarmCheckOutcome RunAlarmCheck(RecordStore& store, const AlarmMoment& moment, c
   if (!outcome.result) return outcome;
   const bool owner = store.GetAccessLevel() == kAccessOwner;
   for (const DueAlarm& candidate : due) {
-    if (!store.LockRecord(candidate.position)) continue;
+    EditLock lock(store, candidate.position);
+    if (!lock.held()) continue;
     // Another machine may have rung this alarm between the scan and the
     // lock; what counts is the record as it stands under the lock.
     Bytes slot;
-    if (!store.ReadRecordIfLive(slot, candidate.position) || rec::Id(slot.data()) != candidate.record.id()) {
-      (void)store.UnlockRecord(candidate.position);
-      continue;
-    }
+    if (!store.ReadRecordIfLive(slot, candidate.position) || rec::Id(slot.data()) != candidate.record.id()) continue;
     EventRecord record(slot);
-    if (!record.alarmSet() || !IsAlarmDue(record, moment) || (record.confidential() && !owner)) {
-      (void)store.UnlockRecord(candidate.position);
-      continue;
-    }
+    if (!record.alarmSet() || !IsAlarmDue(record, moment) || (record.confidential() && !owner)) continue;
     bool disableRepeat = false;
     {
       RingingScope ringing;
@@ -125,7 +120,7 @@ AlarmCheckOutcome RunAlarmCheck(RecordStore& store, const AlarmMoment& moment, c
     outcome.position = candidate.position;
     outcome.result = store.UpdateRecord(record.bytes(), candidate.position);
     if (outcome.result) outcome.result = store.Flush();
-    Result unlocked = store.UnlockRecord(candidate.position);
+    Result unlocked = lock.Release();
     if (outcome.result && !unlocked) outcome.result = unlocked;
     return outcome;
   }

@@ -252,7 +252,7 @@ TEST_F(ContactRecordTest, ListColumnsDefaultWhenMissingOrOutOfRange) {
   EXPECT_EQ(ReadListColumns(), expected);
 
   const std::array<ListColumn, 3> written{{{24, true}, {0, false}, {8, true}}};
-  ASSERT_EQ(WriteListColumns(written), 1);
+  ASSERT_TRUE(WriteListColumns(written).ok());
   EXPECT_EQ(ReadListColumns(), written);
 }
 

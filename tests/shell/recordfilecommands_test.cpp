@@ -37,13 +37,14 @@ struct Shown {
 };
 
 // Passes everything to the real file system and keeps, per file opened (in
-// order), a count of its syncs and a switch that makes its writes fail as a
-// full disk would.
+// order), a count of its syncs and switches that make its writes or its
+// syncs fail as a full disk would.
 class WatchedFileSystem : public testing::ForwardingFileSystem {
  public:
   struct Watch {
     int syncs = 0;
     bool failWrites = false;
+    bool failSyncs = false;
   };
   std::vector<std::shared_ptr<Watch>> files;
   static Result FullDisk() { return Result::Fail("Cannot write", ENOSPC, "watched"); }
@@ -65,7 +66,7 @@ class WatchedFileSystem : public testing::ForwardingFileSystem {
     }
     Result Sync() override {
       ++watch_->syncs;
-      return inner().Sync();
+      return watch_->failSyncs ? FullDisk() : inner().Sync();
     }
 
    private:
@@ -188,12 +189,13 @@ TEST_F(RecordFileCommandsTest, AFileThatIsNotARecordFileShowsTheReason) {
     EXPECT_EQ(prompts, 0);
     ASSERT_EQ(shown.texts.size(), 1u);
     EXPECT_NE(shown.texts[0].find(unreadable), std::string::npos) << shown.texts[0];
-    std::string why;
-    EXPECT_EQ(ReadNetworkPasswords(unreadable, &why), std::nullopt);
-    EXPECT_EQ(why, shown.texts[0]);
+    const ResultOf<NetworkPasswords> passwords = ReadNetworkPasswords(unreadable);
+    EXPECT_FALSE(passwords.ok());
+    EXPECT_EQ(passwords.Message(), shown.texts[0]);
   }
   SetPasswords("own", "asst", "read");
-  EXPECT_EQ(ReadNetworkPasswords(path), (NetworkPasswords{"own", "asst", "read"}));
+  ASSERT_TRUE(ReadNetworkPasswords(path).ok());
+  EXPECT_EQ(ReadNetworkPasswords(path).value(), (NetworkPasswords{"own", "asst", "read"}));
   EXPECT_FALSE(RecordStore::IsInUse(path));
 }
 
@@ -217,7 +219,8 @@ TEST_F(RecordFileCommandsTest, NewNetworkPasswordsAreFlushedAndAFailedWriteIsSho
   EXPECT_EQ(shown.texts, std::vector<std::string>{WatchedFileSystem::FullDisk().Message()});
   EXPECT_EQ(owner.password(), "new-owner") << "the connection keeps the password it had";
   EXPECT_EQ(owner.GetAccessLevel(), kAccessOwner);
-  EXPECT_EQ(ReadNetworkPasswords(path), wanted);
+  ASSERT_TRUE(ReadNetworkPasswords(path).ok());
+  EXPECT_EQ(ReadNetworkPasswords(path).value(), wanted);
 }
 
 TEST_F(RecordFileCommandsTest, EditingCategories) {
@@ -344,6 +347,83 @@ TEST_F(RecordFileCommandsTest, EditingAnEntryFollowsTheOrder) {
     }
     EXPECT_TRUE(RefreshAllowed());
   }
+}
+
+TEST_F(RecordFileCommandsTest, EditingAnEntryShowsAFailedWrite) {
+  const RecordPosition plain = AddRecord();
+  WatchedFileSystem fs;
+  ScopedFileSystem installed(&fs);
+  RecordStore store(path, "");
+  ASSERT_EQ(fs.files.size(), 1u);
+  Shown shown;
+  // The lock is taken and the record read; the write back fails.
+  auto renameOnFullDisk = [&](Bytes& record) {
+    PutText(record.data() + 829, 30, "Edited");
+    fs.files[0]->failWrites = true;
+    return true;
+  };
+  EXPECT_EQ(EditEntry(store, plain, renameOnFullDisk, shown.ui()), EditOutcome::Failed);
+  fs.files[0]->failWrites = false;
+  EXPECT_EQ(shown.texts, std::vector<std::string>{WatchedFileSystem::FullDisk().Message()});
+  EXPECT_TRUE(shown.sounds.empty());
+  RecordStore other(path, "");
+  Bytes record;
+  ASSERT_TRUE(other.ReadRecord(record, plain).ok());
+  EXPECT_NE(RawText(record.data() + 829, 30), "Edited");
+}
+
+TEST_F(RecordFileCommandsTest, EditingAnEntryShowsAFailedFlush) {
+  const RecordPosition plain = AddRecord();
+  WatchedFileSystem fs;
+  ScopedFileSystem installed(&fs);
+  RecordStore store(path, "");
+  ASSERT_EQ(fs.files.size(), 1u);
+  Shown shown;
+  auto rename = [](Bytes& record) {
+    PutText(record.data() + 829, 30, "Edited");
+    return true;
+  };
+  fs.files[0]->failSyncs = true;
+  EXPECT_EQ(EditEntry(store, plain, rename, shown.ui()), EditOutcome::Failed);
+  fs.files[0]->failSyncs = false;
+  EXPECT_EQ(shown.texts, std::vector<std::string>{WatchedFileSystem::FullDisk().Message()});
+  Bytes record;
+  ASSERT_TRUE(store.ReadRecord(record, plain).ok());
+  EXPECT_EQ(record[format::record::kEditLock], 0) << "unlocked before the flush";
+}
+
+TEST_F(RecordFileCommandsTest, CompactCommandShowsAHistoryThatCannotBeCompacted) {
+  AddRecord();
+  const std::string history = path + ".history";
+  std::ofstream(history) << "just some text";
+  Shown shown;
+  EXPECT_TRUE(CompactCommand(path, true, shown.ui()));
+  ASSERT_EQ(shown.texts.size(), 1u);
+  EXPECT_NE(shown.texts[0].find(history), std::string::npos) << shown.texts[0];
+
+  // A failure the compaction already told through its own window is not
+  // told twice.
+  std::vector<std::string> told;
+  CompactUi progress;
+  progress.showMessage = [&](const std::string& message) { told.push_back(message); };
+  Shown again;
+  EXPECT_TRUE(CompactCommand(path, true, again.ui(), &progress));
+  EXPECT_EQ(told.size() + again.texts.size(), 1u);
+}
+
+TEST_F(RecordFileCommandsTest, SaveAsShowsAFailedFlushAndCopiesNothing) {
+  AddRecord();
+  WatchedFileSystem fs;
+  ScopedFileSystem installed(&fs);
+  RecordStore current(path, "");
+  ASSERT_EQ(fs.files.size(), 1u);
+  Shown shown;
+  const std::string target = dir.File("copy.adr");
+  fs.files[0]->failSyncs = true;
+  EXPECT_FALSE(SaveAsCommand(current, target, false, shown.ui()));
+  fs.files[0]->failSyncs = false;
+  EXPECT_EQ(shown.texts, std::vector<std::string>{WatchedFileSystem::FullDisk().Message()});
+  EXPECT_FALSE(std::filesystem::exists(target));
 }
 
 TEST_F(RecordFileCommandsTest, CompactCommandRefusesAFileInUse) {

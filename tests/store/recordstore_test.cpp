@@ -199,6 +199,10 @@ TEST_F(RecordStoreTest, ReadersAndStrangersCannotChangeRecords) {
     EXPECT_EQ(store.AddRecord(record).code(), kReaderRefused);
     EXPECT_EQ(store.UpdateRecord(record, where).code(), kReaderRefused);
     EXPECT_EQ(store.DeleteRecord(where).code(), kReaderRefused);
+    // The refusal says what was refused and names the file.
+    const Result refused = store.UpdateRecord(record, where);
+    EXPECT_NE(refused.Message().find("UpdateRecord"), std::string::npos) << refused.Message();
+    EXPECT_NE(refused.Message().find(path), std::string::npos) << refused.Message();
   }
   RecordStore assistant(path, "a");
   EXPECT_TRUE(assistant.AddRecord(NewRecord(assistant, "C")).ok());

@@ -7,8 +7,10 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QApplication>
 #include <QTimer>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 
 #include "store/Settings.h"
@@ -190,7 +192,7 @@ TEST_F(SkinFixture, ChoosingASkinWritesItAndReloadsOnTheBroadcast) {
   WriteSkin("2_Blue.ini", "name=Blue\ncolorBack=0,0,200\n");
   ReloadSkin();
   EXPECT_EQ(GetSkin().colour(SkinColour::Back), QColor(10, 10, 10));
-  ASSERT_EQ(ChooseSkin("2_Blue.ini"), 1);
+  ASSERT_TRUE(ChooseSkin("2_Blue.ini").ok());
   EXPECT_EQ(CurrentSkinName(), "2_Blue.ini");
   EXPECT_EQ(GetSkin().colour(SkinColour::Back), QColor(10, 10, 10));  // until the broadcast arrives
   QCoreApplication::processEvents();
@@ -209,7 +211,7 @@ TEST_F(SkinFixture, MenuChecksAndDisablesTheCurrentSkinIgnoringCase) {
   EXPECT_EQ(actions[1]->data().toInt(), 1501);
   EXPECT_TRUE(actions[1]->isChecked());
   EXPECT_FALSE(actions[1]->isEnabled());
-  EXPECT_EQ(RunSkinMenuCommand(1499), 0);
+  EXPECT_FALSE(RunSkinMenuCommand(1499).ok());
 }
 
 TEST_F(SkinFixture, DialogSelectsTheCurrentSkinAndOkChoosesTheSelectedOne) {
@@ -242,6 +244,44 @@ TEST_F(SkinFixture, DialogWithoutSkinsKeepsOkDisabledAndCancelChangesNothing) {
   EXPECT_FALSE(okEnabled);
   std::string stored;
   EXPECT_EQ(ReadSettingText(SuiteSettingsPath(), "Preference", "CurrSkin", stored), 0);
+}
+
+// A frame that keeps the failures it would show.
+class FailureKeepingFrame : public TesselFrameWnd {
+ public:
+  std::vector<std::string> failures;
+
+ protected:
+  void ShowFailure(const Result& failure) override { failures.push_back(failure.Message()); }
+};
+
+TEST_F(SkinFixture, AChoiceThatCannotBeWrittenIsShownByTheFrame) {
+  WriteSkin("1_Metallic.ini", "name=Metallic\n");
+  WriteSkin("2_Blue.ini", "name=Blue\n");
+  // A folder where the settings file belongs: "CurrSkin" cannot be written.
+  const std::string settings = SuiteSettingsPath();
+  const std::string aside = settings + ".aside";
+  std::error_code ignored;
+  std::filesystem::rename(settings, aside, ignored);
+  ASSERT_TRUE(std::filesystem::create_directory(settings));
+
+  FailureKeepingFrame frame;
+  QTimer::singleShot(0, &frame, [&] {
+    SkinDialog* dialog = frame.findChild<SkinDialog*>();
+    if (!dialog) {
+      ADD_FAILURE() << "no skins dialog";
+      if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+      return;
+    }
+    dialog->list()->SelectRow(1);
+    dialog->OnCommand(Command{kCmdOk, 0, {}, {}});
+  });
+  EXPECT_EQ(frame.OnCommand(Command{kCmdSkinsDialog, 0, {}, {}}), 1);
+  std::filesystem::remove(settings);
+  std::filesystem::rename(aside, settings, ignored);
+
+  ASSERT_EQ(frame.failures.size(), 1u);
+  EXPECT_NE(frame.failures[0].find(settings), std::string::npos) << frame.failures[0];
 }
 
 void MoveMouse(QWidget* window, QPoint pos) {

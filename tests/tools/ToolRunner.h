@@ -43,10 +43,12 @@ struct ToolRun {
 };
 
 // Runs VELMORA_TOOL with args; scratch is a folder for the redirections.
+// Standard output goes to outputTo when given (e.g. "/dev/full"; out then
+// stays empty).
 inline ToolRun RunTool(const std::string& scratch, const std::vector<std::string>& args,
-                       const std::string& input = "") {
+                       const std::string& input = "", const std::string& outputTo = "") {
   const std::string inPath = scratch + "/.tool-stdin";
-  const std::string outPath = scratch + "/.tool-stdout";
+  const std::string outPath = outputTo.empty() ? scratch + "/.tool-stdout" : outputTo;
   const std::string errPath = scratch + "/.tool-stderr";
   WriteWholeFile(inPath, input);
 
@@ -71,7 +73,7 @@ inline ToolRun RunTool(const std::string& scratch, const std::vector<std::string
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   }
   posix_spawn_file_actions_destroy(&actions);
-  run.out = ReadWholeFile(outPath);
+  if (outputTo.empty()) run.out = ReadWholeFile(outPath);
   run.err = ReadWholeFile(errPath);
   return run;
 }

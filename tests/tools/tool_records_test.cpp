@@ -212,6 +212,13 @@ TEST_F(ToolRecordsTest, ListOutputFedToAddCopiesTheContacts) {
   }
 }
 
+TEST_F(ToolRecordsTest, AddFailsWhenTheCountCannotBeWritten) {
+  ToolRun added = RunTool(dir.path(), {"add", book}, "{\"First_Name\": \"Ada\"}\n", "/dev/full");
+  EXPECT_EQ(added.exitCode, 1);
+  EXPECT_NE(added.err.find("Cannot write the standard output"), std::string::npos) << added.err;
+  EXPECT_EQ(List(book).size(), 1u) << "the records themselves are in";
+}
+
 TEST_F(ToolRecordsTest, LowerCaseHeaderKeysAndBlankLinesAreAccepted) {
   ToolRun added = Add("{\"category\": \"Ideas\", \"confidential\": false}\n\n  \r\n{\"First_Name\": null}\r\n");
   ASSERT_EQ(added.exitCode, 0) << added.err;
