@@ -13,10 +13,6 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 cmake --build "$build" -j"$(nproc)" --target store_tests addressbook_tests calendar_tests importexport_tests tool_tests
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-export VELMORA_HOME="$(mktemp -d)"
-export XDG_DATA_HOME="$(mktemp -d)"
-export XDG_RUNTIME_DIR="$(mktemp -d)"
-chmod 700 "$XDG_RUNTIME_DIR"
-trap 'rm -rf "$VELMORA_HOME" "$XDG_DATA_HOME" "$XDG_RUNTIME_DIR"' EXIT
+source "$root/scripts/test-sandbox.sh"
 cd "$build"
 ctest --output-on-failure -j"$(nproc)" --timeout 900

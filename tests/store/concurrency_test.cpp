@@ -743,26 +743,21 @@ TEST_F(ConcurrencyTest, ARecordAddedInABatchIsSeenWholeOrNotAtAll) {
   RecordStore scanner(path, "");
   ASSERT_TRUE(scanner.IsOpen());
   const size_t size = scanner.recordSize();
-  Bytes chunk(size * kSlotsPerRead);
   int torn = 0, scans = 0, newSeen = 0;
   for (; scans < 100000 && newSeen < kBatches * kPerBatch; ++scans) {
     newSeen = 0;
-    for (RecordPosition at = scanner.firstSlot();;) {
-      int64_t got = scanner.ReadSlots(at, chunk.data(), chunk.size());
-      ASSERT_GE(got, 0);
-      const size_t whole = size_t(got) / size;
-      for (size_t i = 0; i < whole; ++i) {
-        const uint8_t* slot = chunk.data() + i * size;
+    Result scanned = scanner.ScanSlots([&](RecordPosition first, const uint8_t* slots, size_t count) {
+      for (size_t i = 0; i < count; ++i) {
+        const uint8_t* slot = slots + i * size;
         if (slot[r::kInUse] != 1) continue;
         const std::string name = Name(slot);
         if (RawText(slot + kNotesOffset, kNotesWidth) != "notes of " + name) {
-          if (++torn <= 3) ADD_FAILURE() << "a torn record at " << at + i * size << ": " << name;
+          if (++torn <= 3) ADD_FAILURE() << "a torn record at " << first + i * size << ": " << name;
         }
         newSeen += name.starts_with("new-");
       }
-      if (whole < kSlotsPerRead) break;
-      at += whole * size;
-    }
+    });
+    ASSERT_TRUE(scanned.ok()) << scanned.Message();
   }
   EXPECT_EQ(adder.WaitExitCode(), 0);
   EXPECT_EQ(torn, 0);
