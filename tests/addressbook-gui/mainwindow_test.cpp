@@ -385,7 +385,7 @@ TEST_F(MainWindowTest, CategoryChooserNarrowsTheList) {
   EXPECT_EQ(chooser->chosenText(), QStringLiteral("All Categories"));
   // The chooser sits in the top row, the list below it, and its corners
   // show the pane's own paper.
-  EXPECT_EQ(chooser->height(), 20);
+  EXPECT_EQ(chooser->height(), 26);
   EXPECT_LT(chooser->geometry().bottom(), work()->listView()->geometry().top());
   EXPECT_EQ(chooser->grab().toImage().pixelColor(0, 0), look::Colour(look::kPaper));
   {
