@@ -223,6 +223,7 @@ TEST_F(ContactListTest, IndexBarAndSearchBoxSelectThroughTheirWidgets) {
   // Leaving the box clears the text and does not move the selection.
   view()->SelectRow(1);
   edit->setFocus();
+  edit->clear();
   QTest::keyClicks(edit, QStringLiteral("c"));
   ASSERT_TRUE(WaitUntil([&] { return view()->SelectedRow() == 2; }));
   QTest::mouseClick(rows(), Qt::LeftButton, {}, QPoint(20, 58 / 2));  // the first row's name
@@ -357,6 +358,7 @@ TEST_F(ContactListTest, ContextMenuFollowsTheRowAndTheWindows) {
   AddPeople({{"Anne", "A"}});
   Contact with = Make({"Bob", "B"});
   with.SetAttachment("/tmp/notes.txt");
+  with.SetAttachmentKind(1);
   Add(with);
   Show();
   auto enabled = [](const std::vector<ContextMenuEntry>& menu) {
