@@ -1,6 +1,7 @@
 #include "addressbook/gui/ContactRowDelegate.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPalette>
@@ -26,8 +27,8 @@ constexpr int kExchangeIconStep = 16;
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 // Where the detail lines start: the name block keeps two fifths of the row,
-// at least 150 pixels.
-int SplitOf(const QRect& row) { return row.left() + std::max(150, row.width() * 2 / 5); }
+// from 110 to 280 pixels.
+int SplitOf(const QRect& row) { return row.left() + std::clamp(row.width() * 2 / 5, 110, 280); }
 }  // namespace
 
 ContactRowGeometry LayOutContactRow(const Contact& contact, const QRect& row, const ContactRowLook& look) {
