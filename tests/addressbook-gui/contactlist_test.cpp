@@ -394,6 +394,37 @@ TEST_F(ContactListTest, ContextMenuFollowsTheRowAndTheWindows) {
   EXPECT_EQ(seen, commands);
 }
 
+// Records the commands posted to an object.
+class PostedCommands : public QObject {
+ public:
+  explicit PostedCommands(QObject* target) { target->installEventFilter(this); }
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == CommandEvent::EventType()) {
+      const Command& c = static_cast<CommandEvent*>(event)->command();
+      seen.emplace_back(c.id, c.param);
+    }
+    return false;
+  }
+  std::vector<std::pair<int, qintptr>> seen;
+};
+
+TEST_F(ContactListTest, DoubleClickEditsARowOrAddsBelowThem) {
+  AddPeople({{"Anne", "A"}, {"Bob", "B"}});
+  Show();
+  PostedCommands posted(host_);
+  QTest::mouseDClick(rows(), Qt::LeftButton, {}, QPoint(20, 58 + 20));
+  Settle();
+  QTest::mouseDClick(rows(), Qt::LeftButton, {}, QPoint(20, 3 * 58 + 20));
+  Settle();
+  EXPECT_EQ(posted.seen, (std::vector<std::pair<int, qintptr>>{{kCmdEditContact, 1}, {kCmdNewContact, 0}}));
+  // The picture and history buttons hand their commands to the main window.
+  posted.seen.clear();
+  QTest::mouseClick(pane_->pictureButton(), Qt::LeftButton, {}, QPoint(30, 10));
+  QTest::mouseClick(pane_->historyButton(), Qt::LeftButton, {}, QPoint(30, 10));
+  Settle();
+  EXPECT_EQ(posted.seen, (std::vector<std::pair<int, qintptr>>{{kCmdPicture, 0}, {kCmdHistory, 0}}));
+}
+
 // A program on a PATH of its own that names a dialler for "tel:".
 class ValueClickTest : public ContactListTest {
  protected:

@@ -442,6 +442,17 @@ TEST_F(MainWindowTest, CategoryChooserNarrowsTheList) {
   EXPECT_EQ(work()->listView()->rowCount(), 7);
 }
 
+TEST_F(MainWindowTest, FileMenuOpensTheCustomViewDialog) {
+  ASSERT_TRUE(Start());
+  QString seen;
+  QTimer poll;
+  CloseModalsInto(poll, seen);
+  SendCommand(window_, kCmdCustomView, 0);
+  EXPECT_EQ(seen, QStringLiteral("3035"));
+  // Closed without OK: nothing written.
+  EXPECT_FALSE(sandbox_.ProgramSetting("CustomID_1").has_value());
+}
+
 TEST_F(MainWindowTest, OtherConnectionsChangeReachesTheList) {
   sandbox_.SetSuite("NetworkRefresh", "1");
   ASSERT_TRUE(Start());
