@@ -33,6 +33,7 @@
 #include "toolkit/TTabsWnd.h"
 #include "toolkit/TesselClassIndexBarWnd.h"
 #include "toolkit/TesselClassIndexSearchWnd.h"
+#include "toolkit/TesselClassWndGButton.h"
 #include "toolkit/TesselWndList.h"
 #include "toolkit/TesselWndListView.h"
 
