@@ -41,7 +41,7 @@ void TesselClassIndexSearchWnd::Paint(QPainter& painter) {
                    Qt::white);
   painter.setFont(focused ? BoldFont() : NormalFont());
   painter.setPen(Qt::black);
-  painter.drawText(QRect(4, 0, kSearchLabelWidth - 4, all.height()), Qt::AlignLeft | Qt::AlignVCenter,
+  painter.drawText(QRect(3, 0, kSearchLabelWidth - 3, all.height()), Qt::AlignLeft | Qt::AlignVCenter,
                    QStringLiteral("Search:"));
   painter.setPen(focused ? kFrameFocused : kFrameIdle);
   painter.setBrush(Qt::NoBrush);

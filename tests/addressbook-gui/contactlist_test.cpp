@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QImage>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPainter>
 #include <QProcess>
 #include <QPushButton>
@@ -426,6 +427,36 @@ TEST_F(ContactListTest, DoubleClickEditsARowOrAddsBelowThem) {
   EXPECT_EQ(posted.seen, (std::vector<std::pair<int, qintptr>>{{kCmdPicture, 0}, {kCmdHistory, 0}}));
 }
 
+TEST_F(ContactListTest, RightClickShowsTheMenuAndPostsTheChosenCommand) {
+  AddPeople({{"Anne", "A"}, {"Bob", "B"}});
+  Show();
+  PostedCommands posted(host_);
+  QStringList shown;
+  QTimer timer;
+  QObject::connect(&timer, &QTimer::timeout, [&] {
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (!menu || !shown.isEmpty()) return;
+    QAction* copy = nullptr;
+    for (QAction* action : menu->actions()) {
+      if (action->isSeparator()) continue;
+      shown << action->text();
+      if (action->text().startsWith(QStringLiteral("Copy"))) copy = action;
+    }
+    if (!copy) {
+      menu->close();
+      return;
+    }
+    menu->setActiveAction(copy);
+    QTest::keyClick(menu, Qt::Key_Return);
+  });
+  timer.start(20);
+  QTest::mouseClick(rows(), Qt::RightButton, {}, QPoint(20, 58 + 20));
+  ASSERT_TRUE(WaitUntil([&] { return !posted.seen.empty(); })) << shown.join(QStringLiteral(", ")).toStdString();
+  EXPECT_EQ(shown.size(), 11);
+  EXPECT_EQ(view()->SelectedRow(), 1);
+  EXPECT_EQ(posted.seen.back(), (std::pair<int, qintptr>{kCmdCopy, 1}));
+}
+
 // A program on a PATH of its own that names a dialler for "tel:".
 class ValueClickTest : public ContactListTest {
  protected:
@@ -547,7 +578,8 @@ TEST_F(ContactListTest, FindListsMatchesAndGoToSelectsTheContact) {
   AddPeople({{"Joanne", "Ray"}, {"Bob", "Stone"}, {"Anna", "Bell"}, {"Carl", "Dent"}});
   Show();
   {
-    FindDialog dialog(*store_, "", {});
+    std::vector<RecordPosition> edited;
+    FindDialog dialog(*store_, "", [&](RecordPosition at) { edited.push_back(at); });
     EXPECT_EQ(dialog.findChild<QWidget*>(QStringLiteral("category"))->property("text").toString(),
               QStringLiteral("All Categories"));
     EXPECT_FALSE(dialog.findButton()->isEnabled());
@@ -557,6 +589,11 @@ TEST_F(ContactListTest, FindListsMatchesAndGoToSelectsTheContact) {
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Occurrences 2"));
     EXPECT_EQ(dialog.results()->rowCount(), 2);
     EXPECT_FALSE(dialog.goToButton()->isEnabled());
+    // A double click opens the match in the editor and stays in the dialog.
+    SendCommand(&dialog, kNotifyDoubleClick, 1);
+    EXPECT_EQ(edited, std::vector<RecordPosition>{dialog.query().positions()[1]});
+    SendCommand(&dialog, kNotifyClick, 1);
+    EXPECT_TRUE(dialog.goToButton()->isEnabled());
     dialog.edit()->setText(QStringLiteral("nobody"));
     dialog.Find();
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Occurrences 0"));
