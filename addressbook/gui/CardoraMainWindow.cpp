@@ -103,10 +103,7 @@ qintptr CardoraMainWindow::OnCommand(const Command& command) {
 void CardoraMainWindow::HandleCommand(const Command& command) {
   if (HandleSharedCommand(command.id, command.param)) return;
   switch (command.id) {
-    case kCmdCustomView:
-      if (features_.RunCustomViewDialog(this)) work_->update();
-      work_->FocusList();
-      break;
+    case kCmdCustomView: SendCommand(work_, WorkPane::kTabsId, WorkPane::kCustomViewLink); break;
     case kCmdFileMenu: ShowDropDownMenu(kCmdFileMenu, FileMenuItems()); break;
     case kCmdHelpMenu: ShowDropDownMenu(kCmdHelpMenu, HelpMenuItems()); break;
     case kCmdPartnerList: features_.RunPartnerList(this); break;

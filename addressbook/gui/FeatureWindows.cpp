@@ -6,7 +6,6 @@ namespace velmora {
 
 FeatureWindows::~FeatureWindows() = default;
 
-bool FeatureWindows::RunCustomViewDialog(QWidget*) { return false; }
 void FeatureWindows::RunReportDialog(QWidget*, const ContactSelection&) {}
 bool FeatureWindows::RunImportWizard(QWidget*, RecordStore&) { return false; }
 void FeatureWindows::RunExportDialog(QWidget*, const ContactSelection&) {}

@@ -1,5 +1,5 @@
 // FeatureWindows: the windows of the address book's features that the main
-// window opens for its commands: the custom view, reports, import, export,
+// window opens for its commands: reports, import, export,
 // mail merge, the partner list, the exchange server setup, and the picture
 // and history windows that follow the selected contact. The program passes
 // one to its main window; each member is where its feature plugs in, and a
@@ -32,8 +32,6 @@ class FeatureWindows {
  public:
   virtual ~FeatureWindows();
 
-  // "Define Custom &View...": true when the user confirmed a new view.
-  virtual bool RunCustomViewDialog(QWidget* owner);
   // "&Print Report..": the report dialog for the open file.
   virtual void RunReportDialog(QWidget* owner, const ContactSelection& selection);
   // "&Import...": true when records were imported (the list is reloaded).

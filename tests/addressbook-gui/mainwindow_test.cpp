@@ -385,7 +385,7 @@ TEST_F(MainWindowTest, CategoryChooserNarrowsTheList) {
   EXPECT_EQ(chooser->chosenText(), QStringLiteral("All Categories"));
   // The chooser sits in the top row, the list below it, and its corners
   // show the pane's own paper.
-  EXPECT_EQ(chooser->height(), 20);
+  EXPECT_EQ(chooser->height(), 26);
   EXPECT_LT(chooser->geometry().bottom(), work()->listView()->geometry().top());
   EXPECT_EQ(chooser->grab().toImage().pixelColor(0, 0), look::Colour(look::kPaper));
   {
@@ -440,6 +440,17 @@ TEST_F(MainWindowTest, CategoryChooserNarrowsTheList) {
   EXPECT_EQ(work()->categoryFilter(), std::string());
   EXPECT_EQ(chooser->entries()[6].text, QStringLiteral("Holiday"));  // sorted now
   EXPECT_EQ(work()->listView()->rowCount(), 7);
+}
+
+TEST_F(MainWindowTest, FileMenuOpensTheCustomViewDialog) {
+  ASSERT_TRUE(Start());
+  QString seen;
+  QTimer poll;
+  CloseModalsInto(poll, seen);
+  SendCommand(window_, kCmdCustomView, 0);
+  EXPECT_EQ(seen, QStringLiteral("3035"));
+  // Closed without OK: nothing written.
+  EXPECT_FALSE(sandbox_.ProgramSetting("CustomID_1").has_value());
 }
 
 TEST_F(MainWindowTest, OtherConnectionsChangeReachesTheList) {
