@@ -148,7 +148,8 @@ TEST(RefreshTest, AReloadOfASortedListReadsTheFileOnce) {
   EXPECT_LT(counting.bytesRead, fileSize + fileSize / 4);
   // The reload's sort kept its keys for the searches over the list.
   ASSERT_EQ(query.sortedKeys().size(), 301u * 30);
-  EXPECT_EQ(std::string_view(reinterpret_cast<const char*>(query.sortedKeys().data()), 6), std::string_view("aaron\0", 6));
+  const auto* first = reinterpret_cast<const char*>(query.sortedKeys().data());
+  EXPECT_EQ(std::string_view(first, 6), std::string_view("aaron\0", 6));
 }
 
 }  // namespace
