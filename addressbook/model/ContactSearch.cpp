@@ -91,6 +91,26 @@ bool FoldedContains(std::string_view text, std::string_view foldedNeedle) {
   return std::string_view(reinterpret_cast<const char*>(buffer), n).find(foldedNeedle) != std::string_view::npos;
 }
 
+// FoldedContains for a needle of ASCII bytes only, straight on the field's
+// bytes up to its terminator: folding turns every byte from 128 on into
+// bytes from 128 on again, so only ASCII bytes, folded A..Z, can match.
+bool AsciiFoldedContains(const uint8_t* field, size_t width, std::string_view foldedNeedle) {
+  if (foldedNeedle.empty()) return true;
+  const auto* needle = reinterpret_cast<const uint8_t*>(foldedNeedle.data());
+  const size_t length = foldedNeedle.size();
+  for (size_t i = 0; i < width && field[i] != 0; ++i) {
+    if (FoldCase(field[i]) != needle[0]) continue;
+    size_t j = 1;
+    while (j < length && i + j < width && field[i + j] != 0 && FoldCase(field[i + j]) == needle[j]) ++j;
+    if (j == length) return true;
+  }
+  return false;
+}
+
+bool IsAscii(std::string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char ch) { return uint8_t(ch) < 0x80; });
+}
+
 std::string_view FieldText(const uint8_t* record, const ContactField& field) {
   return RawText(record + field.offset, field.width);
 }
@@ -113,8 +133,8 @@ Result LoadContactList(RecordStore& store, RecordQuery& query, std::string_view 
   // Telling the query its key before the scan lets it sort without reading
   // the file again.
   if (key) query.SetSortKey(key->offset, key->length, CompareText);
-  if (category.empty()) query.AddMatchAll();
-  else (void)AddCategoryEqualsConditions(query, category);
+  const bool prepared = category.empty() ? query.AddMatchAll() : AddCategoryEqualsConditions(query, category);
+  if (!prepared) return Result::Fail("Cannot prepare the contact list's query");
   Result scanned = query.Run(store);
   if (scanned.ok() && key) scanned = query.Sort(store, key->offset, key->length, CompareText);
   return scanned;
@@ -251,19 +271,29 @@ namespace {
 class FindMatcher {
  public:
   FindMatcher(std::string_view text, std::string_view category)
-      : needle_(Lowered(text.substr(0, Utf8CutLength(text, kFindTextLimit)))), category_(Lowered(category)) {}
+      : needle_(Lowered(text.substr(0, Utf8CutLength(text, kFindTextLimit)))),
+        category_(Lowered(category)),
+        asciiNeedle_(IsAscii(needle_)),
+        asciiCategory_(IsAscii(category_)) {}
 
   bool Matches(const uint8_t* record) const {
-    if (!category_.empty() && !FoldedContains(FieldText(record, c::kCategory), category_)) return false;
+    if (!category_.empty() && !Contains(record, c::kCategory, category_, asciiCategory_)) return false;
     for (const ContactField& field : kFindFields) {
-      if (FoldedContains(FieldText(record, field), needle_)) return true;
+      if (Contains(record, field, needle_, asciiNeedle_)) return true;
     }
     return false;
   }
 
  private:
+  static bool Contains(const uint8_t* record, const ContactField& field, std::string_view folded, bool ascii) {
+    if (ascii) return AsciiFoldedContains(record + field.offset, field.width, folded);
+    return FoldedContains(FieldText(record, field), folded);
+  }
+
   std::string needle_;
   std::string category_;
+  bool asciiNeedle_;
+  bool asciiCategory_;
 };
 
 }  // namespace
