@@ -1,6 +1,7 @@
 #include "importexport/RecordJson.h"
 
 #include <array>
+#include <charconv>
 #include <limits>
 #include <vector>
 
@@ -176,6 +177,195 @@ ordered_json RecordToJson(const uint8_t* record, uint64_t position, FieldTable b
   out["exchange_mark"] = record[r::kExchangeMark];
   for (const JsonField& field : body) out[field.name] = FieldToJson(record, field);
   return out;
+}
+
+namespace {
+
+// A JSON string as JsonLine writes it: UTF-8 kept, the controls below 0x20
+// escaped (\b \t \n \f \r by name, others as \u00xx), '"' and '\\'
+// escaped; text that is not valid UTF-8 goes through the library to get its
+// replacement characters.
+void AppendJsonString(std::string& out, std::string_view text) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  // 1 for the bytes that need an escape, 2 for those of multi-byte UTF-8.
+  static constexpr auto kKind = [] {
+    std::array<uint8_t, 256> kind{};
+    for (int ch = 0; ch < 0x20; ++ch) kind[size_t(ch)] = 1;
+    kind['"'] = 1;
+    kind['\\'] = 1;
+    for (int ch = 0x80; ch < 0x100; ++ch) kind[size_t(ch)] = 2;
+    return kind;
+  }();
+  const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+  uint8_t seen = 0;
+  for (size_t i = 0; i < text.size(); ++i) seen |= kKind[bytes[i]];
+  if (seen == 0) {
+    out += '"';
+    out += text;
+    out += '"';
+    return;
+  }
+  if ((seen & 2) != 0 && !IsValidUtf8(text)) {
+    out += JsonLine(ordered_json(std::string(text)));
+    return;
+  }
+  out += '"';
+  size_t plain = 0;  // start of the bytes not yet copied
+  for (size_t i = 0; i < text.size(); ++i) {
+    const uint8_t ch = bytes[i];
+    if (kKind[ch] != 1) continue;
+    out.append(text.data() + plain, i - plain);
+    plain = i + 1;
+    switch (ch) {
+      case '"': out += "\\\""; break;
+      case '\\': out += "\\\\"; break;
+      case '\b': out += "\\b"; break;
+      case '\t': out += "\\t"; break;
+      case '\n': out += "\\n"; break;
+      case '\f': out += "\\f"; break;
+      case '\r': out += "\\r"; break;
+      default:
+        out += "\\u00";
+        out += kHex[ch >> 4];
+        out += kHex[ch & 0xF];
+        break;
+    }
+  }
+  out.append(text.data() + plain, text.size() - plain);
+  out += '"';
+}
+
+template <typename T>
+void AppendNumber(std::string& out, T value) {
+  char digits[24];
+  const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+  out.append(digits, size_t(end - digits));
+}
+
+// Two or four decimal digits, as "%02u" and "%04u" print values below 100
+// and 10,000.
+void AppendDigits(std::string& out, uint32_t value, int count) {
+  char digits[4];
+  for (int i = count - 1; i >= 0; --i) {
+    digits[i] = char('0' + value % 10);
+    value /= 10;
+  }
+  out.append(digits, size_t(count));
+}
+
+void AppendText(std::string& out, const uint8_t* field, size_t width) {
+  std::string_view raw = RawText(field, width);
+  if (raw.empty()) {
+    out += "\"\"";
+    return;
+  }
+  // Bytes that are not UTF-8 read as Windows-1252, as GetText does.
+  bool ascii = true;
+  for (char ch : raw) ascii = ascii && uint8_t(ch) < 0x80;
+  if (ascii || IsValidUtf8(raw)) AppendJsonString(out, raw);
+  else AppendJsonString(out, Windows1252ToUtf8(raw));
+}
+
+void AppendDate(std::string& out, const DateValue& date) {
+  if (date.IsEmpty()) {
+    out += "null";
+  } else if (date.year < 10000 && date.month < 100 && date.day < 100) {
+    out += '"';
+    AppendDigits(out, date.year, 4);
+    out += '-';
+    AppendDigits(out, date.month, 2);
+    out += '-';
+    AppendDigits(out, date.day, 2);
+    out += '"';
+  } else {
+    AppendJsonString(out, IsoDate(date));
+  }
+}
+
+void AppendTime(std::string& out, const TimeValue& time) {
+  const uint32_t hour = time.hour + (time.half == kHalfPm ? 12u : 0u);
+  if (hour >= time.hour && hour < 100 && time.minute < 100) {
+    out += '"';
+    AppendDigits(out, hour, 2);
+    out += ':';
+    AppendDigits(out, time.minute, 2);
+    out += '"';
+  } else {
+    AppendJsonString(out, IsoTime(time));
+  }
+}
+
+void AppendBool(std::string& out, bool value) { out += value ? "true" : "false"; }
+
+// ,"key": as the line writes it.
+std::string KeyPrefix(std::string_view key) {
+  std::string prefix = ",";
+  AppendJsonString(prefix, key);
+  prefix += ':';
+  return prefix;
+}
+
+}  // namespace
+
+RecordJsonWriter::RecordJsonWriter(FieldTable body) : body_(body) {
+  for (std::string_view key : kHeaderKeys) headerPrefixes_.push_back(KeyPrefix(key));
+  headerPrefixes_.front().erase(0, 1);  // the first key has no comma before it
+  for (const JsonField& field : body_) bodyPrefixes_.push_back(KeyPrefix(field.name));
+}
+
+void RecordJsonWriter::Append(std::string& out, const uint8_t* record, uint64_t position) const {
+  const std::string* key = headerPrefixes_.data();
+  out += '{';
+  out += *key++;  // position
+  AppendNumber(out, position);
+  out += *key++;  // id
+  out += '"';
+  AppendNumber(out, rec::Id(record));
+  out += '"';
+  out += *key++;  // confidential
+  AppendBool(out, rec::Confidential(record));
+  out += *key++;  // category
+  AppendText(out, record + r::kCategory, r::kCategoryWidth);
+  out += *key++;  // locked
+  AppendBool(out, rec::Locked(record));
+  out += *key++;  // created_date
+  AppendDate(out, rec::CreatedDate(record));
+  out += *key++;  // created_time
+  AppendTime(out, rec::CreatedTime(record));
+  out += *key++;  // creator_name
+  AppendText(out, record + r::kCreator + s::kName, s::kNameWidth);
+  out += *key++;  // creator_address
+  AppendText(out, record + r::kCreator + s::kAddress, s::kAddressWidth);
+  out += *key++;  // exchange_subject
+  AppendText(out, record + r::kExchangeSubject, r::kExchangeSubjectWidth);
+  out += *key++;  // exchange_state
+  AppendNumber(out, unsigned(record[r::kExchangeState]));
+  out += *key++;  // exchange_flag
+  AppendNumber(out, unsigned(record[r::kExchangeFlag]));
+  out += *key++;  // exchange_mark
+  AppendNumber(out, unsigned(record[r::kExchangeMark]));
+  for (size_t i = 0; i < body_.size(); ++i) {
+    const JsonField& field = body_[i];
+    out += bodyPrefixes_[i];
+    const uint8_t* p = record + field.offset;
+    if (field.present) {
+      out += JsonLine(field.present(record));
+      continue;
+    }
+    switch (field.type) {
+      case FieldType::Text: AppendText(out, p, field.width); break;
+      case FieldType::U8: AppendNumber(out, unsigned(*p)); break;
+      case FieldType::I32: AppendNumber(out, GetI32(p)); break;
+      case FieldType::U32: AppendNumber(out, GetU32(p)); break;
+      case FieldType::Date: AppendDate(out, GetDate(p)); break;
+      case FieldType::Time: AppendTime(out, GetTime(p)); break;
+    }
+  }
+  out += "}\n";
+}
+
+void AppendRecordJsonLine(std::string& out, const uint8_t* record, uint64_t position, FieldTable body) {
+  RecordJsonWriter(body).Append(out, record, position);
 }
 
 ResultOf<std::string> TextFromJson(const json& value, std::string_view key, uint32_t width) {

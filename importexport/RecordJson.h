@@ -21,6 +21,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -57,6 +58,25 @@ std::span<const std::string_view> HeaderKeys();
 // One record as `list` prints it. REQUIRES: record holds the whole slot and
 // the fields lie inside it.
 nlohmann::ordered_json RecordToJson(const uint8_t* record, uint64_t position, FieldTable body);
+
+// Writes records as `list` prints them, each with a line feed: the same
+// bytes as JsonLine(RecordToJson(record, position, body)) + '\n', written
+// straight from the record (a field with its own `present` goes through
+// the JSON value). The keys are escaped once, when the writer is made.
+// REQUIRES: as for RecordToJson, and body's names differ from each other
+// and from the header keys.
+class RecordJsonWriter {
+ public:
+  explicit RecordJsonWriter(FieldTable body);
+  void Append(std::string& out, const uint8_t* record, uint64_t position) const;
+
+ private:
+  FieldTable body_;
+  std::vector<std::string> headerPrefixes_;  // "\"position\":", ",\"id\":", ...
+  std::vector<std::string> bodyPrefixes_;
+};
+// One record with a writer made for it.
+void AppendRecordJsonLine(std::string& out, const uint8_t* record, uint64_t position, FieldTable body);
 
 // One body field's value as `list` prints it.
 nlohmann::ordered_json FieldToJson(const uint8_t* record, const JsonField& field);

@@ -88,7 +88,7 @@ Comparer ComparerForType(int valueType) {
 
 namespace {
 
-void SortByKeys(std::vector<RecordPosition>& positions, Bytes& keys, size_t stride, size_t keyLength,
+bool SortByKeys(std::vector<RecordPosition>& positions, Bytes& keys, size_t stride, size_t keyLength,
                 Comparer comparer);
 
 // Bytes a comparer reads from each key: the width of its value type for the
@@ -119,6 +119,7 @@ void RecordQuery::Reset() {
   counterSeen_ = kUnsetCounter;
   keys_.clear();
   keysValid_ = false;
+  ClearSortedKeys();
 }
 
 Result RecordQuery::Prepare() {
@@ -126,6 +127,7 @@ Result RecordQuery::Prepare() {
   positions_.clear();
   keys_.clear();
   keysValid_ = false;
+  ClearSortedKeys();
   return Result::Ok();
 }
 
@@ -256,6 +258,7 @@ Result RecordQuery::Run(RecordStore& store) {
   positions_.clear();
   keys_.clear();
   keysValid_ = false;
+  ClearSortedKeys();
   if (!store.IsOpen()) return Result::Fail("Query on a closed file:", 0, store.path());
   const bool owner = store.GetAccessLevel() == kAccessOwner;
   const size_t size = store.recordSize();
@@ -305,9 +308,10 @@ Result RecordQuery::Resort() {
   if (!store_ || !comparer_) return Result::Fail("Nothing to sort by");
   // Keys gathered by the scan serve the sort that follows it; later sorts
   // read the records again, since they may have changed meanwhile.
+  ClearSortedKeys();
   if (keysValid_ && keysStore_ == store_ && keys_.size() == positions_.size() * keyWidth_) {
     keysValid_ = false;
-    SortByKeys(positions_, keys_, keyWidth_, keyLength_, comparer_);
+    KeepSortedKeys(SortByKeys(positions_, keys_, keyWidth_, keyLength_, comparer_), keys_, keyWidth_);
     keys_.clear();
     return Result::Ok();
   }
@@ -321,9 +325,10 @@ Result RecordQuery::Resort() {
 namespace {
 
 // Sorts positions by the keys gathered for them (keys[i] belongs to
-// positions[i]); equal keys keep file order so both sort paths agree. The
-// keys are used up: text keys are folded in place.
-void SortByKeys(std::vector<RecordPosition>& positions, Bytes& keys, size_t stride, size_t keyLength,
+// positions[i]); equal keys keep file order so both sort paths agree. Text
+// keys end folded and in the new order (then the result is true); other
+// keys are left in an unspecified state.
+bool SortByKeys(std::vector<RecordPosition>& positions, Bytes& keys, size_t stride, size_t keyLength,
                 Comparer comparer) {
   std::vector<size_t> order(positions.size());
   std::iota(order.begin(), order.end(), 0);
@@ -362,6 +367,15 @@ void SortByKeys(std::vector<RecordPosition>& positions, Bytes& keys, size_t stri
       return positions[a.index] < positions[b.index];
     });
     for (size_t i = 0; i < entries.size(); ++i) order[i] = entries[i].index;
+    std::vector<RecordPosition> sorted(positions.size());
+    Bytes sortedKeys(keys.size());
+    for (size_t i = 0; i < order.size(); ++i) {
+      sorted[i] = positions[order[i]];
+      std::memcpy(sortedKeys.data() + i * stride, keys.data() + order[i] * stride, stride);
+    }
+    positions.swap(sorted);
+    keys.swap(sortedKeys);
+    return true;
   } else {
     std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
       int cmp = comparer(keys.data() + a * stride, keys.data() + b * stride, keyLength);
@@ -371,9 +385,22 @@ void SortByKeys(std::vector<RecordPosition>& positions, Bytes& keys, size_t stri
   std::vector<RecordPosition> sorted(positions.size());
   for (size_t i = 0; i < order.size(); ++i) sorted[i] = positions[order[i]];
   positions.swap(sorted);
+  return false;
 }
 
 }  // namespace
+
+void RecordQuery::ClearSortedKeys() {
+  sortedKeys_.clear();
+  sortedKeyWidth_ = 0;
+}
+
+void RecordQuery::KeepSortedKeys(bool keep, Bytes& keys, size_t width) {
+  ClearSortedKeys();
+  if (!keep) return;
+  sortedKeys_.swap(keys);
+  sortedKeyWidth_ = width;
+}
 
 // Below the threshold each record's key is read on its own; a failed read
 // marks the sort failed, but the sort still completes.
@@ -388,7 +415,8 @@ Result RecordQuery::SortFromFile(RecordStore& store) {
     int64_t got = store.ReadSlots(positions_[i] + keyOffset_, keys.data() + i * width, width);
     if (got != int64_t(width)) failed = true;
   }
-  SortByKeys(positions_, keys, width, keyLength_, comparer_);
+  // Keys that could not be read are not worth keeping.
+  KeepSortedKeys(SortByKeys(positions_, keys, width, keyLength_, comparer_) && !failed, keys, width);
   return failed ? Result::Fail("Cannot read every record of", 0, store.path()) : Result::Ok();
 }
 
@@ -423,7 +451,7 @@ Result RecordQuery::SortInMemory(RecordStore& store) {
     }
     if (next == before) return Result::Fail("Cannot read", 0, store.path());
   }
-  SortByKeys(positions_, keys, width, keyLength_, comparer_);
+  KeepSortedKeys(SortByKeys(positions_, keys, width, keyLength_, comparer_), keys, width);
   return Result::Ok();
 }
 

@@ -104,6 +104,13 @@ class RecordQuery {
   const std::vector<RecordPosition>& positions() const { return positions_; }
   size_t count() const { return positions_.size(); }
   const std::vector<QueryCondition>& conditions() const { return conditions_; }
+
+  // The text keys of the last sort, folded (A..Z to a..z, zero from the
+  // terminator on), sortedKeyWidth() bytes per position and in the order of
+  // positions(). Kept only after a sort with CompareText; empty (width 0)
+  // otherwise, and cleared by Run, Reset, Prepare and any other sort.
+  const Bytes& sortedKeys() const { return sortedKeys_; }
+  size_t sortedKeyWidth() const { return sortedKeyWidth_; }
   RecordStore* boundStore() const { return store_; }
 
   // Change counter of the file when the list was last loaded; kUnsetCounter
@@ -116,6 +123,9 @@ class RecordQuery {
   bool Evaluate(QueryCondition& c, const uint8_t* record, size_t recordSize) const;
   Result SortFromFile(RecordStore& store);
   Result SortInMemory(RecordStore& store);
+  void ClearSortedKeys();
+  // Takes keys (folded, in list order) as the sorted keys when keep is true.
+  void KeepSortedKeys(bool keep, Bytes& keys, size_t width);
 
   std::vector<QueryCondition> conditions_;
   std::vector<RecordPosition> positions_;
@@ -130,6 +140,9 @@ class RecordQuery {
   size_t keyWidth_ = 0;
   bool keysValid_ = false;
   const RecordStore* keysStore_ = nullptr;
+  // Folded keys of the last text sort, in list order.
+  Bytes sortedKeys_;
+  size_t sortedKeyWidth_ = 0;
 };
 
 // Number of results from which Sort works on a memory image of the file

@@ -17,6 +17,7 @@ int RunCheck(const Arguments& args);  // FILE
 
 // RecordCommands.cpp
 int RunList(const Arguments& args);  // FILE
+int RunFind(const Arguments& args);  // FILE TEXT
 int RunAdd(const Arguments& args);   // FILE, records on stdin
 
 // CalendarCommands.cpp

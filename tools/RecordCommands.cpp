@@ -1,12 +1,16 @@
-// `list` and `add`: records as JSON lines, through a connection opened with
-// the user's password, so the access levels apply as in the programs.
+// `list`, `find` and `add`: records as JSON lines, through a connection
+// opened with the user's password, so the access levels apply as in the
+// programs. `list` can show an address book as its contact list does
+// (category filter, sort order); `find` gives the "Find" dialog's matches.
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "addressbook/model/ContactSearch.h"
 #include "resources/Strings.h"
 #include "store/RecordQuery.h"
 #include "tools/Commands.h"
@@ -53,27 +57,81 @@ Result SpoolInput(const RecordLineReader& reader, RecordSpool& spool) {
   }
 }
 
+// The sort order of `list --sort`: a whole number 1..10.
+ResultOf<int> SortOrderOption(const std::string& text) {
+  int order = 0;
+  bool digits = !text.empty() && text.size() <= 2;
+  for (char ch : text) digits = digits && ch >= '0' && ch <= '9';
+  if (digits) order = std::stoi(text);
+  if (!digits || order < kFirstSortKey || order > kLastSortKey) {
+    return Result::Fail("--sort: expected a sort order from " + std::to_string(kFirstSortKey) + " to " +
+                        std::to_string(kLastSortKey) + ", not " + QuotedForMessage(text));
+  }
+  return order;
+}
+
+// Prints the records at the query's positions, in its order, one JSON line
+// each.
+int PrintRecords(RecordStore& store, const RecordQuery& query, std::optional<format::FileKind> kind) {
+  const RecordJsonWriter writer(BodyFields(kind));
+  TextOutput out;
+  Bytes record;
+  std::string line;
+  for (RecordPosition position : query.positions()) {
+    if (Interrupted()) break;
+    // A record deleted by another user since the scan is simply gone.
+    if (!store.ReadRecordIfLive(record, position).ok()) continue;
+    line.clear();
+    writer.Append(line, record.data(), position);
+    if (!out.Write(line)) break;
+  }
+  return FinishListing(out);
+}
+
 }  // namespace
 
 int RunList(const Arguments& args) {
+  const std::optional<std::string> sortText = args.Value("--sort");
+  const std::optional<std::string> category = args.Value("--category");
+  int sortOrder = 0;
+  if (sortText) {
+    ResultOf<int> order = SortOrderOption(*sortText);
+    if (!order.ok()) return Fail(order.Message());
+    sortOrder = order.value();
+  }
   ResultOf<OpenedStore> opening = OpenWithPassword(args.positional()[0], args.ValueOr("--password", ""));
   if (!opening.ok()) return Fail(opening.Message());
   OpenedStore opened = std::move(opening).value();
   RecordStore& store = *opened.store;
   RecordQuery query;
-  query.AddMatchAll();
-  if (Result ran = query.Run(store); !ran.ok()) return Fail(ran.Message());
-
-  const FieldTable body = BodyFields(opened.kind);
-  TextOutput out;
-  Bytes record;
-  for (RecordPosition position : query.positions()) {
-    if (Interrupted()) break;
-    // A record deleted by another user since the scan is simply gone.
-    if (!store.ReadRecordIfLive(record, position).ok()) continue;
-    if (!out.Write(JsonLine(RecordToJson(record.data(), position, body)) + '\n')) break;
+  if (sortText || category) {
+    if (opened.kind != format::FileKind::Address) {
+      return Fail(std::string(sortText ? "--sort" : "--category") +
+                  " applies to address books only; list other files without it.");
+    }
+    const std::string filter = CategoryFilterForChoice(category.value_or(""));
+    if (Result loaded = LoadContactList(store, query, filter, sortOrder); !loaded.ok()) return Fail(loaded.Message());
+  } else {
+    query.AddMatchAll();
+    if (Result ran = query.Run(store); !ran.ok()) return Fail(ran.Message());
   }
-  return FinishListing(out);
+  return PrintRecords(store, query, opened.kind);
+}
+
+int RunFind(const Arguments& args) {
+  // As in the "Find" dialog, whose button needs a text.
+  if (args.positional()[1].empty()) return Fail("Nothing to find: TEXT is empty.");
+  ResultOf<OpenedStore> opening = OpenWithPassword(args.positional()[0], args.ValueOr("--password", ""));
+  if (!opening.ok()) return Fail(opening.Message());
+  OpenedStore opened = std::move(opening).value();
+  if (opened.kind != format::FileKind::Address) return Fail("Only address books can be searched with find.");
+  RecordStore& store = *opened.store;
+  RecordQuery query;
+  if (Result found = velmora::RunFind(store, query, args.positional()[1], args.ValueOr("--category", ""));
+      !found.ok()) {
+    return Fail(found.Message());
+  }
+  return PrintRecords(store, query, opened.kind);
 }
 
 int RunAdd(const Arguments& args) {

@@ -16,6 +16,12 @@
 
 namespace velmora {
 
+// The category chooser's first entry, which shows every category.
+inline constexpr std::string_view kAllCategoriesText = "All Categories";
+// The list's category filter once the user chose name in the category
+// chooser: empty for "All Categories", else the name.
+std::string CategoryFilterForChoice(std::string_view name);
+
 // Runs the list's query on store: every visible contact when category is
 // empty, else those whose category equals it (A..Z case aside); then sorts
 // by sort order 1..10 (any other order keeps file order).
@@ -23,7 +29,9 @@ Result LoadContactList(RecordStore& store, RecordQuery& query, std::string_view 
 
 // The sort keys of the list's rows in list order, folded (A..Z to a..z, the
 // bytes after the end of the text zero), so bisection over them answers the
-// search box and the index bar without reading the file.
+// search box and the index bar without reading the file. Build takes the
+// keys the query's last sort kept (RecordQuery::sortedKeys) and reads the
+// records only when there are none.
 class ContactListKeys {
  public:
   // Takes the keys of query's rows for sort order 1..10; other orders
@@ -35,12 +43,16 @@ class ContactListKeys {
   size_t width() const { return width_; }
   int sortOrder() const { return sortOrder_; }
   const uint8_t* KeyAt(size_t row) const { return keys_.data() + row * width_; }
+  // Whether the keys are in ascending order (always after a sort; keys read
+  // again from changed records may not be); the searches bisect only then.
+  bool sorted() const { return sorted_; }
 
  private:
   Bytes keys_;
   size_t rows_ = 0;
   size_t width_ = 0;
   int sortOrder_ = 0;
+  bool sorted_ = false;
 };
 
 // The row the search box selects for text: the first whose key, compared
@@ -64,7 +76,8 @@ bool ContainsIgnoringCase(std::string_view text, std::string_view needle);
 // Whether a contact record matches "Find": its category contains category
 // (always when category is empty) and text occurs in one of FindFields().
 bool FindMatches(const uint8_t* record, std::string_view text, std::string_view category);
-// The longest search text "Find" uses, in bytes.
+// The longest search text "Find" uses, in bytes (cut at a character
+// boundary).
 inline constexpr size_t kFindTextLimit = 100;
 // Runs "Find" on store: the matches, sorted by first name.
 Result RunFind(RecordStore& store, RecordQuery& query, std::string_view text, std::string_view category);

@@ -239,6 +239,72 @@ TEST_F(RecordQueryTest, AResortAfterAnEditSeesTheNewKey) {
   }
 }
 
+// The folded keys of a text sort stay, in list order, whichever way the
+// sort got them: gathered by the scan, read one by one, or from a memory
+// image of the file.
+TEST_F(RecordQueryTest, ATextSortKeepsTheFoldedKeysInListOrder) {
+  struct Case {
+    const char* name;
+    size_t count;
+    bool keyedScan;
+  };
+  const Case cases[] = {{"gathered by the scan", 150, true},
+                        {"read record by record", 20, false},
+                        {"read from a memory image", 150, false}};
+  for (const Case& tc : cases) {
+    SCOPED_TRACE(tc.name);
+    store.reset();
+    path = dir.File(std::string("keys") + std::to_string(tc.count) + (tc.keyedScan ? "k" : "") + ".adr");
+    ASSERT_TRUE(CreateRecordFile(path, format::FileKind::Address).ok());
+    store = std::make_unique<RecordStore>(path, "");
+    const char* names[] = {"Browning", "brown", "BROW", "\xC3\x9C" "ber", "Zed", "", "a\rB"};
+    for (size_t i = 0; i < tc.count; ++i) Add(std::to_string(i), names[i % std::size(names)]);
+    RecordQuery query;
+    if (tc.keyedScan) query.SetSortKey(kLast, 30, CompareText);
+    query.AddMatchAll();
+    ASSERT_TRUE(query.Run(*store).ok());
+    EXPECT_TRUE(query.sortedKeys().empty());
+    ASSERT_TRUE(query.Sort(*store, kLast, 30, CompareText).ok());
+    ASSERT_EQ(query.sortedKeyWidth(), 30u);
+    ASSERT_EQ(query.sortedKeys().size(), query.count() * 30);
+    Bytes record;
+    for (size_t row = 0; row < query.count(); ++row) {
+      ASSERT_TRUE(store->ReadRecord(record, query.positions()[row]).ok());
+      Bytes expected(30, 0);
+      const std::string_view last = RawText(record.data() + kLast, 30);
+      for (size_t j = 0; j < last.size(); ++j) expected[j] = FoldCase(uint8_t(last[j]));
+      const Bytes kept(query.sortedKeys().begin() + std::ptrdiff_t(row * 30),
+                       query.sortedKeys().begin() + std::ptrdiff_t(row * 30 + 30));
+      ASSERT_EQ(kept, expected) << row;
+      if (row > 0) EXPECT_LE(CompareTextFields(query.sortedKeys().data() + (row - 1) * 30, kept.data(), 30), 0);
+    }
+  }
+}
+
+TEST_F(RecordQueryTest, SortedKeysGoWithTheNextRunResetOrOtherSort) {
+  for (int i = 0; i < 5; ++i) Add("n", "m" + std::to_string(5 - i), i);
+  auto sorted = [&](RecordQuery& query) {
+    query.AddMatchAll();
+    EXPECT_TRUE(query.Run(*store).ok());
+    EXPECT_TRUE(query.Sort(*store, kLast, 30, CompareText).ok());
+    EXPECT_FALSE(query.sortedKeys().empty());
+  };
+  const std::pair<const char*, void (*)(RecordQuery&, RecordStore&)> cases[] = {
+      {"run", [](RecordQuery& q, RecordStore& s) { EXPECT_TRUE(q.Run(s).ok()); }},
+      {"reset", [](RecordQuery& q, RecordStore&) { q.Reset(); }},
+      {"prepare", [](RecordQuery& q, RecordStore&) { EXPECT_TRUE(q.Prepare().ok()); }},
+      {"number sort", [](RecordQuery& q, RecordStore& s) { EXPECT_TRUE(q.Sort(s, kNumber, 4, CompareInt32).ok()); }},
+  };
+  for (const auto& [name, action] : cases) {
+    SCOPED_TRACE(name);
+    RecordQuery query;
+    sorted(query);
+    action(query, *store);
+    EXPECT_TRUE(query.sortedKeys().empty());
+    EXPECT_EQ(query.sortedKeyWidth(), 0u);
+  }
+}
+
 TEST_F(RecordQueryTest, SortRejectsAKeyOutsideTheRecord) {
   Add("a", "b");
   RecordQuery query;

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "store/Bytes.h"
 #include "store/Settings.h"
+#include "tests/support/ForwardingFiles.h"
 #include "tests/support/Sandbox.h"
 
 namespace velmora {
@@ -74,6 +77,79 @@ TEST(RefreshTest, AnotherConnectionsChangeReloadsTheView) {
   ASSERT_TRUE(theirs.AddRecord(record).ok());
   PollRefresh();
   EXPECT_TRUE(view.events.empty());
+}
+
+// Counts the bytes read from every file it opens.
+class CountingFiles : public testing::ForwardingFileSystem {
+ public:
+  uint64_t bytesRead = 0;
+
+ protected:
+  void Wrap(Opening, const std::string&, std::unique_ptr<File>& file) override {
+    file = std::make_unique<Counted>(std::move(file), bytesRead);
+  }
+
+ private:
+  class Counted : public testing::ForwardingFile {
+   public:
+    Counted(std::unique_ptr<File> inner, uint64_t& total) : ForwardingFile(std::move(inner)), total_(total) {}
+    Result ReadAt(uint64_t offset, void* buffer, size_t length) override {
+      total_ += length;
+      return ForwardingFile::ReadAt(offset, buffer, length);
+    }
+    int64_t ReadSome(uint64_t offset, void* buffer, size_t length) override {
+      const int64_t got = ForwardingFile::ReadSome(offset, buffer, length);
+      if (got > 0) total_ += uint64_t(got);
+      return got;
+    }
+
+   private:
+    uint64_t& total_;
+  };
+};
+
+// A reload after another user's change reads the file once: the scan
+// gathers the keys, and the sort (of a list large enough to be sorted from
+// a memory image otherwise) needs no second pass.
+TEST(RefreshTest, AReloadOfASortedListReadsTheFileOnce) {
+  testing::TempDir dir;
+  std::string path = dir.File("book.adr");
+  ASSERT_TRUE(CreateRecordFile(path, format::FileKind::Address).ok());
+  CountingFiles counting;
+  testing::ScopedFileSystem installed(&counting);
+  RecordStore mine(path, "");
+  RecordStore theirs(path, "");
+  Bytes record;
+  for (int i = 0; i < 300; ++i) {
+    theirs.InitRecord(record, theirs.recordSize());
+    PutText(record.data() + 889, 30, "name" + std::to_string((i * 37) % 300));
+    ASSERT_TRUE(theirs.AddRecord(record).ok());
+  }
+  RecordQuery query;
+  query.AddMatchAll();
+  ASSERT_TRUE(query.Run(mine).ok());
+  ASSERT_TRUE(query.Sort(mine, 889, 30, CompareText).ok());
+  RecordingView view(&mine, &query);
+  RegisterRefreshView(&view);
+
+  theirs.InitRecord(record, theirs.recordSize());
+  PutText(record.data() + 889, 30, "Aaron");
+  RecordPosition added = 0;
+  ASSERT_TRUE(theirs.AddRecord(record, &added).ok());
+  uint64_t fileSize = 0;
+  ASSERT_TRUE(mine.FileSize(fileSize).ok());
+  counting.bytesRead = 0;
+  PollRefresh();
+  UnregisterRefreshView(&view);
+
+  EXPECT_EQ(view.events, (std::vector<std::string>{"notify 1", "reload 301", "notify 0"}));
+  EXPECT_EQ(query.positions().front(), added);
+  EXPECT_GE(counting.bytesRead, fileSize - mine.firstSlot());
+  EXPECT_LT(counting.bytesRead, fileSize + fileSize / 4);
+  // The reload's sort kept its keys for the searches over the list.
+  ASSERT_EQ(query.sortedKeys().size(), 301u * 30);
+  const auto* first = reinterpret_cast<const char*>(query.sortedKeys().data());
+  EXPECT_EQ(std::string_view(first, 6), std::string_view("aaron\0", 6));
 }
 
 }  // namespace
