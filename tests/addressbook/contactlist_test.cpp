@@ -335,8 +335,9 @@ TEST_F(ContactListTest, TheListsCategoryIsEqualityFindsIsContainment) {
   for (const Case& tc : cases) {
     SCOPED_TRACE(tc.name);
     RecordQuery query;
-    if (tc.find) ASSERT_TRUE(RunFind(*store_, query, "a", tc.category).ok());
-    else ASSERT_TRUE(LoadContactList(*store_, query, tc.category, 1).ok());
+    const Result loaded = tc.find ? RunFind(*store_, query, "a", tc.category)
+                                  : LoadContactList(*store_, query, tc.category, 1);
+    ASSERT_TRUE(loaded.ok());
     EXPECT_EQ(Column(query, c::kFirstName), tc.firstNames);
   }
 }

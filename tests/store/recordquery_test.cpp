@@ -276,7 +276,9 @@ TEST_F(RecordQueryTest, ATextSortKeepsTheFoldedKeysInListOrder) {
       const Bytes kept(query.sortedKeys().begin() + std::ptrdiff_t(row * 30),
                        query.sortedKeys().begin() + std::ptrdiff_t(row * 30 + 30));
       ASSERT_EQ(kept, expected) << row;
-      if (row > 0) EXPECT_LE(CompareTextFields(query.sortedKeys().data() + (row - 1) * 30, kept.data(), 30), 0);
+      if (row > 0) {
+        EXPECT_LE(CompareTextFields(query.sortedKeys().data() + (row - 1) * 30, kept.data(), 30), 0);
+      }
     }
   }
 }
