@@ -164,9 +164,7 @@ std::string ContactExportLine(const Contact& contact) {
   for (const ImportField& entry : ContactImportCatalogue()) {
     if (!first) line += ',';
     first = false;
-    line += '"';
     line += CsvField(ExportValue(contact, entry));
-    line += '"';
   }
   return line + "\r\n";
 }
