@@ -9,6 +9,7 @@
 #include "importexport/ImportConversion.h"
 #include "importexport/ImportReader.h"
 #include "store/Bytes.h"
+#include "store/RecordHeader.h"
 #include "store/Refresh.h"
 
 namespace velmora {
@@ -60,6 +61,7 @@ Result StoppedAt(const Result& failure, size_t line, size_t added) {
 
 std::string ContactDuplicateKey(const uint8_t* record) {
   std::string key;
+  key.reserve(512);
   AppendText(key, RawText(record + c::kCategory.offset, c::kCategory.width));
   for (const BodyKey& field : ContactBodyKeys()) {
     if (!Compared(field)) continue;
@@ -112,14 +114,15 @@ bool ContactDuplicateIndex::Contains(const Bytes& record) const {
   return keys_.count(ContactDuplicateKey(record.data())) != 0;
 }
 
-void ContactDuplicateIndex::Add(const Bytes& record) {
+void ContactDuplicateIndex::Add(const Bytes& record) { (void)AddIfNew(record); }
+
+bool ContactDuplicateIndex::AddIfNew(const Bytes& record) {
   if (record.size() < c::kRecordSize) {
     Bytes padded(record);
     padded.resize(c::kRecordSize, 0);
-    keys_.insert(ContactDuplicateKey(padded.data()));
-    return;
+    return keys_.insert(ContactDuplicateKey(padded.data())).second;
   }
-  keys_.insert(ContactDuplicateKey(record.data()));
+  return keys_.insert(ContactDuplicateKey(record.data())).second;
 }
 
 bool ContactImportAcceptor::Accept(Bytes& record) {
@@ -129,9 +132,7 @@ bool ContactImportAcceptor::Accept(Bytes& record) {
   }
   if (!status_.ok()) return false;
   NormaliseContactRecord(record);
-  if (index_.Contains(record)) return false;
-  index_.Add(record);
-  return true;
+  return index_.AddIfNew(record);
 }
 
 Result ImportContacts(RecordStore& store, std::string_view fileBytes, const ImportSettings& settings,
@@ -168,6 +169,10 @@ Result ImportContacts(RecordStore& store, std::string_view fileBytes, const Impo
     return written;
   };
 
+  // Every record starts as the same new record with an id of its own: the
+  // header is read and the clock asked once, not once per line.
+  Bytes fresh;
+  InitContactRecord(store, fresh);
   Bytes record;
   size_t done = 0;
   for (;;) {
@@ -179,7 +184,8 @@ Result ImportContacts(RecordStore& store, std::string_view fileBytes, const Impo
     }
     lastLine = reader.lineNumber();
     ++counts.linesRead;
-    InitContactRecord(store, record);
+    record = fresh;
+    rec::SetId(record.data(), NewRecordId());
     std::string problem;
     for (size_t column = 0; column < fields.size() && problem.empty(); ++column) {
       if (fields[column].empty() || column >= settings.mapping.size()) continue;

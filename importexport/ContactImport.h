@@ -29,6 +29,8 @@ class ContactDuplicateIndex {
   Result Load(RecordStore& store);
   bool Contains(const Bytes& record) const;
   void Add(const Bytes& record);
+  // Adds the record unless an equal one is known; true when it was added.
+  bool AddIfNew(const Bytes& record);
   size_t size() const { return keys_.size(); }
 
  private:

@@ -11,14 +11,12 @@ constexpr std::string_view kCrLf = "\r\n";
 
 // A quoted field's text: what stands between its opening and closing
 // quotes, each doubled quote read as one.
-std::string Unquoted(std::string_view inner) {
-  std::string text;
-  text.reserve(inner.size());
+void Unquote(std::string_view inner, std::string& text) {
+  text.clear();
   for (size_t i = 0; i < inner.size(); ++i) {
     text += inner[i];
     if (inner[i] == kImportQuote && i + 1 < inner.size() && inner[i + 1] == kImportQuote) ++i;
   }
-  return text;
 }
 
 }  // namespace
@@ -75,7 +73,7 @@ bool ImportReader::NextField(std::string& field, bool& endsLine) {
       }
       const bool candidate = c == separator_ || CrLfAt(at);
       if (!candidate || text_[at - 1] != kImportQuote || quotes % 2 != 0) continue;
-      field = Unquoted(text_.substr(start + 1, at - 1 - (start + 1)));
+      Unquote(text_.substr(start + 1, at - 1 - (start + 1)), field);
       if (c == separator_) {
         pos_ = at + 1;
       } else {
@@ -114,26 +112,32 @@ bool ImportReader::NextField(std::string& field, bool& endsLine) {
 }
 
 LineRead ImportReader::NextLine(std::vector<std::string>& fields) {
-  fields.clear();
-  if (pos_ >= text_.size()) return LineRead::End;
+  // The strings of the previous line are reused, so a long file costs no
+  // allocation per field.
+  size_t count = 0;
+  if (pos_ >= text_.size()) {
+    fields.clear();
+    return LineRead::End;
+  }
   lineNumber_ = linesPassed_ + 1;
   const size_t lineStart = pos_;
   const size_t passedAtStart = linesPassed_;
   bool endsLine = false;
-  std::string field;
   while (!endsLine) {
-    if (!NextField(field, endsLine)) {
+    if (count == fields.size()) fields.emplace_back();
+    if (!NextField(fields[count], endsLine)) {
       // The rest of the text is the unfinished line; nothing more is read.
       pos_ = text_.size();
       linesPassed_ = passedAtStart;
+      fields.clear();
       return LineRead::Partial;
     }
-    fields.push_back(field);
+    ++count;
   }
+  fields.resize(count);
   // Line ends inside quoted values count towards the line numbers too.
-  for (size_t at = text_.find(kCrLf, lineStart); at != std::string_view::npos && at + 2 <= pos_;
+  for (size_t at = text_.find(kCrLf, lineStart); at != std::string_view::npos && at + 2 < pos_;
        at = text_.find(kCrLf, at + 2)) {
-    if (at + 2 == pos_) break;
     ++linesPassed_;
   }
   return LineRead::Read;
