@@ -20,6 +20,8 @@ namespace {
 
 // Read this many bytes of slots per call when loading the index.
 constexpr size_t kScanChunkBytes = size_t(1) << 20;
+// The most of a value that cannot be read that its line's reason quotes.
+constexpr size_t kShownValueLength = 60;
 
 void AppendU32(std::string& out, uint32_t v) {
   for (int i = 0; i < 4; ++i) out += char(uint8_t(v >> (8 * i)));
@@ -193,8 +195,10 @@ Result ImportContacts(RecordStore& store, std::string_view fileBytes, const Impo
       if (entry < 0 || size_t(entry) >= catalogue.size()) continue;
       const ImportField& field = catalogue[size_t(entry)];
       if (!ConvertImportValue(field, fields[column], record.data(), record.size())) {
+        const std::string& value = fields[column];
         problem = "column " + std::to_string(column + 1) + " (" + std::string(field.label) + "): \"" +
-                  fields[column].substr(0, 60) + "\" is not a " + (field.kind == kImportTime ? "time" : "date");
+                  value.substr(0, Utf8CutLength(value, kShownValueLength)) + "\" is not a " +
+                  (field.kind == kImportTime ? "time" : "date");
       }
     }
     if (!problem.empty()) {

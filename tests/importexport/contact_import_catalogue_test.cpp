@@ -114,7 +114,9 @@ TEST(ImportMapping, DefaultMapByHeadings) {
     std::vector<std::string> labels;
   } cases[] = {
       {"last match wins", {"FAX1", "Fax1"}, {"Work Fax", "IGNORE THIS FIELD"}},
-      {"e-mail 2 spellings", {"e-mail 2", "EMAIL2", "Email2"}, {"Home Email", "IGNORE THIS FIELD", "IGNORE THIS FIELD"}},
+      {"e-mail 2 spellings",
+       {"e-mail 2", "EMAIL2", "Email2"},
+       {"Home Email", "IGNORE THIS FIELD", "IGNORE THIS FIELD"}},
       {"unknown heading", {"Shoe size", "Last Name"}, {"IGNORE THIS FIELD", "Last Name"}},
       {"today's headings",
        {"Given Name", "Family Name", "Additional Name", "E-mail 1 - Value", "Phone 1 - Value",

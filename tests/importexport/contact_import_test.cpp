@@ -132,7 +132,8 @@ TEST_F(ContactImportTest, AReaderIsRefusedAndNothingIsAdded) {
   ASSERT_EQ(store.GetAccessLevel(), kAccessReader);
   ImportCounts counts;
   const std::string file = "First Name\r\nAda\r\n";
-  const Result refused = ImportContacts(store, file, ProposedImportSettings(file, true, ImportMapChoice::Default), counts);
+  const ImportSettings settings = ProposedImportSettings(file, true, ImportMapChoice::Default);
+  const Result refused = ImportContacts(store, file, settings, counts);
   EXPECT_EQ(refused.code(), kReaderRefused);
   EXPECT_EQ(counts.added, 0u);
 }

@@ -23,7 +23,9 @@ namespace c = contact;
 using testing::ReadWholeFile;
 using testing::TempDir;
 
-std::string Golden(const std::string& name) { return ReadWholeFile(std::string(VELMORA_TEST_DATA) + "/contacts/" + name); }
+std::string Golden(const std::string& name) {
+  return ReadWholeFile(std::string(VELMORA_TEST_DATA) + "/contacts/" + name);
+}
 
 class ContactRecordTextTest : public ::testing::Test {
  protected:

@@ -156,7 +156,8 @@ TEST_F(ToolContactTextTest, OptionsOfTheOtherKindAreRefused) {
     std::vector<std::string> args;
     std::string message;
   } cases[] = {
-      {{"export", book, out, "--from", "2004-01-01", "--to", "2004-01-02"}, "--from does not apply to an address book."},
+      {{"export", book, out, "--from", "2004-01-01", "--to", "2004-01-02"},
+       "--from does not apply to an address book."},
       {{"report", book, out, "--subject", "x"}, "--subject does not apply to an address book."},
       {{"export", calendar, out, "--category", "x"}, "--category does not apply to a calendar file."},
       {{"export", calendar, out, "--format", "csv"}, "--format does not apply to a calendar file."},
