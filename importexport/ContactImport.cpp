@@ -130,6 +130,7 @@ bool ContactDuplicateIndex::AddIfNew(const Bytes& record) {
 bool ContactImportAcceptor::Accept(Bytes& record) {
   if (!loaded_) {
     status_ = index_.Load(store_);
+    index_.Reserve(expected_);
     loaded_ = true;
   }
   if (!status_.ok()) return false;
@@ -157,6 +158,7 @@ Result ImportContacts(RecordStore& store, std::string_view fileBytes, const Impo
 
   RefreshPause pause;
   ContactImportAcceptor acceptor(store);
+  acceptor.Expect(dataLines);
   Bytes pending;
   pending.reserve(kImportBatchRecords * c::kRecordSize);
   size_t pendingCount = 0;

@@ -31,6 +31,8 @@ class ContactDuplicateIndex {
   void Add(const Bytes& record);
   // Adds the record unless an equal one is known; true when it was added.
   bool AddIfNew(const Bytes& record);
+  // Makes room for that many more records at once.
+  void Reserve(size_t more) { keys_.reserve(keys_.size() + more); }
   size_t size() const { return keys_.size(); }
 
  private:
@@ -48,9 +50,12 @@ class ContactImportAcceptor {
   // failure to read the file accepts nothing (status() tells why).
   bool Accept(Bytes& record);
   const Result& status() const { return status_; }
+  // The number of records still to come, so the test makes room once.
+  void Expect(size_t records) { expected_ = records; }
 
  private:
   RecordStore& store_;
+  size_t expected_ = 0;
   bool loaded_ = false;
   Result status_ = Result::Ok();
   ContactDuplicateIndex index_;
