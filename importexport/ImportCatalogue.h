@@ -10,6 +10,7 @@ namespace velmora {
 // Field kinds of an import catalogue.
 inline constexpr uint32_t kImportFixedBytes = 1;
 inline constexpr uint32_t kImportInteger = 2;
+inline constexpr uint32_t kImportInteger3 = 3;  // read as kind 2
 inline constexpr uint32_t kImportDate = 4;
 inline constexpr uint32_t kImportTime = 5;
 inline constexpr uint32_t kImportText = 6;

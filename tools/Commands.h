@@ -26,4 +26,9 @@ int RunExport(const Arguments& args);  // FILE OUT
 int RunReport(const Arguments& args);  // FILE OUT
 int RunAlarms(const Arguments& args);  // FILE
 
+// ContactCommands.cpp
+int RunImport(const Arguments& args);         // FILE IN
+int RunExportCommand(const Arguments& args);  // FILE OUT: an address book's or a calendar's export
+int RunReportCommand(const Arguments& args);  // FILE OUT: an address book's or a calendar's report
+
 }  // namespace velmora::tool

@@ -1,0 +1,107 @@
+// The import of contacts from a delimited text file: the acceptance step
+// (normalise, then the duplicate test) and the engine that reads the file,
+// converts each line and adds the accepted records in batches.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+#include "importexport/ImportMapping.h"
+#include "store/RecordStore.h"
+#include "store/Result.h"
+
+namespace velmora {
+
+// The fields ContactRecordsEqual compares, packed into one string: two
+// records are equal by that test exactly when their keys are equal.
+std::string ContactDuplicateKey(const uint8_t* record);
+
+// The duplicate test built once: the keys of every record the connection
+// may see, then of every record accepted since.
+class ContactDuplicateIndex {
+ public:
+  // Reads the visible records (confidential ones only for the Owner).
+  Result Load(RecordStore& store);
+  bool Contains(const Bytes& record) const;
+  void Add(const Bytes& record);
+  // Adds the record unless an equal one is known; true when it was added.
+  bool AddIfNew(const Bytes& record);
+  // Makes room for that many more records at once.
+  void Reserve(size_t more) { keys_.reserve(keys_.size() + more); }
+  size_t size() const { return keys_.size(); }
+
+ private:
+  std::unordered_set<std::string> keys_;
+};
+
+// The address book's acceptance step: the record is normalised
+// (NormaliseContactRecord), then dropped when it equals a visible record of
+// the file or one accepted before. The file is read once, on the first
+// record.
+class ContactImportAcceptor {
+ public:
+  explicit ContactImportAcceptor(RecordStore& store) : store_(store) {}
+  // True when the record is to be added; it is remembered as added. A
+  // failure to read the file accepts nothing (status() tells why).
+  bool Accept(Bytes& record);
+  const Result& status() const { return status_; }
+  // The number of records still to come, so the test makes room once.
+  void Expect(size_t records) { expected_ = records; }
+
+ private:
+  RecordStore& store_;
+  size_t expected_ = 0;
+  bool loaded_ = false;
+  Result status_ = Result::Ok();
+  ContactDuplicateIndex index_;
+};
+
+struct ImportSettings {
+  bool heading = true;  // the first line holds field names
+  char separator = ',';
+  std::optional<char> qualifier = '"';
+  // One row per source column: the contact catalogue entry it fills.
+  ImportMapping mapping;
+};
+
+struct ImportLineProblem {
+  size_t line = 0;  // from 1, counting CR LF line ends, the heading included
+  std::string reason;
+};
+
+struct ImportCounts {
+  size_t linesRead = 0;   // data lines read (the heading not counted)
+  size_t added = 0;       // records added to the file
+  size_t duplicates = 0;  // lines dropped as duplicates
+  std::vector<ImportLineProblem> unread;  // lines that could not be read
+  bool cancelled = false;
+};
+
+// Told after each data line: the lines processed and the data lines in all.
+// Returning false cancels; the records added so far stay.
+using ImportProgress = std::function<bool(size_t done, size_t total)>;
+
+// Records written to the file at a time.
+inline constexpr size_t kImportBatchRecords = 256;
+
+// Imports the file's bytes into an address book. counts tells how far it
+// got, also on failure. A Reader is refused with code 104 and nothing
+// read; a mapping without a mapped column, and a failure to read the file
+// or to add records, are failures whose message says how many records were
+// added and at which line the import stopped.
+Result ImportContacts(RecordStore& store, std::string_view fileBytes, const ImportSettings& settings,
+                      ImportCounts& counts, const ImportProgress& progress = {});
+
+// The settings the wizard proposes for a file: heading on, the detected
+// separator and qualifier, and the mapping by headings ("&Default Map",
+// with the table of today's headings after the address book's own) or by
+// position.
+enum class ImportMapChoice { Default, Positional };
+ImportSettings ProposedImportSettings(std::string_view fileBytes, bool heading, ImportMapChoice choice);
+
+}  // namespace velmora

@@ -1,0 +1,76 @@
+// The address book's written texts: the export file (a comma-separated
+// file of the 52 import catalogue columns) and the plain-text report, with
+// the selection and sort they share.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "addressbook/model/Contact.h"
+#include "store/RecordStore.h"
+#include "store/Result.h"
+
+namespace velmora {
+
+enum class RecordTextMode { Report = 1, Export = 2 };
+enum class ContactScope { All = 1, Category = 2, CurrentRecord = 3 };
+enum class ReportFieldSet { All = 0, Home = 1, Business = 2 };
+
+inline constexpr std::string_view kAllCategories = "All";
+inline constexpr size_t kMaxNameFilterLength = 1022;
+inline constexpr size_t kMaxCategoryFilterLength = 1023;
+
+struct RecordTextOptions {
+  ContactScope scope = ContactScope::All;
+  // "All" means no category condition.
+  std::string category = std::string(kAllCategories);
+  bool nameFlag = false;
+  std::string name;
+  // The record selected in the main list, for ContactScope::CurrentRecord.
+  std::optional<uint64_t> currentId;
+  ReportFieldSet fields = ReportFieldSet::All;
+};
+
+// The positions of the records the options select, among those the
+// connection may see, sorted by the first 30 characters of the first name
+// ignoring letter case (equal ones in file order). Current record: the
+// record with that id (the name is then ignored). Otherwise the records
+// whose first or last name contains the name (when the flag is on) and
+// whose category contains the category text (unless it is "All"), both
+// ignoring letter case.
+Result SelectContacts(RecordStore& store, const RecordTextOptions& options, std::vector<RecordPosition>& out);
+
+// The export file's heading line: the 52 labels in double quotes, separated
+// by commas, ending CR LF.
+std::string ContactExportHeading();
+// One export line: the 52 values in catalogue order, each in double quotes
+// with a double quote inside doubled; gender and the other-phone types as
+// numbers, dates as FormatDate writes them (empty when not valid), an
+// other phone whose type is not 1..17 empty.
+std::string ContactExportLine(const Contact& contact);
+
+// "Cardora Report (category)" and an empty line.
+std::string ContactReportTitle(std::string_view category);
+// A record's report block: "Label: value" for each field of the set that is
+// not empty, then a line of 50 full stops and an empty line.
+std::string ContactReportBlock(const Contact& contact, ReportFieldSet fields);
+
+// Writes piece by piece; false stops the writing.
+using RecordTextSink = std::function<Result(std::string_view)>;
+
+// Selects, sorts and writes the heading and each record in the mode's
+// format through write.
+Result StreamRecordText(RecordStore& store, RecordTextMode mode, const RecordTextOptions& options,
+                        const RecordTextSink& write);
+
+// The same into the file at path, which is replaced only when the whole
+// text is written (TextFileWriter). A failure names the file and the
+// reason.
+Result WriteRecordText(RecordStore& store, RecordTextMode mode, const RecordTextOptions& options,
+                       const std::string& path);
+
+}  // namespace velmora

@@ -1,0 +1,220 @@
+// The address book's export file and report: selection, sort, the formats
+// (against golden files, byte for byte) and the file written whole.
+#include "importexport/ContactRecordText.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "importexport/ContactImport.h"
+#include "store/Dates.h"
+#include "tests/support/Files.h"
+#include "tests/support/ForwardingFiles.h"
+#include "tests/support/Records.h"
+#include "tests/support/Sandbox.h"
+
+namespace velmora {
+namespace {
+
+namespace c = contact;
+using testing::ReadWholeFile;
+using testing::TempDir;
+
+std::string Golden(const std::string& name) {
+  return ReadWholeFile(std::string(VELMORA_TEST_DATA) + "/contacts/" + name);
+}
+
+class ContactRecordTextTest : public ::testing::Test {
+ protected:
+  TempDir dir;
+  std::string path = dir.File("book.adr");
+  std::string out = dir.File("out.txt");
+
+  void SetUp() override {
+    SetClockStyle(ClockStyle::TwelveHour);
+    testing::MakeRecordFile(path, format::FileKind::Address);
+  }
+  void TearDown() override { SetClockStyle(ClockStyle::TwelveHour); }
+
+  uint64_t Add(RecordStore& store, const std::function<void(Contact&)>& fill) {
+    Contact contact;
+    InitContactRecord(store, contact.bytes());
+    fill(contact);
+    EXPECT_TRUE(store.AddRecord(contact.bytes()).ok());
+    return contact.Id();
+  }
+
+  // Three contacts added out of name order.
+  void AddThree(RecordStore& store) {
+    Add(store, [](Contact& x) {
+      x.SetText(c::kFirstName, "zoe");
+      x.SetText(c::kLastName, "Quinn");
+      x.SetCategory("Business");
+      x.SetText(c::kCompany, "Quinn & Co, \"Ltd\"");
+      x.SetText(c::kWorkStreet, "1 Dock Rd\r\nUnit 4");
+      x.SetText(c::kWorkPhone, "555-0101");
+      x.SetOtherPhone(0, "555-0199");
+      x.SetOtherPhoneType(0, 10);
+      x.SetOtherPhone(1, "lost");
+      x.SetOtherPhoneType(1, 0);
+      x.SetGender(1);
+    });
+    Add(store, [](Contact& x) {
+      x.SetText(c::kFirstName, "Adam");
+      x.SetText(c::kLastName, "Berg");
+      x.SetCategory("Friends");
+      x.SetText(c::kHomeCity, "Lund");
+      x.SetText(c::kHomeEmail, "adam@example.org");
+      x.SetBirthday({3, 5, 1975});
+      x.SetAnniversary({30, 2, 2004});
+      x.SetChild(0, "Ida");
+      x.SetText(c::kNotes, "Likes tea");
+    });
+    Add(store, [](Contact& x) {
+      x.SetText(c::kFirstName, "Bea");
+      x.SetText(c::kLastName, "Stone");
+      x.SetCategory("Friends of work");
+      x.SetText(c::kJobTitle, "Engineer");
+      x.SetGender(2);
+    });
+  }
+
+  std::string Written(RecordStore& store, RecordTextMode mode, const RecordTextOptions& options) {
+    const Result written = WriteRecordText(store, mode, options, out);
+    EXPECT_TRUE(written.ok()) << written.Message();
+    return ReadWholeFile(out);
+  }
+  std::vector<std::string> FirstNames(RecordStore& store, const RecordTextOptions& options) {
+    std::vector<RecordPosition> positions;
+    EXPECT_TRUE(SelectContacts(store, options, positions).ok());
+    std::vector<std::string> names;
+    Bytes record;
+    for (RecordPosition p : positions) {
+      EXPECT_TRUE(store.ReadRecord(record, p).ok());
+      names.push_back(Contact(record).Text(c::kFirstName));
+    }
+    return names;
+  }
+};
+
+TEST_F(ContactRecordTextTest, ExportOfAnEmptyFileIsTheHeadingOnly) {
+  RecordStore store(path, "");
+  EXPECT_EQ(Written(store, RecordTextMode::Export, {}), Golden("empty-export.csv"));
+}
+
+TEST_F(ContactRecordTextTest, ExportMatchesTheGoldenFile) {
+  RecordStore store(path, "");
+  AddThree(store);
+  EXPECT_EQ(Written(store, RecordTextMode::Export, {}), Golden("three-export.csv"));
+}
+
+TEST_F(ContactRecordTextTest, ReportsMatchTheGoldenFiles) {
+  RecordStore store(path, "");
+  AddThree(store);
+  const std::pair<ReportFieldSet, const char*> sets[] = {{ReportFieldSet::All, "three-report-all.txt"},
+                                                          {ReportFieldSet::Home, "three-report-home.txt"},
+                                                          {ReportFieldSet::Business, "three-report-business.txt"}};
+  for (const auto& [fields, golden] : sets) {
+    RecordTextOptions options;
+    options.fields = fields;
+    EXPECT_EQ(Written(store, RecordTextMode::Report, options), Golden(golden)) << golden;
+  }
+}
+
+TEST_F(ContactRecordTextTest, ReportOfAnEmptySelectionIsTheTitleOnly) {
+  RecordStore store(path, "");
+  AddThree(store);
+  RecordTextOptions options;
+  options.scope = ContactScope::Category;
+  options.category = "Nobody";
+  EXPECT_EQ(Written(store, RecordTextMode::Report, options), "Cardora Report (Nobody)\r\n\r\n");
+}
+
+TEST_F(ContactRecordTextTest, SelectsByNameAndCategoryAndSortsByFirstName) {
+  RecordStore store(path, "");
+  AddThree(store);
+  using Names = std::vector<std::string>;
+  struct Case {
+    const char* what;
+    RecordTextOptions options;
+    Names names;
+  } cases[] = {
+      {"all, sorted ignoring case", {}, {"Adam", "Bea", "zoe"}},
+      {"name in first or last name", {ContactScope::All, "All", true, "E", {}, {}}, {"Adam", "Bea", "zoe"}},
+      {"name in the last name only", {ContactScope::All, "All", true, "stone", {}, {}}, {"Bea"}},
+      {"category contained", {ContactScope::Category, "friends", false, "", {}, {}}, {"Adam", "Bea"}},
+      {"category and name", {ContactScope::Category, "Friends", true, "ad", {}, {}}, {"Adam"}},
+      {"no match", {ContactScope::Category, "Friends", true, "quinn", {}, {}}, {}},
+  };
+  for (const Case& tc : cases) EXPECT_EQ(FirstNames(store, tc.options), tc.names) << tc.what;
+}
+
+TEST_F(ContactRecordTextTest, CurrentRecordIgnoresTheName) {
+  RecordStore store(path, "");
+  AddThree(store);
+  const uint64_t id = Add(store, [](Contact& x) { x.SetText(c::kFirstName, "Cid"); });
+  RecordTextOptions options;
+  options.scope = ContactScope::CurrentRecord;
+  options.currentId = id;
+  options.nameFlag = true;
+  options.name = "nothing like it";
+  EXPECT_EQ(FirstNames(store, options), std::vector<std::string>{"Cid"});
+  options.currentId.reset();
+  EXPECT_TRUE(FirstNames(store, options).empty());
+}
+
+TEST_F(ContactRecordTextTest, AnExportImportsBackIntoAnEmptyFileUnchanged) {
+  RecordStore store(path, "");
+  AddThree(store);
+  const std::string exported = Written(store, RecordTextMode::Export, {});
+  const std::string second = dir.File("second.adr");
+  testing::MakeRecordFile(second, format::FileKind::Address);
+  RecordStore other(second, "");
+  ImportCounts counts;
+  const Result imported =
+      ImportContacts(other, exported, ProposedImportSettings(exported, true, ImportMapChoice::Default), counts);
+  ASSERT_TRUE(imported.ok()) << imported.Message();
+  EXPECT_EQ(counts.added, 3u);
+  const std::string again = dir.File("again.csv");
+  ASSERT_TRUE(WriteRecordText(other, RecordTextMode::Export, {}, again).ok());
+  // The other phone without a type was not exported, so it cannot come back;
+  // everything else does.
+  EXPECT_EQ(ReadWholeFile(again), exported);
+}
+
+// The fresh file beside the export fails at its second write.
+class FailingWrites : public testing::ForwardingFileSystem {
+ protected:
+  class File : public testing::ForwardingFile {
+   public:
+    using ForwardingFile::ForwardingFile;
+    Result WriteAt(uint64_t offset, const void* buffer, size_t length) override {
+      if (offset > 0) return Result::Fail("Cannot write", ENOSPC);
+      return ForwardingFile::WriteAt(offset, buffer, length);
+    }
+  };
+  void Wrap(Opening how, const std::string&, std::unique_ptr<velmora::File>& file) override {
+    if (how == Opening::CreateTemp) file = std::make_unique<File>(std::move(file));
+  }
+};
+
+TEST_F(ContactRecordTextTest, AFailedWriteLeavesTheOldFileWhole) {
+  RecordStore store(path, "");
+  for (int i = 0; i < 3000; ++i) Add(store, [&](Contact& x) { x.SetText(c::kNotes, std::string(500, 'n')); });
+  ASSERT_TRUE(testing::WriteWholeFile(out, "old contents"));
+  FailingWrites failing;
+  testing::ScopedFileSystem installed(&failing);
+  const Result written = WriteRecordText(store, RecordTextMode::Export, {}, out);
+  EXPECT_FALSE(written.ok());
+  EXPECT_EQ(written.sysError(), ENOSPC);
+  EXPECT_EQ(ReadWholeFile(out), "old contents");
+  size_t files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) files += entry.is_regular_file();
+  EXPECT_EQ(files, 2u);  // the book and the old file: no fresh file left behind
+}
+
+}  // namespace
+}  // namespace velmora

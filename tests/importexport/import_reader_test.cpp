@@ -1,0 +1,122 @@
+// The import reader: the prepared text, the separator and qualifier the
+// wizard proposes, and the fields of each line.
+#include "importexport/ImportReader.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace velmora {
+namespace {
+
+using Fields = std::vector<std::string>;
+constexpr std::optional<char> kQuote = '"';
+constexpr std::optional<char> kNone = std::nullopt;
+
+std::vector<Fields> ReadAll(const std::string& file, char separator, std::optional<char> qualifier,
+                            LineRead* last = nullptr) {
+  const ImportText prepared = PrepareImportText(file);
+  ImportReader reader(prepared.text, separator, qualifier);
+  std::vector<Fields> lines;
+  Fields fields;
+  LineRead read;
+  while ((read = reader.NextLine(fields)) == LineRead::Read) lines.push_back(fields);
+  if (last) *last = read;
+  return lines;
+}
+
+TEST(ImportText, SkipsAByteOrderMarkAndReadsWindows1252) {
+  const ImportText bom = PrepareImportText("\xEF\xBB\xBF\"First Name\"\r\n");
+  EXPECT_TRUE(bom.hadByteOrderMark);
+  EXPECT_EQ(bom.text, "\"First Name\"\r\n");
+  EXPECT_EQ(DetectQualifier(bom.text), kQuote);
+
+  const ImportText latin = PrepareImportText("M\xFCller,Jos\xE9\r\n");
+  EXPECT_TRUE(latin.fromWindows1252);
+  EXPECT_EQ(latin.text, "M\xC3\xBCller,Jos\xC3\xA9\r\n");
+
+  const ImportText utf8 = PrepareImportText("M\xC3\xBCller");
+  EXPECT_FALSE(utf8.fromWindows1252);
+  EXPECT_EQ(utf8.text, "M\xC3\xBCller\r\n");  // CR LF appended once
+  EXPECT_EQ(PrepareImportText("a\r\n").text, "a\r\n");
+}
+
+TEST(ImportText, ProposesSeparatorAndQualifier) {
+  struct Case {
+    std::string text;
+    char separator;
+    std::optional<char> qualifier;
+  } cases[] = {
+      {"\"Name\",\"City\"\r\n", ',', kQuote},
+      {"Name\tCity,State\r\n", '\t', kNone},
+      {"Name,City\tState\r\n", ',', kNone},
+      {"Name\r\n", ',', kNone},
+      {" \"Name\"\r\n", ',', kNone},  // only a quote as the very first byte counts
+      {"", ',', kNone},
+  };
+  for (const Case& tc : cases) {
+    EXPECT_EQ(DetectSeparator(tc.text), tc.separator) << tc.text;
+    EXPECT_EQ(DetectQualifier(tc.text), tc.qualifier) << tc.text;
+  }
+}
+
+TEST(ImportReader, ReadsFieldsAsThePageDoes) {
+  struct Case {
+    const char* what;
+    std::string file;
+    std::optional<char> qualifier;
+    std::vector<Fields> lines;
+  } cases[] = {
+      {"two quoted values and two commas, qualifier", "\"a\",\"b\",,\r\n", kQuote, {{"a", "b", ""}}},
+      {"two quoted values and two commas, none", "\"a\",\"b\",,\r\n", kNone, {{"a", "b", "", ""}}},
+      {"a quoted comma", "\"Smith, John\",x\r\n", kQuote, {{"Smith, John", "x"}}},
+      {"a doubled quote", "\"say \"\"hi\"\"\",x\r\n", kQuote, {{"say \"hi\"", "x"}}},
+      {"a doubled quote at the end", "\"a\"\"\",\"\"\r\n", kQuote, {{"a\"", ""}}},
+      {"quotes inside an unquoted field", "ab\"c\",d\r\n", kQuote, {{"ab\"c\"", "d"}}},
+      {"LF-only lines joined", "a,b\nc,d\r\ne\r\n", kNone, {{"a", "b\nc", "d"}, {"e"}}},
+      {"a lone CR stays", "a\rb\r\n", kNone, {{"a\rb"}}},
+      {"a quoted line break", "\"1 Main St\r\nFlat 2\",x\r\ny\r\n", kQuote, {{"1 Main St\r\nFlat 2", "x"}, {"y"}}},
+      {"last line without CR LF", "a,b\r\nc,d", kNone, {{"a", "b"}, {"c", "d"}}},
+      {"empty fields without qualifier", "a,,b,\r\n", kNone, {{"a", "", "b", ""}}},
+      {"empty field before CR LF with qualifier", "a,,\r\nb\r\n", kQuote, {{"a", ""}, {"b"}}},
+      {"no white space trimmed", " a , b \r\n", kNone, {{" a ", " b "}}},
+      {"a quote in the middle does not close", "\"a\"b,c\"\"\r\n", kQuote, {{"a\"b,c\""}}},
+  };
+  for (const Case& tc : cases) {
+    EXPECT_EQ(ReadAll(tc.file, ',', tc.qualifier), tc.lines) << tc.what;
+  }
+}
+
+TEST(ImportReader, ReadsTabSeparatedLines) {
+  EXPECT_EQ(ReadAll("a\tb,c\t\"d\te\"\r\n", '\t', kQuote), (std::vector<Fields>{{"a", "b,c", "d\te"}}));
+}
+
+TEST(ImportReader, AnUnclosedQuoteEndsTheFileAsAPartialLine) {
+  LineRead last;
+  const std::vector<Fields> lines = ReadAll("a\r\n\"b,c\r\nd\r\n", ',', kQuote, &last);
+  EXPECT_EQ(lines, (std::vector<Fields>{{"a"}}));
+  EXPECT_EQ(last, LineRead::Partial);
+}
+
+TEST(ImportReader, NumbersLinesByTheirLineEnds) {
+  const ImportText prepared = PrepareImportText("h\r\n\"x\r\ny\",z\r\nw\r\n\"open");
+  ImportReader reader(prepared.text, ',', kQuote);
+  Fields fields;
+  std::vector<size_t> numbers;
+  LineRead read;
+  while ((read = reader.NextLine(fields)) == LineRead::Read) numbers.push_back(reader.lineNumber());
+  EXPECT_EQ(numbers, (std::vector<size_t>{1, 2, 4}));
+  EXPECT_EQ(read, LineRead::Partial);
+  EXPECT_EQ(reader.lineNumber(), 5u);
+  EXPECT_EQ(CountImportLines(prepared.text), 5u);
+}
+
+TEST(ImportReader, FirstLineFieldsWhateverTheHeadingFlag) {
+  EXPECT_EQ(FirstLineFields("\"Ada\",\"Lovelace\"\r\nx\r\n", ',', kQuote), (Fields{"Ada", "Lovelace"}));
+  EXPECT_TRUE(FirstLineFields("\"open\r\n", ',', kQuote).empty());
+}
+
+}  // namespace
+}  // namespace velmora

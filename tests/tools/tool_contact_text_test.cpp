@@ -1,0 +1,182 @@
+// velmora import, export and report on address books, and export and
+// report telling the two kinds of file apart.
+#include <algorithm>
+#include <filesystem>
+
+#include "ToolFixture.h"
+#include "resources/Strings.h"
+
+namespace velmora::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ToolContactTextTest : public ToolTest {
+ protected:
+  std::string csv = dir.File("people.csv");
+
+  void SetUp() override {
+    // Dates in exports and reports month first.
+    std::ofstream(dir.File("Velmora.ini")) << "[intl]\niTime=0\n";
+    Ok({"create", book});
+  }
+  ToolRun Import(const std::string& contents, const std::vector<std::string>& extra = {}) {
+    EXPECT_TRUE(WriteWholeFile(csv, contents));
+    std::vector<std::string> args{"import", book, csv};
+    args.insert(args.end(), extra.begin(), extra.end());
+    return Run(args);
+  }
+  std::vector<std::string> FirstNames() {
+    std::vector<std::string> names;
+    for (const nlohmann::json& c : List(book)) names.push_back(c["First_Name"]);
+    return names;
+  }
+};
+
+const std::string kPeople =
+    "\"Given Name\",\"Family Name\",\"Birthday\",\"Gender\",\"Group Membership\",\"Notes\"\r\n"
+    "\"Ada\",\"Lovelace\",\"1975-05-03\",\"7\",\"Friends\",\"said \"\"hi\"\"\"\r\n"
+    "\"Bo\",\"Berg\",\"someday\",\"1\",\"Work\",\"\"\r\n"
+    "\"Cy\",\"Moss\",\"12/25/2004\",\"0\",\"Friends\",\"a, b\"\r\n";
+
+TEST_F(ToolContactTextTest, ImportTellsWhatItReadAddedAndSkipped) {
+  ToolRun first = Import(kPeople);
+  EXPECT_EQ(first.exitCode, 0) << first.err;
+  EXPECT_EQ(first.out,
+            "Lines read: 3\nAdded: 2\nSkipped as duplicates: 0\n"
+            "Line 3 not read: column 3 (Birthday): \"someday\" is not a date\n");
+  std::vector<nlohmann::json> contacts = List(book);
+  ASSERT_EQ(contacts.size(), 2u);
+  EXPECT_EQ(contacts[0]["First_Name"], "Ada");
+  EXPECT_EQ(contacts[0]["Birthday"], "1975-05-03");
+  EXPECT_EQ(contacts[0]["Gender"], 2);
+  EXPECT_EQ(contacts[0]["category"], "Friends");
+  EXPECT_EQ(contacts[0]["Notes"], "said \"hi\"");
+  EXPECT_EQ(contacts[1]["Birthday"], "2004-12-25");
+
+  ToolRun second = Import(kPeople);
+  EXPECT_EQ(second.exitCode, 0) << second.err;
+  EXPECT_EQ(second.out.substr(0, second.out.find("Line 3")),
+            "Lines read: 3\nAdded: 0\nSkipped as duplicates: 2\n");
+  EXPECT_EQ(List(book).size(), 2u);
+}
+
+TEST_F(ToolContactTextTest, ImportWithoutHeadingMapsByPosition) {
+  ToolRun run = Import("Ada\tQ\tLovelace\r\n", {"--no-heading"});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  std::vector<nlohmann::json> contacts = List(book);
+  ASSERT_EQ(contacts.size(), 1u);
+  EXPECT_EQ(contacts[0]["Middle_Name"], "Q");
+  EXPECT_EQ(contacts[0]["Last_Name"], "Lovelace");
+
+  ToolRun positional = Import("First Name,Last Name\r\nLast Name,First Name\r\nBo,Berg\r\n", {"--map", "positional"});
+  EXPECT_EQ(positional.exitCode, 0) << positional.err;
+  EXPECT_EQ(FirstNames(), (std::vector<std::string>{"Ada", "Last Name", "Bo"}));
+}
+
+TEST_F(ToolContactTextTest, ImportRefusals) {
+  SetPasswords(book, "own", "", "read");
+  ToolRun reader = Import(kPeople, {"--password", "read"});
+  EXPECT_EQ(reader.exitCode, 1);
+  EXPECT_EQ(reader.err, OneLineOf(LoadText(Program::Cardora, kMsgNoPermission)) + "\n");
+  EXPECT_TRUE(reader.out.empty());
+
+  const struct {
+    std::vector<std::string> args;
+    std::string message;
+  } cases[] = {
+      {{"import", book, csv, "--password", "own", "--map", "best"}, "--map: expected default or positional"},
+      {{"import", book, dir.File("missing.csv"), "--password", "own"}, "Cannot open the import file"},
+      {{"import", dir.File("missing.adr"), csv}, "missing.adr"},
+  };
+  for (const auto& tc : cases) {
+    ToolRun run = Run(tc.args);
+    EXPECT_EQ(run.exitCode, 1) << tc.message;
+    EXPECT_NE(run.err.find(tc.message), std::string::npos) << run.err;
+  }
+  const std::string calendar = dir.File("diary.cld");
+  Ok({"create", "--kind", "calendar", calendar});
+  ToolRun wrongKind = Run({"import", calendar, csv});
+  EXPECT_EQ(wrongKind.exitCode, 1);
+  EXPECT_NE(wrongKind.err.find("Not an address book"), std::string::npos) << wrongKind.err;
+}
+
+TEST_F(ToolContactTextTest, ExportSelectsAndSortsAndReimports) {
+  ASSERT_EQ(Import(kPeople).exitCode, 0);
+  const std::string out = dir.File("out.csv");
+  Ok({"export", book, out});
+  const std::string all = ReadWholeFile(out);
+  const std::string heading = ReadWholeFile(std::string(VELMORA_TEST_DATA) + "/contacts/empty-export.csv");
+  ASSERT_EQ(all.rfind(heading, 0), 0u);
+  EXPECT_NE(all.find("\r\n\"Ada\",\"\",\"Lovelace\""), std::string::npos);
+  EXPECT_LT(all.find("\"Ada\""), all.find("\"Cy\""));
+  EXPECT_NE(all.find("\"said \"\"hi\"\"\""), std::string::npos);
+  EXPECT_NE(all.find("\"2\",\"5/3/1975\",\"\""), std::string::npos);
+
+  Ok({"export", book, out, "--category", "friend", "--name", "MOSS"});
+  const std::string selected = ReadWholeFile(out);
+  EXPECT_EQ(std::count(selected.begin(), selected.end(), '\n'), 2);
+  EXPECT_NE(selected.find("\"Cy\""), std::string::npos);
+
+  // Imported into an empty book and exported again: the same file.
+  Ok({"export", book, out});
+  const std::string other = dir.File("other.adr");
+  Ok({"create", other});
+  Ok({"import", other, out});
+  const std::string again = dir.File("again.csv");
+  Ok({"export", other, again});
+  EXPECT_EQ(ReadWholeFile(again), ReadWholeFile(out));
+
+  Ok({"export", book, out, "--format", "text", "--name", "ada"});
+  EXPECT_EQ(ReadWholeFile(out),
+            "Cardora Report (All)\r\n\r\nFirst Name: Ada\r\nLast Name: Lovelace\r\nGender: Male\r\n"
+            "Birthday: 5/3/1975\r\nNotes: said \"hi\"\r\n"
+            "..................................................\r\n\r\n");
+}
+
+TEST_F(ToolContactTextTest, ReportsByFieldSetAndEmptySelection) {
+  ASSERT_EQ(Import(kPeople).exitCode, 0);
+  const std::string out = dir.File("report.txt");
+  Ok({"report", book, out, "--fields", "home", "--category", "Nobody"});
+  EXPECT_EQ(ReadWholeFile(out), "Cardora Report (Nobody)\r\n\r\n");
+  Ok({"report", book, out, "--fields", "business", "--name", "cy"});
+  EXPECT_EQ(ReadWholeFile(out),
+            "Cardora Report (All)\r\n\r\nFirst Name: Cy\r\nLast Name: Moss\r\nNotes: a, b\r\n"
+            "..................................................\r\n\r\n");
+  Ok({"create", dir.File("empty.adr")});
+  Ok({"export", dir.File("empty.adr"), out});
+  EXPECT_EQ(ReadWholeFile(out), ReadWholeFile(std::string(VELMORA_TEST_DATA) + "/contacts/empty-export.csv"));
+}
+
+TEST_F(ToolContactTextTest, OptionsOfTheOtherKindAreRefused) {
+  const std::string calendar = dir.File("diary.cld");
+  Ok({"create", "--kind", "calendar", calendar});
+  const std::string out = dir.File("x.txt");
+  const struct {
+    std::vector<std::string> args;
+    std::string message;
+  } cases[] = {
+      {{"export", book, out, "--from", "2004-01-01", "--to", "2004-01-02"},
+       "--from does not apply to an address book."},
+      {{"report", book, out, "--subject", "x"}, "--subject does not apply to an address book."},
+      {{"export", calendar, out, "--category", "x"}, "--category does not apply to a calendar file."},
+      {{"export", calendar, out, "--format", "csv"}, "--format does not apply to a calendar file."},
+      {{"report", calendar, out, "--fields", "home"}, "--fields does not apply to a calendar file."},
+      {{"report", book, out, "--fields", "work"}, "--fields: expected all, home or business"},
+      {{"export", book, out, "--format", "vcf"}, "--format: expected csv or text"},
+      {{"report", book, out, "--format", "csv"}, "unknown option --format"},
+      {{"export", book, book}, "The output file is the address book itself"},
+  };
+  for (const auto& tc : cases) {
+    ToolRun run = Run(tc.args);
+    EXPECT_EQ(run.exitCode, 1) << tc.message;
+    EXPECT_NE(run.err.find(tc.message), std::string::npos) << run.err;
+  }
+  EXPECT_FALSE(fs::exists(out));
+  // The calendar's own export still works.
+  Ok({"export", calendar, out, "--from", "2004-01-01", "--to", "2004-01-02"});
+  EXPECT_TRUE(fs::exists(out));
+}
+
+}  // namespace
+}  // namespace velmora::testing
