@@ -19,6 +19,10 @@ int RunCheck(const Arguments& args);  // FILE
 int RunList(const Arguments& args);  // FILE
 int RunAdd(const Arguments& args);   // FILE, records on stdin
 
+// EditCommands.cpp
+int RunUpdate(const Arguments& args);  // FILE POSITION, the record on stdin
+int RunDelete(const Arguments& args);  // FILE POSITION
+
 // CalendarCommands.cpp
 int RunAgenda(const Arguments& args);  // FILE
 int RunExport(const Arguments& args);  // FILE OUT

@@ -29,6 +29,8 @@ const std::vector<Command>& Commands() {
       {"info", "info FILE", 1, {}, RunInfo},
       {"list", "list FILE [--password P]", 1, {{"--password"}, {}}, RunList},
       {"add", "add FILE [--password P] < RECORDS", 1, {{"--password"}, {}}, RunAdd},
+      {"update", "update FILE POSITION [--password P] < RECORD", 2, {{"--password"}, {}}, RunUpdate},
+      {"delete", "delete FILE POSITION [--password P]", 2, {{"--password"}, {}}, RunDelete},
       {"check", "check FILE", 1, {}, RunCheck},
       {"compact", "compact FILE", 1, {}, RunCompact},
       {"agenda", "agenda FILE --from YYYY-MM-DD --to YYYY-MM-DD [--category NAME] [--password P]", 1,
