@@ -69,12 +69,24 @@ ContactChange EditContact(RecordStore& store, RecordPosition position,
   return change;
 }
 
-ContactChange DeleteContact(RecordStore& store, RecordPosition position, const std::function<bool()>& confirm) {
+ContactChange ReadContact(RecordStore& store, RecordPosition position) {
+  const int level = store.GetAccessLevel();
+  if (level == kAccessReader || level == kAccessNone) return Stop(ContactStep::NotPermitted);
+  EditLock lock(store, position);
+  ContactChange change = LockAndRead(store, position, lock, {});
+  if (change.step != ContactStep::Done) return change;
+  if (Result unlocked = lock.Release(); !unlocked.ok()) return Stop(ContactStep::Failed, std::move(unlocked));
+  return change;
+}
+
+ContactChange DeleteContact(RecordStore& store, RecordPosition position, const std::function<bool()>& confirm,
+                            bool refuseFrozen) {
   const int level = store.GetAccessLevel();
   if (level == kAccessReader || level == kAccessNone) return Stop(ContactStep::NotPermitted);
   EditLock lock(store, position);
   ContactChange change = LockAndRead(store, position, lock, confirm);
   if (change.step != ContactStep::Done) return change;
+  if (refuseFrozen && change.before[r::kExchangeState] == kExchangeFrozen) return Stop(ContactStep::Frozen);
   if (Result deleted = store.DeleteRecord(position); !deleted.ok()) {
     Finish(store, lock, change);
     return Stop(ContactStep::Failed, std::move(deleted));

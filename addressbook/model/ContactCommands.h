@@ -42,11 +42,17 @@ inline constexpr uint8_t kExchangeFrozen = 9;
 ContactChange EditContact(RecordStore& store, RecordPosition position,
                           const std::function<Result(const Bytes& current, Bytes& changed)>& edit);
 
+// Reads the contact at position under its edit lock (so never half of
+// another user's write) into `before`, with the same refusals as an edit
+// except that a frozen contact may be read.
+ContactChange ReadContact(RecordStore& store, RecordPosition position);
+
 // Deletes the contact at position and its history: locks it, asks confirm
 // (when given; false cancels), reads it, deletes it, deletes the entries of
 // its record id from the history file beside the address book, unlocks and
-// flushes. `before` holds the deleted record for the recycle bin.
+// flushes. `before` holds the deleted record for the recycle bin. With
+// refuseFrozen (a cut) a frozen contact is left alone.
 ContactChange DeleteContact(RecordStore& store, RecordPosition position,
-                            const std::function<bool()>& confirm = {});
+                            const std::function<bool()>& confirm = {}, bool refuseFrozen = false);
 
 }  // namespace velmora
