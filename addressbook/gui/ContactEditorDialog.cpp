@@ -15,6 +15,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QStackedWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -87,9 +88,8 @@ class Rows {
     grid_->addWidget(field, row_, 1);
     ++row_;
   }
-  void AddWide(QWidget* widget) { grid_->addWidget(widget, row_++, 0, 1, 3); }
-  void AddLayout(QLayout* layout) { grid_->addLayout(layout, row_++, 0, 1, 3); }
   void Stretch() { grid_->setRowStretch(row_, 1); }
+  void Skip() { ++row_; }
   QGridLayout* grid() { return grid_; }
 
  private:
@@ -153,6 +153,7 @@ std::optional<std::string> AskChildName(QWidget* owner, const std::string& name)
   QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
   edit->setText(Q(name));
   ok->setEnabled(!name.empty());
+  dialog.adjustSize();
   TesselDialog::CentreOver(&dialog, owner);
   if (dialog.exec() != QDialog::Accepted || edit->text().isEmpty()) return std::nullopt;
   return S(edit->text());
@@ -240,9 +241,16 @@ ContactEditorDialog::ContactEditorDialog(Mode mode, const Contact& contact, cons
             &ContactEditorDialog::UpdateOk);
   }
   connect(sections_, &QListWidget::currentRowChanged, this, &ContactEditorDialog::ShowSection);
+  // Ctrl+PgDown and Ctrl+PgUp step through the sections from anywhere.
+  auto* next = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageDown), this);
+  connect(next, &QShortcut::activated, this, [this] { ShowSection((section_ + 1) % kEditorSectionCount); });
+  auto* previous = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageUp), this);
+  connect(previous, &QShortcut::activated, this,
+          [this] { ShowSection((section_ + kEditorSectionCount - 1) % kEditorSectionCount); });
   ShowSection(0);
   editChild_->setEnabled(false);
   removeChild_->setEnabled(false);
+  adjustSize();
   TesselDialog::CentreOver(this, owner);
 }
 
@@ -388,7 +396,7 @@ void ContactEditorDialog::BuildPersonal(QWidget* page) {
   auto* childrenLabel = Label("C&hildren:", 501, page, children_);
   rows.grid()->addWidget(childrenLabel, 1, 0, Qt::AlignTop);
   rows.grid()->addLayout(childrenRow, 1, 1);
-  rows.Add(nullptr, new QWidget(page));  // keeps the row count in step
+  rows.Skip();
   connect(add, &QPushButton::clicked, this, &ContactEditorDialog::AddChild);
   connect(editChild_, &QPushButton::clicked, this, &ContactEditorDialog::EditChild);
   connect(removeChild_, &QPushButton::clicked, this, &ContactEditorDialog::RemoveChild);
@@ -396,6 +404,7 @@ void ContactEditorDialog::BuildPersonal(QWidget* page) {
   connect(children_, &QListWidget::itemDoubleClicked, this, &ContactEditorDialog::EditChild);
 
   gender_ = ChoiceList(510, page, contact::kGenders, false);
+  gender_->setMaximumWidth(150);
   rows.Add(Label("&Gender:", 505, page), gender_);
 
   auto dateRow = [&](const char* label, int labelId, int buttonId, int enableId, QPushButton*& button,

@@ -263,6 +263,31 @@ TEST_F(RecordCommandsTest, AnAddOnAFullDiskShowsWhyAndKeepsWhatWasTyped) {
   store.reset();  // closed while its file system is still there
 }
 
+TEST_F(RecordCommandsTest, ADeleteOrCutTheDiskRefusesIsShownAndFillsNoBin) {
+  FullDisk disk;
+  ScopedFileSystem scoped(&disk);
+  Open(book, "owner");
+  const RecordPosition ann = Add("Ann");
+  pane.selected = ann;
+  disk.full = true;
+  sandbox.answers = {true};
+  commands.DeleteContact();
+  sandbox.answers = {true};
+  commands.CutContact();
+  disk.full = false;
+  const std::vector<std::string> texts = sandbox.MessageTexts();
+  // The delete fails at its lock, before its question; the cut asks first.
+  ASSERT_EQ(texts.size(), 3u);
+  EXPECT_NE(texts[0].find("No space left on device"), std::string::npos) << texts[0];
+  EXPECT_EQ(texts[1], LoadText(kMsgDeleteContact));
+  EXPECT_NE(texts[2].find("No space left on device"), std::string::npos) << texts[2];
+  EXPECT_EQ(Contacts().size(), 1u);
+  EXPECT_FALSE(RecycleBin().Holds());
+  EXPECT_FALSE(ContactClipboard().Holds());
+  pane.store_ = nullptr;
+  store.reset();
+}
+
 TEST_F(RecordCommandsTest, OpenAttachmentHandsItToTheDesktop) {
   const RecordPosition ann = Add("Ann", [](Contact& c) {
     c.SetAttachmentKind(contact::kAttachDocument);
