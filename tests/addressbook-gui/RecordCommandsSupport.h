@@ -33,10 +33,12 @@ class FakePane : public ContactRecordHost {
   void SelectRecord(RecordPosition position) override { shown = position; }
   void FocusList() override { ++focused; }
   void BinChanged() override { ++binChanges; }
+  RecordExchange& exchange() override { return exchange_ ? *exchange_ : NoRecordExchange(); }
 
   RecordStore* store_ = nullptr;
   std::optional<RecordPosition> selected;
   std::optional<RecordPosition> shown;
+  RecordExchange* exchange_ = nullptr;
   int reloads = 0;
   int focused = 0;
   int binChanges = 0;

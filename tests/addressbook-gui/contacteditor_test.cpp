@@ -80,8 +80,12 @@ TEST_F(EditorTest, EveryTextControlAcceptsItsLimit) {
   for (const EditorTextControl& control : EditorTextControls()) {
     QWidget* widget = Find(&editor, control.control);
     ASSERT_NE(widget, nullptr) << control.control;
-    if (auto* edit = qobject_cast<QLineEdit*>(widget)) EXPECT_EQ(edit->maxLength(), control.limit - 1) << control.control;
-    if (auto* box = qobject_cast<QComboBox*>(widget)) EXPECT_EQ(box->lineEdit()->maxLength(), control.limit - 1);
+    if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+      EXPECT_EQ(edit->maxLength(), control.limit - 1) << control.control;
+    }
+    if (auto* box = qobject_cast<QComboBox*>(widget)) {
+      EXPECT_EQ(box->lineEdit()->maxLength(), control.limit - 1) << control.control;
+    }
   }
   EXPECT_EQ(Control<QComboBox>(&editor, "2000")->lineEdit()->maxLength(), 29);
   auto* notes = Control<QPlainTextEdit>(&editor, "600");

@@ -288,6 +288,75 @@ TEST_F(RecordCommandsTest, ADeleteOrCutTheDiskRefusesIsShownAndFillsNoBin) {
   store.reset();
 }
 
+// An exchange in which every contact takes part, recording its notices.
+struct TakingPart : RecordExchange {
+  bool TakesPart(const Bytes&) override { return true; }
+  void NotifyChange(const Bytes& record) override { seen.push_back("change " + Contact(record).Text(contact::kNickName)); }
+  void NotifyCancellation(Bytes& record) override {
+    seen.push_back("cancel");
+    Contact contact(record);
+    contact.SetText(contact::kNotes, "cancelled");
+    record = contact.bytes();
+  }
+  void Withdraw(const Bytes&) override { seen.push_back("withdraw"); }
+  std::vector<std::string> seen;
+};
+
+TEST_F(RecordCommandsTest, TheExchangeIsAskedWhereAChangeConcernsOthers) {
+  TakingPart exchange;
+  pane.exchange_ = &exchange;
+  const RecordPosition ann = Add("Ann");
+  pane.selected = ann;
+  {
+    DialogScript script;
+    script.Expect("contactEditor", [](QWidget* d) {
+      Type(d, "109", "Annie");
+      Click(d, "1");
+    });
+    sandbox.answers = {true};
+    commands.EditContact();
+  }
+  EXPECT_EQ(exchange.seen, std::vector<std::string>{"change Annie"});
+  EXPECT_EQ(sandbox.MessageTexts().back(), LoadText(kMsgNotifyExchange));
+
+  sandbox.answers = {true, true};  // delete it? notify the participants?
+  commands.DeleteContact();
+  EXPECT_EQ(exchange.seen.back(), "cancel");
+  ASSERT_EQ(Contacts().size(), 1u) << "a cancelled group entry is written back, not deleted";
+  EXPECT_EQ(Read(ann).Notes(), "cancelled");
+  EXPECT_FALSE(RecycleBin().Holds()) << "nothing was removed";
+
+  const int beeps = sandbox.beeps;
+  sandbox.answers = {true};
+  commands.CutContact();
+  EXPECT_EQ(sandbox.beeps, beeps + 1) << "a contact in an exchange is not cut";
+  EXPECT_EQ(Contacts().size(), 1u);
+  EXPECT_FALSE(ContactClipboard().Holds());
+
+  sandbox.answers = {true, false};
+  commands.DeleteContact();
+  EXPECT_EQ(exchange.seen.back(), "withdraw");
+  EXPECT_TRUE(Contacts().empty());
+  EXPECT_TRUE(RecycleBin().Holds());
+}
+
+TEST_F(RecordCommandsTest, AFrozenContactBeepsAndAHiddenOneOnlyReloads) {
+  const RecordPosition frozen = Add("Ann", [](Contact& c) { c.bytes()[format::record::kExchangeState] = 9; });
+  const RecordPosition secret = Add("Bob", [](Contact& c) { c.SetConfidential(true); });
+  pane.selected = frozen;
+  commands.EditContact();  // no editor opens: the script-less test would hang otherwise
+  EXPECT_EQ(sandbox.beeps, 1);
+  Open(book, "assist");
+  pane.selected = secret;
+  const int reloads = pane.reloads;
+  sandbox.answers = {true};
+  commands.DeleteContact();
+  EXPECT_EQ(pane.reloads, reloads + 1);
+  Open(book, "owner");
+  EXPECT_EQ(Contacts().size(), 2u);
+  EXPECT_FALSE(RecycleBin().Holds());
+}
+
 TEST_F(RecordCommandsTest, OpenAttachmentHandsItToTheDesktop) {
   const RecordPosition ann = Add("Ann", [](Contact& c) {
     c.SetAttachmentKind(contact::kAttachDocument);
