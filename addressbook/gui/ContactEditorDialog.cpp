@@ -12,7 +12,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPainter>
 #include <QPlainTextEdit>
+#include <QStyledItemDelegate>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShortcut>
@@ -26,6 +28,8 @@
 #include "shell/FileDialogs.h"
 #include "shell/MessageBoxes.h"
 #include "store/RecordStore.h"
+#include "toolkit/Bitmaps.h"
+#include "toolkit/Fonts.h"
 #include "toolkit/TesselDialog.h"
 
 namespace velmora {
@@ -105,6 +109,36 @@ QComboBox* ChoiceList(int control, QWidget* parent, const auto& entries, bool ed
   return box;
 }
 
+// The section list's look: each title on the field button bitmap, the
+// current one in bold with a focus frame.
+class SectionDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+  void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    painter->save();
+    const QRect rect = option.rect.adjusted(1, 1, -1, -1);
+    const QImage& face = BitmapImage("field_button.bmp");
+    if (face.isNull()) {
+      painter->fillRect(rect, option.palette.button());
+    } else {
+      DrawStretched(*painter, rect, face);
+    }
+    const bool current = option.state & QStyle::State_Selected;
+    painter->setFont(current ? BoldFont() : NormalFont());
+    painter->setPen(option.palette.color(QPalette::ButtonText));
+    painter->drawText(rect, Qt::AlignCenter | Qt::TextSingleLine, index.data().toString());
+    if (current) {
+      painter->setPen(QPen(option.palette.color(QPalette::Highlight), 2));
+      painter->drawRect(rect.adjusted(1, 1, -1, -1));
+    }
+    painter->restore();
+  }
+  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    QSize size = QStyledItemDelegate::sizeHint(option, index);
+    return QSize(std::max(size.width() + 16, 110), 26);
+  }
+};
+
 }  // namespace
 
 const char* EditorSectionTitle(int section) {
@@ -172,8 +206,10 @@ ContactEditorDialog::ContactEditorDialog(Mode mode, const Contact& contact, cons
   auto* top = new QHBoxLayout();
   sections_ = new QListWidget(this);
   sections_->setObjectName(QStringLiteral("10"));
+  sections_->setItemDelegate(new SectionDelegate(sections_));
+  sections_->setSpacing(1);
   for (const char* title : kSectionTitles) sections_->addItem(QString::fromLatin1(title));
-  sections_->setFixedWidth(sections_->sizeHintForColumn(0) + 28);
+  sections_->setFixedWidth(sections_->sizeHintForColumn(0) + 8);
   top->addWidget(sections_);
 
   frame_ = new QGroupBox(this);
