@@ -273,6 +273,15 @@ void ContactRecordCommands::UndoDelete() {
   host_.FocusList();
 }
 
+qintptr ContactRecordCommands::OnBinCommand(qintptr param) {
+  if (param == kCmdUndoDelete) {
+    UndoDelete();
+    return 1;
+  }
+  if (param == kCmdDeleteContact) return DeleteDropped();
+  return 0;
+}
+
 void ContactRecordCommands::CutContact() {
   if (!MayChange()) return;
   RecordStore& store = *host_.store();

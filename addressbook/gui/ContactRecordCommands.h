@@ -92,6 +92,9 @@ class ContactRecordCommands {
   // comes before the access check and the lock.
   qintptr DeleteDropped();
   void UndoDelete();
+  // The recycle bin's command 107: 1023 undoes the last delete, 1003 deletes
+  // the dropped (selected) contact. The answer goes back to the bin.
+  qintptr OnBinCommand(qintptr param);
   void CutContact();
   void CopyContact();
   void PasteContact();

@@ -9,7 +9,9 @@
 #include <set>
 
 #include "RecordCommandsSupport.h"
+#include "addressbook/gui/ContactRecycleBin.h"
 #include "resources/Strings.h"
+#include "toolkit/TesselClassWndBin.h"
 #include "tests/support/ForwardingFiles.h"
 
 namespace velmora::testing {
@@ -209,6 +211,35 @@ TEST_F(RecordCommandsTest, ADropWithoutASelectionBeepsAndADropDeletesAfterTheQue
   EXPECT_EQ(commands.DeleteDropped(), 1);
   EXPECT_TRUE(Contacts().empty());
   EXPECT_TRUE(RecycleBin().Holds());
+}
+
+// The "Work" pane's side of the bin icon: its command 107 reaches the
+// commands.
+struct BinPane : TesselWnd {
+  explicit BinPane(ContactRecordCommands& commands) : commands(commands) {}
+  qintptr OnCommand(const Command& command) override {
+    return command.id == 107 ? commands.OnBinCommand(command.param) : 0;
+  }
+  ContactRecordCommands& commands;
+};
+
+TEST_F(RecordCommandsTest, TheBinIconShowsTheBinAndTakesItsContactBack) {
+  const RecordPosition ann = Add("Ann");
+  BinPane window(commands);
+  TesselClassWndBin* bin = MakeContactRecycleBin(&window);
+  bin->Click();
+  EXPECT_EQ(sandbox.MessageTexts(), std::vector<std::string>{"Bin is empty."});
+  EXPECT_STREQ(bin->bitmapName(), "recicle1.bmp");
+
+  pane.selected = ann;
+  sandbox.answers = {true};
+  EXPECT_EQ(commands.OnBinCommand(kCmdDeleteContact), 1);  // a drop on the icon
+  EXPECT_STREQ(bin->bitmapName(), "recicle2.bmp");
+  EXPECT_TRUE(Contacts().empty());
+  bin->Click();  // takes it back
+  EXPECT_EQ(Contacts().size(), 1u);
+  EXPECT_STREQ(bin->bitmapName(), "recicle1.bmp");
+  EXPECT_EQ(sandbox.MessageTexts().size(), 2u) << "the empty bin's message and the delete's question";
 }
 
 // Refuses every write into the record slots while full is set.
