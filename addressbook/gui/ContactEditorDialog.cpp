@@ -27,6 +27,7 @@
 #include "shell/DesktopIntegration.h"
 #include "shell/FileDialogs.h"
 #include "shell/MessageBoxes.h"
+#include "store/Categories.h"
 #include "store/RecordStore.h"
 #include "toolkit/Bitmaps.h"
 #include "toolkit/Fonts.h"
@@ -152,6 +153,22 @@ int EditorSectionFocus(int section) {
 ContactEditorActions SetContactEditorActions(ContactEditorActions actions) {
   std::swap(Actions(), actions);
   return actions;
+}
+
+ContactEditorSetup EditorSetupFor(RecordStore& store) {
+  ContactEditorSetup setup;
+  setup.accessLevel = store.GetAccessLevel();
+  Bytes block;
+  if (store.ReadCategories(block).ok()) setup.categories = CategoryNames(block);
+  setup.today = Today();
+  return setup;
+}
+
+int RunContactEditor(QWidget* owner, RecordStore& store, Bytes& record, ContactEditorDialog::Mode mode) {
+  ContactEditorDialog editor(mode, Contact(record), EditorSetupFor(store), owner);
+  if (editor.exec() != QDialog::Accepted) return 0;
+  record = editor.contact().bytes();
+  return 1;
 }
 
 bool OpenWithDesktop(const std::string& pathOrAddress) {

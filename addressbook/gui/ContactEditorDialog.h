@@ -61,6 +61,10 @@ struct ContactEditorSetup {
   std::vector<std::string> categories;  // the file's category names (at most 30 are offered)
   DateValue today;                      // offered for a contact without a date
 };
+// The setup of the store: its access level, its category names (none when
+// the block cannot be read; the record's own category is still kept) and
+// today.
+ContactEditorSetup EditorSetupFor(RecordStore& store);
 
 class ContactEditorDialog : public QDialog {
   Q_OBJECT
@@ -141,6 +145,11 @@ class ContactEditorDialog : public QDialog {
   QComboBox* categories_;
   QCheckBox* confidential_;
 };
+
+// Runs the editor modally over owner on record (3,729 bytes; in New mode
+// the caller has made it a new contact record). 1 on OK, with record
+// holding the new values; 0 on Cancel, record unchanged.
+int RunContactEditor(QWidget* owner, RecordStore& store, Bytes& record, ContactEditorDialog::Mode mode);
 
 // The child dialog ("Chield"): one name of at most 254 characters; OK only
 // with text. The name typed, or nothing on Cancel.

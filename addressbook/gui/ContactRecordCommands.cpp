@@ -6,7 +6,6 @@
 #include "addressbook/model/ContactHolders.h"
 #include "resources/Strings.h"
 #include "shell/MessageBoxes.h"
-#include "store/Categories.h"
 #include "store/Format.h"
 #include "toolkit/SoundPlayer.h"
 
@@ -27,17 +26,6 @@ class NoExchange : public RecordExchange {
 bool IsReader(RecordStore& store) {
   const int level = store.GetAccessLevel();
   return level == kAccessReader || level == kAccessNone;
-}
-
-ContactEditorSetup SetupFor(RecordStore& store) {
-  ContactEditorSetup setup;
-  setup.accessLevel = store.GetAccessLevel();
-  Bytes block;
-  // Without the category block the box offers no names; the record's own
-  // category is still shown and kept.
-  if (store.ReadCategories(block).ok()) setup.categories = CategoryNames(block);
-  setup.today = Today();
-  return setup;
 }
 
 void Play(const char* sound) { SoundPlayer::Instance().Play(sound); }
@@ -108,7 +96,7 @@ void ContactRecordCommands::NewContact() {
   RecordStore& store = *host_.store();
   Contact contact;
   InitContactRecord(store, contact.bytes());
-  const ContactEditorSetup setup = SetupFor(store);
+  const ContactEditorSetup setup = EditorSetupFor(store);
   std::optional<ContactEditorValues> typed;
   // A save that fails opens the editor again with what was typed.
   for (;;) {
@@ -140,7 +128,7 @@ void ContactRecordCommands::EditContact() {
   }
   const std::optional<RecordPosition> position = host_.selectedPosition();
   if (!position) return;
-  const ContactEditorSetup setup = SetupFor(*store);
+  const ContactEditorSetup setup = EditorSetupFor(*store);
   std::optional<ContactEditorValues> typed;
   for (;;) {
     bool confirmed = false;

@@ -326,3 +326,37 @@ TEST_F(EditorTest, EveryValueGoesBackIntoTheRecord) {
 
 }  // namespace
 }  // namespace velmora::testing
+
+namespace velmora::testing {
+namespace {
+
+class RunEditorTest : public RecordTest {};
+
+TEST_F(RunEditorTest, OkFillsTheRecordAndCancelLeavesIt) {
+  Contact contact;
+  InitContactRecord(*store, contact.bytes());
+  Bytes record = contact.bytes();
+  {
+    DialogScript script;
+    script.Expect("contactEditor", [](QWidget* d) {
+      Type(d, "106", "Ann");
+      Click(d, "2");
+    });
+    EXPECT_EQ(RunContactEditor(nullptr, *store, record, ContactEditorDialog::Mode::New), 0);
+  }
+  EXPECT_EQ(record, contact.bytes());
+  {
+    DialogScript script;
+    script.Expect("contactEditor", [](QWidget* d) {
+      // The file's categories are offered.
+      EXPECT_GE(Control<QComboBox>(d, "2000")->findText(QStringLiteral("Clients")), 0);
+      Type(d, "106", "Ann");
+      Click(d, "1");
+    });
+    EXPECT_EQ(RunContactEditor(nullptr, *store, record, ContactEditorDialog::Mode::New), 1);
+  }
+  EXPECT_EQ(Contact(record).Text(contact::kFirstName), "Ann");
+}
+
+}  // namespace
+}  // namespace velmora::testing
