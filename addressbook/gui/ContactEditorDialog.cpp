@@ -592,7 +592,9 @@ void ContactEditorDialog::ShowSection(int section) {
 bool ContactEditorDialog::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
     if (watched == action_) {
-      if (event->type() == QEvent::FocusOut && QApplication::focusWidget() != texts_[actionField_]) {
+      const auto field = texts_.find(actionField_);
+      const QWidget* fieldWidget = field != texts_.end() ? field->second : nullptr;
+      if (event->type() == QEvent::FocusOut && QApplication::focusWidget() != fieldWidget) {
         action_->hide();
         actionField_ = 0;
       }

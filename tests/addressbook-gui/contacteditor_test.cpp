@@ -201,6 +201,14 @@ TEST_F(EditorTest, TheActionButtonStandsBesideItsFieldAndActs) {
   action->click();
   EXPECT_EQ(seen.dialled, std::vector<std::string>{"555 0100|Ann Lee"});
   EXPECT_EQ(sandbox.beeps, beeps + 1);
+
+  action->setFocus();  // tabbing onto the button keeps it
+  ASSERT_TRUE(WaitUntil([&] { return action->hasFocus(); }));
+  EXPECT_TRUE(action->isVisible());
+  EXPECT_EQ(editor.actionField(), 323);
+  Find(&editor, 324)->setFocus();  // and leaving it hides it
+  ASSERT_TRUE(WaitUntil([&] { return !action->isVisible(); }));
+  EXPECT_EQ(editor.actionField(), 0);
 }
 
 TEST_F(EditorTest, ChildrenAreFiveAtMost) {
