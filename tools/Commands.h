@@ -20,6 +20,10 @@ int RunList(const Arguments& args);  // FILE
 int RunFind(const Arguments& args);  // FILE TEXT
 int RunAdd(const Arguments& args);   // FILE, records on stdin
 
+// EditCommands.cpp
+int RunUpdate(const Arguments& args);  // FILE POSITION, the record on stdin
+int RunDelete(const Arguments& args);  // FILE POSITION
+
 // CalendarCommands.cpp
 int RunAgenda(const Arguments& args);  // FILE
 int RunExport(const Arguments& args);  // FILE OUT

@@ -112,6 +112,12 @@ bool RecordLineReader::IsBlank(std::string_view line) {
 }
 
 Result RecordLineReader::Read(std::string_view line, Bytes& record) const {
+  Bytes fresh = newRecord_;
+  rec::SetId(fresh.data(), NewRecordId());
+  return ReadOver(line, fresh, record);
+}
+
+Result RecordLineReader::ReadOver(std::string_view line, const Bytes& base, Bytes& record) const {
   if (line.size() > maxLineLength_) {
     return Refuse("longer than any record could be (" + std::to_string(line.size()) + " bytes; at most " +
                   std::to_string(maxLineLength_) + ")");
@@ -152,8 +158,7 @@ Result RecordLineReader::Read(std::string_view line, Bytes& record) const {
   if (!object.is_object()) return Refuse(std::string("not a JSON object but ") + JsonKindName(object));
   if (!duplicate.empty()) return Refuse("key " + QuotedForMessage(duplicate) + " given twice");
 
-  record = newRecord_;
-  rec::SetId(record.data(), NewRecordId());
+  record = base;
   if (Result filled = FillRecordFromJson(object, body_, options_, record.data()); !filled.ok()) return filled;
   return kind_ == FileKind::Calendar ? FinishEventFromJson(object, record) : FinishContact(object, record);
 }

@@ -43,6 +43,10 @@ class RecordLineReader {
   // The record of one line. On refusal the result's text says why, without
   // the line number (the caller adds it).
   Result Read(std::string_view line, Bytes& record) const;
+  // The record of one line laid over base (a stored record of the kind):
+  // the keys the line gives replace base's values, everything else,
+  // including the record id, stays.
+  Result ReadOver(std::string_view line, const Bytes& base, Bytes& record) const;
 
  private:
   RecordLineReader(format::FileKind kind, Bytes newRecord, const FillOptions& options);

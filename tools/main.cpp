@@ -31,6 +31,8 @@ const std::vector<Command>& Commands() {
        {{"--sort", "--category", "--password"}, {}}, RunList},
       {"find", "find FILE TEXT [--category TEXT] [--password P]", 2, {{"--category", "--password"}, {}}, RunFind},
       {"add", "add FILE [--password P] < RECORDS", 1, {{"--password"}, {}}, RunAdd},
+      {"update", "update FILE POSITION [--password P] < RECORD", 2, {{"--password"}, {}}, RunUpdate},
+      {"delete", "delete FILE POSITION [--password P]", 2, {{"--password"}, {}}, RunDelete},
       {"check", "check FILE", 1, {}, RunCheck},
       {"compact", "compact FILE", 1, {}, RunCompact},
       {"agenda", "agenda FILE --from YYYY-MM-DD --to YYYY-MM-DD [--category NAME] [--password P]", 1,

@@ -1,0 +1,42 @@
+// The contact history file: one record file beside each address book
+// ("<address book>.history") whose entries carry the record id of the
+// contact they belong to, with a date, a time, a description and an
+// optional attached file.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "addressbook/model/ContactLayout.h"
+#include "store/RecordStore.h"
+#include "store/Result.h"
+
+namespace velmora {
+
+namespace history {
+inline constexpr uint32_t kRecordSize = format::InfoOf(format::FileKind::History).recordSize;  // 1100
+inline constexpr uint32_t kContactId = 549;  // u64: the contact's record id
+inline constexpr uint32_t kDate = 557;       // date value
+inline constexpr uint32_t kTime = 569;       // time value
+inline constexpr ContactField kDescription{585, 255};
+inline constexpr ContactField kAttachment{840, 260};
+static_assert(kAttachment.offset + kAttachment.width == kRecordSize);
+}  // namespace history
+
+// "<address book>.history".
+std::string HistoryPath(std::string_view addressBookPath);
+
+// Opens the history file of an address book with the empty password, after
+// the compacting check every file gets before it is opened. With create, a
+// missing history file is made first; without, a missing one fails.
+Result OpenHistoryFile(const std::string& addressBookPath, bool create, std::unique_ptr<RecordStore>& out);
+
+// Deletes every entry of the contact with record id contactId. Ok, deleting
+// nothing, when the address book has no history file; an entry that another
+// user deleted meanwhile is simply gone. deleted (when given) counts the
+// entries this call removed.
+Result DeleteContactHistory(const std::string& addressBookPath, uint64_t contactId, size_t* deleted = nullptr);
+
+}  // namespace velmora

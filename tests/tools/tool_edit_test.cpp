@@ -1,0 +1,138 @@
+// velmora update and delete: one contact changed under its edit lock, with
+// the window's refusals, and the contact's history deleted with it.
+#include "ToolFixture.h"
+#include "addressbook/model/ContactHistory.h"
+#include "resources/Strings.h"
+
+namespace velmora::testing {
+namespace {
+
+using nlohmann::json;
+
+class ToolEditTest : public ToolTest {
+ protected:
+  void SetUp() override {
+    Ok({"create", book});
+    Ok({"add", book}, "{\"First_Name\": \"Ann\", \"Last_Name\": \"Lee\", \"Birthday\": \"1975-05-03\"}\n"
+                      "{\"First_Name\": \"Bob\", \"confidential\": true}\n");
+    std::vector<json> contacts = List(book);
+    ASSERT_EQ(contacts.size(), 2u);
+    ann_ = contacts[0];
+    bob_ = contacts[1];
+  }
+
+  std::string Pos(const json& contact) const { return std::to_string(contact["position"].get<uint64_t>()); }
+  uint64_t Id(const json& contact) const { return std::stoull(contact["id"].get<std::string>()); }
+
+  void AddHistory(uint64_t id) {
+    std::unique_ptr<RecordStore> history;
+    ASSERT_TRUE(OpenHistoryFile(book, true, history).ok());
+    Bytes entry;
+    history->InitRecord(entry, history::kRecordSize);
+    PutU64(entry.data() + history::kContactId, id);
+    ASSERT_TRUE(history->AddRecord(entry).ok());
+  }
+
+  json ann_, bob_;
+};
+
+TEST_F(ToolEditTest, UpdateChangesTheGivenKeysAndKeepsTheRest) {
+  ToolRun run = Ok({"update", book, Pos(ann_)}, "\n{\"Last_Name\": \"Lee-Smith\", \"category\": \"Friends\"}\n");
+  std::vector<json> printed = run.Json();
+  ASSERT_EQ(printed.size(), 1u);
+  std::vector<json> contacts = List(book);
+  ASSERT_EQ(contacts.size(), 2u);
+  EXPECT_EQ(printed[0], contacts[0]);
+  EXPECT_EQ(contacts[0]["Last_Name"], "Lee-Smith");
+  EXPECT_EQ(contacts[0]["category"], "Friends");
+  EXPECT_EQ(contacts[0]["First_Name"], "Ann");
+  EXPECT_EQ(contacts[0]["Birthday"], "1975-05-03");
+  EXPECT_EQ(contacts[0]["id"], ann_["id"]);
+  EXPECT_EQ(contacts[0]["locked"], false);
+  EXPECT_EQ(contacts[1], bob_);
+}
+
+TEST_F(ToolEditTest, BadInputAndPositionsAreRefusedWithoutAChange) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string input;
+    std::string message;
+  };
+  const std::string calendar = dir.File("days.cld");
+  Ok({"create", "--kind", "calendar", calendar});
+  const Case cases[] = {
+      {{"update", book, Pos(ann_)}, "", "No record on standard input"},
+      {{"update", book, Pos(ann_)}, "{\"First_Name\": \"A\"}\n{\"First_Name\": \"B\"}\n", "line 2: a second record"},
+      {{"update", book, Pos(ann_)}, "{\"Gender\": 7}\n", "line 1: "},
+      {{"update", book, Pos(ann_)}, "{\"First_Name\": \"" + std::string(40, 'x') + "\"}\n", "First_Name"},
+      {{"update", book, "12x"}, "{}\n", "POSITION must be a record position"},
+      {{"update", book, std::to_string(ann_["position"].get<uint64_t>() + 1)}, "{}\n", "no record at position"},
+      {{"delete", book, "999999999"}, "", "no record at position"},
+      {{"delete", calendar, "0"}, "", "address books only"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args[0] + " " + c.args[2] + " " + c.input);
+    ToolRun run = Run(c.args, c.input);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+  }
+  std::vector<json> contacts = List(book);
+  ASSERT_EQ(contacts.size(), 2u);
+  EXPECT_EQ(contacts[0], ann_);
+}
+
+TEST_F(ToolEditTest, DeleteTakesTheContactAndItsHistory) {
+  AddHistory(Id(ann_));
+  AddHistory(Id(bob_));
+  Ok({"delete", book, Pos(ann_)});
+  std::vector<json> contacts = List(book);
+  ASSERT_EQ(contacts.size(), 1u);
+  EXPECT_EQ(contacts[0]["First_Name"], "Bob");
+  std::vector<json> history = List(HistoryPath(book));
+  ASSERT_EQ(history.size(), 1u);
+  EXPECT_EQ(history[0]["locked"], false);
+
+  ToolRun again = Run({"delete", book, Pos(ann_)});
+  EXPECT_EQ(again.exitCode, 1);
+  EXPECT_NE(again.err.find("There is no contact at position"), std::string::npos) << again.err;
+}
+
+// Another process (this test) holds the contact's edit lock while the tool
+// runs: the tool gets the window's message and changes nothing.
+TEST_F(ToolEditTest, AContactLockedByAnotherProcessIsLeftAlone) {
+  RecordStore other(book, "");
+  ASSERT_FALSE(other.OpenFailed());
+  const RecordPosition position = ann_["position"].get<uint64_t>();
+  ASSERT_TRUE(other.LockRecord(position).ok());
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"update", book, Pos(ann_)}, std::vector<std::string>{"delete", book, Pos(ann_)}}) {
+    ToolRun run = Run(args, "{\"First_Name\": \"Changed\"}\n");
+    EXPECT_EQ(run.exitCode, 1) << args[0];
+    EXPECT_EQ(run.err, OneLineOf(LoadText(Program::Cardora, 106)) + "\n");
+  }
+  ASSERT_TRUE(other.UnlockRecord(position).ok());
+  std::vector<json> contacts = List(book);
+  ASSERT_EQ(contacts.size(), 2u);
+  EXPECT_EQ(contacts[0], ann_);
+}
+
+TEST_F(ToolEditTest, AccessLevelsApplyAsInTheWindow) {
+  SetPasswords(book, "owner-pw", "assistant-pw", "reader-pw");
+  const std::string reader102 = OneLineOf(LoadText(Program::Cardora, 102)) + "\n";
+  EXPECT_EQ(Run({"update", book, Pos(ann_), "--password", "reader-pw"}, "{}\n").err, reader102);
+  EXPECT_EQ(Run({"delete", book, Pos(ann_), "--password", "reader-pw"}).err, reader102);
+  // The Assistant does not see the confidential contact at all.
+  ToolRun hidden = Run({"delete", book, Pos(bob_), "--password", "assistant-pw"});
+  EXPECT_EQ(hidden.exitCode, 1);
+  EXPECT_NE(hidden.err.find("There is no contact at position"), std::string::npos) << hidden.err;
+  ToolRun marked = Run({"update", book, Pos(ann_), "--password", "assistant-pw"}, "{\"confidential\": true}\n");
+  EXPECT_EQ(marked.exitCode, 1);
+  EXPECT_NE(marked.err.find("only the Owner"), std::string::npos) << marked.err;
+  EXPECT_EQ(List(book, "owner-pw").size(), 2u);
+  Ok({"update", book, Pos(ann_), "--password", "assistant-pw"}, "{\"Nick_Name\": \"Annie\"}\n");
+  EXPECT_EQ(List(book, "owner-pw")[0]["Nick_Name"], "Annie");
+}
+
+}  // namespace
+}  // namespace velmora::testing
