@@ -26,8 +26,10 @@ inline constexpr int kMsgPasswordsDiffer = 101;   // "You did not enter the same
 inline constexpr int kMsgNoPermission = 102;      // the program's "... You don't have permission."
 inline constexpr int kMsgWrongPassword = 103;     // the program's "... Incorrect password."
 inline constexpr int kMsgDeleteCategory = 104;    // "Do you want to delete this category ?"
+inline constexpr int kMsgDeleteContact = 105;     // "Are you sure you want to delete this Cardora record ? ..."
 inline constexpr int kMsgBeingEdited = 106;       // the program's "... being edited by another user. ..."
 inline constexpr int kMsgFromAfterTo = 107;       // "From date must be earlier than the To date."
+inline constexpr int kMsgNotifyExchange = 111;    // "You have made changes to a group event. ..."
 inline constexpr int kMsgFileExists = 113;        // "This file alredy exists. ..."
 inline constexpr int kMsgCannotCreateFile = 114;  // "Error in creating a file."
 

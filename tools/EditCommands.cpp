@@ -55,9 +55,9 @@ std::string Refusal(const ContactChange& change, RecordPosition position) {
     case ContactStep::Done:
       return {};
     case ContactStep::NotPermitted:
-      return LoadText(102);
+      return LoadText(kMsgNoPermission);
     case ContactStep::Locked:
-      return LoadText(106);
+      return LoadText(kMsgBeingEdited);
     case ContactStep::Gone:
     case ContactStep::Hidden:  // a contact the user may not see is not there for them
       return "There is no contact at position " + std::to_string(position) + ".";
@@ -113,7 +113,7 @@ int RunUpdate(const Arguments& args) {
   options.mayMarkConfidential = target.opened.accessLevel == kAccessOwner;
   std::optional<RecordLineReader> reader = RecordLineReader::For(store, target.opened.kind, options);
   if (!reader) return Fail("Contacts are updated and deleted in address books only.");
-  if (target.opened.accessLevel == kAccessReader) return Fail(LoadText(102));
+  if (target.opened.accessLevel == kAccessReader) return Fail(LoadText(kMsgNoPermission));
   // The whole input is read and checked against the limits before the
   // contact is locked, so nobody waits on a slow pipe.
   ResultOf<std::string> input = ReadOneRecordLine(reader->maxLineLength());

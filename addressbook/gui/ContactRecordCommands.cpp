@@ -50,9 +50,9 @@ bool ContactRecordCommands::Handles(int command) {
     case kCmdEditContact:
     case kCmdDeleteContact:
     case kCmdUndoDelete:
-    case kCmdCutContact:
-    case kCmdCopyContact:
-    case kCmdPasteContact:
+    case kCmdCut:
+    case kCmdCopy:
+    case kCmdPaste:
     case kCmdOpenAttachment: return true;
     default: return false;
   }
@@ -64,9 +64,9 @@ bool ContactRecordCommands::Run(int command) {
     case kCmdEditContact: EditContact(); return true;
     case kCmdDeleteContact: DeleteContact(); return true;
     case kCmdUndoDelete: UndoDelete(); return true;
-    case kCmdCutContact: CutContact(); return true;
-    case kCmdCopyContact: CopyContact(); return true;
-    case kCmdPasteContact: PasteContact(); return true;
+    case kCmdCut: CutContact(); return true;
+    case kCmdCopy: CopyContact(); return true;
+    case kCmdPaste: PasteContact(); return true;
     case kCmdOpenAttachment: OpenAttachment(); return true;
     default: return false;
   }
@@ -126,8 +126,17 @@ void ContactRecordCommands::EditContact() {
     InformationBox(host_.window(), kMsgNoPermission);
     return;
   }
-  const std::optional<RecordPosition> position = host_.selectedPosition();
-  if (!position) return;
+  if (const std::optional<RecordPosition> position = host_.selectedPosition()) EditContactAt(*position);
+}
+
+void ContactRecordCommands::EditContactAt(RecordPosition at) {
+  RecordStore* store = host_.store();
+  if (!store) return;
+  if (IsReader(*store)) {
+    InformationBox(host_.window(), kMsgNoPermission);
+    return;
+  }
+  const std::optional<RecordPosition> position = at;
   const ContactEditorSetup setup = EditorSetupFor(*store);
   std::optional<ContactEditorValues> typed;
   for (;;) {

@@ -11,25 +11,12 @@
 #include <QtGlobal>
 #include <optional>
 
+#include "shell/SuiteCommands.h"
 #include "store/RecordStore.h"
 
 class QWidget;
 
 namespace velmora {
-
-// Command numbers of the record commands.
-inline constexpr int kCmdNewContact = 1001;
-inline constexpr int kCmdEditContact = 1002;
-inline constexpr int kCmdDeleteContact = 1003;
-inline constexpr int kCmdUndoDelete = 1023;
-inline constexpr int kCmdCutContact = 1024;
-inline constexpr int kCmdCopyContact = 1025;
-inline constexpr int kCmdPasteContact = 1026;
-inline constexpr int kCmdOpenAttachment = 1033;
-
-// Message numbers the commands show besides 102 and 106.
-inline constexpr int kMsgDeleteContact = 105;     // "Are you sure you want to delete this Cardora record ? ..."
-inline constexpr int kMsgNotifyExchange = 111;    // "You have made changes to a group event. ..."
 
 // The record exchange: which contacts take part in one, and the notices it
 // sends. The commands ask it at the points where a change concerns other
@@ -86,6 +73,9 @@ class ContactRecordCommands {
 
   void NewContact();
   void EditContact();
+  // Edits the contact at position (a row of the Find dialog, which need not
+  // be in the list).
+  void EditContactAt(RecordPosition position);
   void DeleteContact();
   // The recycle bin's drop (its command 107 with 1003): answers 1 when the
   // selected contact was deleted. A missing selection beeps; the question

@@ -9,8 +9,10 @@
 #include <QPalette>
 
 #include "addressbook/gui/CardoraMainWindow.h"
+#include "addressbook/gui/ContactRecycleBin.h"
 #include "addressbook/gui/CustomViewDialog.h"
 #include "addressbook/gui/FindDialog.h"
+#include "addressbook/model/ContactHolders.h"
 #include "addressbook/model/ContactRecord.h"
 #include "shell/CategoriesDialog.h"
 #include "shell/DesktopIntegration.h"
@@ -23,6 +25,7 @@
 #include "toolkit/TTabsWnd.h"
 #include "toolkit/TesselClassIndexBarWnd.h"
 #include "toolkit/TesselClassIndexSearchWnd.h"
+#include "toolkit/TesselClassWndBin.h"
 #include "toolkit/TesselClassWndGButton.h"
 #include "toolkit/TesselWndList.h"
 #include "toolkit/TesselWndListView.h"
@@ -130,8 +133,8 @@ bool WorkPane::OnCreated() {
   indexBar_ = new TesselClassIndexBarWnd(kIndexBarId, this);
   if (!indexBar_->Create(this)) return false;
 
-  // The recycle bin's icon (107) takes the bottom-right corner once the bin
-  // is part of the program; until then the corner stays empty.
+  bin_ = MakeContactRecycleBin(this);
+  if (!bin_) return false;
 
   tabs_ = new TTabsWnd({QStringLiteral("Home"), QStringLiteral("Business"), QStringLiteral("Custom")}, kTabsId, this);
   if (!tabs_->Create(this)) return false;
@@ -153,6 +156,7 @@ void WorkPane::resizeEvent(QResizeEvent*) {
   if (historyButton_) historyButton_->setGeometry(w - 65, 49, 60, 20);
   if (indexBar_) indexBar_->setGeometry(w - 63, 72, 60, 180);
   if (tabs_) tabs_->setGeometry(10, h - 20, std::max(0, w - 73), 20);
+  if (bin_) bin_->setGeometry(w - 55, h - 58, 50, 50);
 }
 
 void WorkPane::ApplyLook() {
@@ -291,8 +295,8 @@ std::vector<ContextMenuEntry> WorkPane::ContextMenuFor(int row) const {
     state.pictureShown = main->pictureWanted();
     state.historyShown = main->historyWanted();
   }
-  // The recycle bin and the internal clipboard hold nothing until they are
-  // part of the program.
+  state.binHoldsContact = RecycleBin().Holds();
+  state.clipboardHoldsContact = ContactClipboard().Holds();
   const bool onRow = list_ && row >= 0 && row < list_->rowCount();
   if (onRow && store_) {
     Bytes record;
@@ -352,13 +356,22 @@ void WorkPane::OnTabs(int param) {
   FocusList();
 }
 
-void WorkPane::EditContact(std::optional<RecordPosition>) {
-  // The contact editor opens here once it is part of the program.
+void WorkPane::SelectPosition(RecordPosition position) {
+  if (!list_) return;
+  const auto& positions = query_.positions();
+  const auto found = std::find(positions.begin(), positions.end(), position);
+  if (found != positions.end() && found - positions.begin() < list_->rowCount()) {
+    list_->SelectRow(int(found - positions.begin()));
+  }
+}
+
+void WorkPane::RecordHost::BinChanged() {
+  if (pane_.bin_) pane_.bin_->update();
 }
 
 void WorkPane::RunFindDialog() {
   if (!store_) return;
-  FindDialog dialog(*store_, categoryFilter_, [this](RecordPosition position) { EditContact(position); }, this);
+  FindDialog dialog(*store_, categoryFilter_, [this](RecordPosition position) { commands_.EditContactAt(position); }, this);
   if (dialog.RunModal() == 1 && dialog.chosen() && list_) {
     const auto& positions = query_.positions();
     const auto found = std::find(positions.begin(), positions.end(), *dialog.chosen());
@@ -467,13 +480,13 @@ qintptr WorkPane::OnCommand(const Command& command) {
       PostCommand(window(), command.id, command.param);
       return 1;
     case kCmdFind: RunFindDialog(); return 1;
-    case kCmdEditContact: EditContact(SelectedPosition()); return 1;
+    case kBinId: return commands_.OnBinCommand(command.param);
     default: break;
   }
-  // The other record commands (new, delete, cut, copy, paste, undo, send,
-  // attachment) belong to the contact editor, the clipboard and the recycle
-  // bin; until they are part of the program the pane takes them without
-  // doing anything.
+  if (ContactRecordCommands::Handles(command.id)) {
+    commands_.Run(command.id);
+    return 1;
+  }
   return 0;
 }
 

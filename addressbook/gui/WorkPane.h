@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "addressbook/gui/ContactRecordCommands.h"
 #include "addressbook/gui/ContactRowDelegate.h"
 #include "addressbook/model/ContactSearch.h"
 #include "store/Categories.h"
@@ -26,6 +27,7 @@ class TTabsWnd;
 class TesselClassIndexBarWnd;
 class TesselClassIndexSearchWnd;
 class TesselClassWndGButton;
+class TesselClassWndBin;
 
 // One item of the list's context menu; a separator has command 0.
 struct ContextMenuEntry {
@@ -111,6 +113,9 @@ class WorkPane : public TesselPane {
 
   qintptr OnCommand(const Command& command) override;
 
+  ContactRecordCommands& recordCommands() { return commands_; }
+  TesselClassWndBin* recycleBin() const { return bin_; }
+
  protected:
   bool OnCreated() override;
   void resizeEvent(QResizeEvent* event) override;
@@ -126,8 +131,8 @@ class WorkPane : public TesselPane {
   void OnListNotification(int code, qintptr param);
   void OnTabs(int param);
   void RunFindDialog();
-  // What editing a contact does (the command 1002 path).
-  void EditContact(std::optional<RecordPosition> position);
+  // Selects the row of the record at position, when the list has one.
+  void SelectPosition(RecordPosition position);
   void SelectAndShow(std::optional<size_t> row);
   void BuildKeys();
   void ApplyLook();
@@ -153,6 +158,25 @@ class WorkPane : public TesselPane {
   int chosenCategory_ = kCategoryBase + kAllCategoriesOffset;
   ContactRowDelegate delegate_;
   uint64_t keptRecordId_ = 0;  // the selection across a refresh
+  TesselClassWndBin* bin_ = nullptr;
+
+  // What the record commands see of the pane.
+  class RecordHost : public ContactRecordHost {
+   public:
+    explicit RecordHost(WorkPane& pane) : pane_(pane) {}
+    RecordStore* store() override { return pane_.store_; }
+    std::optional<RecordPosition> selectedPosition() override { return pane_.SelectedPosition(); }
+    QWidget* window() override { return pane_.window(); }
+    void ReloadList() override { pane_.Reload(); }
+    void SelectRecord(RecordPosition position) override { pane_.SelectPosition(position); }
+    void FocusList() override { pane_.FocusList(); }
+    void BinChanged() override;
+
+   private:
+    WorkPane& pane_;
+  };
+  RecordHost host_{*this};
+  ContactRecordCommands commands_{host_};
 
   // The value that blinks before it is opened.
   QTimer blinkTimer_;

@@ -23,6 +23,7 @@
 #include "addressbook/gui/CustomViewDialog.h"
 #include "addressbook/gui/FindDialog.h"
 #include "addressbook/gui/WorkPane.h"
+#include "addressbook/model/ContactHolders.h"
 #include "addressbook/model/ContactRecord.h"
 #include "shell/DesktopIntegration.h"
 #include "shell/SuiteCommands.h"
@@ -31,6 +32,7 @@
 #include "toolkit/Fonts.h"
 #include "toolkit/PaletteColours.h"
 #include "toolkit/TFlyMenu.h"
+#include "toolkit/TesselClassWndBin.h"
 #include "toolkit/TTabsWnd.h"
 #include "toolkit/TesselClassIndexBarWnd.h"
 #include "toolkit/TesselClassIndexSearchWnd.h"
@@ -643,6 +645,46 @@ TEST_F(ContactListTest, AnotherProcessesChangeKeepsTheSelectionById) {
   EXPECT_TRUE(WaitUntil([&] { return view()->SelectedRow() == 0; }));
 }
 #endif
+
+}  // namespace
+}  // namespace velmora
+
+namespace velmora {
+namespace {
+
+// The record commands reach the list: a delete answered Yes empties the
+// row, fills the bin and enables "Undo delete"; the bin's undo brings the
+// contact back and selects it.
+TEST_F(ContactListTest, DeleteAndTheBinsUndoGoThroughThePane) {
+  RecycleBin().Empty();
+  AddPeople({{"Anne", "A"}, {"Bob", "B"}});
+  Show();
+  ASSERT_NE(pane_->recycleBin(), nullptr);
+  EXPECT_EQ(pane_->recycleBin()->geometry(), QRect(700 - 55, 520 - 58, 50, 50));
+  view()->SelectRow(1);
+  sandbox_.answers = {true};
+  EXPECT_EQ(pane_->OnCommand(Command{kCmdDeleteContact, 0}), 1);
+  Settle();
+  EXPECT_EQ(Names(), QStringList{QStringLiteral("Anne A")});
+  EXPECT_TRUE(RecycleBin().Holds());
+  const auto undoEnabled = [&] {
+    for (const ContextMenuEntry& entry : pane_->ContextMenuFor(-1)) {
+      if (entry.command == kCmdUndoDelete) return entry.enabled;
+    }
+    return false;
+  };
+  EXPECT_TRUE(undoEnabled());
+
+  EXPECT_EQ(pane_->OnCommand(Command{WorkPane::kBinId, kCmdUndoDelete}), 1);
+  Settle();
+  EXPECT_EQ(Names(), (QStringList{QStringLiteral("Anne A"), QStringLiteral("Bob B")}));
+  EXPECT_FALSE(RecycleBin().Holds());
+  EXPECT_FALSE(undoEnabled());
+  ASSERT_TRUE(pane_->SelectedPosition().has_value());
+  Bytes record;
+  ASSERT_TRUE(store_->ReadRecordIfLive(record, *pane_->SelectedPosition()).ok());
+  EXPECT_EQ(ContactRowText(record), QStringLiteral("Bob B"));
+}
 
 }  // namespace
 }  // namespace velmora

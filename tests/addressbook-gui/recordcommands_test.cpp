@@ -98,7 +98,7 @@ TEST_F(RecordCommandsTest, AReaderIsRefusedEveryChange) {
   const RecordPosition ann = Add("Ann");
   Open(book, "reader");
   pane.selected = ann;
-  for (int command : {kCmdNewContact, kCmdEditContact, kCmdDeleteContact, kCmdCutContact, kCmdCopyContact,
+  for (int command : {kCmdNewContact, kCmdEditContact, kCmdDeleteContact, kCmdCut, kCmdCopy,
                       kCmdOpenAttachment}) {
     sandbox.messages.clear();
     EXPECT_TRUE(commands.Run(command));
