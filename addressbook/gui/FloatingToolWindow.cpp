@@ -128,7 +128,7 @@ void FloatingToolWindow::Paint(QPainter& painter) {
     DrawStretched(painter, titleBar, strip);
   }
   painter.setFont(BoldFont());
-  painter.setPen(Qt::white);
+  painter.setPen(look::Colour(look::kInk));
   painter.drawText(titleBar.adjusted(6, 0, -(kCloseSize + 8), 0), Qt::AlignVCenter | Qt::AlignLeft,
                    painter.fontMetrics().elidedText(title_, Qt::ElideRight, titleBar.width() - kCloseSize - 14));
   const QImage& close = BitmapImage("pic_close.bmp");

@@ -84,6 +84,7 @@ HistoryEntryDialog::HistoryEntryDialog(const Bytes& entry, uint64_t contactId, Q
   attachment_->setMaxLength(kHistoryAttachmentLimit);
   attachment_->setText(
       QString::fromStdString(GetText(entry_.data() + history::kAttachment.offset, history::kAttachment.width)));
+  attachment_->setCursorPosition(0);
   QPushButton* browse = Button(QStringLiteral("&Browse"), 104, this);
   QPushButton* open = Button(QStringLiteral("&Open"), 105, this);
 

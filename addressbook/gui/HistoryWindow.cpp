@@ -230,8 +230,17 @@ void HistoryWindow::LoadList() {
 
 void HistoryWindow::Reselect(uint64_t id) {
   if (!history_) return;
+  keptId_ = 0;
   list_->Refresh();
   if (id != 0) list_->SelectRecordId(id);
+}
+
+uint64_t HistoryWindow::SelectedEntryId() const {
+  const int row = list_ ? list_->SelectedRow() : -1;
+  if (row < 0 || !history_) return 0;
+  Bytes entry;
+  if (!history_->ReadRecordIfLive(entry, list_->PositionOf(row)).ok()) return 0;
+  return rec::Id(entry.data());
 }
 
 bool HistoryWindow::NeedsContact(int command) {
@@ -260,6 +269,16 @@ qintptr HistoryWindow::OnCommand(const Command& command) {
     switch (CommandHigh(command.id)) {
       case kNotifyDoubleClick: PostCommand(this, row >= 0 ? kCmdEdit : kCmdNew); break;
       case kNotifyRightClick: ContextMenu(row); break;
+      case kNotifyRefresh:
+        // Another user changed the file: the selected entry stays selected
+        // across the reload.
+        if (command.param == 1 || command.param == 3) {
+          keptId_ = SelectedEntryId();
+        } else if (keptId_ != 0) {
+          list_->SelectRecordId(keptId_);
+          keptId_ = 0;
+        }
+        break;
       default: break;
     }
     return 1;

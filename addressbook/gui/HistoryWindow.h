@@ -100,11 +100,13 @@ class HistoryWindow : public FloatingToolWindow {
   bool ContactStillThere();
   bool MayChange();
   void Reselect(uint64_t id);
+  uint64_t SelectedEntryId() const;
 
   ContactWindowHost& host_;
   RecordStore* addressBook_ = nullptr;
   std::optional<RecordPosition> contactPosition_;
   uint64_t contactId_ = 0;
+  uint64_t keptId_ = 0;  // the entry selected before a refresh
   std::string firstName_, lastName_;
   std::string historyPath_;
   std::unique_ptr<RecordStore> history_;

@@ -495,6 +495,19 @@ TEST_F(HistoryWindowTest, EditIsRefusedWhileAnotherUserHoldsTheEntry) {
   EXPECT_TRUE(other.UnlockRecord(position).ok());
 }
 
+TEST_F(HistoryWindowTest, AnotherUsersNewEntryKeepsTheSelectedEntrySelected) {
+  HistoryWindow& window = Show(ann_);
+  AddEntry(*window.historyStore(), annId_, {1, 2, 2011}, {}, "Later");
+  window.list()->Refresh();
+  window.list()->SelectRow(0);
+  RecordStore other(HistoryPath(host_.store->path()), "");
+  AddEntry(other, annId_, {1, 2, 2010}, {}, "Earlier");
+  window.list()->Refresh();
+  Settle();
+  ASSERT_EQ(RowDescriptions(window), (std::vector<std::string>{"Earlier", "Later"}));
+  EXPECT_EQ(window.list()->SelectedRow(), 1);
+}
+
 TEST_F(HistoryWindowTest, BrowsingIntoAnEmptyEntryFillsTheDescription) {
   HistoryWindow& window = Show(ann_);
   const Bytes entry = NewHistoryEntry(*window.historyStore(), annId_, {5, 6, 2012}, {4, 20, 0, kHalfPm});
