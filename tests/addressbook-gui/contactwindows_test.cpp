@@ -20,8 +20,10 @@
 #include "addressbook/gui/PictureWindow.h"
 #include "addressbook/model/Contact.h"
 #include "addressbook/model/ContactHistory.h"
+#include "resources/Strings.h"
 #include "shell/DesktopIntegration.h"
 #include "store/RecordHeader.h"
+#include "tests/support/Records.h"
 #include "toolkit/TFlyMenu.h"
 #include "toolkit/TesselClassPictureWnd.h"
 #include "toolkit/TesselWndListView.h"
@@ -493,6 +495,25 @@ TEST_F(HistoryWindowTest, EditIsRefusedWhileAnotherUserHoldsTheEntry) {
   ASSERT_EQ(sandbox_.MessageTexts().size(), 1u);
   EXPECT_NE(sandbox_.MessageTexts().front().find("being edited by another user"), std::string::npos);
   EXPECT_TRUE(other.UnlockRecord(position).ok());
+}
+
+TEST_F(HistoryWindowTest, AReaderMayNotChangePicturesOrHistory) {
+  testing::SetPasswords(*host_.store, {"own", "help", "read"});
+  const std::string path = host_.store->path();
+  host_.store = std::make_unique<RecordStore>(path, "read");
+  ASSERT_EQ(host_.store->GetAccessLevel(), kAccessReader);
+  host_.selected = ann_;
+  int dialogs = 0;
+  HistoryWindow::SetDialogRunner([&](QDialog&) { return ++dialogs, 0; });
+  HistoryWindow& window = Show(ann_);
+  for (int command : {HistoryWindow::kCmdNew, HistoryWindow::kCmdEdit, HistoryWindow::kCmdDelete}) {
+    SendCommand(&window, command);
+  }
+  SetSelectedContactPicture(host_, std::string("/tmp/reader.png"));
+  const std::string refusal = LoadText(kMsgNoPermission);
+  EXPECT_EQ(sandbox_.MessageTexts(), (std::vector<std::string>(4, refusal)));
+  EXPECT_EQ(dialogs, 0);
+  EXPECT_EQ(host_.Read(ann_).Picture(), "");
 }
 
 TEST_F(HistoryWindowTest, AnotherUsersNewEntryKeepsTheSelectedEntrySelected) {
