@@ -27,7 +27,7 @@ TEST(FitPictureTest, FitsKeepingProportionsInWholePixels) {
       {{100, 400}, {196, 196}, {49, 196}},  // taller: from the height
       {{300, 300}, {196, 196}, {196, 196}},
       {{196, 196}, {196, 196}, {196, 196}},
-      {{400, 300}, {196, 100}, {133, 99}},  // wide, but the height decides: 133 * 300 / 400 = 99
+      {{400, 300}, {196, 100}, {134, 100}},  // wide, the height decides: 134 * 300 / 400 = 100
       {{1000, 3}, {196, 196}, {196, 1}},     // never thinner than a pixel
       {{0, 10}, {196, 196}, {}},
       {{10, 10}, {0, 196}, {}},
