@@ -5,10 +5,19 @@
 #include <QApplication>
 #include <QWidget>
 #include <optional>
+#include <string>
 
 #include "store/RecordStore.h"
 
 namespace velmora {
+
+// The longest path a record keeps (picture, attachment): 259 bytes. A
+// longer one would be stored cut, naming another file, so it is refused
+// with this text.
+inline constexpr size_t kStoredPathLimit = 259;
+inline std::string PathTooLongText(const std::string& path) {
+  return "The path \"" + path + "\" is too long. A path may have at most 259 characters.";
+}
 
 class ContactWindowHost {
  public:

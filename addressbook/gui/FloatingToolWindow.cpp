@@ -98,6 +98,7 @@ bool FloatingToolWindow::OnCloseRequest() {
 }
 
 void FloatingToolWindow::SetTitle(const QString& title) {
+  if (title == title_) return;
   title_ = title;
   setWindowTitle(title);
   update(0, 0, width(), kTitleHeight);

@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 #include <utility>
 
+#include "addressbook/gui/ContactWindowHost.h"
 #include "addressbook/model/ContactHistory.h"
 #include "shell/DatePickerDialog.h"
 #include "shell/DesktopIntegration.h"
@@ -42,9 +43,14 @@ QPushButton* Button(const QString& text, int id, QWidget* parent) {
   return button;
 }
 
-// The text up to limit characters (not bytes: a description counts what
-// the person typed).
-QString Cut(const QString& text, int limit) { return text.size() > limit ? text.left(limit) : text; }
+// The text cut to limit characters, and further until its UTF-8 form fits
+// limit bytes (the field's width without its terminator), so that nothing
+// is cut silently when it is stored.
+QString Cut(const QString& text, int limit) {
+  QString cut = text.size() > limit ? text.left(limit) : text;
+  while (cut.toUtf8().size() > limit) cut.chop(cut.size() > 1 && cut.at(cut.size() - 1).isLowSurrogate() ? 2 : 1);
+  return cut;
+}
 
 }  // namespace
 
@@ -117,7 +123,7 @@ HistoryEntryDialog::HistoryEntryDialog(const Bytes& entry, uint64_t contactId, Q
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   connect(description_, &QPlainTextEdit::textChanged, this, [this] {
     const QString text = description_->toPlainText();
-    if (text.size() > kHistoryDescriptionLimit) {
+    if (Cut(text, kHistoryDescriptionLimit) != text) {
       const QSignalBlocker block(description_);
       description_->setPlainText(Cut(text, kHistoryDescriptionLimit));
       description_->moveCursor(QTextCursor::End);
@@ -146,6 +152,10 @@ void HistoryEntryDialog::BrowseAttachment() {
   request.start = StartFolder::Current;
   const std::optional<std::string> path = FileDialogs::Current().ChooseFile(this, request);
   if (!path) return;
+  if (path->size() > kStoredPathLimit) {
+    InformationBox(this, PathTooLongText(*path));
+    return;
+  }
   attachment_->setText(QString::fromStdString(*path));
   const std::string description = description_->toPlainText().toStdString();
   const std::string after = DescriptionAfterBrowse(description);
@@ -163,12 +173,16 @@ void HistoryEntryDialog::OpenAttachment() {
 
 void HistoryEntryDialog::Accept() {
   if (!ok_->isEnabled()) return;
+  const std::string attachment = attachment_->text().toStdString();
+  if (attachment.size() > kStoredPathLimit) {
+    InformationBox(this, PathTooLongText(attachment));
+    return;
+  }
   uint8_t* data = entry_.data();
   PutDate(data + history::kDate, date_);
   PutText(data + history::kDescription.offset, history::kDescription.width,
           Cut(description_->toPlainText(), kHistoryDescriptionLimit).toStdString());
-  PutText(data + history::kAttachment.offset, history::kAttachment.width,
-          Cut(attachment_->text(), kHistoryAttachmentLimit).toStdString());
+  PutText(data + history::kAttachment.offset, history::kAttachment.width, attachment);
   TimeValue time;
   if (times_->currentRow() < 0 || !SlotToTime(times_->currentRow(), time)) time = Now(5);
   PutTime(data + history::kTime, time);

@@ -62,7 +62,11 @@ void ConnectPictureBoxButtons(TesselClassPictureWnd& box) {
   box.SetButtonHandler([target](int command) {
     if (command == TesselClassPictureWnd::kCmdNew) {
       if (const std::optional<std::string> path = ChoosePictureFile(target)) {
-        target->Load(QString::fromStdString(*path));
+        if (path->size() > kStoredPathLimit) {
+          InformationBox(target, PathTooLongText(*path));
+        } else {
+          target->Load(QString::fromStdString(*path));
+        }
       }
     } else if (command == TesselClassPictureWnd::kCmdRemove) {
       if (target->HasPicture() && QuestionBox(target, kRemoveFromBox)) target->Clear();
@@ -160,7 +164,12 @@ void PictureWindow::NewPicture() {
   const std::optional<std::string> path = ChoosePictureFile(this);
   setEnabled(true);
   if (main) main->setEnabled(true);
-  if (path) SetSelectedContactPicture(host_, path);
+  if (!path) return;
+  if (path->size() > kStoredPathLimit) {
+    InformationBox(this, PathTooLongText(*path));
+    return;
+  }
+  SetSelectedContactPicture(host_, path);
 }
 
 void PictureWindow::RemovePicture() {

@@ -552,6 +552,33 @@ TEST_F(HistoryWindowTest, BrowsingIntoAnEmptyEntryFillsTheDescription) {
   EXPECT_EQ(sandbox_.beeps, 1);
 }
 
+TEST_F(HistoryWindowTest, TextsThatWouldBeStoredCutAreRefusedOrCutWhileTyped) {
+  HistoryWindow& window = Show(ann_);
+  HistoryEntryDialog dialog(NewHistoryEntry(*window.historyStore(), annId_, {5, 6, 2012}, {}), annId_);
+  // Two bytes a character: 127 characters fill the 254 bytes.
+  dialog.description()->setPlainText(QString(200, QChar(0xE9)));
+  EXPECT_EQ(dialog.description()->toPlainText(), QString(127, QChar(0xE9)));
+  const std::string longPath = "/" + std::string(300, 'p');
+  sandbox_.dialogs.answers.push_back(longPath);
+  dialog.BrowseAttachment();
+  EXPECT_TRUE(dialog.attachment()->text().isEmpty());
+  ASSERT_EQ(sandbox_.MessageTexts().size(), 1u);
+  EXPECT_NE(sandbox_.MessageTexts().front().find("at most 259 characters"), std::string::npos);
+  // 130 characters of two bytes each: within the field's characters, not its bytes.
+  dialog.attachment()->setText(QStringLiteral("/") + QString(130, QChar(0xE9)));
+  SendCommand(&dialog, kCmdOk);
+  EXPECT_NE(dialog.result(), QDialog::Accepted);
+  EXPECT_EQ(sandbox_.MessageTexts().size(), 2u);
+
+  const RecordPosition position = host_.Add("Long", "Path");
+  host_.selected = position;
+  windows_.ShowPictureWindow("");
+  sandbox_.dialogs.answers.push_back(longPath);
+  windows_.pictureWindow()->NewPicture();
+  EXPECT_EQ(sandbox_.MessageTexts().size(), 3u);
+  EXPECT_EQ(host_.Read(position).Picture(), "");
+}
+
 TEST_F(HistoryWindowTest, TheDatePickerSetsTheDateAndOkWritesTheEntry) {
   HistoryWindow& window = Show(ann_);
   const DateValue picked{24, 12, 2015};
