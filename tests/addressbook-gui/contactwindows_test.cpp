@@ -652,6 +652,37 @@ TEST_F(HistoryWindowTest, TheReportOfAContactWithoutEntriesHasTheTwoHeaderLines)
   EXPECT_EQ(file.readAll(), QByteArray("HISTORY FOR - Ann Lee\r\n") + QByteArray(72, '.') + "\r\n\r\n");
 }
 
+TEST_F(HistoryWindowTest, DoubleClicksEditOrAddAndAttachmentsOpenWithTheDesktop) {
+  HistoryWindow& window = Show(ann_);
+  AddEntry(*window.historyStore(), annId_, {1, 2, 2011}, {}, "With file", "/tmp/offer.odt");
+  AddEntry(*window.historyStore(), annId_, {2, 2, 2011}, {}, "Without");
+  window.list()->Refresh();
+  std::vector<std::string> opened;  // the descriptions the dialogs opened on
+  HistoryWindow::SetDialogRunner([&](QDialog& dialog) {
+    opened.push_back(static_cast<HistoryEntryDialog&>(dialog).description()->toPlainText().toStdString());
+    return 0;
+  });
+  window.list()->SelectRow(0);
+  SendCommand(&window, MakeCommandId(HistoryWindow::kListId, kNotifyDoubleClick), 0);
+  SendCommand(&window, MakeCommandId(HistoryWindow::kListId, kNotifyDoubleClick), -1);
+  Settle();
+  EXPECT_EQ(opened, (std::vector<std::string>{"With file", ""}));
+
+  std::vector<QUrl> urls;
+  const UrlOpener before = SetUrlOpener([&](const QUrl& url) {
+    urls.push_back(url);
+    return true;
+  });
+  SendCommand(&window, HistoryWindow::kCmdOpenAttachment);
+  ASSERT_EQ(urls.size(), 1u);
+  EXPECT_EQ(urls.front().toLocalFile(), "/tmp/offer.odt");
+  window.list()->SelectRow(1);
+  SendCommand(&window, HistoryWindow::kCmdOpenAttachment);
+  EXPECT_EQ(urls.size(), 1u);
+  EXPECT_EQ(sandbox_.beeps, 1);
+  SetUrlOpener(before);
+}
+
 TEST_F(HistoryWindowTest, TheContextMenuEnablesWhatTheClickedRowAllows) {
   auto enabled = [](bool onRow, bool attachment) {
     std::vector<int> commands;
