@@ -149,8 +149,10 @@ void TesselClassPictureWnd::RequestDecode() {
   const QString path = path_;
   QThreadPool::globalInstance()->start([self, ticket, path, area, key] {
     const QImage image = DecodePicture(path, area);
+    QCoreApplication* application = QCoreApplication::instance();
+    if (!application) return;  // the program is ending
     QMetaObject::invokeMethod(
-        qApp,
+        application,
         [self, ticket, image, key] {
           if (!image.isNull()) PictureCache().insert(key, new QImage(image), qMax<qsizetype>(1, image.sizeInBytes() / 1024));
           if (self) self->Decoded(ticket, image);
