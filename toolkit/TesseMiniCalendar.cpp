@@ -5,6 +5,7 @@
 #include <QPainterPath>
 
 #include "resources/Strings.h"
+#include "toolkit/Bitmaps.h"
 #include "toolkit/Fonts.h"
 #include "toolkit/PaletteColours.h"
 #include "toolkit/Skin.h"
@@ -19,13 +20,32 @@ constexpr int kMargin = 3;
 constexpr int kRowHeight = 22;
 constexpr int kHeaderHeight = 16;
 constexpr int kButtonWidth = 20;
-constexpr int kYearWidth = 54;
+constexpr int kMinCellWidth = 28;
+constexpr int kMinCellHeight = 18;
 constexpr int kFirstWeekdayLetter = 2037;
 
 DateValue& PickedRecord() {
   static DateValue picked;
   return picked;
 }
+
+// The width a chooser needs to show text whole: its left padding, the text,
+// the arrow glyph and its padding (as PaintFlyMenu draws them).
+int ChooserWidth(const QString& text) {
+  const QImage& glyph = BitmapImage("flymenu_arrow.bmp");
+  const int glyphWidth = glyph.isNull() ? 10 : glyph.width();
+  return 7 + QFontMetrics(NormalFont()).horizontalAdvance(text) + glyphWidth + 12 + 2;
+}
+
+int MonthChooserWidth() {
+  int widest = 0;
+  for (int month = 1; month <= 12; ++month) {
+    widest = std::max(widest, ChooserWidth(QString::fromStdString(MonthName(month))));
+  }
+  return widest;
+}
+
+int YearChooserWidth() { return ChooserWidth(QStringLiteral("8888")); }
 
 // A skin colour, or the palette's when the skin lacks it.
 QColor SkinOr(SkinColour which, std::uint32_t fallback) {
@@ -60,10 +80,11 @@ class CalButton : public TesselWnd {
     if (controlId() == TesseMiniCalendar::kTodayId) {
       painter.drawEllipse(c, 2.5, 2.5);
     } else {
+      // Pointing left for the previous month, right for the next.
       const double d = controlId() == TesseMiniCalendar::kPreviousId ? -1 : 1;
       QPolygonF arrow;
-      arrow << QPointF(c.x() + 2.5 * d, c.y() - 4) << QPointF(c.x() + 2.5 * d, c.y() + 4)
-            << QPointF(c.x() - 2 * d, c.y());
+      arrow << QPointF(c.x() - 2 * d, c.y() - 4) << QPointF(c.x() - 2 * d, c.y() + 4)
+            << QPointF(c.x() + 2.5 * d, c.y());
       painter.drawPolygon(arrow);
     }
   }
@@ -129,7 +150,10 @@ TesselWnd* TesseMiniCalendar::button(int id) const {
 }
 
 QSize TesseMiniCalendar::sizeHint() const {
-  return QSize(7 * 28 + 2 * kMargin, kRowHeight + 2 * kMargin + kHeaderHeight + 6 * 18 + kMargin);
+  // Wide enough for whole month names and years, in whole grid columns.
+  const int row = 3 * kButtonWidth + MonthChooserWidth() + YearChooserWidth();
+  const int columns = std::max(7 * kMinCellWidth, (row + 6) / 7 * 7);
+  return QSize(columns + 2 * kMargin, kRowHeight + 2 * kMargin + kHeaderHeight + 6 * kMinCellHeight + kMargin);
 }
 
 DateValue TesseMiniCalendar::date() const { return grid_->date(); }
@@ -179,7 +203,7 @@ void TesseMiniCalendar::Arrange() {
   buttons_[0]->setGeometry(x, row.top(), kButtonWidth, row.height());
   x += kButtonWidth;
   const int right = row.right() + 1 - 2 * kButtonWidth;
-  const int monthWidth = std::max(40, right - x - kYearWidth);
+  const int monthWidth = std::max(40, right - x - YearChooserWidth());
   months_->setGeometry(x, row.top(), monthWidth, row.height());
   years_->setGeometry(x + monthWidth, row.top(), right - x - monthWidth, row.height());
   buttons_[1]->setGeometry(right, row.top(), kButtonWidth, row.height());

@@ -26,14 +26,91 @@ Result OpenHistoryFile(const std::string& addressBookPath, bool create, std::uni
   return Result::Ok();
 }
 
+namespace {
+
+namespace f = history;
+
+constexpr uint32_t kDateTimeType = 11;  // a date value followed by a time value
+constexpr uint32_t kDateTimeWidth = format::kDateValueSize + format::kTimeValueSize;
+
+void AddContactCondition(RecordQuery& query, uint64_t contactId) {
+  query.AddInt64Condition(f::kContactId, kOpEqual, uint32_t(contactId), uint32_t(contactId >> 32), kConnectorAnd);
+}
+
+Result RunSorted(RecordStore& history, RecordQuery& query, HistorySort sort) {
+  const bool byDate = sort == HistorySort::ByDate;
+  const uint32_t offset = byDate ? f::kDate : f::kDescription.offset;
+  const uint32_t width = byDate ? kDateTimeWidth : f::kDescription.width;
+  const Comparer comparer = byDate ? ComparerForType(kDateTimeType) : CompareText;
+  query.SetSortKey(offset, width, comparer);
+  if (Result ran = query.Run(history); !ran.ok()) return ran;
+  return query.Sort(history, offset, width, comparer);
+}
+
+std::string DateAndTime(const Bytes& entry, const char* between) {
+  return FormatDate(GetDate(entry.data() + f::kDate)) + between + FormatTime(GetTime(entry.data() + f::kTime));
+}
+
+std::string Description(const Bytes& entry) {
+  return std::string(RawText(entry.data() + f::kDescription.offset, f::kDescription.width));
+}
+
+}  // namespace
+
+Result LoadHistoryList(RecordStore& history, RecordQuery& query, uint64_t contactId, HistorySort sort) {
+  query.Reset();
+  AddContactCondition(query, contactId);
+  return RunSorted(history, query, sort);
+}
+
+Result FindHistory(RecordStore& history, RecordQuery& query, uint64_t contactId, std::string_view text) {
+  query.Reset();
+  AddContactCondition(query, contactId);
+  query.AddTextCondition(f::kDescription.offset, f::kDescription.width, kOpContains, text, kConnectorAnd);
+  return RunSorted(history, query, HistorySort::ByDate);
+}
+
+std::string HistoryFindLine(const Bytes& entry) {
+  return "[ " + DateAndTime(entry, " - ") + " ]  " + Description(entry);
+}
+
+Bytes NewHistoryEntry(RecordStore& history, uint64_t contactId, const DateValue& date, const TimeValue& time) {
+  Bytes entry;
+  history.InitRecord(entry, f::kRecordSize);
+  PutU64(entry.data() + f::kContactId, contactId);
+  PutDate(entry.data() + f::kDate, date);
+  TimeValue stepped = time;
+  stepped.minute -= stepped.minute % 5;
+  PutTime(entry.data() + f::kTime, stepped);
+  return entry;
+}
+
+std::string DescriptionAfterBrowse(const std::string& description) {
+  return description.empty() ? std::string("Attachment.") : description;
+}
+
+ResultOf<std::string> BuildHistoryReport(RecordStore& history, uint64_t contactId, std::string_view firstName,
+                                         std::string_view lastName) {
+  std::string report = "HISTORY FOR - " + std::string(firstName) + " " + std::string(lastName) + "\r\n";
+  report += std::string(72, '.') + "\r\n\r\n";
+  RecordQuery query;
+  if (Result loaded = LoadHistoryList(history, query, contactId, HistorySort::ByDate); !loaded.ok()) return loaded;
+  Bytes entry;
+  for (RecordPosition position : query.positions()) {
+    // An entry another user deleted since the scan is simply not reported.
+    if (!history.ReadRecordIfLive(entry, position).ok()) continue;
+    report += DateAndTime(entry, " - ") + "\r\n" + Description(entry) + "\r\n\r\n";
+  }
+  return report;
+}
+
 Result DeleteContactHistory(const std::string& addressBookPath, uint64_t contactId, size_t* deleted) {
   if (deleted) *deleted = 0;
   if (!RecordStore::FileExists(HistoryPath(addressBookPath))) return Result::Ok();
   std::unique_ptr<RecordStore> store;
   if (Result opened = OpenHistoryFile(addressBookPath, false, store); !opened.ok()) return opened;
   RecordQuery query;
-  query.AddInt64Condition(history::kContactId, kOpEqual, uint32_t(contactId), uint32_t(contactId >> 32),
-                          kConnectorAnd);
+  AddContactCondition(query, contactId);
   if (Result ran = query.Run(*store); !ran.ok()) return ran;
   // Freeing through DeleteRecord keeps the file's count of live records
   // right, so later adds reuse the slots.

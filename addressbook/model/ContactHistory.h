@@ -10,6 +10,8 @@
 #include <string_view>
 
 #include "addressbook/model/ContactLayout.h"
+#include "store/Dates.h"
+#include "store/RecordQuery.h"
 #include "store/RecordStore.h"
 #include "store/Result.h"
 
@@ -38,5 +40,31 @@ Result OpenHistoryFile(const std::string& addressBookPath, bool create, std::uni
 // user deleted meanwhile is simply gone. deleted (when given) counts the
 // entries this call removed.
 Result DeleteContactHistory(const std::string& addressBookPath, uint64_t contactId, size_t* deleted = nullptr);
+
+// The entries of one contact, sorted by date and time (an entry without a
+// valid date first) or by description (A..Z case aside).
+enum class HistorySort { ByDate, ByDescription };
+Result LoadHistoryList(RecordStore& history, RecordQuery& query, uint64_t contactId, HistorySort sort);
+
+// The entries of one contact whose description contains text (A..Z case
+// aside), sorted by date and time.
+Result FindHistory(RecordStore& history, RecordQuery& query, uint64_t contactId, std::string_view text);
+// A found entry as the find dialog lists it: "[ date - time ]  description".
+std::string HistoryFindLine(const Bytes& entry);
+
+// A new entry of the contact: a record of the file with the date and the
+// time (lowered to a multiple of five minutes) given.
+Bytes NewHistoryEntry(RecordStore& history, uint64_t contactId, const DateValue& date, const TimeValue& time);
+// The longest description and attachment path an entry takes, in characters.
+inline constexpr int kHistoryDescriptionLimit = 254;
+inline constexpr int kHistoryAttachmentLimit = 259;
+// The description after an attachment was browsed: "Attachment." when it
+// was empty, else unchanged.
+std::string DescriptionAfterBrowse(const std::string& description);
+
+// The history report of a contact: its two header lines, then every entry
+// (sorted by date and time) as its date and time line and its description.
+ResultOf<std::string> BuildHistoryReport(RecordStore& history, uint64_t contactId, std::string_view firstName,
+                                         std::string_view lastName);
 
 }  // namespace velmora

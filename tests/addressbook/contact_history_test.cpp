@@ -103,5 +103,77 @@ TEST_F(ContactHistoryTest, AFileOfAnotherKindIsRefused) {
   EXPECT_FALSE(DeleteContactHistory(book_, 7).ok());
 }
 
+// Entries of two contacts with dates and times, for the list, find and
+// report.
+class HistoryListTest : public ContactHistoryTest {
+ protected:
+  void SetUp() override {
+    SetClockStyle(ClockStyle::TwelveHour);
+    ASSERT_TRUE(OpenHistoryFile(book_, true, store_).ok());
+    Add(7, {5, 3, 2024}, {2, 30, 0, kHalfPm}, "Call back");
+    Add(7, {5, 3, 2024}, {9, 0, 0, kHalfAm}, "Recall the order");
+    Add(8, {1, 1, 2024}, {9, 0, 0, kHalfAm}, "call from Bob's file");
+    Add(7, {31, 2, 2024}, {9, 0, 0, kHalfAm}, "bad date");
+    Add(7, {1, 1, 1990}, {11, 55, 0, kHalfPm}, "letter");
+  }
+
+  void Add(uint64_t id, const DateValue& date, const TimeValue& time, const std::string& description) {
+    Bytes entry = NewHistoryEntry(*store_, id, date, time);
+    PutText(entry.data() + history::kDescription.offset, history::kDescription.width, description);
+    ASSERT_TRUE(store_->AddRecord(entry).ok());
+  }
+
+  std::vector<std::string> Texts(const RecordQuery& query) {
+    std::vector<std::string> out;
+    Bytes entry;
+    for (RecordPosition position : query.positions()) {
+      EXPECT_TRUE(store_->ReadRecord(entry, position).ok());
+      out.emplace_back(RawText(entry.data() + history::kDescription.offset, history::kDescription.width));
+    }
+    return out;
+  }
+
+  std::unique_ptr<RecordStore> store_;
+};
+
+TEST_F(HistoryListTest, EntriesSortByDateThenTimeOrByDescription) {
+  RecordQuery query;
+  ASSERT_TRUE(LoadHistoryList(*store_, query, 7, HistorySort::ByDate).ok());
+  EXPECT_EQ(Texts(query), (std::vector<std::string>{"bad date", "letter", "Recall the order", "Call back"}));
+  ASSERT_TRUE(LoadHistoryList(*store_, query, 7, HistorySort::ByDescription).ok());
+  EXPECT_EQ(Texts(query), (std::vector<std::string>{"bad date", "Call back", "letter", "Recall the order"}));
+}
+
+TEST_F(HistoryListTest, FindLooksInTheShownContactsDescriptionsOnly) {
+  RecordQuery query;
+  ASSERT_TRUE(FindHistory(*store_, query, 7, "call").ok());
+  EXPECT_EQ(Texts(query), (std::vector<std::string>{"Recall the order", "Call back"}));
+  Bytes entry;
+  ASSERT_TRUE(store_->ReadRecord(entry, query.positions()[1]).ok());
+  EXPECT_EQ(HistoryFindLine(entry), "[ " + FormatDate(5, 3, 2024) + " - " + FormatTime(2, 30, kHalfPm) + " ]  Call back");
+}
+
+TEST_F(HistoryListTest, TheReportListsTheContactsEntriesByDate) {
+  ResultOf<std::string> report = BuildHistoryReport(*store_, 8, "Bob", "Lee");
+  ASSERT_TRUE(report.ok());
+  const std::string header = "HISTORY FOR - Bob Lee\r\n" + std::string(72, '.') + "\r\n\r\n";
+  EXPECT_EQ(report.value(), header + FormatDate(1, 1, 2024) + " - " + FormatTime(9, 0, kHalfAm) +
+                                "\r\ncall from Bob's file\r\n\r\n");
+  ResultOf<std::string> empty = BuildHistoryReport(*store_, 99, "No", "Entries");
+  ASSERT_TRUE(empty.ok());
+  EXPECT_EQ(empty.value(), "HISTORY FOR - No Entries\r\n" + std::string(72, '.') + "\r\n\r\n");
+}
+
+TEST_F(HistoryListTest, ANewEntryTakesItsContactDateAndFiveMinuteTime) {
+  Bytes entry = NewHistoryEntry(*store_, 0x123456789ull, {2, 2, 2026}, {3, 47, 12, kHalfPm});
+  EXPECT_EQ(entry.size(), history::kRecordSize);
+  EXPECT_EQ(entry[format::record::kInUse], 1);
+  EXPECT_EQ(GetU64(entry.data() + history::kContactId), 0x123456789ull);
+  EXPECT_EQ(GetDate(entry.data() + history::kDate), (DateValue{2, 2, 2026}));
+  EXPECT_EQ(TimeSlot(GetTime(entry.data() + history::kTime)), TimeSlot(3, 45, kHalfPm));
+  EXPECT_EQ(DescriptionAfterBrowse(""), "Attachment.");
+  EXPECT_EQ(DescriptionAfterBrowse("Invoice"), "Invoice");
+}
+
 }  // namespace
 }  // namespace velmora

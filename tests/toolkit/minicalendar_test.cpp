@@ -140,6 +140,14 @@ TEST(CalMonthTest, SetDateLowersTheDayAndIgnoresDatesOutsideTheCalendar) {
   }
 }
 
+TEST(PickedDateParamTest, ADateTravelsAsOneNumberAndBack) {
+  for (const DateValue& d : {Date(1, 1, 1800), Date(29, 2, 2000), Date(31, 12, 2199), DateValue{}}) {
+    EXPECT_EQ(Text(DateFromParam(DateParam(d))), Text(d));
+  }
+  EXPECT_EQ(DateParam(Date(4, 7, 1975)), 19750704);
+  EXPECT_TRUE(DateFromParam(-1).IsEmpty());
+}
+
 class MiniCalendarFixture : public ::testing::Test {
  protected:
   void SetUp() override {
