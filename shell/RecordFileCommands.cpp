@@ -7,6 +7,7 @@
 #include "resources/Strings.h"
 #include "store/Bytes.h"
 #include "store/Compact.h"
+#include "store/FileSystem.h"
 #include "store/RecordHeader.h"
 
 namespace velmora {
@@ -230,6 +231,11 @@ bool SaveAsCommand(RecordStore& current, const std::string& target, bool copyHis
       }
       if (Reported(ui, historyCopied)) CompactShowingFailure(targetHistory, shown, ui);
     }
+  } else if (copyHistory && RecordStore::FileExists(targetHistory)) {
+    // The copy has no history: a history left at the target from another
+    // file would hand that file's entries to these contacts.
+    if (RecordStore::IsInUse(targetHistory)) SayText(ui, AccessDeniedMessage(targetHistory));
+    else (void)Reported(ui, FileSystem::Default().Remove(targetHistory));
   }
   return true;
 }

@@ -9,6 +9,7 @@
 #include "addressbook/model/ContactRecord.h"
 #include "store/RecordHeader.h"
 #include "tools/EventFields.h"
+#include "tools/HistoryFields.h"
 
 namespace velmora::tool {
 
@@ -78,6 +79,7 @@ Result FinishContact(const ordered_json&, Bytes& record) {
 FieldTable BodyFields(std::optional<FileKind> kind) {
   if (kind == FileKind::Address) return ContactJsonFields();
   if (kind == FileKind::Calendar) return EventFields();
+  if (kind == FileKind::History) return HistoryFields();
   return {};
 }
 

@@ -16,7 +16,7 @@
 namespace velmora::tool {
 
 // The body keys of a kind; empty for kinds whose body the tool does not map
-// (history, partner list, outgoing box, unknown record sizes).
+// (partner list, outgoing box, unknown record sizes).
 FieldTable BodyFields(std::optional<format::FileKind> kind);
 
 class RecordLineReader {

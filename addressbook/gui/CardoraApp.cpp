@@ -1,5 +1,6 @@
 #include "addressbook/gui/CardoraApp.h"
 
+#include "addressbook/gui/CardoraFeatures.h"
 #include "addressbook/gui/CardoraMainWindow.h"
 #include "addressbook/model/ContactRecord.h"
 
@@ -24,7 +25,7 @@ SuiteProgram CardoraProgram() {
 }
 
 std::unique_ptr<FeatureWindows> OrNotBuilt(std::unique_ptr<FeatureWindows> features) {
-  return features ? std::move(features) : std::make_unique<FeatureWindows>();
+  return features ? std::move(features) : std::make_unique<CardoraFeatures>();
 }
 
 }  // namespace

@@ -27,8 +27,8 @@ class CardoraApp : private detail::FeatureWindowsHolder, public SuiteApp {
   static constexpr const char* kFileFilter = "Cardora file (*.adr)|*.adr||";
 
   // commandLine: the one optional path of a record file to open. features:
-  // the windows of the address book's features (none given: those not built
-  // yet, which do nothing).
+  // the windows of the address book's features (none given: the program's
+  // own, CardoraFeatures).
   explicit CardoraApp(QString commandLine = {}, std::unique_ptr<FeatureWindows> features = nullptr);
   ~CardoraApp() override;
 

@@ -173,6 +173,13 @@ void CardoraMainWindow::ToggleHistory() {
   }
 }
 
+void CardoraMainWindow::PictureWindowClosed() {
+  pictureWanted_ = false;
+  shownPicture_.clear();
+}
+
+void CardoraMainWindow::HistoryWindowClosed() { historyWanted_ = false; }
+
 void CardoraMainWindow::FollowPicture() {
   if (!pictureWanted_) {
     shownPicture_.clear();

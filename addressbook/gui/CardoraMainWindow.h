@@ -37,6 +37,10 @@ class CardoraMainWindow : public SuiteMainWindow {
   bool pictureWanted() const { return pictureWanted_; }
   bool historyWanted() const { return historyWanted_; }
   const std::string& shownPicture() const { return shownPicture_; }
+  // The person closed the picture or history window with its own close
+  // button: the timers stop showing it.
+  void PictureWindowClosed();
+  void HistoryWindowClosed();
 
   qintptr OnCommand(const Command& command) override;
 

@@ -1,5 +1,8 @@
 #include "addressbook/gui/ContactEditorDialog.h"
 
+#include "addressbook/gui/PictureWindow.h"
+#include "toolkit/TesselClassPictureWnd.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -369,13 +372,17 @@ void ContactEditorDialog::BuildName(QWidget* page) {
                {"Nic&k name:", 103, 109},  {"&Title:", 104, 110},       {"&Suffix:", 105, 111}};
   for (const auto& name : names) rows.Add(Label(name.label, name.labelId, page), TextControl(name.control, page));
   rows.grid()->addWidget(Label("Picture:", 112, page), 0, 3, Qt::AlignTop);
-  // The picture box stands in the place of control 113.
-  auto* picture = new QLabel(page);
-  picture->setObjectName(Id(113));
-  picture->setFrameShape(QFrame::StyledPanel);
-  picture->setAlignment(Qt::AlignCenter);
-  picture->setFixedSize(96, 112);
-  rows.grid()->addWidget(picture, 1, 3, 5, 1, Qt::AlignTop);
+  // The picture box stands in the place of control 113. Its buttons change
+  // the picture the editor saves; a stored picture that cannot be shown
+  // (a missing file) is kept unless the person replaces or removes it.
+  picture_ = new TesselClassPictureWnd(true, page);
+  picture_->setObjectName(Id(113));
+  (void)picture_->Create(page);
+  picture_->setFixedSize(112, 132);
+  const std::string stored = contact_.Picture();
+  if (!stored.empty()) (void)picture_->Load(QString::fromStdString(stored));
+  ConnectPictureBoxButtons(*picture_, [this](const std::string& path) { contact_.SetPicture(path); });
+  rows.grid()->addWidget(picture_, 1, 3, 5, 1, Qt::AlignTop);
   rows.Stretch();
 }
 

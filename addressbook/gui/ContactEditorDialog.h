@@ -33,6 +33,8 @@ class QToolButton;
 
 namespace velmora {
 
+class TesselClassPictureWnd;
+
 // The section titles, in the order of the section list.
 inline constexpr int kEditorSectionCount = 7;
 const char* EditorSectionTitle(int section);
@@ -131,6 +133,7 @@ class ContactEditorDialog : public QDialog {
   QPushButton* ok_;
   QToolButton* action_;
   QListWidget* children_;
+  TesselClassPictureWnd* picture_ = nullptr;
   QPushButton* editChild_;
   QPushButton* removeChild_;
   QPushButton* birthdayButton_;

@@ -10,13 +10,12 @@
 #include <string>
 
 #include "addressbook/gui/ContactWindowHost.h"
+#include "addressbook/gui/HistoryWindow.h"
+#include "addressbook/gui/PictureWindow.h"
 
 class QObject;
 
 namespace velmora {
-
-class HistoryWindow;
-class PictureWindow;
 
 class ContactWindows {
  public:

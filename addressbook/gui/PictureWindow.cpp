@@ -57,19 +57,23 @@ std::optional<std::string> ChoosePictureFile(QWidget* owner) {
   return FileDialogs::Current().ChooseFile(owner, request);
 }
 
-void ConnectPictureBoxButtons(TesselClassPictureWnd& box) {
+void ConnectPictureBoxButtons(TesselClassPictureWnd& box, std::function<void(const std::string& path)> changed) {
   TesselClassPictureWnd* target = &box;
-  box.SetButtonHandler([target](int command) {
+  box.SetButtonHandler([target, changed](int command) {
     if (command == TesselClassPictureWnd::kCmdNew) {
       if (const std::optional<std::string> path = ChoosePictureFile(target)) {
         if (path->size() > kStoredPathLimit) {
           InformationBox(target, PathTooLongText(*path));
         } else {
           target->Load(QString::fromStdString(*path));
+          if (changed) changed(*path);
         }
       }
     } else if (command == TesselClassPictureWnd::kCmdRemove) {
-      if (target->HasPicture() && QuestionBox(target, kRemoveFromBox)) target->Clear();
+      if (target->HasPicture() && QuestionBox(target, kRemoveFromBox)) {
+        target->Clear();
+        if (changed) changed(std::string());
+      }
     }
   });
 }

@@ -4,6 +4,7 @@
 // "Remove" (the contact editor's box), which act on the box only.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -32,8 +33,10 @@ class ScopedFileDialogTitle : public QObject {
 std::optional<std::string> ChoosePictureFile(QWidget* owner);
 // Gives a picture box (the contact editor's) its buttons: "New" loads the
 // chosen picture; "Remove" clears the picture after "Do you wish to remove
-// this attachment?" (nothing is asked without a picture).
-void ConnectPictureBoxButtons(TesselClassPictureWnd& box);
+// this attachment?" (nothing is asked without a picture). changed (when
+// given) hears the new path, empty after a removal.
+void ConnectPictureBoxButtons(TesselClassPictureWnd& box,
+                              std::function<void(const std::string& path)> changed = {});
 
 // Sets (path) or clears (nothing) the picture of the contact selected in
 // the host's list under its edit lock, with the refusals of the list's

@@ -85,6 +85,8 @@ class WorkPane : public TesselPane {
   RecordStore* store() const { return store_; }
   TesselWndListView* listView() const { return list_; }
   std::optional<RecordPosition> SelectedPosition() const;
+  // Selects the row of the record at position, when the list has one.
+  void SelectPosition(RecordPosition position);
   const RecordQuery& query() const { return query_; }
   const ContactListKeys& keys() const { return keys_; }
 
@@ -131,8 +133,6 @@ class WorkPane : public TesselPane {
   void OnListNotification(int code, qintptr param);
   void OnTabs(int param);
   void RunFindDialog();
-  // Selects the row of the record at position, when the list has one.
-  void SelectPosition(RecordPosition position);
   void SelectAndShow(std::optional<size_t> row);
   void BuildKeys();
   void ApplyLook();

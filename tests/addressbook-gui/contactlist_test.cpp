@@ -663,7 +663,7 @@ TEST_F(ContactListTest, DeleteAndTheBinsUndoGoThroughThePane) {
   EXPECT_EQ(pane_->recycleBin()->geometry(), QRect(700 - 55, 520 - 58, 50, 50));
   view()->SelectRow(1);
   sandbox_.answers = {true};
-  EXPECT_EQ(pane_->OnCommand(Command{kCmdDeleteContact, 0}), 1);
+  EXPECT_EQ(pane_->OnCommand(Command{kCmdDeleteContact, 0, {}, {}}), 1);
   Settle();
   EXPECT_EQ(Names(), QStringList{QStringLiteral("Anne A")});
   EXPECT_TRUE(RecycleBin().Holds());
@@ -675,7 +675,7 @@ TEST_F(ContactListTest, DeleteAndTheBinsUndoGoThroughThePane) {
   };
   EXPECT_TRUE(undoEnabled());
 
-  EXPECT_EQ(pane_->OnCommand(Command{WorkPane::kBinId, kCmdUndoDelete}), 1);
+  EXPECT_EQ(pane_->OnCommand(Command{WorkPane::kBinId, kCmdUndoDelete, {}, {}}), 1);
   Settle();
   EXPECT_EQ(Names(), (QStringList{QStringLiteral("Anne A"), QStringLiteral("Bob B")}));
   EXPECT_FALSE(RecycleBin().Holds());

@@ -468,6 +468,18 @@ TEST_F(RecordFileCommandsTest, SaveAsCopiesAndCompacts) {
   EXPECT_EQ(std::filesystem::file_size(target), 2625u + 3729u);
 }
 
+// A copy without a history never inherits the history another file left
+// at the target.
+TEST_F(RecordFileCommandsTest, SaveAsWithoutAHistoryRemovesAStaleOneAtTheTarget) {
+  RecordStore current(path, "");
+  const std::string target = dir.File("copy.adr");
+  ASSERT_TRUE(CreateRecordFile(target + ".history", format::FileKind::History).ok());
+  Shown shown;
+  ASSERT_TRUE(SaveAsCommand(current, target, true, shown.ui()));
+  EXPECT_TRUE(shown.texts.empty());
+  EXPECT_FALSE(std::filesystem::exists(target + ".history"));
+}
+
 TEST_F(RecordFileCommandsTest, SaveAsRefusesTheOpenFileUnderAnotherSpelling) {
   RecordStore current(path, "");
   const std::string folderName = std::filesystem::path(dir.path()).filename().string();

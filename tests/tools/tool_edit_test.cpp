@@ -92,6 +92,8 @@ TEST_F(ToolEditTest, DeleteTakesTheContactAndItsHistory) {
   std::vector<json> history = List(HistoryPath(book));
   ASSERT_EQ(history.size(), 1u);
   EXPECT_EQ(history[0]["locked"], false);
+  EXPECT_EQ(history[0]["Contact_Id"], bob_["id"]);  // list shows the entry's body too
+  EXPECT_TRUE(history[0].contains("Description"));
 
   ToolRun again = Run({"delete", book, Pos(ann_)});
   EXPECT_EQ(again.exitCode, 1);

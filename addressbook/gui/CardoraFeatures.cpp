@@ -1,0 +1,66 @@
+#include "addressbook/gui/CardoraFeatures.h"
+
+#include "addressbook/gui/CardoraMainWindow.h"
+#include "addressbook/gui/WorkPane.h"
+
+namespace velmora {
+
+CardoraFeatures::CardoraFeatures() {
+  windows_.SetPictureClosedHandler([this] {
+    if (main_) main_->PictureWindowClosed();
+  });
+  windows_.SetHistoryClosedHandler([this] {
+    if (main_) main_->HistoryWindowClosed();
+  });
+}
+
+CardoraFeatures::~CardoraFeatures() = default;
+
+void CardoraFeatures::Attach(QWidget* owner) {
+  if (auto* main = qobject_cast<CardoraMainWindow*>(owner)) main_ = main;
+}
+
+void CardoraFeatures::ShowPictureWindow(QWidget* owner, const std::string& path) {
+  Attach(owner);
+  windows_.ShowPictureWindow(path);
+}
+
+void CardoraFeatures::ClosePictureWindow() { windows_.ClosePictureWindow(); }
+
+void CardoraFeatures::ShowHistoryWindow(QWidget* owner, RecordStore& addressBook, const Bytes* contact) {
+  Attach(owner);
+  windows_.ShowHistoryWindow(addressBook, contact);
+}
+
+void CardoraFeatures::CloseHistoryWindow() { windows_.CloseHistoryWindow(); }
+
+QObject* CardoraFeatures::HistoryWindow() { return windows_.HistoryWindowObject(); }
+
+bool CardoraFeatures::HistoryListHasFocus() { return windows_.HistoryListHasFocus(); }
+
+QWidget* CardoraFeatures::mainWindow() { return main_; }
+
+RecordStore* CardoraFeatures::addressBook() {
+  return main_ && main_->workPane() ? main_->workPane()->store() : nullptr;
+}
+
+std::optional<RecordPosition> CardoraFeatures::selectedContact() {
+  if (!main_ || !main_->workPane()) return std::nullopt;
+  return main_->workPane()->SelectedPosition();
+}
+
+void CardoraFeatures::ContactChanged(RecordPosition position) {
+  if (!main_ || !main_->workPane()) return;
+  main_->workPane()->Reload();
+  main_->workPane()->SelectPosition(position);
+}
+
+void CardoraFeatures::ReloadContacts() {
+  if (main_ && main_->workPane()) main_->workPane()->Reload();
+}
+
+void CardoraFeatures::FocusContacts() {
+  if (main_ && main_->workPane()) main_->workPane()->FocusList();
+}
+
+}  // namespace velmora

@@ -1,0 +1,44 @@
+// CardoraFeatures: the address book's feature windows that exist so far —
+// the picture and history windows that follow the selected contact — on
+// top of FeatureWindows, whose other members still do nothing.
+#pragma once
+
+#include "addressbook/gui/ContactWindowHost.h"
+#include "addressbook/gui/ContactWindows.h"
+#include "addressbook/gui/FeatureWindows.h"
+
+namespace velmora {
+
+class CardoraMainWindow;
+
+class CardoraFeatures : public FeatureWindows, private ContactWindowHost {
+ public:
+  CardoraFeatures();
+  ~CardoraFeatures() override;
+
+  void ShowPictureWindow(QWidget* owner, const std::string& path) override;
+  void ClosePictureWindow() override;
+  void ShowHistoryWindow(QWidget* owner, RecordStore& addressBook, const Bytes* contact) override;
+  void CloseHistoryWindow() override;
+  QObject* HistoryWindow() override;
+  bool HistoryListHasFocus() override;
+
+  ContactWindows& windows() { return windows_; }
+
+ private:
+  // The main window is made after the features; it introduces itself as the
+  // owner of the first window it opens.
+  void Attach(QWidget* owner);
+
+  QWidget* mainWindow() override;
+  RecordStore* addressBook() override;
+  std::optional<RecordPosition> selectedContact() override;
+  void ContactChanged(RecordPosition position) override;
+  void ReloadContacts() override;
+  void FocusContacts() override;
+
+  CardoraMainWindow* main_ = nullptr;
+  ContactWindows windows_{*this};
+};
+
+}  // namespace velmora
