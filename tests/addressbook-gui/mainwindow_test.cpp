@@ -17,6 +17,7 @@
 #include "CardoraTestSupport.h"
 #include "../shell/ShellTestSupport.h"  // the dialog script
 #include "addressbook/gui/CardoraApp.h"
+#include "addressbook/gui/CardoraFeatures.h"
 #include "addressbook/gui/CardoraMainWindow.h"
 #include "addressbook/gui/CommandRouting.h"
 #include "addressbook/gui/ContactNameDelegate.h"
@@ -642,6 +643,27 @@ TEST_F(MainWindowTest, PictureAndHistoryFollowTheSelection) {
   ASSERT_TRUE(WaitUntil([&] { return window_->pictureWanted(); }));
   window_->close();
   EXPECT_FALSE(window_->pictureWanted());
+}
+
+// The program's own picture and history windows open beside the main
+// window; closing one with its own close button stops the timers from
+// opening it again.
+TEST_F(MainWindowTest, TheFloatingWindowsCloseByTheirOwnButton) {
+  ASSERT_TRUE(Start());
+  auto& features = dynamic_cast<CardoraFeatures&>(app_->features());
+  work()->listView()->SelectRow(0);
+  PostCommand(window_, kCmdHistory);
+  PostCommand(window_, kCmdPicture);
+  ASSERT_TRUE(WaitUntil([&] { return features.windows().HistoryWindowOpen() && features.windows().PictureWindowOpen(); }));
+  EXPECT_EQ(features.windows().historyWindow()->windowTitle(), QStringLiteral("Anna Bergman"));
+
+  features.windows().historyWindow()->close();
+  features.windows().pictureWindow()->close();
+  ASSERT_TRUE(WaitUntil([&] { return !window_->historyWanted() && !window_->pictureWanted(); }));
+  // Two ticks of the follow timers later they are still closed.
+  QTest::qWait(2 * CardoraMainWindow::kFollowMilliseconds + 100);
+  EXPECT_FALSE(features.windows().HistoryWindowOpen());
+  EXPECT_FALSE(features.windows().PictureWindowOpen());
 }
 
 }  // namespace
