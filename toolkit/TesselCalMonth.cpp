@@ -56,7 +56,7 @@ int CalMonthLayout::RowsUsed() const {
 }
 
 TesselCalMonth::TesselCalMonth(int controlId, QColor background, QColor selection, QColor today, QWidget* parent)
-    : TesselWnd(parent), background_(background), selection_(selection), today_(today) {
+    : TesselWnd(parent), colours_{background, selection, today} {
   SetControlId(controlId);
   setAcceptDrops(true);
   const DateValue now = Today();
@@ -109,26 +109,33 @@ qintptr TesselCalMonth::OnCommand(const Command& command) {
   }
 }
 
-void TesselCalMonth::EraseBackground(QPainter& painter) { painter.fillRect(rect(), background_); }
-
-void TesselCalMonth::Paint(QPainter& painter) {
-  const CalMonthLayout cells = layout();
+void PaintCalMonth(QPainter& painter, const CalMonthLayout& layout, int year, int month, int selectedDay,
+                   const DateValue& today, const CalMonthColours& colours) {
+  painter.save();
+  painter.fillRect(layout.grid, colours.background);
   QFont font = NormalFont();
   font.setWeight(QFont::Normal);
   painter.setFont(font);
   painter.setBackgroundMode(Qt::TransparentMode);
-  const DateValue today = Today();
-  for (int day = 1; day <= cells.days; ++day) {
-    const QRect cell = cells.CellRect(day);
-    if (day == day_) {
-      painter.fillRect(cell, selection_);
+  for (int day = 1; day <= layout.days; ++day) {
+    const QRect cell = layout.CellRect(day);
+    if (day == selectedDay) {
+      painter.fillRect(cell, colours.selection);
       painter.setPen(look::Colour(look::kSteelDark));
       painter.drawRect(cell.adjusted(0, 0, -1, -1));
     }
-    const bool isToday = today == DateValue{uint32_t(day), uint32_t(month_), uint32_t(year_)};
-    painter.setPen(isToday ? today_ : QColor(Qt::black));
+    const bool isToday = today == DateValue{uint32_t(day), uint32_t(month), uint32_t(year)};
+    painter.setPen(isToday ? colours.today : QColor(Qt::black));
     painter.drawText(cell, Qt::AlignCenter | Qt::TextSingleLine, QString::asprintf("%d", day));
   }
+  painter.restore();
+}
+
+// The strip that narrowing leaves over is the background too.
+void TesselCalMonth::EraseBackground(QPainter& painter) { painter.fillRect(rect(), colours_.background); }
+
+void TesselCalMonth::Paint(QPainter& painter) {
+  PaintCalMonth(painter, layout(), year_, month_, day_, Today(), colours_);
 }
 
 void TesselCalMonth::mousePressEvent(QMouseEvent* event) {

@@ -44,6 +44,19 @@ struct CalMonthLayout {
   int RowsUsed() const;
 };
 
+// The three colours of a grid.
+struct CalMonthColours {
+  QColor background;
+  QColor selection;  // fill of the selected day
+  QColor today;      // today's number
+};
+
+// Paints the days of the month laid out in layout: the background, the
+// selected day filled and framed, every number "%d" centred in its cell in
+// the normal font, today's in its colour and the others black.
+void PaintCalMonth(QPainter& painter, const CalMonthLayout& layout, int year, int month, int selectedDay,
+                   const DateValue& today, const CalMonthColours& colours);
+
 class TesselCalMonth : public TesselWnd {
   Q_OBJECT
 
@@ -59,9 +72,7 @@ class TesselCalMonth : public TesselWnd {
   int month() const { return month_; }
   int day() const { return day_; }
 
-  QColor background() const { return background_; }
-  QColor selection() const { return selection_; }
-  QColor todayColour() const { return today_; }
+  const CalMonthColours& colours() const { return colours_; }
 
   CalMonthLayout layout() const { return CalMonthLayout::For(rect(), year_, month_); }
 
@@ -89,7 +100,7 @@ class TesselCalMonth : public TesselWnd {
   void dropEvent(QDropEvent* event) override;
 
  private:
-  QColor background_, selection_, today_;
+  CalMonthColours colours_;
   int year_ = 2000;
   int month_ = 1;
   int day_ = 1;

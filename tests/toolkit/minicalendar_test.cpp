@@ -4,6 +4,7 @@
 #include <QDropEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QTest>
 
 #include "ToolkitTestSupport.h"
@@ -369,6 +370,39 @@ int CountPixels(const QImage& image, const QRect& area, const std::function<bool
 
 bool Reddish(QColor c) { return c.red() > 180 && c.green() < 90 && c.blue() < 90; }
 bool Dark(QColor c) { return c.red() < 90 && c.green() < 90 && c.blue() < 90; }
+
+TEST(CalMonthPaintTest, FillsTheSelectionAndColoursTodaysNumber) {
+  const CalMonthLayout layout = CalMonthLayout::For(QRect(0, 0, 210, 120), 2015, 2);
+  QImage image(210, 120, QImage::Format_ARGB32);
+  image.fill(Qt::magenta);
+  {
+    QPainter painter(&image);
+    PaintCalMonth(painter, layout, 2015, 2, 10, Date(14, 2, 2015), CalMonthColours{kBackground, kSelection, kToday});
+  }
+  const auto isToday = [](QColor c) { return c == kToday; };
+  struct Case {
+    const char* what;
+    int day;
+    QColor fill;
+    bool todayNumber;
+  } cases[] = {
+      {"selected", 10, kSelection, false},
+      {"today", 14, kBackground, true},
+      {"plain", 20, kBackground, false},
+  };
+  for (const Case& c : cases) {
+    const QRect cell = layout.CellRect(c.day);
+    EXPECT_EQ(image.pixelColor(cell.topLeft() + QPoint(2, 2)), c.fill) << c.what;
+    EXPECT_EQ(CountPixels(image, cell, isToday) > 0, c.todayNumber) << c.what;
+    if (!c.todayNumber) {
+      EXPECT_GT(CountPixels(image, cell, Dark), 0) << c.what;
+    }
+  }
+  const QRect selected = layout.CellRect(10);
+  EXPECT_NE(image.pixelColor(selected.topLeft()), kSelection);  // the frame
+  EXPECT_EQ(image.pixelColor(QPoint(5, layout.grid.bottom() - 2)), kBackground);  // the unused last row
+  EXPECT_EQ(CountPixels(image, layout.grid, [](QColor c) { return c == QColor(Qt::magenta); }), 0);
+}
 
 TEST_F(MiniCalendarFixture, PaintsTheSelectionTheHeaderAndToday) {
   const DateValue today = Today();
