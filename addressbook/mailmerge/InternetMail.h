@@ -25,13 +25,25 @@ enum InternetMailStatus : int {
 // Receives the progress of a send, one line at a time.
 using MailStatusLine = std::function<void(const std::string&)>;
 
-class InternetMail {
+// The calls of a mail component that the merge job makes; InternetMail is
+// the one over libcurl.
+class MailComponent {
+ public:
+  virtual ~MailComponent() = default;
+  virtual void SecuredSMTP(const std::string& pop3Host, const std::string& userName, const std::string& password) = 0;
+  virtual int RESendMailPlus(const std::string& server, const std::string& from, const std::string& to,
+                             const std::string& unused, const std::string& subject, const std::string& body,
+                             const std::string& attachmentList, const MailStatusLine& status, int reserved,
+                             int encoding) = 0;
+};
+
+class InternetMail : public MailComponent {
  public:
   InternetMail();
 
   // Arms the POP3 login before each send and SMTP AUTH with these
   // credentials; three empty texts disarm.
-  void SecuredSMTP(const std::string& pop3Host, const std::string& userName, const std::string& password);
+  void SecuredSMTP(const std::string& pop3Host, const std::string& userName, const std::string& password) override;
   bool LoginArmed() const { return !pop3Host_.empty() || !userName_.empty(); }
   // How many POP3 logins were made (for the job's checks).
   int pop3Logins() const { return pop3Logins_; }
@@ -42,7 +54,8 @@ class InternetMail {
   // are kept for the call's shape and ignored.
   int RESendMailPlus(const std::string& server, const std::string& from, const std::string& to,
                      const std::string& unused, const std::string& subject, const std::string& body,
-                     const std::string& attachmentList, const MailStatusLine& status, int reserved, int encoding);
+                     const std::string& attachmentList, const MailStatusLine& status, int reserved,
+                     int encoding) override;
 
  private:
   std::string pop3Host_;
