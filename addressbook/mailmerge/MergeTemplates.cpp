@@ -1,6 +1,7 @@
 #include "addressbook/mailmerge/MergeTemplates.h"
 
 #include <cerrno>
+#include <memory>
 #include <sys/stat.h>
 
 #include "importexport/TextFileOutput.h"
@@ -77,6 +78,32 @@ ResultOf<std::string> LetterTemplatePath(const MailMergeSettings& settings) {
 ResultOf<std::string> EmailTemplatePath(const MailMergeSettings& settings) {
   if (!settings.emailTemplate.empty()) return settings.emailTemplate;
   return TemplatePath(kDefaultEmailTemplate);
+}
+
+ResultOf<std::string> ReadEmailTemplate(const std::string& path) {
+  FileSystem& fs = FileSystem::Default();
+  std::unique_ptr<File> file;
+  Result r = fs.Exists(path) ? fs.OpenReadOnly(path, file) : Result::Fail("Cannot open", ENOENT, path);
+  if (!r) return r.Reworded("Error in opening E-mail template.");
+  // A few bytes past the limit, so that a letter cut there is recognised.
+  std::string bytes(kMaxEmailTemplate + 3, '\0');
+  int64_t got = file->ReadSome(0, bytes.data(), bytes.size());
+  if (got < 0) return Result::Fail("Error in opening E-mail template.", errno, path);
+  bytes.resize(size_t(got));
+  std::string text = bytes.substr(0, Utf8CutLength(bytes, kMaxEmailTemplate));
+  if (!IsValidUtf8(text)) {
+    text = Windows1252ToUtf8(bytes.substr(0, kMaxEmailTemplate));
+    text.resize(Utf8CutLength(text, kMaxEmailTemplate));
+  }
+  return text;
+}
+
+Result SaveEmailTemplate(const std::string& path, std::string_view text) {
+  TextFileWriter writer;
+  Result r = writer.Create(path, "Cannot save the e-mail template");
+  if (r) r = writer.Write(text);
+  if (r) r = writer.Finish();
+  return r;
 }
 
 ResultOf<std::string> EnsureDefaultEmailTemplate() {

@@ -38,6 +38,17 @@ ResultOf<std::string> LetterTemplatePath(const MailMergeSettings& settings);
 
 // The stored e-mail template, else "Default.txt" in the template folder.
 ResultOf<std::string> EmailTemplatePath(const MailMergeSettings& settings);
+namespace mailmerge {
+// The longest e-mail text the message field holds.
+inline constexpr size_t kMaxEmailTemplate = 31999;
+}  // namespace mailmerge
+
+// The text of an e-mail template: at most 31,999 bytes, cut at a character
+// boundary; text that is not UTF-8 is read as Windows-1252.
+ResultOf<std::string> ReadEmailTemplate(const std::string& path);
+// Saves the message field as the template, replacing the file whole.
+Result SaveEmailTemplate(const std::string& path, std::string_view text);
+
 // The path of "Default.txt", created with the built-in text when it does not
 // exist (a file that exists is never rewritten).
 ResultOf<std::string> EnsureDefaultEmailTemplate();

@@ -93,3 +93,33 @@ TEST(MergeTemplates, EmailTemplateStoredOrDefault) {
 
 }  // namespace
 }  // namespace velmora
+
+namespace velmora {
+namespace {
+
+TEST(EmailTemplateFile, ReadAtMostTheMessageLimit) {
+  TempDir dir;
+  std::string path = dir.File("t.txt");
+  struct Case {
+    std::string stored;
+    std::string read;
+  } cases[] = {
+      {"Dear <<First_Name>>\r\n", "Dear <<First_Name>>\r\n"},
+      {"Gr\xFC\xDF", "Gr\xC3\xBC\xC3\x9F"},  // Windows-1252
+      {std::string(31998, 'a') + "\xC3\xA6" + "b", std::string(31998, 'a')},
+      {std::string(40000, 'c'), std::string(31999, 'c')},
+      {"", ""},
+  };
+  for (const Case& k : cases) {
+    ASSERT_TRUE(SaveEmailTemplate(path, k.stored).ok());
+    ResultOf<std::string> text = ReadEmailTemplate(path);
+    ASSERT_TRUE(text.ok()) << text.Message();
+    EXPECT_EQ(text.value(), k.read) << k.stored.size();
+  }
+  ResultOf<std::string> missing = ReadEmailTemplate(dir.File("none.txt"));
+  ASSERT_FALSE(missing.ok());
+  EXPECT_EQ(missing.result().what(), "Error in opening E-mail template.");
+}
+
+}  // namespace
+}  // namespace velmora
