@@ -1,6 +1,17 @@
 #include "addressbook/mailmerge/MailMergeJob.h"
 
+#include "addressbook/mailmerge/MergeDataFile.h"
+#include "store/Bytes.h"
+
 namespace velmora {
+
+SendJob MakeSendJob(std::vector<RecipientEntry> entries, MailMergeSettings settings, std::string_view message) {
+  SendJob job;
+  job.entries = std::move(entries);
+  job.settings = std::move(settings);
+  job.message = std::string(message.substr(0, Utf8CutLength(message, mailmerge::kMaxJobMessage)));
+  return job;
+}
 
 MergeContext MergeContextFor(const MailMergeSettings& settings) {
   MergeContext context;
@@ -68,6 +79,27 @@ void ProcessInternetMailEntry(SendJob& job, size_t index, SendJobCounts& counts,
     ++counts.falseCount;
     entry.enabled = false;
   }
+}
+
+namespace {
+
+void AddLine(std::string& log, const std::string& line) {
+  if (!log.empty()) log += "\r\n";
+  log += line;
+}
+
+}  // namespace
+
+void ProcessTextEntry(SendJob& job, size_t index, SendJobCounts& counts, std::string& log,
+                      const std::string& dataFile, const MergeContext& context) {
+  if (index >= job.entries.size()) return;
+  const RecipientEntry& entry = job.entries[index];
+  if (!entry.enabled) return;
+  const int number = counts.NextNumber();
+  const bool written =
+      AppendDataRow(dataFile, DataFileRow(entry.contact, context, job.settings.wordProcessor)).ok();
+  AddLine(log, TextMailLogLine(number, entry.contact, written));
+  ++(written ? counts.trueCount : counts.falseCount);
 }
 
 }  // namespace velmora

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "addressbook/mailmerge/InternetMail.h"
@@ -24,6 +25,10 @@ struct SendJob {
   MailMergeSettings settings;
   std::string message;  // at most 32,000 bytes
 };
+
+// A job with its own copies; the message is cut to 32,000 bytes at a
+// character boundary.
+SendJob MakeSendJob(std::vector<RecipientEntry> entries, MailMergeSettings settings, std::string_view message);
 
 // The sender data and the system's clock of the settings' "My record".
 MergeContext MergeContextFor(const MailMergeSettings& settings);
@@ -62,5 +67,12 @@ bool SendJobEmail(const SendJob& job, const RecipientEntry& entry, MailComponent
 // line. The log gets each line on a new line of its own.
 void ProcessInternetMailEntry(SendJob& job, size_t index, SendJobCounts& counts, std::string& log,
                               MailComponent& mail, const MergeContext& context, const MailStatusLine& status);
+
+// Processes the entry at index for the word processor: an enabled entry's
+// row is appended to the data file and logged as a "Text mail" line ending
+// "True", or "False" when the file cannot be written; the counts follow.
+// Disabled entries are skipped silently.
+void ProcessTextEntry(SendJob& job, size_t index, SendJobCounts& counts, std::string& log,
+                      const std::string& dataFile, const MergeContext& context);
 
 }  // namespace velmora

@@ -131,3 +131,49 @@ TEST(SendJob, ThreeRecipientsOnASmtpServerWithTheSecondRefused) {
 
 }  // namespace
 }  // namespace velmora
+
+#include "addressbook/mailmerge/MergeDataFile.h"
+#include "store/FileSystem.h"
+
+namespace velmora {
+namespace {
+
+TEST(SendJob, MessageKeptUpToItsLimit) {
+  std::string message = std::string(31999, 'm') + "\xC3\xA6";
+  SendJob job = MakeSendJob({}, MailMergeSettings(), message);
+  EXPECT_EQ(job.message, std::string(31999, 'm'));
+  EXPECT_EQ(MakeSendJob({}, MailMergeSettings(), "short").message, "short");
+}
+
+TEST(SendJob, TextProcessorRowsAndLog) {
+  TempDir dir;
+  std::string data = dir.File("__tdatafile.tmp");
+  ASSERT_TRUE(CreateDataFile(data, false).ok());
+  SendJob job = Job();
+  job.settings.destination = MergeDestination::TextProcessor;
+  job.entries.push_back(Entry("Nils", "Off", "", false));
+  job.entries.push_back(Entry("Mona", "Lie", ""));
+  SendJobCounts counts;
+  counts.items = EnabledCount(job.entries);
+  std::string log;
+  MergeContext context = MergeContextFor(job.settings);
+  ProcessTextEntry(job, 0, counts, log, data, context);
+  ProcessTextEntry(job, 1, counts, log, data, context);
+  {
+    // The word processor holds the file: the row is not written.
+    std::unique_ptr<File> holder;
+    ASSERT_TRUE(FileSystem::Default().Open(data, holder).ok());
+    ASSERT_TRUE(holder->TryLock(0, 0, true));
+    ProcessTextEntry(job, 2, counts, log, data, context);
+    holder->Unlock(0, 0);
+  }
+  EXPECT_EQ(log,
+            "1 : Text mail : Send to : Anna Berg : True\r\n"
+            "2 : Text mail : Send to : Mona Lie : False");
+  EXPECT_EQ(JobCountsLine(counts), "Items 2, True 1, False 1");
+  EXPECT_EQ(testing::ReadAll(data),
+            DataFileHeading() + DataFileRow(job.entries[0].contact, context, WordProcessor::MsWord));
+}
+
+}  // namespace
+}  // namespace velmora
