@@ -146,6 +146,24 @@ void Say(const MailStatusLine& status, const std::string& line) {
   if (status) status(line);
 }
 
+// libcurl's progress of the upload, as lines for the status window; a line
+// only when the count of bytes sent moved.
+struct Progress {
+  const MailStatusLine* status = nullptr;
+  curl_off_t lastSent = -1;
+};
+
+int ReportProgress(void* user, curl_off_t, curl_off_t, curl_off_t uploadTotal, curl_off_t uploaded) {
+  auto* p = static_cast<Progress*>(user);
+  if (uploaded != p->lastSent && uploaded > 0) {
+    p->lastSent = uploaded;
+    std::string line = "Sent " + std::to_string(uploaded) + " bytes";
+    if (uploadTotal > 0) line += " of " + std::to_string(uploadTotal);
+    Say(*p->status, line);
+  }
+  return 0;
+}
+
 }  // namespace
 
 std::vector<std::string> SplitAttachmentList(std::string_view list) {
@@ -306,6 +324,12 @@ int InternetMail::RESendMailPlus(const std::string& server, const std::string& f
     curl_easy_setopt(curl.get(), CURLOPT_INFILESIZE_LARGE, curl_off_t(message.size()));
   }
 
+  Progress progress{&status};
+  if (status) {
+    curl_easy_setopt(curl.get(), CURLOPT_XFERINFOFUNCTION, ReportProgress);
+    curl_easy_setopt(curl.get(), CURLOPT_XFERINFODATA, &progress);
+    curl_easy_setopt(curl.get(), CURLOPT_NOPROGRESS, 0L);
+  }
   Say(status, "Sending to " + to);
   CURLcode code = curl_easy_perform(curl.get());
   if (code != CURLE_OK) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -47,7 +48,12 @@ TEST_F(InternetMailTest, ThreeRecipientsWithTheSecondRefused) {
   EXPECT_EQ(results[0], kMailSent);
   EXPECT_NE(results[1], kMailSent);
   EXPECT_EQ(results[2], kMailSent);
-  EXPECT_FALSE(statusLines.empty());
+  auto said = [&](const std::string& line) {
+    return std::find(statusLines.begin(), statusLines.end(), line) != statusLines.end();
+  };
+  EXPECT_TRUE(said("Sending to anna@example.org"));
+  EXPECT_TRUE(said("Sent to anna@example.org"));
+  EXPECT_FALSE(said("Sent to refuse@example.org"));
   ASSERT_EQ(sink_->MessageCount(), 2u);
   std::string first = sink_->Message(1);
   EXPECT_NE(first.find("X-Envelope-To: anna@example.org"), std::string::npos);
