@@ -1,6 +1,7 @@
-// An SMTP server on loopback for the mail tests (smtp_sink.py, run by
-// Debian's python3 with aiosmtpd): it refuses recipients starting with
-// "refuse" and keeps each message it receives.
+// A mail server on loopback for the mail tests, run by Debian's python3:
+// by default the SMTP sink of smtp_sink.py (aiosmtpd), which refuses
+// recipients starting with "refuse" and keeps each message it receives; or
+// another script of this folder, such as the POP3 stub.
 #pragma once
 
 #include <signal.h>
@@ -35,7 +36,8 @@ inline std::string ReadAll(const fs::path& path) {
 // <folder>/<n>.eml.
 class SmtpSink {
  public:
-  explicit SmtpSink(const std::string& folder) : folder_(folder) {
+  // script: a server of this folder that writes its port to <folder>/port.
+  explicit SmtpSink(const std::string& folder, const std::string& script = "smtp_sink.py") : folder_(folder) {
     fs::create_directories(folder_);
     int fds[2];
     if (pipe(fds) != 0) return;
@@ -43,8 +45,8 @@ class SmtpSink {
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, fds[0], 0);
     posix_spawn_file_actions_addclose(&actions, fds[1]);
-    std::string script = std::string(VELMORA_TEST_DATA) + "/../mailmerge/smtp_sink.py";
-    const char* argv[] = {kPython, script.c_str(), folder_.c_str(), nullptr};
+    std::string scriptPath = std::string(VELMORA_TEST_DATA) + "/../mailmerge/" + script;
+    const char* argv[] = {kPython, scriptPath.c_str(), folder_.c_str(), nullptr};
     if (posix_spawn(&pid_, kPython, &actions, nullptr, const_cast<char**>(argv), environ) != 0) pid_ = -1;
     posix_spawn_file_actions_destroy(&actions);
     close(fds[0]);
@@ -70,6 +72,7 @@ class SmtpSink {
   }
   bool ready() const { return !port_.empty(); }
   std::string server() const { return "127.0.0.1:" + port_; }
+  std::string File(const std::string& name) const { return ReadAll(folder_ + "/" + name); }
   std::string Message(int n) const { return ReadAll(folder_ + "/" + std::to_string(n) + ".eml"); }
   size_t MessageCount() const {
     size_t n = 0;

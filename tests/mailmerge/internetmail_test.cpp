@@ -124,6 +124,23 @@ TEST_F(InternetMailTest, ArmedLoginFailsWithoutAPop3Server) {
   EXPECT_EQ(mail.pop3Logins(), 1);
 }
 
+TEST_F(InternetMailTest, Pop3LoginBeforeSendingWhenArmed) {
+  SmtpSink pop3(dir_.File("pop3"), "pop3_stub.py");
+  ASSERT_TRUE(pop3.ready());
+  InternetMail mail;
+  mail.SecuredSMTP(pop3.server(), "karl", "pw");
+  EXPECT_EQ(mail.RESendMailPlus(sink_->server(), "k@n.example", "a@example.org", "", "Hi", "x", "", nullptr, 0, 0),
+            kMailSent);
+  std::string commands = pop3.File("commands");
+  EXPECT_NE(commands.find("USER karl\nPASS pw\n"), std::string::npos) << commands;
+  EXPECT_EQ(sink_->MessageCount(), 1u);
+
+  mail.SecuredSMTP(pop3.server(), "karl", "wrong");
+  EXPECT_EQ(mail.RESendMailPlus(sink_->server(), "k@n.example", "a@example.org", "", "Hi", "x", "", nullptr, 0, 0),
+            kMailPop3Failed);
+  EXPECT_EQ(sink_->MessageCount(), 1u);
+}
+
 TEST(InternetMailText, AttachmentListAndSubject) {
   EXPECT_EQ(SplitAttachmentList("/a/one|/b/two|"), (std::vector<std::string>{"/a/one", "/b/two"}));
   EXPECT_EQ(SplitAttachmentList(""), std::vector<std::string>{});
