@@ -1,0 +1,39 @@
+// The word processor's data file "__tdatafile.tmp": a heading line of the 47
+// merge field names and one comma-separated line per recipient, lines ended
+// by CR LF.
+#pragma once
+
+#include <string>
+
+#include "addressbook/mailmerge/MailMergeSettings.h"
+#include "addressbook/mailmerge/MergeFields.h"
+#include "addressbook/model/Contact.h"
+#include "store/Result.h"
+
+namespace velmora {
+
+namespace mailmerge {
+inline constexpr size_t kDataFileColumns = kContactFieldCount + kSenderFieldCount;  // 47
+}  // namespace mailmerge
+
+// The 47 names joined by commas, with its line end.
+std::string DataFileHeading();
+// One empty record (46 commas), so that the word processor offers the
+// fields while a template is made or edited.
+std::string EmptyDataRecord();
+// The 47 values of a recipient. "MS Word": each value between double quotes,
+// unchanged. "Word Perfect": no quotes, each CR, LF and comma in a value
+// turned into a space.
+std::string DataFileRow(const Contact& contact, const MergeContext& context, WordProcessor processor);
+
+// "__tdatafile.tmp" in the template folder.
+ResultOf<std::string> DataFilePath();
+
+// Writes the heading (and, for a template, the empty record) as a new file
+// put in place whole, replacing an older one.
+Result CreateDataFile(const std::string& path, bool withEmptyRecord);
+// Appends one row to the existing file, which must be free to lock for
+// writing; when another holds it the row is not written.
+Result AppendDataRow(const std::string& path, const std::string& row);
+
+}  // namespace velmora
