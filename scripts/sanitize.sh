@@ -10,7 +10,7 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DVELMORA_BUILD_GUI=OFF -DVELMORA_BUILD_BENCH=OFF -DVELMORA_BUILD_FUZZ=OFF \
   -DVELMORA_WERROR="${VELMORA_WERROR:-OFF}" \
   -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="$flags" >/dev/null
-cmake --build "$build" -j"$(nproc)" --target store_tests addressbook_tests calendar_tests importexport_tests tool_tests
+cmake --build "$build" -j"$(nproc)" --target store_tests addressbook_tests calendar_tests importexport_tests mailmerge_tests tool_tests
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 source "$root/scripts/test-sandbox.sh"
