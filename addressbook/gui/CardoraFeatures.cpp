@@ -2,6 +2,9 @@
 
 #include "addressbook/gui/CardoraMainWindow.h"
 #include "addressbook/gui/WorkPane.h"
+#include "importexport/ContactImport.h"
+#include "importexport/ContactImportCatalogue.h"
+#include "shell/ImportWizard.h"
 
 namespace velmora {
 
@@ -37,6 +40,16 @@ void CardoraFeatures::CloseHistoryWindow() { windows_.CloseHistoryWindow(); }
 QObject* CardoraFeatures::HistoryWindow() { return windows_.HistoryWindowObject(); }
 
 bool CardoraFeatures::HistoryListHasFocus() { return windows_.HistoryListHasFocus(); }
+
+bool CardoraFeatures::RunImportWizard(QWidget* owner, RecordStore& store) {
+  ImportWizardHost host;
+  host.catalogue = ContactImportCatalogue();
+  host.aliases = ContactImportAliases();
+  host.further = ContactTodayAliases();
+  host.run = [&store](std::string_view bytes, const ImportSettings& settings, ImportCounts& counts,
+                      const ImportProgress& progress) { return ImportContacts(store, bytes, settings, counts, progress); };
+  return velmora::RunImportWizard(owner, store, host) > 0;
+}
 
 QWidget* CardoraFeatures::mainWindow() { return main_; }
 

@@ -22,6 +22,7 @@ class CardoraFeatures : public FeatureWindows, private ContactWindowHost {
   void CloseHistoryWindow() override;
   QObject* HistoryWindow() override;
   bool HistoryListHasFocus() override;
+  bool RunImportWizard(QWidget* owner, RecordStore& store) override;
 
   ContactWindows& windows() { return windows_; }
 

@@ -1,0 +1,327 @@
+#include "shell/ImportWizard.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+
+#include "importexport/ImportMapping.h"
+#include "importexport/ImportReader.h"
+#include "shell/FileDialogs.h"
+#include "shell/MessageBoxes.h"
+#include "shell/WorkProgressWindow.h"
+#include "store/Settings.h"
+
+namespace velmora {
+namespace {
+
+constexpr size_t kPreviewBytes = 1 << 20;
+constexpr size_t kProblemsShown = 5;
+
+QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+bool ReadWholeFile(const std::string& path, std::string& out) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return !in.bad();
+}
+
+std::string Summary(const Result& result, const ImportCounts& counts) {
+  std::ostringstream text;
+  if (!result.ok()) text << result.Message() << "\r\n";
+  text << counts.added << " records added.\r\n" << counts.duplicates << " skipped as duplicates.";
+  if (!counts.unread.empty()) {
+    text << "\r\n" << counts.unread.size() << " lines not read:";
+    for (size_t i = 0; i < counts.unread.size() && i < kProblemsShown; ++i)
+      text << "\r\nLine " << counts.unread[i].line << ": " << counts.unread[i].reason;
+    if (counts.unread.size() > kProblemsShown) text << "\r\nand " << counts.unread.size() - kProblemsShown << " more";
+  }
+  if (counts.cancelled) text << "\r\nCancelled: the " << counts.added << " records added so far were kept.";
+  return text.str();
+}
+
+class ImportWizardDialog : public QDialog {
+ public:
+  ImportWizardDialog(QWidget* owner, const ImportWizardHost& host) : QDialog(owner), host_(host) {
+    setWindowTitle("Import");
+    setObjectName("importWizard");
+    auto* layout = new QVBoxLayout(this);
+    pages_ = new QStackedWidget(this);
+    layout->addWidget(pages_);
+
+    auto* page1 = new QWidget;
+    auto* l1 = new QVBoxLayout(page1);
+    l1->addWidget(new QLabel("Select the file to import from:"));
+    auto* row = new QHBoxLayout;
+    path_ = new QLineEdit;
+    path_->setObjectName("importFile");
+    path_->setMaxLength(259);
+    std::string saved;
+    ReadSettingText(ProgramSettingsPath(), "Preference", "ImportFile", saved, 260);
+    path_->setText(Q(saved));
+    auto* browse = new QPushButton("Browse");
+    browse->setObjectName("browse");
+    row->addWidget(path_);
+    row->addWidget(browse);
+    l1->addLayout(row);
+    l1->addStretch();
+    pages_->addWidget(page1);
+    connect(browse, &QPushButton::clicked, this, [this] { Browse(); });
+
+    auto* page2 = new QWidget;
+    auto* l2 = new QVBoxLayout(page2);
+    preview_ = new QPlainTextEdit;
+    preview_->setObjectName("preview");
+    preview_->setReadOnly(true);
+    l2->addWidget(preview_);
+    l2->addWidget(new QLabel(
+        "Is the first line a list of field names ? Field names are only used to identify the contents of the data "
+        "and are not imported as data."));
+    headingYes_ = new QRadioButton("Yes");
+    headingYes_->setObjectName("headingYes");
+    headingNo_ = new QRadioButton("No");
+    headingNo_->setObjectName("headingNo");
+    auto* g1 = new QButtonGroup(page2);
+    g1->addButton(headingYes_);
+    g1->addButton(headingNo_);
+    headingYes_->setChecked(true);
+    l2->addWidget(headingYes_);
+    l2->addWidget(headingNo_);
+    l2->addWidget(new QLabel("Select the character used to separate the fields."));
+    comma_ = new QRadioButton("Comma");
+    comma_->setObjectName("comma");
+    tab_ = new QRadioButton("Tab");
+    tab_->setObjectName("tab");
+    auto* g2 = new QButtonGroup(page2);
+    g2->addButton(comma_);
+    g2->addButton(tab_);
+    l2->addWidget(comma_);
+    l2->addWidget(tab_);
+    l2->addWidget(new QLabel("Select the caracter used to surround text fields"));
+    qualifier_ = new QComboBox;
+    qualifier_->setObjectName("qualifier");
+    qualifier_->addItems({"\"", "None"});
+    l2->addWidget(qualifier_);
+    pages_->addWidget(page2);
+
+    auto* page3 = new QWidget;
+    auto* l3 = new QVBoxLayout(page3);
+    auto* lists = new QHBoxLayout;
+    auto* left = new QVBoxLayout;
+    left->addWidget(new QLabel("Source fields"));
+    sources_ = new QListWidget;
+    sources_->setObjectName("sourceFields");
+    left->addWidget(sources_);
+    auto* right = new QVBoxLayout;
+    right->addWidget(new QLabel("Velmora fields"));
+    targets_ = new QListWidget;
+    targets_->setObjectName("velmoraFields");
+    right->addWidget(targets_);
+    lists->addLayout(left);
+    lists->addWidget(new QLabel("<< map to >>"));
+    lists->addLayout(right);
+    l3->addLayout(lists);
+    labels_ = new QComboBox;
+    labels_->setObjectName("fieldChoice");
+    for (const ImportField& field : host_.catalogue) labels_->addItem(Q(field.label));
+    labels_->addItem(Q(kIgnoreFieldLabel));
+    l3->addWidget(labels_);
+    auto* maps = new QHBoxLayout;
+    auto* defaultMap = new QPushButton("&Default Map");
+    defaultMap->setObjectName("defaultMap");
+    auto* clearMap = new QPushButton("&Clear Map");
+    clearMap->setObjectName("clearMap");
+    maps->addWidget(defaultMap);
+    maps->addWidget(clearMap);
+    defaultMap->setVisible(!host_.aliases.empty());
+    clearMap->setVisible(!host_.aliases.empty());
+    l3->addLayout(maps);
+    pages_->addWidget(page3);
+    connect(defaultMap, &QPushButton::clicked, this, [this] { SetMapping(Default()); });
+    connect(clearMap, &QPushButton::clicked, this,
+            [this] { SetMapping(PositionalMapping(headings_.size(), host_.catalogue.size())); });
+    connect(sources_, &QListWidget::currentRowChanged, this, [this](int r) { SelectRow(r); });
+    connect(targets_, &QListWidget::currentRowChanged, this, [this](int r) { SelectRow(r); });
+    connect(labels_, &QComboBox::activated, this, [this](int index) { Choose(index); });
+
+    auto* buttons = new QHBoxLayout;
+    back_ = new QPushButton("&Back");
+    back_->setObjectName("back");
+    next_ = new QPushButton("&Next");
+    next_->setObjectName("next");
+    auto* cancel = new QPushButton("Cancel");
+    cancel->setObjectName("cancel");
+    buttons->addStretch();
+    buttons->addWidget(back_);
+    buttons->addWidget(next_);
+    buttons->addWidget(cancel);
+    layout->addLayout(buttons);
+    connect(back_, &QPushButton::clicked, this, [this] { Go(pages_->currentIndex() - 1); });
+    connect(next_, &QPushButton::clicked, this, [this] { Next(); });
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    Go(0);
+  }
+
+  std::string bytes;
+  bool wholeFile = false;
+  ImportSettings settings;
+
+ private:
+  void Browse() {
+    FileDialogRequest request;
+    request.filter = "Comma file (*.csv)|*.csv|Text file (*.txt)|*.txt|";
+    if (host_.wholeFile.recognises) request.filter += "vCard file (*.vcf)|*.vcf|";
+    request.filter += "|";
+    request.defaultExtension = "csv";
+    if (auto chosen = FileDialogs::Current().ChooseFile(this, request)) path_->setText(Q(*chosen));
+  }
+
+  void Go(int page) {
+    pages_->setCurrentIndex(page);
+    back_->setEnabled(page > 0);
+    next_->setText(page == 2 ? "&Finish" : "&Next");
+  }
+
+  void Next() {
+    int page = pages_->currentIndex();
+    if (page == 0) {
+      if (!ReadWholeFile(path_->text().toStdString(), bytes)) {
+        InformationBox(this, "Import file could not be found.");
+        return;
+      }
+      if (host_.wholeFile.recognises && host_.wholeFile.recognises(bytes)) {
+        wholeFile = true;
+        Save();
+        accept();
+        return;
+      }
+      text_ = PrepareImportText(bytes).text;
+      std::string shown = text_.substr(0, kPreviewBytes);
+      if (text_.size() > kPreviewBytes) shown += "\r\n(The rest of the file is not shown.)";
+      preview_->setPlainText(Q(shown));
+      (DetectSeparator(text_) == '\t' ? tab_ : comma_)->setChecked(true);
+      qualifier_->setCurrentIndex(DetectQualifier(text_) ? 0 : 1);
+      Go(1);
+    } else if (page == 1) {
+      headings_ = FirstLineFields(text_, Separator(), Qualifier());
+      sources_->clear();
+      for (const std::string& heading : headings_) sources_->addItem(Q(heading));
+      SetMapping(PositionalMapping(headings_.size(), host_.catalogue.size()));
+      Go(2);
+    } else {
+      if (!AnyColumnMapped(mapping_)) {
+        Beep();
+        return;
+      }
+      settings.heading = headingYes_->isChecked();
+      settings.separator = Separator();
+      settings.qualifier = Qualifier();
+      settings.mapping = mapping_;
+      Save();
+      accept();
+    }
+  }
+
+  void Save() {
+    Result saved = WriteSettingText(ProgramSettingsPath(), "Preference", "ImportFile", path_->text().toStdString());
+    if (!saved.ok()) InformationBox(this, saved.Message());
+  }
+
+  char Separator() const { return tab_->isChecked() ? '\t' : ','; }
+  std::optional<char> Qualifier() const {
+    return qualifier_->currentIndex() == 0 ? std::optional<char>(kImportQuote) : std::nullopt;
+  }
+
+  ImportMapping Default() const { return DefaultMapping(headings_, host_.catalogue, host_.aliases, host_.further); }
+
+  QString LabelOf(int entry) const {
+    return entry == kIgnoreColumn ? Q(kIgnoreFieldLabel) : Q(host_.catalogue[static_cast<size_t>(entry)].label);
+  }
+
+  void SetMapping(const ImportMapping& mapping) {
+    mapping_ = mapping;
+    targets_->clear();
+    for (int entry : mapping_) targets_->addItem(LabelOf(entry));
+    SelectRow(mapping_.empty() ? -1 : 0);
+  }
+
+  void SelectRow(int r) {
+    if (r < 0 || r >= static_cast<int>(mapping_.size())) return;
+    QSignalBlocker a(sources_), b(targets_);
+    sources_->setCurrentRow(r);
+    targets_->setCurrentRow(r);
+    QString text = targets_->item(r)->text();
+    for (int i = 0; i < labels_->count(); ++i)
+      if (labels_->itemText(i).startsWith(text, Qt::CaseInsensitive)) {
+        labels_->setCurrentIndex(i);
+        break;
+      }
+  }
+
+  void Choose(int index) {
+    int r = targets_->currentRow();
+    if (r < 0 || r >= static_cast<int>(mapping_.size())) return;
+    int entry = index < static_cast<int>(host_.catalogue.size()) ? index : kIgnoreColumn;
+    mapping_[static_cast<size_t>(r)] = entry;
+    targets_->item(r)->setText(LabelOf(entry));
+    if (entry == kIgnoreColumn) return;
+    for (size_t i = 0; i < mapping_.size(); ++i)
+      if (static_cast<int>(i) != r && mapping_[i] == entry) {
+        mapping_[i] = kIgnoreColumn;
+        targets_->item(static_cast<int>(i))->setText(LabelOf(kIgnoreColumn));
+        break;
+      }
+  }
+
+  const ImportWizardHost& host_;
+  QStackedWidget* pages_;
+  QLineEdit* path_;
+  QPlainTextEdit* preview_;
+  QRadioButton *headingYes_, *headingNo_, *comma_, *tab_;
+  QComboBox* qualifier_;
+  QListWidget *sources_, *targets_;
+  QComboBox* labels_;
+  QPushButton *back_, *next_;
+  std::string text_;
+  std::vector<std::string> headings_;
+  ImportMapping mapping_;
+};
+
+}  // namespace
+
+int RunImportWizard(QWidget* owner, RecordStore& store, const ImportWizardHost& host) {
+  if (store.GetAccessLevel() == kAccessReader) {
+    InformationBox(owner, 102);
+    return 0;
+  }
+  ImportWizardDialog dialog(owner, host);
+  if (dialog.exec() != QDialog::Accepted) return 0;
+  ImportCounts counts;
+  Result result = Result::Ok();
+  {
+    WorkProgressWindow progress("Import...", true, owner);
+    progress.show();
+    ImportProgress report = [&progress](size_t done, size_t total) { return progress.Report(done, total); };
+    if (dialog.wholeFile)
+      result = host.wholeFile.run(dialog.bytes, counts, report);
+    else
+      result = host.run(dialog.bytes, dialog.settings, counts, report);
+  }
+  InformationBox(owner, Summary(result, counts));
+  return static_cast<int>(counts.added);
+}
+
+}  // namespace velmora
