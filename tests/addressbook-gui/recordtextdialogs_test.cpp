@@ -481,6 +481,22 @@ TEST_F(ReportDialogTest, TheCategoryListHoldsTheFilesCategoriesUpToThirty) {
   }
 }
 
+TEST_F(ReportDialogTest, ASetOfServicesBringsItsPrinterAndGivesTheOneBeforeBack) {
+  std::vector<std::string> inner;
+  {
+    SuiteServices services;
+    services.printer = [&](std::string_view file) {
+      inner.emplace_back(file);
+      return false;
+    };
+    ScopedSuiteServices scoped(std::move(services));
+    EXPECT_FALSE(PrintTextFile("a.txt"));
+  }
+  EXPECT_TRUE(PrintTextFile("b.txt"));
+  EXPECT_EQ(inner, std::vector<std::string>{"a.txt"});
+  EXPECT_EQ(printed, std::vector<std::string>{"b.txt"});
+}
+
 // --- Opening -----------------------------------------------------------------
 
 TEST_F(RecordTextDialogsTest, RunOpensTheDialogOfTheModeCentredAndEscapeCancels) {
