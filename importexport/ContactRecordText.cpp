@@ -184,14 +184,20 @@ std::string ContactReportBlock(const Contact& contact, ReportFieldSet fields) {
   return block;
 }
 
+bool IsRecordTextCancelled(const Result& result) {
+  return !result.ok() && result.what() == kRecordTextCancelled;
+}
+
 Result StreamRecordText(RecordStore& store, RecordTextMode mode, const RecordTextOptions& options,
-                        const RecordTextSink& write) {
+                        const RecordTextSink& write, const RecordTextProgress& progress) {
   if (!store.IsOpen()) return Result::Fail("The address book is not open:", 0, store.path());
   if (store.recordSize() != c::kRecordSize) {
     return Result::Fail("Not an address book (its records are not contacts):", 0, store.path());
   }
   std::vector<RecordPosition> positions;
   if (Result selected = SelectContacts(store, options, positions); !selected.ok()) return selected;
+  const auto cancelled = [&](size_t done) { return progress && !progress(done, positions.size()); };
+  if (cancelled(0)) return Result::Fail(std::string(kRecordTextCancelled));
   const bool report = mode == RecordTextMode::Report;
   const std::string category = options.scope == ContactScope::Category ? options.category
                                                                          : std::string(kAllCategories);
@@ -199,22 +205,25 @@ Result StreamRecordText(RecordStore& store, RecordTextMode mode, const RecordTex
     return wrote;
   }
   Bytes buffer;
-  for (RecordPosition position : positions) {
-    if (Result read = store.ReadRecord(buffer, position); !read.ok()) return read;
+  for (size_t i = 0; i < positions.size(); ++i) {
+    if (Result read = store.ReadRecord(buffer, positions[i]); !read.ok()) return read;
     const Contact contact(buffer);
     const std::string text = report ? ContactReportBlock(contact, options.fields) : ContactExportLine(contact);
     if (Result wrote = write(text); !wrote.ok()) return wrote;
+    if (cancelled(i + 1)) return Result::Fail(std::string(kRecordTextCancelled));
   }
   return Result::Ok();
 }
 
 Result WriteRecordText(RecordStore& store, RecordTextMode mode, const RecordTextOptions& options,
-                       const std::string& path) {
+                       const std::string& path, const RecordTextProgress& progress) {
   TextFileWriter writer;
   const std::string what =
       mode == RecordTextMode::Report ? "Cannot create the report file" : "Cannot create the export file";
   if (Result created = writer.Create(path, what); !created.ok()) return created;
-  Result streamed = StreamRecordText(store, mode, options, [&](std::string_view text) { return writer.Write(text); });
+  Result streamed = StreamRecordText(
+      store, mode, options, [&](std::string_view text) { return writer.Write(text); }, progress);
+  if (IsRecordTextCancelled(streamed)) return Result::Fail(std::string(kRecordTextCancelled), 0, path);
   if (!streamed.ok()) return streamed;
   return writer.Finish();
 }

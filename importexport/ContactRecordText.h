@@ -62,15 +62,24 @@ std::string ContactReportBlock(const Contact& contact, ReportFieldSet fields);
 // Writes piece by piece; false stops the writing.
 using RecordTextSink = std::function<Result(std::string_view)>;
 
+// Told how many of the selected records are written (0 of total once the
+// selection is made, then after each record); returning false cancels.
+using RecordTextProgress = std::function<bool(size_t done, size_t total)>;
+
+// The failure's first words when the progress cancelled the writing.
+inline constexpr std::string_view kRecordTextCancelled = "The writing was cancelled";
+bool IsRecordTextCancelled(const Result& result);
+
 // Selects, sorts and writes the heading and each record in the mode's
-// format through write.
+// format through write. A cancel stops before the next record and fails
+// with kRecordTextCancelled.
 Result StreamRecordText(RecordStore& store, RecordTextMode mode, const RecordTextOptions& options,
-                        const RecordTextSink& write);
+                        const RecordTextSink& write, const RecordTextProgress& progress = {});
 
 // The same into the file at path, which is replaced only when the whole
-// text is written (TextFileWriter). A failure names the file and the
-// reason.
+// text is written (TextFileWriter): a failure or a cancel leaves the file as
+// it was. A failure names the file and the reason.
 Result WriteRecordText(RecordStore& store, RecordTextMode mode, const RecordTextOptions& options,
-                       const std::string& path);
+                       const std::string& path, const RecordTextProgress& progress = {});
 
 }  // namespace velmora

@@ -12,6 +12,24 @@
 
 namespace velmora {
 
+namespace {
+FilePrinter& InstalledPrinter() {
+  static FilePrinter printer;
+  return printer;
+}
+}  // namespace
+
+bool PrintTextFile(std::string_view path) {
+  const FilePrinter& printer = InstalledPrinter();
+  return printer ? printer(path) : PrintFile(path);
+}
+
+FilePrinter SetFilePrinter(FilePrinter printer) {
+  FilePrinter previous = std::move(InstalledPrinter());
+  InstalledPrinter() = std::move(printer);
+  return previous;
+}
+
 SuiteServices InstallSuiteServices(SuiteServices services) {
   SuiteServices previous;
   previous.strings = CurrentProgram();
@@ -26,6 +44,7 @@ SuiteServices InstallSuiteServices(SuiteServices services) {
   previous.beep = SetBeepHandler(std::move(services.beep));
   previous.fileDialogs = FileDialogs::SetCurrent(services.fileDialogs);
   previous.urlOpener = SetUrlOpener(std::move(services.urlOpener));
+  previous.printer = SetFilePrinter(std::move(services.printer));
   previous.broadcaster = SetSuiteBroadcaster(std::move(services.broadcaster));
   SetFileSystemForTesting(services.fileSystem);
   SetRefreshAllowed(services.refreshAllowed);

@@ -23,6 +23,16 @@ void CardoraFeatures::Attach(QWidget* owner) {
   if (auto* main = qobject_cast<CardoraMainWindow*>(owner)) main_ = main;
 }
 
+void CardoraFeatures::RunReportDialog(QWidget* owner, const ContactSelection& selection) {
+  if (!selection.store) return;
+  (void)RunRecordTextDialog(RecordTextMode::Report, owner, *selection.store, SelectedContactId(selection));
+}
+
+void CardoraFeatures::RunExportDialog(QWidget* owner, const ContactSelection& selection) {
+  if (!selection.store) return;
+  (void)RunRecordTextDialog(RecordTextMode::Export, owner, *selection.store, std::nullopt, vcardWriter_);
+}
+
 void CardoraFeatures::ShowPictureWindow(QWidget* owner, const std::string& path) {
   Attach(owner);
   windows_.ShowPictureWindow(path);

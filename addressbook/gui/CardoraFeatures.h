@@ -1,11 +1,13 @@
 // CardoraFeatures: the address book's feature windows that exist so far —
-// the picture and history windows that follow the selected contact — on
-// top of FeatureWindows, whose other members still do nothing.
+// the report and export dialogs, and the picture and history windows that
+// follow the selected contact — on top of FeatureWindows, whose other
+// members still do nothing.
 #pragma once
 
 #include "addressbook/gui/ContactWindowHost.h"
 #include "addressbook/gui/ContactWindows.h"
 #include "addressbook/gui/FeatureWindows.h"
+#include "addressbook/gui/RecordTextDialog.h"
 
 namespace velmora {
 
@@ -15,6 +17,11 @@ class CardoraFeatures : public FeatureWindows, private ContactWindowHost {
  public:
   CardoraFeatures();
   ~CardoraFeatures() override;
+
+  void RunReportDialog(QWidget* owner, const ContactSelection& selection) override;
+  void RunExportDialog(QWidget* owner, const ContactSelection& selection) override;
+  // Lets the export write ".vcf" files through writer (empty: it does not).
+  void SetVCardExportWriter(VCardExportWriter writer) { vcardWriter_ = std::move(writer); }
 
   void ShowPictureWindow(QWidget* owner, const std::string& path) override;
   void ClosePictureWindow() override;
@@ -39,6 +46,7 @@ class CardoraFeatures : public FeatureWindows, private ContactWindowHost {
   void FocusContacts() override;
 
   CardoraMainWindow* main_ = nullptr;
+  VCardExportWriter vcardWriter_;
   ContactWindows windows_{*this};
 };
 

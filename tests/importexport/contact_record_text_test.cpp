@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "importexport/ContactImport.h"
@@ -214,6 +216,64 @@ TEST_F(ContactRecordTextTest, AFailedWriteLeavesTheOldFileWhole) {
   size_t files = 0;
   for (const auto& entry : std::filesystem::directory_iterator(dir.path())) files += entry.is_regular_file();
   EXPECT_EQ(files, 2u);  // the book and the old file: no fresh file left behind
+}
+
+TEST_F(ContactRecordTextTest, ProgressCountsTheRecordsWrittenOfThoseSelected) {
+  RecordStore store(path, "");
+  AddThree(store);
+  std::vector<std::pair<size_t, size_t>> calls;
+  const Result written = WriteRecordText(store, RecordTextMode::Export, {}, out, [&](size_t done, size_t total) {
+    calls.emplace_back(done, total);
+    return true;
+  });
+  ASSERT_TRUE(written.ok()) << written.Message();
+  const std::vector<std::pair<size_t, size_t>> expected{{0, 3}, {1, 3}, {2, 3}, {3, 3}};
+  EXPECT_EQ(calls, expected);
+  EXPECT_EQ(ReadWholeFile(out), Written(store, RecordTextMode::Export, {}));  // the same text as without
+}
+
+TEST_F(ContactRecordTextTest, ACancelLeavesTheOldFileAsItWas) {
+  RecordStore store(path, "");
+  AddThree(store);
+  // Cancelled when told of this many records written: before the first,
+  // half-way and after the last.
+  for (size_t cancelAt : {size_t(0), size_t(1), size_t(3)}) {
+    SCOPED_TRACE(cancelAt);
+    for (RecordTextMode mode : {RecordTextMode::Export, RecordTextMode::Report}) {
+      ASSERT_TRUE(testing::WriteWholeFile(out, "old contents"));
+      size_t lastDone = 0;
+      const Result written = WriteRecordText(store, mode, {}, out, [&](size_t done, size_t) {
+        lastDone = done;
+        return done < cancelAt;
+      });
+      EXPECT_FALSE(written.ok());
+      EXPECT_TRUE(IsRecordTextCancelled(written)) << written.Message();
+      EXPECT_EQ(written.path(), out);
+      EXPECT_EQ(lastDone, cancelAt) << "no call after the one that cancelled";
+      EXPECT_EQ(ReadWholeFile(out), "old contents");
+      size_t files = 0;
+      for (const auto& entry : std::filesystem::directory_iterator(dir.path())) files += entry.is_regular_file();
+      EXPECT_EQ(files, 2u);  // the book and the old file: no fresh file left behind
+    }
+  }
+}
+
+TEST_F(ContactRecordTextTest, ACancelledStreamStopsBeforeTheNextRecord) {
+  RecordStore store(path, "");
+  AddThree(store);
+  std::vector<std::string> pieces;
+  const Result streamed = StreamRecordText(
+      store, RecordTextMode::Export, {},
+      [&](std::string_view text) {
+        pieces.emplace_back(text);
+        return Result::Ok();
+      },
+      [](size_t done, size_t) { return done < 1; });
+  EXPECT_TRUE(IsRecordTextCancelled(streamed));
+  ASSERT_EQ(pieces.size(), 2u);  // the heading and the first record
+  EXPECT_EQ(pieces[0], ContactExportHeading());
+  EXPECT_FALSE(IsRecordTextCancelled(Result::Fail("Cannot write", ENOSPC)));
+  EXPECT_FALSE(IsRecordTextCancelled(Result::Ok()));
 }
 
 }  // namespace
