@@ -16,6 +16,8 @@
 #include <string>
 #include <thread>
 
+#include "tests/support/Files.h"
+
 extern char** environ;
 
 namespace velmora::testing {
@@ -23,13 +25,6 @@ namespace velmora::testing {
 namespace fs = std::filesystem;
 
 inline constexpr const char* kPython = "/usr/bin/python3";
-
-inline std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 // The SMTP sink of smtp_sink.py on loopback, for the life of the object:
 // it refuses recipients starting with "refuse" and keeps each message as
@@ -55,7 +50,7 @@ class SmtpSink {
     for (int i = 0; i < 600 && pid_ > 0 && !fs::exists(folder_ + "/port"); ++i) {
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    port_ = ReadAll(folder_ + "/port");
+    port_ = ReadWholeFile(folder_ + "/port");
   }
   ~SmtpSink() {
     if (stdin_ >= 0) close(stdin_);
@@ -72,8 +67,8 @@ class SmtpSink {
   }
   bool ready() const { return !port_.empty(); }
   std::string server() const { return "127.0.0.1:" + port_; }
-  std::string File(const std::string& name) const { return ReadAll(folder_ + "/" + name); }
-  std::string Message(int n) const { return ReadAll(folder_ + "/" + std::to_string(n) + ".eml"); }
+  std::string File(const std::string& name) const { return ReadWholeFile(folder_ + "/" + name); }
+  std::string Message(int n) const { return ReadWholeFile(folder_ + "/" + std::to_string(n) + ".eml"); }
   size_t MessageCount() const {
     size_t n = 0;
     for (const auto& e : fs::directory_iterator(folder_)) n += e.path().extension() == ".eml";

@@ -1,4 +1,5 @@
 #include "addressbook/mailmerge/DesktopMail.h"
+#include "tests/support/Files.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -12,15 +13,10 @@
 namespace velmora {
 namespace {
 
+using testing::ReadWholeFile;
+
 using testing::ScopedEnv;
 using testing::TempDir;
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 TEST(DesktopMail, Arguments) {
   EXPECT_EQ(XdgEmailArguments("a@example.org", "Hi\r\nthere", "Dear Anna\r\n", {"/a/one", "/b/two"}),
@@ -47,7 +43,7 @@ TEST(DesktopMail, ClientFoundOnPathAndRunPerMessage) {
   ASSERT_EQ(program, script);
 
   EXPECT_EQ(SendWithDesktopClient(program, "a@example.org", "Hello", "Body", {"/a/one"}), kMailSent);
-  EXPECT_EQ(ReadAll(dir.File("args")), "--utf8\n--subject\nHello\n--body\nBody\n--attach\n/a/one\na@example.org\n");
+  EXPECT_EQ(ReadWholeFile(dir.File("args")), "--utf8\n--subject\nHello\n--body\nBody\n--attach\n/a/one\na@example.org\n");
   EXPECT_NE(SendWithDesktopClient(program, "busy@example.org", "Hello", "Body", {}), kMailSent);
   EXPECT_EQ(SendWithDesktopClient(program, "a@example.org\nb", "Hello", "Body", {}), kMailBadAddress);
   EXPECT_EQ(SendWithDesktopClient(program, "--help", "Hello", "Body", {}), kMailBadAddress);

@@ -171,7 +171,7 @@ TEST(SendJob, TextProcessorRowsAndLog) {
             "1 : Text mail : Send to : Anna Berg : True\r\n"
             "2 : Text mail : Send to : Mona Lie : False");
   EXPECT_EQ(JobCountsLine(counts), "Items 2, True 1, False 1");
-  EXPECT_EQ(testing::ReadAll(data),
+  EXPECT_EQ(testing::ReadWholeFile(data),
             DataFileHeading() + DataFileRow(job.entries[0].contact, context, WordProcessor::MsWord));
 }
 

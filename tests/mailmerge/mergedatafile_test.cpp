@@ -1,4 +1,5 @@
 #include "addressbook/mailmerge/MergeDataFile.h"
+#include "tests/support/Files.h"
 
 #include <gtest/gtest.h>
 
@@ -11,17 +12,12 @@
 namespace velmora {
 namespace {
 
+using testing::ReadWholeFile;
+
 using testing::TempDir;
 
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 std::string Golden(const std::string& name) {
-  std::string text = ReadAll(std::string(VELMORA_TEST_DATA) + "/../mailmerge/golden/" + name);
+  std::string text = ReadWholeFile(std::string(VELMORA_TEST_DATA) + "/../mailmerge/golden/" + name);
   EXPECT_FALSE(text.empty()) << name;
   return text;
 }
@@ -59,7 +55,7 @@ std::string Merged(WordProcessor processor) {
     Result r = AppendDataRow(path.value(), DataFileRow(c, Sender(), processor));
     EXPECT_TRUE(r.ok()) << r.Message();
   }
-  return ReadAll(path.value());
+  return ReadWholeFile(path.value());
 }
 
 TEST(MergeDataFile, MsWordRowsQuotedUnchanged) { EXPECT_EQ(Merged(WordProcessor::MsWord), Golden("datafile_msword.txt")); }
@@ -72,11 +68,11 @@ TEST(MergeDataFile, TemplateFileHasOneEmptyRecord) {
   TempDir dir;
   std::string path = dir.File("__tdatafile.tmp");
   ASSERT_TRUE(CreateDataFile(path, true).ok());
-  EXPECT_EQ(ReadAll(path), Golden("datafile_template.txt"));
+  EXPECT_EQ(ReadWholeFile(path), Golden("datafile_template.txt"));
   // Created anew: an older file with rows is replaced.
   ASSERT_TRUE(AppendDataRow(path, "\"x\"\r\n").ok());
   ASSERT_TRUE(CreateDataFile(path, true).ok());
-  EXPECT_EQ(ReadAll(path), Golden("datafile_template.txt"));
+  EXPECT_EQ(ReadWholeFile(path), Golden("datafile_template.txt"));
 }
 
 TEST(MergeDataFile, RowNotWrittenWhileAnotherHoldsTheFile) {
@@ -88,7 +84,7 @@ TEST(MergeDataFile, RowNotWrittenWhileAnotherHoldsTheFile) {
   ASSERT_TRUE(holder->TryLock(0, 0, true));
   EXPECT_FALSE(AppendDataRow(path, "\"x\"\r\n").ok());
   holder->Unlock(0, 0);
-  EXPECT_EQ(ReadAll(path), DataFileHeading());
+  EXPECT_EQ(ReadWholeFile(path), DataFileHeading());
   EXPECT_FALSE(AppendDataRow(dir.File("none.tmp"), "\"x\"\r\n").ok());
 }
 

@@ -1,4 +1,5 @@
 #include "addressbook/mailmerge/MergeTemplates.h"
+#include "tests/support/Files.h"
 
 #include <gtest/gtest.h>
 
@@ -11,14 +12,9 @@
 namespace velmora {
 namespace {
 
-using testing::TempDir;
+using testing::ReadWholeFile;
 
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using testing::TempDir;
 
 TEST(MergeTemplates, FolderCreatedOnNeed) {
   TempDir dir;
@@ -43,7 +39,7 @@ TEST(MergeTemplates, DefaultEmailTemplateCreatedWhenMissing) {
   ResultOf<std::string> path = EnsureDefaultEmailTemplate();
   ASSERT_TRUE(path.ok()) << path.Message();
   EXPECT_EQ(path.value(), dir.path() + "/Template/Default.txt");
-  std::string text = ReadAll(path.value());
+  std::string text = ReadWholeFile(path.value());
   EXPECT_EQ(text, kDefaultEmailTemplateText);
   EXPECT_TRUE(text.starts_with("Dear <<First_Name>> <<Last_Name>>\r\n\r\nThe <<MY_Company>> would like to welcome "
                                "you as a new customer to our firm."));
@@ -53,7 +49,7 @@ TEST(MergeTemplates, DefaultEmailTemplateCreatedWhenMissing) {
 
   std::ofstream(path.value(), std::ios::trunc) << "my own";
   ASSERT_TRUE(EnsureDefaultEmailTemplate().ok());
-  EXPECT_EQ(ReadAll(path.value()), "my own");
+  EXPECT_EQ(ReadWholeFile(path.value()), "my own");
 }
 
 TEST(MergeTemplates, LetterTemplateFitsItsWordProcessor) {
