@@ -37,18 +37,6 @@ bool Compared(const BodyKey& key) {
   return key.offset != c::kAttachmentKind && key.offset != c::kAttachment.offset && key.offset != c::kNoMailMerge;
 }
 
-// Sets *refresh allowed* again however the import ends.
-class RefreshPause {
- public:
-  RefreshPause() : was_(RefreshAllowed()) { SetRefreshAllowed(false); }
-  ~RefreshPause() { SetRefreshAllowed(was_); }
-  RefreshPause(const RefreshPause&) = delete;
-  RefreshPause& operator=(const RefreshPause&) = delete;
-
- private:
-  bool was_;
-};
-
 std::string Plural(size_t count, const char* one, const char* many) {
   return std::to_string(count) + " " + (count == 1 ? one : many);
 }
@@ -138,14 +126,55 @@ bool ContactImportAcceptor::Accept(Bytes& record) {
   return index_.AddIfNew(record);
 }
 
-Result ImportContacts(RecordStore& store, std::string_view fileBytes, const ImportSettings& settings,
-                      ImportCounts& counts, const ImportProgress& progress) {
-  counts = ImportCounts{};
+Result CheckContactImportTarget(RecordStore& store) {
   if (!store.IsOpen()) return Result::Fail("The address book is not open:", 0, store.path());
   if (store.GetAccessLevel() == kAccessReader) return Result(kReaderRefused);
   if (store.recordSize() != c::kRecordSize) {
     return Result::Fail("Not an address book (its records are not contacts):", 0, store.path());
   }
+  return Result::Ok();
+}
+
+ContactImportBatch::ContactImportBatch(RecordStore& store, ImportCounts& counts, size_t expected)
+    : store_(store), counts_(counts), acceptor_(store), refreshWas_(RefreshAllowed()) {
+  // Other users' changes are picked up once the import is over, not
+  // between two batches.
+  SetRefreshAllowed(false);
+  acceptor_.Expect(expected);
+  pending_.reserve(kImportBatchRecords * c::kRecordSize);
+}
+
+ContactImportBatch::~ContactImportBatch() { SetRefreshAllowed(refreshWas_); }
+
+Result ContactImportBatch::Flush() {
+  if (pendingCount_ == 0) return Result::Ok();
+  size_t added = 0;
+  Result written = store_.AddRecords(pending_, &added);
+  counts_.added += added;
+  pending_.clear();
+  pendingCount_ = 0;
+  if (!written.ok()) return StoppedAt(written, lastLine_, counts_.added);
+  return written;
+}
+
+Result ContactImportBatch::Add(Bytes& record, size_t line) {
+  lastLine_ = line;
+  if (!acceptor_.Accept(record)) {
+    if (!acceptor_.status().ok()) return StoppedAt(acceptor_.status(), line, counts_.added);
+    ++counts_.duplicates;
+    return Result::Ok();
+  }
+  pending_.insert(pending_.end(), record.begin(), record.end());
+  if (++pendingCount_ == kImportBatchRecords) return Flush();
+  return Result::Ok();
+}
+
+Result ContactImportBatch::Finish() { return Flush(); }
+
+Result ImportContacts(RecordStore& store, std::string_view fileBytes, const ImportSettings& settings,
+                      ImportCounts& counts, const ImportProgress& progress) {
+  counts = ImportCounts{};
+  if (Result target = CheckContactImportTarget(store); !target.ok()) return target;
   if (!AnyColumnMapped(settings.mapping)) return Result::Fail("No column of the file is mapped to a field.");
   const std::span<const ImportField> catalogue = ContactImportCatalogue();
 
@@ -156,23 +185,7 @@ Result ImportContacts(RecordStore& store, std::string_view fileBytes, const Impo
   std::vector<std::string> fields;
   if (settings.heading && reader.NextLine(fields) != LineRead::Read) return Result::Ok();
 
-  RefreshPause pause;
-  ContactImportAcceptor acceptor(store);
-  acceptor.Expect(dataLines);
-  Bytes pending;
-  pending.reserve(kImportBatchRecords * c::kRecordSize);
-  size_t pendingCount = 0;
-  size_t lastLine = 0;
-  auto flush = [&]() -> Result {
-    if (pendingCount == 0) return Result::Ok();
-    size_t added = 0;
-    Result written = store.AddRecords(pending, &added);
-    counts.added += added;
-    pending.clear();
-    pendingCount = 0;
-    return written;
-  };
-
+  ContactImportBatch batch(store, counts, dataLines);
   // Every record starts as the same new record with an id of its own: the
   // header is read and the clock asked once, not once per line.
   Bytes fresh;
@@ -186,7 +199,7 @@ Result ImportContacts(RecordStore& store, std::string_view fileBytes, const Impo
       counts.unread.push_back({reader.lineNumber(), "a quoted value is not closed before the end of the file"});
       break;
     }
-    lastLine = reader.lineNumber();
+    const size_t line = reader.lineNumber();
     ++counts.linesRead;
     record = fresh;
     rec::SetId(record.data(), NewRecordId());
@@ -204,16 +217,9 @@ Result ImportContacts(RecordStore& store, std::string_view fileBytes, const Impo
       }
     }
     if (!problem.empty()) {
-      counts.unread.push_back({lastLine, problem});
-    } else if (acceptor.Accept(record)) {
-      pending.insert(pending.end(), record.begin(), record.end());
-      if (++pendingCount == kImportBatchRecords) {
-        if (Result written = flush(); !written.ok()) return StoppedAt(written, lastLine, counts.added);
-      }
-    } else if (!acceptor.status().ok()) {
-      return StoppedAt(acceptor.status(), lastLine, counts.added);
-    } else {
-      ++counts.duplicates;
+      counts.unread.push_back({line, problem});
+    } else if (Result added = batch.Add(record, line); !added.ok()) {
+      return added;
     }
     ++done;
     if (progress && !progress(done, dataLines)) {
@@ -221,8 +227,7 @@ Result ImportContacts(RecordStore& store, std::string_view fileBytes, const Impo
       break;
     }
   }
-  if (Result written = flush(); !written.ok()) return StoppedAt(written, lastLine, counts.added);
-  return Result::Ok();
+  return batch.Finish();
 }
 
 ImportSettings ProposedImportSettings(std::string_view fileBytes, bool heading, ImportMapChoice choice) {

@@ -79,6 +79,9 @@ struct ImportCounts {
   size_t added = 0;       // records added to the file
   size_t duplicates = 0;  // lines dropped as duplicates
   std::vector<ImportLineProblem> unread;  // lines that could not be read
+  // Records added without part of what their line held (a vCard's fourth
+  // e-mail address, say), with what was left out.
+  std::vector<ImportLineProblem> partly;
   bool cancelled = false;
 };
 
@@ -88,6 +91,39 @@ using ImportProgress = std::function<bool(size_t done, size_t total)>;
 
 // Records written to the file at a time.
 inline constexpr size_t kImportBatchRecords = 256;
+
+// Whether the store is an address book this connection may import into: a
+// Reader is refused with code 104.
+Result CheckContactImportTarget(RecordStore& store);
+
+// The adding end of an import: each record goes through the acceptance
+// step and the accepted ones are written kImportBatchRecords at a time,
+// counted in counts. A failure says at which line the import stopped and
+// how many records it had added. Refresh from other users is paused while
+// the batch lives.
+class ContactImportBatch {
+ public:
+  ContactImportBatch(RecordStore& store, ImportCounts& counts, size_t expected);
+  ~ContactImportBatch();
+  ContactImportBatch(const ContactImportBatch&) = delete;
+  ContactImportBatch& operator=(const ContactImportBatch&) = delete;
+
+  // line: where the record's text starts in the file, for the failure.
+  Result Add(Bytes& record, size_t line);
+  // Writes what is still held.
+  Result Finish();
+
+ private:
+  Result Flush();
+
+  RecordStore& store_;
+  ImportCounts& counts_;
+  ContactImportAcceptor acceptor_;
+  Bytes pending_;
+  size_t pendingCount_ = 0;
+  size_t lastLine_ = 0;
+  bool refreshWas_;
+};
 
 // Imports the file's bytes into an address book. counts tells how far it
 // got, also on failure. A Reader is refused with code 104 and nothing

@@ -188,8 +188,8 @@ bool IsRecordTextCancelled(const Result& result) {
   return !result.ok() && result.what() == kRecordTextCancelled;
 }
 
-Result StreamRecordText(RecordStore& store, RecordTextMode mode, const RecordTextOptions& options,
-                        const RecordTextSink& write, const RecordTextProgress& progress) {
+Result StreamContactTexts(RecordStore& store, const RecordTextOptions& options, std::string_view heading,
+                          const ContactText& text, const RecordTextSink& write, const RecordTextProgress& progress) {
   if (!store.IsOpen()) return Result::Fail("The address book is not open:", 0, store.path());
   if (store.recordSize() != c::kRecordSize) {
     return Result::Fail("Not an address book (its records are not contacts):", 0, store.path());
@@ -198,34 +198,57 @@ Result StreamRecordText(RecordStore& store, RecordTextMode mode, const RecordTex
   if (Result selected = SelectContacts(store, options, positions); !selected.ok()) return selected;
   const auto cancelled = [&](size_t done) { return progress && !progress(done, positions.size()); };
   if (cancelled(0)) return Result::Fail(std::string(kRecordTextCancelled));
-  const bool report = mode == RecordTextMode::Report;
-  const std::string category = options.scope == ContactScope::Category ? options.category
-                                                                         : std::string(kAllCategories);
-  if (Result wrote = write(report ? ContactReportTitle(category) : ContactExportHeading()); !wrote.ok()) {
-    return wrote;
+  if (!heading.empty()) {
+    if (Result wrote = write(heading); !wrote.ok()) return wrote;
   }
   Bytes buffer;
   for (size_t i = 0; i < positions.size(); ++i) {
     if (Result read = store.ReadRecord(buffer, positions[i]); !read.ok()) return read;
-    const Contact contact(buffer);
-    const std::string text = report ? ContactReportBlock(contact, options.fields) : ContactExportLine(contact);
-    if (Result wrote = write(text); !wrote.ok()) return wrote;
+    if (Result wrote = write(text(Contact(buffer))); !wrote.ok()) return wrote;
     if (cancelled(i + 1)) return Result::Fail(std::string(kRecordTextCancelled));
   }
   return Result::Ok();
 }
 
-Result WriteRecordText(RecordStore& store, RecordTextMode mode, const RecordTextOptions& options,
-                       const std::string& path, const RecordTextProgress& progress) {
+Result WriteContactTexts(RecordStore& store, const RecordTextOptions& options, std::string_view heading,
+                         const ContactText& text, const std::string& path, const std::string& what,
+                         const RecordTextProgress& progress) {
   TextFileWriter writer;
-  const std::string what =
-      mode == RecordTextMode::Report ? "Cannot create the report file" : "Cannot create the export file";
   if (Result created = writer.Create(path, what); !created.ok()) return created;
-  Result streamed = StreamRecordText(
-      store, mode, options, [&](std::string_view text) { return writer.Write(text); }, progress);
+  Result streamed = StreamContactTexts(
+      store, options, heading, text, [&](std::string_view piece) { return writer.Write(piece); }, progress);
   if (IsRecordTextCancelled(streamed)) return Result::Fail(std::string(kRecordTextCancelled), 0, path);
   if (!streamed.ok()) return streamed;
   return writer.Finish();
+}
+
+namespace {
+
+std::string RecordTextHeading(RecordTextMode mode, const RecordTextOptions& options) {
+  if (mode == RecordTextMode::Export) return ContactExportHeading();
+  return ContactReportTitle(options.scope == ContactScope::Category ? options.category
+                                                                     : std::string(kAllCategories));
+}
+
+ContactText RecordTextOf(RecordTextMode mode, const RecordTextOptions& options) {
+  if (mode == RecordTextMode::Export) return [](const Contact& contact) { return ContactExportLine(contact); };
+  return [fields = options.fields](const Contact& contact) { return ContactReportBlock(contact, fields); };
+}
+
+}  // namespace
+
+Result StreamRecordText(RecordStore& store, RecordTextMode mode, const RecordTextOptions& options,
+                        const RecordTextSink& write, const RecordTextProgress& progress) {
+  return StreamContactTexts(store, options, RecordTextHeading(mode, options), RecordTextOf(mode, options), write,
+                            progress);
+}
+
+Result WriteRecordText(RecordStore& store, RecordTextMode mode, const RecordTextOptions& options,
+                       const std::string& path, const RecordTextProgress& progress) {
+  const std::string what =
+      mode == RecordTextMode::Report ? "Cannot create the report file" : "Cannot create the export file";
+  return WriteContactTexts(store, options, RecordTextHeading(mode, options), RecordTextOf(mode, options), path, what,
+                           progress);
 }
 
 }  // namespace velmora

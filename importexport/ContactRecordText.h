@@ -70,6 +70,21 @@ using RecordTextProgress = std::function<bool(size_t done, size_t total)>;
 inline constexpr std::string_view kRecordTextCancelled = "The writing was cancelled";
 bool IsRecordTextCancelled(const Result& result);
 
+// The text written for one contact.
+using ContactText = std::function<std::string(const Contact&)>;
+
+// Selects and sorts the contacts as SelectContacts does, then writes the
+// heading (when not empty) and each contact's text through write. A
+// cancel stops before the next contact and fails with kRecordTextCancelled.
+Result StreamContactTexts(RecordStore& store, const RecordTextOptions& options, std::string_view heading,
+                          const ContactText& text, const RecordTextSink& write, const RecordTextProgress& progress = {});
+
+// The same into the file at path (replaced only when the whole text is
+// written); what is the failure's first words when the file cannot be made.
+Result WriteContactTexts(RecordStore& store, const RecordTextOptions& options, std::string_view heading,
+                         const ContactText& text, const std::string& path, const std::string& what,
+                         const RecordTextProgress& progress = {});
+
 // Selects, sorts and writes the heading and each record in the mode's
 // format through write. A cancel stops before the next record and fails
 // with kRecordTextCancelled.

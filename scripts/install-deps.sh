@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libbenchmark-dev nlohmann-json3-dev
   xvfb xauth dbus dbus-x11 fonts-dejavu-core fonts-liberation2
   shared-mime-info desktop-file-utils
-  libcurl4-openssl-dev libsecret-1-dev python3-aiosmtpd
+  libcurl4-openssl-dev libsecret-1-dev python3-aiosmtpd python3-vobject
 )
 
 missing=()

@@ -13,6 +13,7 @@
 
 #include "importexport/ContactImport.h"
 #include "importexport/ContactRecordText.h"
+#include "importexport/VCard.h"
 #include "resources/Strings.h"
 #include "tools/Commands.h"
 #include "tools/Interruption.h"
@@ -27,7 +28,7 @@ using format::FileKind;
 // The options of each kind of file; any other option the command knows is
 // refused on that kind.
 const std::vector<std::string> kCalendarOptions = {"--from", "--to", "--subject"};
-const std::vector<std::string> kExportOptions = {"--category", "--name", "--format"};
+const std::vector<std::string> kExportOptions = {"--category", "--name", "--format", "--vcard-version"};
 const std::vector<std::string> kReportOptions = {"--category", "--name", "--fields"};
 
 Result RefuseOptions(const Arguments& args, const std::vector<std::string>& options, const std::string& kind) {
@@ -88,13 +89,29 @@ int WriteText(const Arguments& args, RecordTextMode mode, const RecordTextOption
   return kExitOk;
 }
 
+int WriteCards(const Arguments& args, const RecordTextOptions& options) {
+  const std::string version = args.ValueOr("--vcard-version", "4.0");
+  if (version != "3.0" && version != "4.0") return Fail("--vcard-version: expected 3.0 or 4.0");
+  const std::string& output = args.positional()[1];
+  if (Result distinct = DistinctOutput(args.positional()[0], output); !distinct.ok()) return Fail(distinct.Message());
+  ResultOf<OpenedStore> opened = OpenAddressBook(args);
+  if (!opened.ok()) return Fail(opened.Message());
+  const VCardVersion cardVersion = version == "3.0" ? VCardVersion::V3 : VCardVersion::V4;
+  if (Result written = WriteVCards(*opened->store, options, output, cardVersion); !written.ok()) {
+    return Fail(written.Message());
+  }
+  return kExitOk;
+}
+
 int RunContactExport(const Arguments& args) {
   RecordTextOptions options;
   if (Result selected = SelectionFrom(args, options); !selected.ok()) return Fail(selected.Message());
   const std::string format = args.ValueOr("--format", "csv");
+  if (format == "vcard") return WriteCards(args, options);
+  if (args.Value("--vcard-version")) return Fail("--vcard-version applies to --format vcard only.");
   if (format == "csv") return WriteText(args, RecordTextMode::Export, options);
   if (format == "text") return WriteText(args, RecordTextMode::Report, options);
-  return Fail("--format: expected csv or text");
+  return Fail("--format: expected csv, text or vcard");
 }
 
 int RunContactReport(const Arguments& args) {
@@ -141,13 +158,17 @@ Result ReadInput(const std::string& path, std::string& bytes) {
   return Result::Ok();
 }
 
-void PrintCounts(const ImportCounts& counts) {
+void PrintCounts(const ImportCounts& counts, bool cards) {
+  const char* unit = cards ? "Card at line " : "Line ";
   std::ostringstream out;
-  out << "Lines read: " << counts.linesRead << '\n'
+  out << (cards ? "Cards read: " : "Lines read: ") << counts.linesRead << '\n'
       << "Added: " << counts.added << '\n'
       << "Skipped as duplicates: " << counts.duplicates << '\n';
   for (const ImportLineProblem& problem : counts.unread) {
-    out << "Line " << problem.line << " not read: " << OneLine(problem.reason) << '\n';
+    out << unit << problem.line << " not read: " << OneLine(problem.reason) << '\n';
+  }
+  for (const ImportLineProblem& problem : counts.partly) {
+    out << unit << problem.line << " kept in part: " << OneLine(problem.reason) << '\n';
   }
   std::cout << out.str() << std::flush;
 }
@@ -164,13 +185,22 @@ int RunImport(const Arguments& args) {
   if (opened->accessLevel == kAccessReader) return Fail(LoadText(kMsgNoPermission));
   std::string bytes;
   if (Result read = ReadInput(args.positional()[1], bytes); !read.ok()) return Fail(read.Message());
-  ImportSettings settings =
-      ProposedImportSettings(bytes, heading, map == "default" ? ImportMapChoice::Default : ImportMapChoice::Positional);
+  const bool cards = LooksLikeVCard(bytes);
+  if (cards && (args.Value("--map") || args.Has("--no-heading"))) {
+    return Fail("--map and --no-heading apply to delimited text files, not to a vCard file.");
+  }
+  const ImportProgress progress = [](size_t, size_t) { return !Interrupted(); };
   ImportCounts counts;
-  const Result imported =
-      ImportContacts(store, bytes, settings, counts, [](size_t, size_t) { return !Interrupted(); });
+  Result imported = Result::Ok();
+  if (cards) {
+    imported = ImportVCards(store, bytes, counts, progress);
+  } else {
+    const ImportSettings settings = ProposedImportSettings(
+        bytes, heading, map == "default" ? ImportMapChoice::Default : ImportMapChoice::Positional);
+    imported = ImportContacts(store, bytes, settings, counts, progress);
+  }
   if (imported.code() == kReaderRefused) return Fail(LoadText(kMsgNoPermission));
-  PrintCounts(counts);
+  PrintCounts(counts, cards);
   if (!imported.ok()) return Fail(imported.Message());
   if (counts.cancelled) {
     return Fail("Interrupted; " + std::to_string(counts.added) + " records were added before the import stopped.");

@@ -4,11 +4,17 @@
 #include "addressbook/gui/WorkPane.h"
 #include "importexport/ContactImport.h"
 #include "importexport/ContactImportCatalogue.h"
+#include "importexport/VCard.h"
 #include "shell/ImportWizard.h"
 
 namespace velmora {
 
 CardoraFeatures::CardoraFeatures() {
+  // A ".vcf" export writes 4.0 cards, which every current address book reads.
+  vcardWriter_ = [](RecordStore& store, const RecordTextOptions& options, const std::string& path,
+                    const std::function<bool(size_t, size_t)>& progress) {
+    return WriteVCards(store, options, path, VCardVersion::V4, progress);
+  };
   windows_.SetPictureClosedHandler([this] {
     if (main_) main_->PictureWindowClosed();
   });
@@ -58,6 +64,11 @@ bool CardoraFeatures::RunImportWizard(QWidget* owner, RecordStore& store) {
   host.further = ContactTodayAliases();
   host.run = [&store](std::string_view bytes, const ImportSettings& settings, ImportCounts& counts,
                       const ImportProgress& progress) { return ImportContacts(store, bytes, settings, counts, progress); };
+  // A vCard file is read whole: its cards say which value is which.
+  host.wholeFile.recognises = [](std::string_view bytes) { return LooksLikeVCard(bytes); };
+  host.wholeFile.run = [&store](std::string_view bytes, ImportCounts& counts, const ImportProgress& progress) {
+    return ImportVCards(store, bytes, counts, progress);
+  };
   return velmora::RunImportWizard(owner, store, host) > 0;
 }
 

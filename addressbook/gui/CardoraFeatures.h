@@ -20,7 +20,8 @@ class CardoraFeatures : public FeatureWindows, private ContactWindowHost {
 
   void RunReportDialog(QWidget* owner, const ContactSelection& selection) override;
   void RunExportDialog(QWidget* owner, const ContactSelection& selection) override;
-  // Lets the export write ".vcf" files through writer (empty: it does not).
+  // Lets the export write ".vcf" files through writer (empty: it does not);
+  // it writes 4.0 cards unless told otherwise.
   void SetVCardExportWriter(VCardExportWriter writer) { vcardWriter_ = std::move(writer); }
 
   void ShowPictureWindow(QWidget* owner, const std::string& path) override;

@@ -148,6 +148,38 @@ TEST_F(ToolContactTextTest, ReportsByFieldSetAndEmptySelection) {
   EXPECT_EQ(ReadWholeFile(out), ReadWholeFile(std::string(VELMORA_TEST_DATA) + "/contacts/empty-export.csv"));
 }
 
+TEST_F(ToolContactTextTest, VCardsImportByTheirContentAndExportInBothVersions) {
+  const std::string cards = std::string(VELMORA_TEST_DATA) + "/vcard/";
+  ToolRun apple = Run({"import", book, cards + "apple.vcf"});
+  EXPECT_EQ(apple.exitCode, 0) << apple.err;
+  EXPECT_EQ(apple.out,
+            "Cards read: 1\nAdded: 1\nSkipped as duplicates: 0\n"
+            "Card at line 1 kept in part: The picture \"/9j/4AAQSkZJRgABAQAA...\" was left out: the address book keeps "
+            "the path of a picture file, not the picture itself or a web address\n");
+  ToolRun broken = Import("BEGIN:VCARD\r\nUID:1\r\nEND:VCARD\r\nBEGIN:VCARD\r\nN:Lind;Anna;;;\r\n");
+  EXPECT_EQ(broken.exitCode, 0) << broken.err;
+  EXPECT_EQ(broken.out,
+            "Cards read: 1\nAdded: 0\nSkipped as duplicates: 0\n"
+            "Card at line 1 not read: the card holds nothing the address book keeps\n"
+            "Card at line 4 not read: the card is not closed (END:VCARD) before the next card or the end of the file\n");
+  ToolRun refused = Run({"import", book, cards + "google.vcf", "--no-heading"});
+  EXPECT_EQ(refused.exitCode, 1);
+  EXPECT_NE(refused.err.find("not to a vCard file"), std::string::npos) << refused.err;
+
+  // The book's cards, imported into an empty book and written again: the same file.
+  for (const std::string version : {"3.0", "4.0"}) {
+    const std::string out = dir.File("out.vcf");
+    Ok({"export", book, out, "--format", "vcard", "--vcard-version", version});
+    EXPECT_NE(ReadWholeFile(out).find("VERSION:" + version + "\r\n"), std::string::npos);
+    const std::string other = dir.File("other-" + version + ".adr");
+    Ok({"create", other});
+    Ok({"import", other, out});
+    const std::string again = dir.File("again.vcf");
+    Ok({"export", other, again, "--format", "vcard", "--vcard-version", version});
+    EXPECT_EQ(ReadWholeFile(again), ReadWholeFile(out));
+  }
+}
+
 TEST_F(ToolContactTextTest, OptionsOfTheOtherKindAreRefused) {
   const std::string calendar = dir.File("diary.cld");
   Ok({"create", "--kind", "calendar", calendar});
@@ -163,9 +195,11 @@ TEST_F(ToolContactTextTest, OptionsOfTheOtherKindAreRefused) {
       {{"export", calendar, out, "--format", "csv"}, "--format does not apply to a calendar file."},
       {{"report", calendar, out, "--fields", "home"}, "--fields does not apply to a calendar file."},
       {{"report", book, out, "--fields", "work"}, "--fields: expected all, home or business"},
-      {{"export", book, out, "--format", "vcf"}, "--format: expected csv or text"},
+      {{"export", book, out, "--format", "vcf"}, "--format: expected csv, text or vcard"},
       {{"report", book, out, "--format", "csv"}, "unknown option --format"},
       {{"export", book, book}, "The output file is the address book itself"},
+      {{"export", book, out, "--vcard-version", "3.0"}, "--vcard-version applies to --format vcard only."},
+      {{"export", book, out, "--format", "vcard", "--vcard-version", "2.1"}, "--vcard-version: expected 3.0 or 4.0"},
   };
   for (const auto& tc : cases) {
     ToolRun run = Run(tc.args);
