@@ -1,10 +1,12 @@
 // The "Import" wizard over a real address book: the keyboard, how it reads
 // the file and what it shows of it, what page 2 detects, how page 3 maps,
-// what Finish refuses, the import it runs, and the settings it keeps.
+// what Finish refuses, the import it runs and how it is cancelled, the
+// whole-file importers that skip the pages, and the settings it keeps.
 #include "shell/ImportWizard.h"
 
 #include <unistd.h>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -19,6 +21,7 @@
 #include "ShellTestSupport.h"
 #include "addressbook/model/Contact.h"
 #include "importexport/ContactImportCatalogue.h"
+#include "shell/WorkProgressWindow.h"
 #include "tests/support/ForwardingFiles.h"
 
 namespace velmora::testing {
@@ -347,6 +350,100 @@ TEST_F(ImportWizardTest, AFileNameThatCannotBeKeptIsToldAndTheImportGoesOn) {
   EXPECT_TRUE(texts[0].starts_with("The name of the import file could not be kept")) << texts[0];
   EXPECT_NE(texts[0].find(ProgramSettingsPath()), std::string::npos) << texts[0];
   EXPECT_NE(texts[1].find("2 records added."), std::string::npos) << texts[1];
+}
+
+TEST_F(ImportWizardTest, CancelHalfWayKeepsTheRecordsAddedSoFar) {
+  constexpr size_t kLines = 3000;
+  constexpr size_t kCancelAt = 1000;
+  std::string text = "First Name\r\n";
+  for (size_t i = 0; i < kLines; ++i) text += "Person " + std::to_string(i) + "\r\n";
+  ASSERT_TRUE(WriteWholeFile(csv, text));
+  bool clicked = false;
+  {
+    RecordStore store(book, "boss");
+    ImportWizardHost host = Host(store);
+    // The import as the host runs it, with "Cancel" of the progress window
+    // clicked once kCancelAt lines are done.
+    host.run = [&](std::string_view bytes, const ImportSettings& settings, ImportCounts& counts,
+                   const ImportProgress& progress) {
+      return ImportContacts(store, bytes, settings, counts, [&](size_t done, size_t total) {
+        if (done == kCancelAt) {
+          for (QWidget* top : QApplication::topLevelWidgets()) {
+            auto* window = qobject_cast<WorkProgressWindow*>(top);
+            if (!window || !window->isVisible()) continue;
+            if (auto* cancel = window->findChild<QPushButton*>("cancel")) {
+              cancel->click();
+              clicked = true;
+            }
+          }
+        }
+        return progress(done, total);
+      });
+    };
+    DialogScript script;
+    script.Expect("importWizard", [&](QWidget* w) {
+      GoToPage(w, csv, 3);
+      Click(w, "next");
+    });
+    EXPECT_EQ(RunImportWizard(nullptr, store, host), static_cast<int>(kCancelAt));
+  }
+  EXPECT_TRUE(clicked) << "the progress window offers Cancel";
+  EXPECT_EQ(LiveRecords(book, "boss"), kCancelAt);
+  ASSERT_FALSE(MessageTexts().empty());
+  const std::string summary = MessageTexts().back();
+  EXPECT_NE(summary.find(std::to_string(kCancelAt) + " records added."), std::string::npos) << summary;
+  EXPECT_NE(summary.find("Cancelled: the " + std::to_string(kCancelAt) + " records added so far were kept."),
+            std::string::npos)
+      << summary;
+}
+
+TEST_F(ImportWizardTest, AWholeFileImporterTakesTheFilesItRecognises) {
+  struct Case {
+    std::string text;
+    bool recognised;
+  } cases[] = {{"BEGIN:VCARD\r\nFN:Ann\r\nEND:VCARD\r\n", true}, {"First Name\r\nAnn\r\n", false}};
+  for (const Case& c : cases) {
+    messages.clear();
+    ASSERT_TRUE(WriteWholeFile(csv, c.text));
+    std::vector<std::string> asked, run;
+    int delimitedRuns = 0;
+    {
+      RecordStore store(book, "boss");
+      ImportWizardHost host = Host(store);
+      host.run = [&](std::string_view, const ImportSettings&, ImportCounts& counts, const ImportProgress&) {
+        ++delimitedRuns;
+        counts.added = 1;
+        return Result::Ok();
+      };
+      host.wholeFile.recognises = [&](std::string_view bytes) {
+        asked.emplace_back(bytes);
+        return bytes.starts_with("BEGIN:VCARD");
+      };
+      host.wholeFile.run = [&](std::string_view bytes, ImportCounts& counts, const ImportProgress&) {
+        run.emplace_back(bytes);
+        counts.added = 3;
+        return Result::Ok();
+      };
+      DialogScript script;
+      script.Expect("importWizard", [&](QWidget* w) {
+        GoToPage(w, csv, 2);
+        EXPECT_EQ(w->isVisible(), !c.recognised) << c.text;
+        if (c.recognised) return;
+        EXPECT_EQ(PageShown(w), 2);
+        EXPECT_FALSE(Control<QPlainTextEdit>(w, "preview")->toPlainText().isEmpty());
+        Click(w, "next");
+        Click(w, "next");
+      });
+      EXPECT_EQ(RunImportWizard(nullptr, store, host), c.recognised ? 3 : 1) << c.text;
+    }
+    EXPECT_EQ(asked, std::vector<std::string>{c.text});
+    EXPECT_EQ(run, c.recognised ? std::vector<std::string>{c.text} : std::vector<std::string>{});
+    EXPECT_EQ(delimitedRuns, c.recognised ? 0 : 1) << c.text;
+    EXPECT_EQ(ProgramSetting("ImportFile"), csv);
+    ASSERT_EQ(MessageTexts().size(), 1u);
+    EXPECT_NE(MessageTexts()[0].find(c.recognised ? "3 records added." : "1 records added."), std::string::npos)
+        << MessageTexts()[0];
+  }
 }
 
 TEST_F(ImportWizardTest, BrowseFillsTheFileField) {
