@@ -12,8 +12,8 @@
 #include <QRadioButton>
 #include <QStackedWidget>
 #include <QVBoxLayout>
-#include <fstream>
-#include <iterator>
+#include <cerrno>
+#include <memory>
 #include <sstream>
 #include <string>
 
@@ -22,21 +22,30 @@
 #include "shell/FileDialogs.h"
 #include "shell/MessageBoxes.h"
 #include "shell/WorkProgressWindow.h"
+#include "store/Bytes.h"
+#include "store/FileSystem.h"
 #include "store/Settings.h"
 
 namespace velmora {
 namespace {
 
-constexpr size_t kPreviewBytes = 1 << 20;
 constexpr size_t kProblemsShown = 5;
 
 QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
-bool ReadWholeFile(const std::string& path, std::string& out) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
+// The whole file through the store's file system, so that a failure keeps
+// its cause (a file this user may not read, a failing disk). A file that
+// shrinks while it is read gives what is left of it.
+Result ReadImportFile(const std::string& path, std::string& out) {
+  std::unique_ptr<File> file;
+  if (Result opened = FileSystem::Default().OpenReadOnly(path, file); !opened.ok()) return opened;
+  uint64_t size = 0;
+  if (Result sized = file->Size(size); !sized.ok()) return sized;
+  out.assign(size, '\0');
+  const int64_t got = file->ReadSome(0, out.data(), out.size());
+  if (got < 0) return Result::Fail("Cannot read", errno, path);
+  out.resize(static_cast<size_t>(got));
+  return Result::Ok();
 }
 
 std::string Summary(const Result& result, const ImportCounts& counts) {
@@ -60,6 +69,7 @@ class ImportWizardDialog : public QDialog {
     setObjectName("importWizard");
     auto* layout = new QVBoxLayout(this);
     pages_ = new QStackedWidget(this);
+    pages_->setObjectName("pages");
     layout->addWidget(pages_);
 
     auto* page1 = new QWidget;
@@ -140,18 +150,16 @@ class ImportWizardDialog : public QDialog {
     labels_->addItem(Q(kIgnoreFieldLabel));
     l3->addWidget(labels_);
     auto* maps = new QHBoxLayout;
-    auto* defaultMap = new QPushButton("&Default Map");
-    defaultMap->setObjectName("defaultMap");
-    auto* clearMap = new QPushButton("&Clear Map");
-    clearMap->setObjectName("clearMap");
-    maps->addWidget(defaultMap);
-    maps->addWidget(clearMap);
-    defaultMap->setVisible(!host_.aliases.empty());
-    clearMap->setVisible(!host_.aliases.empty());
+    defaultMap_ = new QPushButton("&Default Map");
+    defaultMap_->setObjectName("defaultMap");
+    clearMap_ = new QPushButton("&Clear Map");
+    clearMap_->setObjectName("clearMap");
+    maps->addWidget(defaultMap_);
+    maps->addWidget(clearMap_);
     l3->addLayout(maps);
     pages_->addWidget(page3);
-    connect(defaultMap, &QPushButton::clicked, this, [this] { SetMapping(Default()); });
-    connect(clearMap, &QPushButton::clicked, this,
+    connect(defaultMap_, &QPushButton::clicked, this, [this] { SetMapping(Default()); });
+    connect(clearMap_, &QPushButton::clicked, this,
             [this] { SetMapping(PositionalMapping(headings_.size(), host_.catalogue.size())); });
     connect(sources_, &QListWidget::currentRowChanged, this, [this](int r) { SelectRow(r); });
     connect(targets_, &QListWidget::currentRowChanged, this, [this](int r) { SelectRow(r); });
@@ -162,6 +170,8 @@ class ImportWizardDialog : public QDialog {
     back_->setObjectName("back");
     next_ = new QPushButton("&Next");
     next_->setObjectName("next");
+    // Enter goes on to the next page, and on the last one finishes.
+    next_->setDefault(true);
     auto* cancel = new QPushButton("Cancel");
     cancel->setObjectName("cancel");
     buttons->addStretch();
@@ -186,6 +196,7 @@ class ImportWizardDialog : public QDialog {
     if (host_.wholeFile.recognises) request.filter += "vCard file (*.vcf)|*.vcf|";
     request.filter += "|";
     request.defaultExtension = "csv";
+    request.start = StartFolder::Program;
     if (auto chosen = FileDialogs::Current().ChooseFile(this, request)) path_->setText(Q(*chosen));
   }
 
@@ -198,8 +209,13 @@ class ImportWizardDialog : public QDialog {
   void Next() {
     int page = pages_->currentIndex();
     if (page == 0) {
-      if (!ReadWholeFile(path_->text().toStdString(), bytes)) {
+      const std::string path = path_->text().toStdString();
+      if (!FileSystem::Default().Exists(path)) {
         InformationBox(this, "Import file could not be found.");
+        return;
+      }
+      if (Result read = ReadImportFile(path, bytes); !read.ok()) {
+        InformationBox(this, read.Message());
         return;
       }
       if (host_.wholeFile.recognises && host_.wholeFile.recognises(bytes)) {
@@ -209,8 +225,9 @@ class ImportWizardDialog : public QDialog {
         return;
       }
       text_ = PrepareImportText(bytes).text;
-      std::string shown = text_.substr(0, kPreviewBytes);
-      if (text_.size() > kPreviewBytes) shown += "\r\n(The rest of the file is not shown.)";
+      // Cut between two characters, so the preview never ends in half of one.
+      std::string shown = text_.substr(0, Utf8CutLength(text_, kImportPreviewBytes));
+      if (text_.size() > kImportPreviewBytes) shown += "\r\n(The rest of the file is not shown.)";
       preview_->setPlainText(Q(shown));
       (DetectSeparator(text_) == '\t' ? tab_ : comma_)->setChecked(true);
       qualifier_->setCurrentIndex(DetectQualifier(text_) ? 0 : 1);
@@ -220,6 +237,10 @@ class ImportWizardDialog : public QDialog {
       sources_->clear();
       for (const std::string& heading : headings_) sources_->addItem(Q(heading));
       SetMapping(PositionalMapping(headings_.size(), host_.catalogue.size()));
+      // Mapping by headings needs a heading line.
+      const bool byHeadings = headingYes_->isChecked() && !host_.aliases.empty();
+      defaultMap_->setVisible(byHeadings);
+      clearMap_->setVisible(byHeadings);
       Go(2);
     } else {
       if (!AnyColumnMapped(mapping_)) {
@@ -235,9 +256,14 @@ class ImportWizardDialog : public QDialog {
     }
   }
 
+  // Remembers the file for the next import. The import goes on when that
+  // fails: the user is told, but losing the preference loses no records.
   void Save() {
     Result saved = WriteSettingText(ProgramSettingsPath(), "Preference", "ImportFile", path_->text().toStdString());
-    if (!saved.ok()) InformationBox(this, saved.Message());
+    if (!saved.ok()) {
+      const std::string told = "The name of the import file could not be kept for the next import; the import goes on.";
+      InformationBox(this, told + "\r\n" + saved.Message());
+    }
   }
 
   char Separator() const { return tab_->isChecked() ? '\t' : ','; }
@@ -294,6 +320,7 @@ class ImportWizardDialog : public QDialog {
   QComboBox* qualifier_;
   QListWidget *sources_, *targets_;
   QComboBox* labels_;
+  QPushButton *defaultMap_, *clearMap_;
   QPushButton *back_, *next_;
   std::string text_;
   std::vector<std::string> headings_;

@@ -3,6 +3,7 @@
 // and one message telling what happened.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <span>
 #include <string_view>
@@ -22,6 +23,9 @@ struct WholeFileImporter {
   std::function<bool(std::string_view bytes)> recognises;
   std::function<Result(std::string_view bytes, ImportCounts&, const ImportProgress&)> run;
 };
+
+// The most of the file's text shown on the reading page.
+inline constexpr size_t kImportPreviewBytes = size_t{1} << 20;
 
 struct ImportWizardHost {
   std::span<const ImportField> catalogue;

@@ -1,18 +1,92 @@
-// The "Import" wizard over a real address book: what page 2 detects, how
-// page 3 maps, what Finish refuses, and the import it runs.
+// The "Import" wizard over a real address book: the keyboard, how it reads
+// the file and what it shows of it, what page 2 detects, how page 3 maps,
+// what Finish refuses, the import it runs and how it is cancelled, the
+// whole-file importers that skip the pages, and the settings it keeps.
 #include "shell/ImportWizard.h"
 
+#include <unistd.h>
+
+#include <QApplication>
 #include <QComboBox>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QStackedWidget>
+#include <QTest>
+#include <cerrno>
+#include <filesystem>
+#include <set>
 
 #include "RecordFiles.h"
 #include "ShellTestSupport.h"
+#include "addressbook/model/Contact.h"
 #include "importexport/ContactImportCatalogue.h"
+#include "shell/WorkProgressWindow.h"
+#include "tests/support/ForwardingFiles.h"
 
 namespace velmora::testing {
 namespace {
+
+// Types the file on page 1 and clicks "&Next" until page (1 to 3) shows.
+void GoToPage(QWidget* wizard, const std::string& file, int page) {
+  Type(wizard, "importFile", file);
+  for (int shown = 1; shown < page; ++shown) Click(wizard, "next");
+}
+
+int PageShown(QWidget* wizard) {
+  auto* pages = Control<QStackedWidget>(wizard, "pages");
+  return pages ? pages->currentIndex() + 1 : 0;
+}
+
+// Chooses entry of the drop-down list for row of the right-hand list.
+void ChooseLabel(QWidget* wizard, int row, int entry) {
+  Control<QListWidget>(wizard, "velmoraFields")->setCurrentRow(row);
+  auto* choice = Control<QComboBox>(wizard, "fieldChoice");
+  choice->setCurrentIndex(entry);
+  emit choice->activated(entry);
+}
+
+void PressEnter(QWidget* wizard, const char* control) {
+  if (auto* widget = Control<QWidget>(wizard, control)) QTest::keyClick(widget, Qt::Key_Return);
+}
+
+// Reads that fail at one path, with an errno of the test's choosing: at the
+// opening, or at every read of the opened file. Everything else is real.
+class UnreadableFileSystem : public ForwardingFileSystem {
+ public:
+  enum class Step { Open, Read };
+  UnreadableFileSystem(std::string path, Step step, int error) : path_(std::move(path)), step_(step), error_(error) {}
+
+  Result OpenReadOnly(const std::string& path, std::unique_ptr<File>& out) override {
+    if (path == path_ && step_ == Step::Open) return Result::Fail("Cannot open", error_, path);
+    return ForwardingFileSystem::OpenReadOnly(path, out);
+  }
+
+ protected:
+  void Wrap(Opening, const std::string& path, std::unique_ptr<File>& file) override {
+    if (path == path_ && step_ == Step::Read) file = std::make_unique<FailingReads>(std::move(file), error_, path);
+  }
+
+ private:
+  class FailingReads : public ForwardingFile {
+   public:
+    FailingReads(std::unique_ptr<File> inner, int error, std::string path)
+        : ForwardingFile(std::move(inner)), error_(error), path_(std::move(path)) {}
+    Result ReadAt(uint64_t, void*, size_t) override { return Result::Fail("Cannot read", error_, path_); }
+    int64_t ReadSome(uint64_t, void*, size_t) override {
+      errno = error_;
+      return -1;
+    }
+
+   private:
+    int error_;
+    std::string path_;
+  };
+
+  std::string path_;
+  Step step_;
+  int error_;
+};
 
 class ImportWizardTest : public ShellTest {
  protected:
@@ -33,6 +107,23 @@ class ImportWizardTest : public ShellTest {
     auto* list = Control<QListWidget>(wizard, "velmoraFields");
     return list && row < list->count() ? list->item(row)->text().toStdString() : "";
   }
+  std::string SourceRow(QWidget* wizard, int row) {
+    auto* list = Control<QListWidget>(wizard, "sourceFields");
+    return list && row < list->count() ? list->item(row)->text().toStdString() : "";
+  }
+  // The text of field of every live contact of the book, in no set order.
+  std::multiset<std::string> Texts(ContactField field) {
+    RecordStore store(book, "boss");
+    RecordQuery query;
+    std::multiset<std::string> texts;
+    if (!query.Prepare().ok() || !query.AddMatchAll() || !query.Run(store).ok()) return texts;
+    for (RecordPosition position : query.positions()) {
+      Bytes record;
+      EXPECT_TRUE(store.ReadRecordIfLive(record, position).ok());
+      texts.insert(Contact(std::move(record)).Text(field));
+    }
+    return texts;
+  }
 
   std::string book = File("book.adr");
   std::string csv = File("people.csv");
@@ -46,6 +137,94 @@ TEST_F(ImportWizardTest, ReaderIsRefusedWithoutTheWizard) {
   EXPECT_NE(MessageTexts()[0].find("permission"), std::string::npos) << MessageTexts()[0];
 }
 
+TEST_F(ImportWizardTest, EnterGoesOnFromPageToPageAndFinishes) {
+  ASSERT_TRUE(WriteWholeFile(csv, "e-mail,x\r\na@b.c,1\r\n"));
+  RecordStore store(book, "boss");
+  DialogScript script;
+  script.Expect("importWizard", [&](QWidget* w) {
+    EXPECT_TRUE(Control<QPushButton>(w, "next")->isDefault());
+    Type(w, "importFile", csv);
+    PressEnter(w, "importFile");
+    EXPECT_EQ(PageShown(w), 2);
+    EXPECT_FALSE(Control<QPlainTextEdit>(w, "preview")->toPlainText().isEmpty());
+    PressEnter(w, "comma");
+    EXPECT_EQ(PageShown(w), 3);
+    PressEnter(w, "velmoraFields");
+  });
+  EXPECT_EQ(RunImportWizard(nullptr, store, Host(store)), 1);
+  EXPECT_EQ(LiveRecords(book, "boss"), 1u);
+}
+
+TEST_F(ImportWizardTest, AFileThatCannotBeReadIsToldWithItsCause) {
+  ASSERT_TRUE(WriteWholeFile(csv, "Name\r\nAnn\r\n"));
+  struct Case {
+    UnreadableFileSystem::Step step;
+    int error;
+  } cases[] = {{UnreadableFileSystem::Step::Open, EACCES}, {UnreadableFileSystem::Step::Read, EIO}};
+  for (const Case& c : cases) {
+    messages.clear();
+    UnreadableFileSystem fs(csv, c.step, c.error);
+    ScopedFileSystem installed(&fs);
+    RecordStore store(book, "boss");
+    DialogScript script;
+    script.Expect("importWizard", [&](QWidget* w) {
+      GoToPage(w, csv, 2);
+      EXPECT_EQ(PageShown(w), 1) << "stays on the file page";
+      EXPECT_TRUE(Control<QPlainTextEdit>(w, "preview")->toPlainText().isEmpty());
+      Click(w, "cancel");
+    });
+    EXPECT_EQ(RunImportWizard(nullptr, store, Host(store)), 0);
+    ASSERT_EQ(MessageTexts().size(), 1u) << c.error;
+    EXPECT_NE(MessageTexts()[0].find(csv), std::string::npos) << MessageTexts()[0];
+    EXPECT_NE(MessageTexts()[0].find(SystemErrorText(c.error)), std::string::npos) << MessageTexts()[0];
+  }
+}
+
+TEST_F(ImportWizardTest, AFileWithoutReadPermissionIsToldWithItsCause) {
+  if (::geteuid() == 0) GTEST_SKIP() << "permissions do not stop the superuser";
+  ASSERT_TRUE(WriteWholeFile(csv, "Name\r\nAnn\r\n"));
+  std::filesystem::permissions(csv, std::filesystem::perms::none);
+  RecordStore store(book, "boss");
+  DialogScript script;
+  script.Expect("importWizard", [&](QWidget* w) {
+    GoToPage(w, csv, 2);
+    EXPECT_EQ(PageShown(w), 1);
+    Click(w, "cancel");
+  });
+  EXPECT_EQ(RunImportWizard(nullptr, store, Host(store)), 0);
+  ASSERT_EQ(MessageTexts().size(), 1u);
+  EXPECT_NE(MessageTexts()[0].find(SystemErrorText(EACCES)), std::string::npos) << MessageTexts()[0];
+}
+
+TEST_F(ImportWizardTest, ThePreviewIsCutBetweenCharacters) {
+  // A two-byte character that ends at the last byte shown, and one that
+  // would be split by the cut.
+  struct Case {
+    size_t start;
+    bool shown;
+  } cases[] = {{kImportPreviewBytes - 2, true}, {kImportPreviewBytes - 1, false}};
+  const std::string e = "\xC3\xA9";
+  for (const Case& c : cases) {
+    std::string text = "Name\r\n";
+    const std::string line = std::string(98, 'x') + "\r\n";
+    while (text.size() + line.size() < c.start) text += line;
+    text.append(c.start - text.size(), 'x');
+    text += e + "\r\nmore\r\n";
+    ASSERT_TRUE(WriteWholeFile(csv, text));
+    RecordStore store(book, "boss");
+    DialogScript script;
+    script.Expect("importWizard", [&](QWidget* w) {
+      GoToPage(w, csv, 2);
+      const QString preview = Control<QPlainTextEdit>(w, "preview")->toPlainText();
+      EXPECT_FALSE(preview.contains(QChar(QChar::ReplacementCharacter))) << c.start;
+      EXPECT_EQ(preview.contains(QString::fromUtf8(e)), c.shown) << c.start;
+      EXPECT_TRUE(preview.endsWith("(The rest of the file is not shown.)")) << c.start;
+      Click(w, "cancel");
+    });
+    EXPECT_EQ(RunImportWizard(nullptr, store, Host(store)), 0);
+  }
+}
+
 TEST_F(ImportWizardTest, DetectsTheReadingAndMapsByHeadings) {
   struct Case {
     std::string text;
@@ -57,11 +236,10 @@ TEST_F(ImportWizardTest, DetectsTheReadingAndMapsByHeadings) {
     RecordStore store(book, "boss");
     DialogScript script;
     script.Expect("importWizard", [&](QWidget* w) {
-      Type(w, "importFile", csv);
-      Click(w, "next");
+      GoToPage(w, csv, 2);
       EXPECT_EQ(Control<QRadioButton>(w, "tab")->isChecked(), c.tab) << c.text;
       EXPECT_EQ(Control<QComboBox>(w, "qualifier")->currentIndex() == 0, c.quote) << c.text;
-      static_cast<QDialog*>(w)->reject();
+      Click(w, "cancel");
     });
     EXPECT_EQ(RunImportWizard(nullptr, store, Host(store)), 0);
   }
@@ -72,9 +250,9 @@ TEST_F(ImportWizardTest, DefaultMapClearMapAndChoosingALabel) {
   RecordStore store(book, "boss");
   DialogScript script;
   script.Expect("importWizard", [&](QWidget* w) {
-    Type(w, "importFile", csv);
-    Click(w, "next");
-    Click(w, "next");
+    GoToPage(w, csv, 3);
+    EXPECT_FALSE(Control<QPushButton>(w, "defaultMap")->isHidden()) << "the first line holds headings";
+    EXPECT_FALSE(Control<QPushButton>(w, "clearMap")->isHidden());
     Click(w, "defaultMap");
     EXPECT_EQ(TargetRow(w, 0), "Home Email");
     EXPECT_EQ(TargetRow(w, 1), "IGNORE THIS FIELD");
@@ -83,37 +261,57 @@ TEST_F(ImportWizardTest, DefaultMapClearMapAndChoosingALabel) {
     auto catalogue = ContactImportCatalogue();
     for (int i = 0; i < 3; ++i) EXPECT_EQ(TargetRow(w, i), std::string(catalogue[static_cast<size_t>(i)].label));
     // Row 1 takes row 0's label; row 0 is then ignored.
-    Control<QListWidget>(w, "velmoraFields")->setCurrentRow(1);
-    auto* choice = Control<QComboBox>(w, "fieldChoice");
-    choice->setCurrentIndex(0);
-    emit choice->activated(0);
+    ChooseLabel(w, 1, 0);
     EXPECT_EQ(TargetRow(w, 1), std::string(catalogue[0].label));
     EXPECT_EQ(TargetRow(w, 0), "IGNORE THIS FIELD");
-    static_cast<QDialog*>(w)->reject();
+    Click(w, "cancel");
   });
   EXPECT_EQ(RunImportWizard(nullptr, store, Host(store)), 0);
   EXPECT_EQ(ProgramSetting("ImportFile"), "") << "stored on Finish only";
 }
 
+TEST_F(ImportWizardTest, WithoutHeadingsTheFirstLineIsDataMappedByPosition) {
+  ASSERT_TRUE(WriteWholeFile(csv, "Ann,Lee\r\nBob,Ray\r\n"));
+  const auto catalogue = ContactImportCatalogue();
+  {
+    RecordStore store(book, "boss");
+    DialogScript script;
+    script.Expect("importWizard", [&](QWidget* w) {
+      GoToPage(w, csv, 2);
+      Control<QRadioButton>(w, "headingNo")->click();
+      Click(w, "next");
+      EXPECT_EQ(SourceRow(w, 0), "Ann");
+      EXPECT_EQ(SourceRow(w, 1), "Lee");
+      EXPECT_EQ(TargetRow(w, 0), std::string(catalogue[0].label));
+      EXPECT_EQ(TargetRow(w, 1), std::string(catalogue[1].label));
+      EXPECT_TRUE(Control<QPushButton>(w, "defaultMap")->isHidden()) << "no headings to map by";
+      EXPECT_TRUE(Control<QPushButton>(w, "clearMap")->isHidden());
+      Click(w, "next");
+    });
+    EXPECT_EQ(RunImportWizard(nullptr, store, Host(store)), 2);
+  }
+  ASSERT_EQ(std::string(catalogue[0].label), "First Name");
+  ASSERT_EQ(std::string(catalogue[1].label), "Middle Name");
+  EXPECT_EQ(Texts(contact::kFirstName), (std::multiset<std::string>{"Ann", "Bob"}));
+  EXPECT_EQ(Texts(contact::kMiddleName), (std::multiset<std::string>{"Lee", "Ray"}));
+}
+
 TEST_F(ImportWizardTest, MissingFileAndAllIgnoredStayOnThePage) {
   ASSERT_TRUE(WriteWholeFile(csv, "Name\r\nAnn\r\n"));
+  std::filesystem::create_directory(File("folder.csv"));
   RecordStore store(book, "boss");
   DialogScript script;
   script.Expect("importWizard", [&](QWidget* w) {
-    Type(w, "importFile", File("missing.csv"));
-    Click(w, "next");
-    EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Import file could not be found."});
-    Type(w, "importFile", csv);
-    Click(w, "next");
-    Click(w, "next");
-    Control<QListWidget>(w, "velmoraFields")->setCurrentRow(0);
-    auto* choice = Control<QComboBox>(w, "fieldChoice");
-    choice->setCurrentIndex(choice->count() - 1);
-    emit choice->activated(choice->count() - 1);
+    GoToPage(w, File("missing.csv"), 2);
+    GoToPage(w, File("folder.csv"), 2);
+    EXPECT_EQ(MessageTexts(), (std::vector<std::string>(2, "Import file could not be found.")));
+    EXPECT_EQ(PageShown(w), 1);
+    GoToPage(w, csv, 3);
+    ChooseLabel(w, 0, Control<QComboBox>(w, "fieldChoice")->count() - 1);
     Click(w, "next");
     EXPECT_EQ(beeps, 1);
     EXPECT_TRUE(w->isVisible());
-    static_cast<QDialog*>(w)->reject();
+    Click(w, "cancel");
   });
   EXPECT_EQ(RunImportWizard(nullptr, store, Host(store)), 0);
 }
@@ -124,15 +322,148 @@ TEST_F(ImportWizardTest, FinishImportsAndStoresTheFile) {
     RecordStore store(book, "boss");
     DialogScript script;
     script.Expect("importWizard", [&](QWidget* w) {
-      Type(w, "importFile", csv);
-      Click(w, "next");
-      Click(w, "next");
+      GoToPage(w, csv, 3);
       Click(w, "next");
     });
     EXPECT_EQ(RunImportWizard(nullptr, store, Host(store)), 2);
   }
   EXPECT_EQ(LiveRecords(book, "boss"), 2u);
   EXPECT_EQ(ProgramSetting("ImportFile"), csv);
+}
+
+TEST_F(ImportWizardTest, AFileNameThatCannotBeKeptIsToldAndTheImportGoesOn) {
+  ASSERT_TRUE(WriteWholeFile(csv, "e-mail,x\r\na@b.c,1\r\nd@e.f,2\r\n"));
+  // A folder where the settings file should be: no setting can be written.
+  std::filesystem::create_directory(ProgramSettingsPath());
+  {
+    RecordStore store(book, "boss");
+    DialogScript script;
+    script.Expect("importWizard", [&](QWidget* w) {
+      GoToPage(w, csv, 3);
+      Click(w, "next");
+    });
+    EXPECT_EQ(RunImportWizard(nullptr, store, Host(store)), 2);
+  }
+  EXPECT_EQ(LiveRecords(book, "boss"), 2u);
+  const std::vector<std::string> texts = MessageTexts();
+  ASSERT_EQ(texts.size(), 2u);
+  EXPECT_TRUE(texts[0].starts_with("The name of the import file could not be kept")) << texts[0];
+  EXPECT_NE(texts[0].find(ProgramSettingsPath()), std::string::npos) << texts[0];
+  EXPECT_NE(texts[1].find("2 records added."), std::string::npos) << texts[1];
+}
+
+TEST_F(ImportWizardTest, CancelHalfWayKeepsTheRecordsAddedSoFar) {
+  constexpr size_t kLines = 3000;
+  constexpr size_t kCancelAt = 1000;
+  std::string text = "First Name\r\n";
+  for (size_t i = 0; i < kLines; ++i) text += "Person " + std::to_string(i) + "\r\n";
+  ASSERT_TRUE(WriteWholeFile(csv, text));
+  bool clicked = false;
+  {
+    RecordStore store(book, "boss");
+    ImportWizardHost host = Host(store);
+    // The import as the host runs it, with "Cancel" of the progress window
+    // clicked once kCancelAt lines are done.
+    host.run = [&](std::string_view bytes, const ImportSettings& settings, ImportCounts& counts,
+                   const ImportProgress& progress) {
+      return ImportContacts(store, bytes, settings, counts, [&](size_t done, size_t total) {
+        if (done == kCancelAt) {
+          for (QWidget* top : QApplication::topLevelWidgets()) {
+            auto* window = qobject_cast<WorkProgressWindow*>(top);
+            if (!window || !window->isVisible()) continue;
+            if (auto* cancel = window->findChild<QPushButton*>("cancel")) {
+              cancel->click();
+              clicked = true;
+            }
+          }
+        }
+        return progress(done, total);
+      });
+    };
+    DialogScript script;
+    script.Expect("importWizard", [&](QWidget* w) {
+      GoToPage(w, csv, 3);
+      Click(w, "next");
+    });
+    EXPECT_EQ(RunImportWizard(nullptr, store, host), static_cast<int>(kCancelAt));
+  }
+  EXPECT_TRUE(clicked) << "the progress window offers Cancel";
+  EXPECT_EQ(LiveRecords(book, "boss"), kCancelAt);
+  ASSERT_FALSE(MessageTexts().empty());
+  const std::string summary = MessageTexts().back();
+  EXPECT_NE(summary.find(std::to_string(kCancelAt) + " records added."), std::string::npos) << summary;
+  EXPECT_NE(summary.find("Cancelled: the " + std::to_string(kCancelAt) + " records added so far were kept."),
+            std::string::npos)
+      << summary;
+}
+
+TEST_F(ImportWizardTest, AWholeFileImporterTakesTheFilesItRecognises) {
+  struct Case {
+    std::string text;
+    bool recognised;
+  } cases[] = {{"BEGIN:VCARD\r\nFN:Ann\r\nEND:VCARD\r\n", true}, {"First Name\r\nAnn\r\n", false}};
+  for (const Case& c : cases) {
+    messages.clear();
+    ASSERT_TRUE(WriteWholeFile(csv, c.text));
+    std::vector<std::string> asked, run;
+    int delimitedRuns = 0;
+    {
+      RecordStore store(book, "boss");
+      ImportWizardHost host = Host(store);
+      host.run = [&](std::string_view, const ImportSettings&, ImportCounts& counts, const ImportProgress&) {
+        ++delimitedRuns;
+        counts.added = 1;
+        return Result::Ok();
+      };
+      host.wholeFile.recognises = [&](std::string_view bytes) {
+        asked.emplace_back(bytes);
+        return bytes.starts_with("BEGIN:VCARD");
+      };
+      host.wholeFile.run = [&](std::string_view bytes, ImportCounts& counts, const ImportProgress&) {
+        run.emplace_back(bytes);
+        counts.added = 3;
+        return Result::Ok();
+      };
+      DialogScript script;
+      script.Expect("importWizard", [&](QWidget* w) {
+        GoToPage(w, csv, 2);
+        EXPECT_EQ(w->isVisible(), !c.recognised) << c.text;
+        if (c.recognised) return;
+        EXPECT_EQ(PageShown(w), 2);
+        EXPECT_FALSE(Control<QPlainTextEdit>(w, "preview")->toPlainText().isEmpty());
+        Click(w, "next");
+        Click(w, "next");
+      });
+      EXPECT_EQ(RunImportWizard(nullptr, store, host), c.recognised ? 3 : 1) << c.text;
+    }
+    EXPECT_EQ(asked, std::vector<std::string>{c.text});
+    EXPECT_EQ(run, c.recognised ? std::vector<std::string>{c.text} : std::vector<std::string>{});
+    EXPECT_EQ(delimitedRuns, c.recognised ? 0 : 1) << c.text;
+    EXPECT_EQ(ProgramSetting("ImportFile"), csv);
+    ASSERT_EQ(MessageTexts().size(), 1u);
+    EXPECT_NE(MessageTexts()[0].find(c.recognised ? "3 records added." : "1 records added."), std::string::npos)
+        << MessageTexts()[0];
+  }
+}
+
+TEST_F(ImportWizardTest, BrowseFillsTheFileField) {
+  fileDialogs.answers = {csv, std::nullopt};
+  RecordStore store(book, "boss");
+  DialogScript script;
+  script.Expect("importWizard", [&](QWidget* w) {
+    Click(w, "browse");
+    EXPECT_EQ(Control<QLineEdit>(w, "importFile")->text().toStdString(), csv);
+    Click(w, "browse");
+    EXPECT_EQ(Control<QLineEdit>(w, "importFile")->text().toStdString(), csv) << "a cancelled choice keeps it";
+    Click(w, "cancel");
+  });
+  EXPECT_EQ(RunImportWizard(nullptr, store, Host(store)), 0);
+  ASSERT_EQ(fileDialogs.requests.size(), 2u);
+  const FileDialogRequest& asked = fileDialogs.requests[0];
+  EXPECT_EQ(asked.mode, FileDialogMode::Open);
+  EXPECT_EQ(asked.filter, "Comma file (*.csv)|*.csv|Text file (*.txt)|*.txt||");
+  EXPECT_EQ(asked.defaultExtension, "csv");
+  EXPECT_EQ(asked.start, StartFolder::Program);
 }
 
 }  // namespace
