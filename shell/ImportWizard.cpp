@@ -16,6 +16,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "importexport/ImportMapping.h"
 #include "importexport/ImportReader.h"
@@ -42,22 +43,33 @@ Result ReadImportFile(const std::string& path, std::string& out) {
   uint64_t size = 0;
   if (Result sized = file->Size(size); !sized.ok()) return sized;
   out.assign(size, '\0');
-  const int64_t got = file->ReadSome(0, out.data(), out.size());
-  if (got < 0) return Result::Fail("Cannot read", errno, path);
-  out.resize(static_cast<size_t>(got));
+  size_t done = 0;
+  while (done < out.size()) {
+    const int64_t got = file->ReadSome(done, out.data() + done, out.size() - done);
+    if (got < 0) return Result::Fail("Cannot read", errno, path);
+    if (got == 0) break;
+    done += static_cast<size_t>(got);
+  }
+  out.resize(done);
   return Result::Ok();
+}
+
+// Up to kProblemsShown problems with their line, and how many more there are.
+void ListProblems(std::ostringstream& text, const std::vector<ImportLineProblem>& problems, const char* heading) {
+  if (problems.empty()) return;
+  text << "\r\n" << problems.size() << heading;
+  for (size_t i = 0; i < problems.size() && i < kProblemsShown; ++i) {
+    text << "\r\nLine " << problems[i].line << ": " << problems[i].reason;
+  }
+  if (problems.size() > kProblemsShown) text << "\r\nand " << problems.size() - kProblemsShown << " more";
 }
 
 std::string Summary(const Result& result, const ImportCounts& counts) {
   std::ostringstream text;
   if (!result.ok()) text << result.Message() << "\r\n";
   text << counts.added << " records added.\r\n" << counts.duplicates << " skipped as duplicates.";
-  if (!counts.unread.empty()) {
-    text << "\r\n" << counts.unread.size() << " lines not read:";
-    for (size_t i = 0; i < counts.unread.size() && i < kProblemsShown; ++i)
-      text << "\r\nLine " << counts.unread[i].line << ": " << counts.unread[i].reason;
-    if (counts.unread.size() > kProblemsShown) text << "\r\nand " << counts.unread.size() - kProblemsShown << " more";
-  }
+  ListProblems(text, counts.unread, " lines not read:");
+  ListProblems(text, counts.partly, " values left out of records that were added:");
   if (counts.cancelled) text << "\r\nCancelled: the " << counts.added << " records added so far were kept.";
   return text.str();
 }

@@ -422,6 +422,7 @@ TEST_F(ImportWizardTest, AWholeFileImporterTakesTheFilesItRecognises) {
       host.wholeFile.run = [&](std::string_view bytes, ImportCounts& counts, const ImportProgress&) {
         run.emplace_back(bytes);
         counts.added = 3;
+        counts.partly.push_back({1, "The category \"Golf\" was left out"});
         return Result::Ok();
       };
       DialogScript script;
@@ -443,6 +444,12 @@ TEST_F(ImportWizardTest, AWholeFileImporterTakesTheFilesItRecognises) {
     ASSERT_EQ(MessageTexts().size(), 1u);
     EXPECT_NE(MessageTexts()[0].find(c.recognised ? "3 records added." : "1 records added."), std::string::npos)
         << MessageTexts()[0];
+    if (c.recognised) {
+      EXPECT_NE(MessageTexts()[0].find("1 values left out of records that were added:\r\nLine 1: The category "
+                                       "\"Golf\" was left out"),
+                std::string::npos)
+          << MessageTexts()[0];
+    }
   }
 }
 
