@@ -44,7 +44,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       Check(LooksLikeVCard(written), "our card is recognised");
       const VCardFile again = ReadVCards(written);
       Check(again.cards.size() == 1 && again.unread.empty() && again.skipped.empty(), "our card reads whole");
-      Check(FromCard(again.cards[0]).bytes() == contact.bytes(), "a contact survives its own card");
+      const Contact back = FromCard(again.cards[0]);
+      if (back.bytes() != contact.bytes()) {
+        size_t at = 0;
+        while (back.bytes()[at] == contact.bytes()[at]) ++at;
+        std::fprintf(stderr, "first difference at byte %zu of the record\n%s", at, written.c_str());
+      }
+      Check(back.bytes() == contact.bytes(), "a contact survives its own card");
     }
   }
   return 0;

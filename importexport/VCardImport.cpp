@@ -67,6 +67,17 @@ std::string OneLine(std::string_view text) {
   return out;
 }
 
+// The value as a field of that width keeps it: cut at a character boundary,
+// without spaces at either end (line breaks made spaces, or the cut, may
+// leave them there, and a card could not give them back: values are read
+// trimmed).
+std::string Fitted(std::string_view value, uint32_t width) {
+  while (!value.empty() && (value.front() == ' ' || value.front() == '\t')) value.remove_prefix(1);
+  value = value.substr(0, Utf8CutLength(value, width - 1));
+  while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) value.remove_suffix(1);
+  return std::string(value);
+}
+
 std::string Trimmed(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
   while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
@@ -192,7 +203,9 @@ class CardFiller {
     for (const ContactField& field : fields) {
       if (!contact_.RawText(field).empty()) continue;
       const bool lines = field == c::kHomeStreet || field == c::kWorkStreet;
-      contact_.SetText(field, lines ? std::string(value) : OneLine(value));
+      const std::string text = Fitted(lines ? std::string(value) : OneLine(value), field.width);
+      if (text.empty()) return true;  // line breaks and spaces only
+      contact_.SetText(field, text);
       kept_ = true;
       return true;
     }
@@ -208,9 +221,11 @@ class CardFiller {
   // addresses, which are useless cut.
   bool PutOther(std::string_view value, int32_t type, bool whole) {
     if (whole && value.size() >= c::kOtherPhoneTextWidth) return false;
+    const std::string text = Fitted(OneLine(value), c::kOtherPhoneTextWidth);
+    if (text.empty()) return true;
     for (int i = 0; i < int(c::kOtherPhoneCount); ++i) {
       if (!contact_.OtherPhone(i).empty()) continue;
-      contact_.SetOtherPhone(i, OneLine(value));
+      contact_.SetOtherPhone(i, text);
       contact_.SetOtherPhoneType(i, type);
       kept_ = true;
       return true;
@@ -352,7 +367,7 @@ PhoneRoute RoutePhone(const Kinds& kinds) {
 // 4.0 may write a number as a tel: URI.
 std::string PhoneNumber(const VCardProperty& property) {
   std::string number = Trimmed(UnescapeVCardText(property.value));
-  if (number.size() > 4 && Lower(number.substr(0, 4)) == "tel:") number = number.substr(4);
+  while (number.size() >= 4 && Lower(number.substr(0, 4)) == "tel:") number = Trimmed(number.substr(4));
   return number;
 }
 
@@ -438,6 +453,10 @@ void ReadPhoto(const VCardProperty& property, CardFiller& fill) {
   } else if (!value.empty() && value[0] == '/') {
     path = PercentDecoded(value);
   }
+  // Escaped bytes may be anything: a NUL would end the path, and bytes that
+  // are not UTF-8 are read as Windows-1252 as everywhere.
+  std::erase(path, '\0');
+  if (!IsValidUtf8(path)) path = Windows1252ToUtf8(path);
   if (path.empty() || path[0] != '/') {
     fill.LeftOut("The picture", value.substr(0, 20) + (value.size() > 20 ? "..." : ""),
                  "the address book keeps the path of a picture file, not the picture itself or a web address");
@@ -480,7 +499,9 @@ std::optional<std::string> RelatedName(const VCardProperty& property) {
 void ReadChild(const std::string& name, CardFiller& fill) {
   for (int i = 0; i < int(c::kChildCount); ++i) {
     if (!fill.contact().Child(i).empty()) continue;
-    fill.contact().SetChild(i, OneLine(name));
+    const std::string text = Fitted(OneLine(name), c::kChildWidth);
+    if (text.empty()) return;
+    fill.contact().SetChild(i, text);
     fill.Keep();
     return;
   }

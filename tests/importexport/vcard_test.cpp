@@ -227,6 +227,21 @@ TEST_F(VCardImportTest, WhatFindsNoRoomIsToldAndTheRestKept) {
                 "The address \"third\" was left out: the address book keeps one home and one work address"}));
 }
 
+TEST_F(VCardImportTest, AValueCutToItsFieldComesBackFromOurOwnCard) {
+  // Cut at 24 bytes the number would end in a space, which the card read
+  // back could not give (values are read trimmed).
+  const Contact contact = Only("TEL;TYPE=WORK:+46 8 555 0Second line, with\r\nTEL:\\n\r\n");
+  EXPECT_EQ(contact.Text(c::kWorkPhone), "+46 8 555 0Second line,");
+  EXPECT_TRUE(contact.Text(c::kHomePhone).empty());  // a line break alone is no value
+  for (VCardVersion version : {VCardVersion::V4, VCardVersion::V3}) {
+    const VCardFile again = ReadVCards(ContactVCard(contact, version));
+    Contact back;
+    std::vector<std::string> leftOut;
+    ASSERT_TRUE(ContactFromVCard(again.cards.at(0), back, leftOut));
+    EXPECT_EQ(back.bytes(), contact.bytes());
+  }
+}
+
 TEST_F(VCardImportTest, CardsWithNothingToKeepAndUnclosedCardsAreToldNotAdded) {
   RecordStore store(path, "");
   const ImportCounts counts =
