@@ -18,6 +18,7 @@ namespace c = contact;
 namespace {
 
 constexpr std::string_view kOwnTypeParameter = "X-CARDORA-TYPE";
+constexpr std::string_view kOwnProductId = "-//Velmora//";
 constexpr int kFirstMailType = 15;  // "E-mail1"
 constexpr int kLastMailType = 17;   // "E-mail3"
 // How much of a value a reason quotes.
@@ -534,11 +535,13 @@ void ReadGender(const VCardProperty& property, CardFiller& fill) {
   fill.Keep();
 }
 
-void ReadCategories(const VCardProperty& property, CardFiller& fill) {
+// ownCard: a card we wrote, whose category is the user's whatever its name.
+void ReadCategories(const VCardProperty& property, bool ownCard, CardFiller& fill) {
   std::vector<std::string> names;
   for (const std::string& name : SplitVCardValue(property.value, ',')) {
     // Google puts every contact in its group "myContacts": no category of the user's.
-    if (!Trimmed(name).empty() && Lower(Trimmed(name)) != "mycontacts") names.push_back(Trimmed(name));
+    const bool google = !ownCard && Lower(Trimmed(name)) == "mycontacts";
+    if (!Trimmed(name).empty() && !google) names.push_back(Trimmed(name));
   }
   if (names.empty()) return;
   fill.Put(c::kCategory, names[0], "The category");
@@ -576,7 +579,9 @@ void ReadNote(const VCardProperty& property, CardFiller& fill) {
 bool ContactFromVCard(const VCard& card, Contact& contact, std::vector<std::string>& leftOut) {
   CardFiller fill(contact, leftOut);
   std::unordered_map<std::string, std::string> labels;
+  bool ownCard = false;
   for (const VCardProperty& property : card.properties) {
+    if (property.name == "PRODID" && property.value.starts_with(kOwnProductId)) ownCard = true;
     if (property.name == "X-ABLABEL" && !property.group.empty()) {
       labels[Lower(property.group)] = LabelWord(property.value);
     }
@@ -611,7 +616,7 @@ bool ContactFromVCard(const VCard& card, Contact& contact, std::vector<std::stri
     } else if (name == "GENDER" || name == "X-GENDER") {
       ReadGender(property, fill);
     } else if (name == "CATEGORIES") {
-      ReadCategories(property, fill);
+      ReadCategories(property, ownCard, fill);
     } else if (name == "PHOTO") {
       ReadPhoto(property, fill);
     } else {

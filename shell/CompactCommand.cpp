@@ -40,7 +40,7 @@ int CompactNamedFile(QWidget* owner, const std::string& path, bool withHistory) 
 std::optional<std::string> RunCompactCommand(QWidget* owner, std::string_view filter, std::string_view extension,
                                              bool withHistory) {
   const std::optional<std::string> path = FileDialogs::Current().ChooseFile(
-      owner, {FileDialogMode::Open, std::string(filter), std::string(extension), StartFolder::Work});
+      owner, {FileDialogMode::Open, std::string(filter), std::string(extension), StartFolder::Work, {}});
   if (!path) return std::nullopt;
   if (CompactNamedFile(owner, *path, withHistory) != 1) return std::nullopt;
   return *path;

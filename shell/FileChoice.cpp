@@ -77,7 +77,7 @@ std::optional<NewFileChoice> RunCreateNewFile(QWidget* owner, std::string_view e
 
 std::optional<ChosenFile> RunOpenDialog(QWidget* owner, std::string_view filter, std::string_view extension) {
   const std::optional<std::string> path = FileDialogs::Current().ChooseFile(
-      owner, {FileDialogMode::Open, std::string(filter), std::string(extension), StartFolder::Work});
+      owner, {FileDialogMode::Open, std::string(filter), std::string(extension), StartFolder::Work, {}});
   if (!path) return std::nullopt;
   std::optional<ChosenFile> chosen = WithPassword(owner, *path);
   if (chosen) {
@@ -92,7 +92,7 @@ std::optional<ChosenFile> RunOpenDialog(QWidget* owner, std::string_view filter,
 std::optional<std::string> RunSaveAs(QWidget* owner, RecordStore& open, std::string_view filter,
                                      std::string_view extension, bool withHistory) {
   const std::optional<std::string> target = FileDialogs::Current().ChooseFile(
-      owner, {FileDialogMode::Save, std::string(filter), std::string(extension), StartFolder::Work});
+      owner, {FileDialogMode::Save, std::string(filter), std::string(extension), StartFolder::Work, {}});
   if (!target) return std::nullopt;
   const CompactUi progress = MakeCompactUi(owner);
   bool said = false;

@@ -38,8 +38,14 @@ std::string StartFolderPath(StartFolder start) {
     case StartFolder::Current: return QDir::currentPath().toStdString();
     case StartFolder::Program: return ProgramFolder();
     case StartFolder::Work: return WorkFolder();
+    case StartFolder::Given: break;
   }
   return WorkFolder();
+}
+
+std::string StartFolderPath(const FileDialogRequest& request) {
+  if (request.start == StartFolder::Given && !request.folder.empty()) return request.folder;
+  return StartFolderPath(request.start);
 }
 
 std::string QtNameFilters(std::string_view pipeFilter) {

@@ -16,7 +16,8 @@ namespace velmora {
 std::string WorkFolder();
 
 enum class FileDialogMode { Open, Save };
-enum class StartFolder { Current, Program, Work };
+// Given: the request's own folder.
+enum class StartFolder { Current, Program, Work, Given };
 
 struct FileDialogRequest {
   FileDialogMode mode = FileDialogMode::Open;
@@ -24,6 +25,7 @@ struct FileDialogRequest {
   std::string filter;
   std::string defaultExtension;  // without the dot
   StartFolder start = StartFolder::Work;
+  std::string folder;  // with StartFolder::Given
 };
 
 class FileDialogs {
@@ -47,6 +49,7 @@ class FileDialogs {
 
 // The folder a request starts in (creating the work folder when needed).
 std::string StartFolderPath(StartFolder start);
+std::string StartFolderPath(const FileDialogRequest& request);
 
 // "Cardora file (*.adr)|*.adr||" as Qt name filters: "Cardora file (*.adr)".
 std::string QtNameFilters(std::string_view pipeFilter);

@@ -11,7 +11,7 @@ std::optional<std::string> QtFileDialogs::ChooseFile(QWidget* owner, const FileD
   QFileDialog dialog(owner);
   dialog.setObjectName(QStringLiteral("fileDialog"));
   dialog.setOption(QFileDialog::DontUseNativeDialog);
-  dialog.setDirectory(QString::fromStdString(StartFolderPath(request.start)));
+  dialog.setDirectory(QString::fromStdString(StartFolderPath(request)));
   dialog.setNameFilter(QString::fromStdString(QtNameFilters(request.filter)));
   dialog.setDefaultSuffix(QString::fromStdString(request.defaultExtension));
   if (request.mode == FileDialogMode::Open) {

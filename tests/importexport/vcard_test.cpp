@@ -242,6 +242,19 @@ TEST_F(VCardImportTest, AValueCutToItsFieldComesBackFromOurOwnCard) {
   }
 }
 
+TEST_F(VCardImportTest, GooglesOwnGroupIsNoCategoryButAUsersCategoryOfThatNameIs) {
+  EXPECT_EQ(Only("N:A;;;;\r\nCATEGORIES:myContacts\r\n").Category(), "");
+  EXPECT_EQ(Only("N:A;;;;\r\nCATEGORIES:myContacts,Golf\r\n").Category(), "Golf");
+  Contact ours;
+  ours.SetText(c::kFirstName, "A");
+  ours.SetCategory("myContacts");
+  const VCardFile again = ReadVCards(ContactVCard(ours, VCardVersion::V4));
+  Contact back;
+  std::vector<std::string> leftOut;
+  ASSERT_TRUE(ContactFromVCard(again.cards.at(0), back, leftOut));
+  EXPECT_EQ(back.Category(), "myContacts");
+}
+
 TEST_F(VCardImportTest, CardsWithNothingToKeepAndUnclosedCardsAreToldNotAdded) {
   RecordStore store(path, "");
   const ImportCounts counts =

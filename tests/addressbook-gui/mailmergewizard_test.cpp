@@ -1,0 +1,319 @@
+// The "Mail Merge" wizard driven through its pages: the recipients and the
+// lookup, the checks that keep a page, the letter template page, the
+// e-mail message page with its fields, attachments and template, the
+// summary list, and what "Finish" hands over and remembers.
+#include "addressbook/gui/MailMergeWizard.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStackedWidget>
+#include <QTimer>
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+#include "CardoraTestSupport.h"
+#include "addressbook/mailmerge/MailMergeSettings.h"
+#include "addressbook/mailmerge/MergeTemplates.h"
+#include "addressbook/model/Contact.h"
+#include "store/Categories.h"
+#include "tests/support/Files.h"
+#include "tests/support/WaitUntil.h"
+
+namespace velmora {
+namespace {
+
+namespace c = contact;
+namespace fs = std::filesystem;
+using testing::ReadWholeFile;
+using testing::Sandbox;
+using testing::WaitUntil;
+
+template <class W>
+W* Control(QWidget* dialog, const char* name) {
+  W* widget = dialog->findChild<W*>(QString::fromLatin1(name));
+  EXPECT_NE(widget, nullptr) << name;
+  return widget;
+}
+
+void Click(QWidget* wizard, const char* name) { Control<QPushButton>(wizard, name)->click(); }
+void Type(QWidget* wizard, const char* name, const char* text) { Control<QLineEdit>(wizard, name)->setText(text); }
+int Page(QWidget* wizard) { return Control<QStackedWidget>(wizard, "pages")->currentIndex() + 1; }
+
+class MailMergeWizardTest : public ::testing::Test {
+ protected:
+  Sandbox sandbox;
+  std::string path = sandbox.File("book.adr");
+  std::unique_ptr<RecordStore> store;
+  std::vector<SendJob> jobs;
+  std::vector<JobMailKind> kinds;
+  std::optional<std::string> connection;
+  MailMergeWizardHost host;
+
+  void SetUp() override {
+    ASSERT_TRUE(CreateRecordFile(path, format::FileKind::Address).ok());
+    store = std::make_unique<RecordStore>(path, "");
+    Bytes block;
+    ASSERT_TRUE(store->ReadCategories(block).ok());
+    SetCategoryNames(block, {"Friends", "Work"});
+    ASSERT_TRUE(store->WriteCategories(block).ok());
+    host.jobRunning = [] { return false; };
+    host.connectionProblem = [this] { return connection; };
+    host.startJob = [this](SendJob job, JobMailKind kind) {
+      jobs.push_back(std::move(job));
+      kinds.push_back(kind);
+    };
+  }
+
+  uint64_t Add(const char* first, const char* last, const char* city, const char* workEmail) {
+    Contact contact;
+    InitContactRecord(*store, contact.bytes());
+    contact.SetText(c::kFirstName, first);
+    contact.SetText(c::kLastName, last);
+    contact.SetText(c::kHomeCity, city);
+    contact.SetText(c::kWorkEmail, workEmail);
+    EXPECT_TRUE(store->AddRecord(contact.bytes()).ok());
+    return contact.Id();
+  }
+
+  // Runs the wizard and the script on it once it shows; the script ends it.
+  bool Run(std::optional<uint64_t> current, const std::function<void(QWidget*)>& script) {
+    bool ran = false;
+    QTimer::singleShot(0, [&] {
+      QWidget* wizard = QApplication::activeModalWidget();
+      if (!wizard || wizard->objectName() != "mailMergeWizard") {
+        ADD_FAILURE() << "the wizard did not show";
+        if (wizard) wizard->close();
+        return;
+      }
+      ran = true;
+      script(wizard);
+      if (wizard->isVisible()) Click(wizard, "cancel");
+    });
+    const bool finished = MailMergeWizard(*store, current, nullptr, host);
+    EXPECT_TRUE(ran);
+    return finished;
+  }
+
+  void FillMyRecord(QWidget* wizard) {
+    Type(wizard, "myName", "Mia Ek");
+    Type(wizard, "myCompany", "Ek AB");
+    Type(wizard, "myEmail", "mia@ek.example");
+    Type(wizard, "myPhone", "555");
+    Control<QPlainTextEdit>(wizard, "myAddress")->setPlainText("Gata 1\nLund");
+  }
+
+  std::vector<std::string> Lines(QWidget* wizard) {
+    auto* list = Control<QListWidget>(wizard, "recipients");
+    std::vector<std::string> lines;
+    for (int i = 0; i < list->count(); ++i) lines.push_back(list->item(i)->text().toStdString());
+    return lines;
+  }
+};
+
+TEST_F(MailMergeWizardTest, ALookupToTheWordProcessorChecksEachPageAndHandsOverTheJob) {
+  Add("Ada", "Berg", "LUND", "");
+  Add("Bo", "Ceder", "Malmo", "");
+  Add("Cy", "", "Lundby", "");
+  const bool finished = Run(std::nullopt, [&](QWidget* w) {
+    // Nobody selected: "Current record" is off, "Create lookup" chosen.
+    EXPECT_FALSE(Control<QRadioButton>(w, "currentRecord")->isEnabled());
+    EXPECT_TRUE(Control<QRadioButton>(w, "createLookup")->isChecked());
+    EXPECT_FALSE(Control<QPushButton>(w, "back")->isVisible());
+    Click(w, "next");
+    EXPECT_EQ(Page(w), 2);
+    Click(w, "next");
+    EXPECT_EQ(Page(w), 2);
+    Type(w, "searchText", "lund");
+    Click(w, "next");
+    EXPECT_EQ(Page(w), 3);
+    Click(w, "next");
+    Type(w, "myName", "Mia Ek");
+    Click(w, "next");
+    EXPECT_EQ(Page(w), 3);
+    FillMyRecord(w);
+    Click(w, "next");
+    EXPECT_EQ(Page(w), 4);
+    EXPECT_TRUE(Control<QRadioButton>(w, "textProcessor")->isChecked());
+    EXPECT_FALSE(Control<QComboBox>(w, "emailSystem")->isEnabled());
+    Click(w, "next");
+    EXPECT_EQ(Page(w), 6);
+    // The default template does not exist yet: the page stays.
+    const std::string dot = Control<QLineEdit>(w, "letterTemplate")->text().toStdString();
+    EXPECT_EQ(fs::path(dot).filename(), "Default.dot");
+    Click(w, "next");
+    EXPECT_EQ(Page(w), 6);
+    ASSERT_TRUE(testing::WriteWholeFile(dot, "template"));
+    // Back returns to the page before, then forward again.
+    Click(w, "back");
+    EXPECT_EQ(Page(w), 4);
+    Click(w, "next");
+    Click(w, "next");
+    ASSERT_EQ(Page(w), 8);
+    EXPECT_FALSE(Control<QPushButton>(w, "next")->isVisible());
+    ASSERT_TRUE(WaitUntil([&] { return Control<QListWidget>(w, "recipients")->count() == 2; }));
+    EXPECT_EQ(Lines(w), (std::vector<std::string>{"Ada Berg", "Cy"}));
+    EXPECT_EQ(Control<QLabel>(w, "system")->text().toStdString(), "Text Processor: MS Word");
+    EXPECT_EQ(Control<QLabel>(w, "status")->text().toStdString(), " 2 for sending, 0 deselected");
+    EXPECT_FALSE(Control<QPushButton>(w, "selectAll")->isEnabled());
+    auto* list = Control<QListWidget>(w, "recipients");
+    emit list->itemClicked(list->item(0));
+    EXPECT_EQ(Control<QLabel>(w, "status")->text().toStdString(), " 1 for sending, 1 deselected");
+    Click(w, "deselectAll");
+    EXPECT_FALSE(Control<QPushButton>(w, "finish")->isEnabled());
+    emit list->itemClicked(list->item(1));
+    Click(w, "finish");
+  });
+  EXPECT_TRUE(finished);
+  EXPECT_EQ(sandbox.MessageTexts(),
+            (std::vector<std::string>{
+                "Enter Data for search.", "Enter Name.", "Enter Company.",
+                "The filename or path you have selected is not valid or the\r\nchosen template is currently opened in "
+                "the Text Processor.\r\nYou should complete your Template and to close that document\r\nin the Text "
+                "Processor (or to exit from the Text Processor) and\r\nto click on Next button again."}));
+  ASSERT_EQ(jobs.size(), 1u);
+  EXPECT_EQ(kinds[0], JobMailKind::Text);
+  ASSERT_EQ(jobs[0].entries.size(), 2u);
+  EXPECT_FALSE(jobs[0].entries[0].enabled);
+  EXPECT_TRUE(jobs[0].entries[1].enabled);
+  EXPECT_EQ(jobs[0].entries[1].contact.Text(c::kFirstName), "Cy");
+  // The choices are remembered, the address with CR LF line ends.
+  const MailMergeSettings kept = ReadMailMergeSettings(MailMergeSettingsPath());
+  EXPECT_EQ(kept.recipients, RecipientChoice::CreateLookup);
+  EXPECT_EQ(kept.lookupText, "lund");
+  EXPECT_EQ(kept.myAddress, "Gata 1\r\nLund");
+  EXPECT_EQ(kept.destination, MergeDestination::TextProcessor);
+  // The data file is there with its heading.
+  ResultOf<std::string> data = TemplatePath("__tdatafile.tmp");
+  ASSERT_TRUE(data.ok());
+  EXPECT_EQ(ReadWholeFile(data.value()).rfind("First_Name,Middle_Name,", 0), 0u);
+}
+
+TEST_F(MailMergeWizardTest, AnInternetMailMergeTakesTheMessageFieldsAndAttachments) {
+  const uint64_t ada = Add("Ada", "Berg", "Lund", "ada@work.example");
+  Add("Bo", "Ceder", "Malmo", "no address");
+  const std::string file = sandbox.File("price list.pdf");
+  ASSERT_TRUE(testing::WriteWholeFile(file, "%PDF"));
+  sandbox.dialogs.answers = {file, file};
+  sandbox.answers = {false};  // the changed message is not saved into the template
+  connection = "No connection";
+  const bool finished = Run(ada, [&](QWidget* w) {
+    EXPECT_TRUE(Control<QRadioButton>(w, "currentRecord")->isEnabled());
+    Control<QRadioButton>(w, "allRecords")->click();
+    Click(w, "next");
+    EXPECT_EQ(Page(w), 3);
+    FillMyRecord(w);
+    Click(w, "next");
+    Control<QRadioButton>(w, "email")->click();
+    EXPECT_TRUE(Control<QComboBox>(w, "emailSystem")->isEnabled());
+    EXPECT_FALSE(Control<QComboBox>(w, "wordProcessor")->isEnabled());
+    Click(w, "next");
+    EXPECT_EQ(Page(w), 5);
+    Click(w, "next");
+    Type(w, "smtpServer", "127.0.0.1");
+    Control<QCheckBox>(w, "smtpAuth")->click();
+    EXPECT_TRUE(Control<QLineEdit>(w, "pop3Host")->isEnabled());
+    Click(w, "next");
+    Control<QCheckBox>(w, "smtpAuth")->click();
+    EXPECT_FALSE(Control<QLineEdit>(w, "password")->isEnabled());
+    Click(w, "next");
+    ASSERT_EQ(Page(w), 7);
+    auto* message = Control<QPlainTextEdit>(w, "message");
+    EXPECT_TRUE(message->toPlainText().startsWith("Dear <<First_Name>> <<Last_Name>>"));
+    EXPECT_EQ(Control<QLineEdit>(w, "template")->text().toStdString(), "Default.txt");
+    message->setPlainText("Hello ");
+    QTextCursor end = message->textCursor();
+    end.movePosition(QTextCursor::End);
+    message->setTextCursor(end);
+    auto* fields = Control<QComboBox>(w, "insertField");
+    emit fields->activated(7);  // "Home_City"
+    emit fields->activated(41);  // the separator: a beep, nothing inserted
+    EXPECT_EQ(message->toPlainText().toStdString(), "Hello <<Home_City>>");
+    Click(w, "attach");
+    Click(w, "attach");  // the same file again: a beep
+    EXPECT_EQ(Control<QListWidget>(w, "attachments")->count(), 1);
+    Control<QRadioButton>(w, "uuen")->click();
+    Click(w, "next");  // the changed text is asked about, then the subject is missing
+    EXPECT_EQ(Page(w), 7);
+    Type(w, "subject", "News");
+    Click(w, "next");
+    ASSERT_EQ(Page(w), 8);
+    ASSERT_TRUE(WaitUntil([&] { return Control<QListWidget>(w, "recipients")->count() == 2; }));
+    EXPECT_EQ(Lines(w), (std::vector<std::string>{"Ada Berg    work e-mail", "Bo Ceder    unavailable e-mail"}));
+    EXPECT_EQ(Control<QLabel>(w, "status")->text().toStdString(), " 1 for sending, 0 deselected, 1 unavailable e-mail");
+    auto* list = Control<QListWidget>(w, "recipients");
+    emit list->itemClicked(list->item(1));  // unavailable: stays off
+    EXPECT_EQ(Control<QLabel>(w, "status")->text().toStdString(), " 1 for sending, 0 deselected, 1 unavailable e-mail");
+    Click(w, "finish");  // no connection: the page stays
+    EXPECT_TRUE(w->isVisible());
+    connection.reset();
+    Click(w, "finish");
+  });
+  EXPECT_TRUE(finished);
+  EXPECT_EQ(sandbox.beeps, 2);
+  EXPECT_EQ(sandbox.MessageTexts(),
+            (std::vector<std::string>{"Enter Outgoing mail (SMTP) server", "Enter Pop3Host",
+                                      "The text in the template file has changed.\r\n\r\nDo you want to save changes ?",
+                                      "Enter Subject", "No connection"}));
+  ASSERT_EQ(jobs.size(), 1u);
+  EXPECT_EQ(kinds[0], JobMailKind::Internet);
+  EXPECT_EQ(jobs[0].message, "Hello <<Home_City>>");
+  EXPECT_EQ(jobs[0].settings.subject, "News");
+  EXPECT_EQ(jobs[0].settings.attachments, std::vector<std::string>{file});
+  EXPECT_EQ(jobs[0].settings.encoding, AttachmentEncoding::Uuencode);
+  EXPECT_EQ(jobs[0].settings.smtpServer, "127.0.0.1");
+  // The template kept its built-in text: the change was not saved.
+  ResultOf<std::string> template_ = TemplatePath("Default.txt");
+  ASSERT_TRUE(template_.ok());
+  EXPECT_EQ(ReadWholeFile(template_.value()).rfind("Dear <<First_Name>>", 0), 0u);
+}
+
+TEST_F(MailMergeWizardTest, CancelKeepsTheSettingsFileAndARunningJobKeepsTheWizardShut) {
+  Add("Ada", "Berg", "Lund", "");
+  EXPECT_FALSE(Run(std::nullopt, [&](QWidget* w) {
+    Control<QRadioButton>(w, "allRecords")->click();
+    Click(w, "next");
+    FillMyRecord(w);
+    Click(w, "cancel");
+  }));
+  EXPECT_FALSE(fs::exists(MailMergeSettingsPath()));
+  EXPECT_TRUE(jobs.empty());
+
+  host.jobRunning = [] { return true; };
+  EXPECT_FALSE(MailMergeWizard(*store, std::nullopt, nullptr, host));
+  EXPECT_EQ(sandbox.MessageTexts(), std::vector<std::string>{kMergeJobRunningText});
+}
+
+TEST_F(MailMergeWizardTest, AnEmptyLookupOffersNoFinish) {
+  Add("Ada", "Berg", "Lund", "");
+  Run(std::nullopt, [&](QWidget* w) {
+    Click(w, "next");
+    Type(w, "searchText", "nobody");
+    Click(w, "next");
+    FillMyRecord(w);
+    Click(w, "next");
+    Control<QRadioButton>(w, "email")->click();
+    Control<QComboBox>(w, "emailSystem")->setCurrentIndex(1);
+    Click(w, "next");
+    EXPECT_EQ(Page(w), 7);  // "Default E-mail client" has no Internet options
+    Type(w, "subject", "Hi");
+    Click(w, "next");
+    ASSERT_EQ(Page(w), 8);
+    ASSERT_TRUE(WaitUntil([&] { return !Control<QLabel>(w, "system")->text().isEmpty(); }));
+    EXPECT_TRUE(Control<QLabel>(w, "noRecipients")->isVisible());
+    EXPECT_FALSE(Control<QListWidget>(w, "recipients")->isVisible());
+    EXPECT_FALSE(Control<QPushButton>(w, "finish")->isEnabled());
+    EXPECT_EQ(Control<QLabel>(w, "system")->text().toStdString(), "E-mail system: Default E-mail client");
+  });
+  EXPECT_TRUE(jobs.empty());
+}
+
+}  // namespace
+}  // namespace velmora
