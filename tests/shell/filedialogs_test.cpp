@@ -50,7 +50,7 @@ TEST_F(QtFileDialogsTest, OpenStartsInTheWorkFolderAndTakesAnExistingFile) {
     TypeName(dialog, "book.adr");
   });
   const std::optional<std::string> chosen =
-      dialogs.ChooseFile(nullptr, {FileDialogMode::Open, "Cardora file (*.adr)|*.adr||", "adr", StartFolder::Work});
+      dialogs.ChooseFile(nullptr, {FileDialogMode::Open, "Cardora file (*.adr)|*.adr||", "adr", StartFolder::Work, {}});
   EXPECT_EQ(chosen, File("Works/book.adr"));
 }
 
@@ -65,7 +65,7 @@ TEST_F(QtFileDialogsTest, SaveAsksBeforeCreatingANewFile) {
     });
   }
   const std::optional<std::string> chosen =
-      dialogs.ChooseFile(nullptr, {FileDialogMode::Save, "Cardora file (*.adr)|*.adr||", "adr", StartFolder::Work});
+      dialogs.ChooseFile(nullptr, {FileDialogMode::Save, "Cardora file (*.adr)|*.adr||", "adr", StartFolder::Work, {}});
   EXPECT_EQ(chosen, File("Works/copy.adr")) << "the default extension is added";
   ASSERT_EQ(messages.size(), 2u);
   EXPECT_EQ(messages[0].kind, MessageKind::Question);
