@@ -1,6 +1,7 @@
 #include "addressbook/gui/CardoraFeatures.h"
 
 #include "addressbook/gui/CardoraMainWindow.h"
+#include "addressbook/gui/MailMergeWizard.h"
 #include "addressbook/gui/WorkPane.h"
 #include "importexport/ContactImport.h"
 #include "importexport/ContactImportCatalogue.h"
@@ -70,6 +71,13 @@ bool CardoraFeatures::RunImportWizard(QWidget* owner, RecordStore& store) {
     return ImportVCards(store, bytes, counts, progress);
   };
   return velmora::RunImportWizard(owner, store, host) > 0;
+}
+
+void CardoraFeatures::RunMailMerge(QWidget* owner, const ContactSelection& selection) {
+  if (!selection.store) return;
+  MailMergeWizardHost host;
+  host.jobRunning = [this] { return MailMergeSending(); };
+  (void)MailMergeWizard(*selection.store, SelectedContactId(selection), owner, host);
 }
 
 QWidget* CardoraFeatures::mainWindow() { return main_; }

@@ -31,6 +31,7 @@ class CardoraFeatures : public FeatureWindows, private ContactWindowHost {
   QObject* HistoryWindow() override;
   bool HistoryListHasFocus() override;
   bool RunImportWizard(QWidget* owner, RecordStore& store) override;
+  void RunMailMerge(QWidget* owner, const ContactSelection& selection) override;
 
   ContactWindows& windows() { return windows_; }
 

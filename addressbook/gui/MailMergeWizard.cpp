@@ -657,6 +657,7 @@ class MailMergeWizardDialog : public QDialog {
     next_->setVisible(page != kSummaryPage);
     finish_->setVisible(page == kSummaryPage);
     (page == kSummaryPage ? finish_ : next_)->setDefault(true);
+    FocusFirstControl(pages_->currentWidget());
     if (page == kSummaryPage) {
       finish_->setEnabled(false);
       recipients_->clear();
@@ -667,6 +668,17 @@ class MailMergeWizardDialog : public QDialog {
       status_->clear();
       // The list is built once the page shows, so the page appears at once.
       QTimer::singleShot(100, this, [this] { BuildRecipients(); });
+    }
+  }
+
+  // The keyboard starts at the page's first control that takes it.
+  static void FocusFirstControl(QWidget* page) {
+    for (QWidget* w = page->nextInFocusChain(); w && w != page; w = w->nextInFocusChain()) {
+      if (!page->isAncestorOf(w)) continue;
+      if ((w->focusPolicy() & Qt::TabFocus) && w->isEnabled() && w->isVisibleTo(page)) {
+        w->setFocus();
+        return;
+      }
     }
   }
 
