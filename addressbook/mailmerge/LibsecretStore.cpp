@@ -101,18 +101,42 @@ std::string TakeError(GError* error) {
 }
 
 // The session bus connection shared with libsecret, which must not end the
-// program when the bus goes away.
+// program when the bus goes away. A shared connection that was closed (the
+// bus ended since) is let go by libsecret too, so that a fresh one is made.
 GDBusConnection* SessionBus(std::chrono::milliseconds timeout) {
   if (SessionBusAddress().empty()) return nullptr;
-  GAsyncResult* result = RunBounded(timeout, [](GCancellable* c, GAsyncReadyCallback done, gpointer data) {
-    g_bus_get(G_BUS_TYPE_SESSION, c, done, data);
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    GAsyncResult* result = RunBounded(timeout, [](GCancellable* c, GAsyncReadyCallback done, gpointer data) {
+      g_bus_get(G_BUS_TYPE_SESSION, c, done, data);
+    });
+    if (!result) return nullptr;
+    GError* error = nullptr;
+    GDBusConnection* bus = g_bus_get_finish(result, &error);
+    g_object_unref(result);
+    TakeError(error);
+    if (!bus) return nullptr;
+    g_dbus_connection_set_exit_on_close(bus, FALSE);
+    if (!g_dbus_connection_is_closed(bus)) return bus;
+    g_object_unref(bus);
+    secret_service_disconnect();
+  }
+  return nullptr;
+}
+
+// A connection of its own to the session bus, for questions to the bus.
+GDBusConnection* PrivateSessionBus(const std::string& address, std::chrono::milliseconds timeout) {
+  GAsyncResult* result = RunBounded(timeout, [&](GCancellable* c, GAsyncReadyCallback done, gpointer data) {
+    g_dbus_connection_new_for_address(
+        address.c_str(),
+        GDBusConnectionFlags(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                             G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+        nullptr, c, done, data);
   });
   if (!result) return nullptr;
   GError* error = nullptr;
-  GDBusConnection* bus = g_bus_get_finish(result, &error);
+  GDBusConnection* bus = g_dbus_connection_new_for_address_finish(result, &error);
   g_object_unref(result);
   TakeError(error);
-  if (bus) g_dbus_connection_set_exit_on_close(bus, FALSE);
   return bus;
 }
 
@@ -162,7 +186,9 @@ std::string SessionBusAddress() {
 LibsecretStore::LibsecretStore(std::chrono::milliseconds timeout) : timeout_(timeout) {}
 
 bool LibsecretStore::Available() {
-  GDBusConnection* bus = SessionBus(kBusAnswer);
+  std::string address = SessionBusAddress();
+  if (address.empty()) return false;
+  GDBusConnection* bus = PrivateSessionBus(address, kBusAnswer);
   if (!bus) return false;
   bool available = false;
   if (GVariant* owned = CallBus(bus, "NameHasOwner", g_variant_new("(s)", kSecretServiceName), "(b)", kBusAnswer)) {
@@ -183,6 +209,7 @@ bool LibsecretStore::Available() {
       g_variant_unref(names);
     }
   }
+  g_dbus_connection_close_sync(bus, nullptr, nullptr);
   g_object_unref(bus);
   return available;
 }
