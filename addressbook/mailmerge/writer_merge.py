@@ -234,12 +234,14 @@ def iterate(enumeration):
         yield enumeration.nextElement()
 
 
-def open_document(desktop, path, steps):
+def open_document(desktop, path, read_only, steps):
+    """Opens the template itself (not a new document made from it); read
+    only when it is not written back, so that it is not locked meanwhile."""
     if not os.path.isfile(path):
         steps.fail("the template %s does not exist" % path)
     document = desktop.loadComponentFromURL(file_url(path), "_blank", 0,
                                             (prop("Hidden", True), prop("AsTemplate", False),
-                                             prop("ReadOnly", False)))
+                                             prop("ReadOnly", read_only)))
     if document is None or not document.supportsService("com.sun.star.text.TextDocument"):
         if document is not None:
             document.close(True)
@@ -247,11 +249,11 @@ def open_document(desktop, path, steps):
     return document
 
 
-def store_replacing(document, path, how):
+def store_replacing(document, path):
     """Writes the document as an OpenDocument text beside the path and puts it
     in place whole, so that a failed write leaves the old file as it was."""
     partial = path + ".part"
-    how(file_url(partial), (prop("FilterName", "writer8"), prop("Overwrite", True)))
+    document.storeToURL(file_url(partial), (prop("FilterName", "writer8"), prop("Overwrite", True)))
     os.replace(partial, path)
 
 
@@ -283,12 +285,12 @@ def run(args, steps):
             if document is None:
                 steps.fail("the office made no new document")
         else:
-            document = open_document(desktop, args.template, steps)
+            document = open_document(desktop, args.template, args.command == "merge", steps)
 
         try:
             bind(office, document, source, steps)
             if args.command in ("create", "edit"):
-                store_replacing(document, args.template, document.storeToURL)
+                store_replacing(document, args.template)
             else:
                 copy = os.path.join(args.work, "template.odt")
                 document.storeToURL(file_url(copy), (prop("FilterName", "writer8"),))
@@ -313,7 +315,7 @@ def merge(office, template_copy, source, output, steps):
     if result is None:
         steps.fail("the merge gave no document")
     try:
-        store_replacing(result, output, result.storeToURL)
+        store_replacing(result, output)
     finally:
         result.close(True)
 

@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -226,6 +227,13 @@ TEST(LibreOfficeWriterMerge, TwoRecipientsGiveOnePageEach) {
             "Dear Ann O'Hara, | Springfield, East 01234 | From Nordlys AS\n"
             "Dear Bob Smith, | Shelbyville  | From Nordlys AS\n");
   EXPECT_EQ(ReadWholeFile(letter), Letter()) << "the template stays as it was";
+  std::vector<std::string> files;
+  for (const auto& entry : std::filesystem::directory_iterator(TemplateFolder().value())) {
+    files.push_back(entry.path().filename().string());
+  }
+  std::sort(files.begin(), files.end());
+  EXPECT_EQ(files, (std::vector<std::string>{"Letter merged.odt", "Letter.dot", "__tdatafile.odb", "__tdatafile.tmp"}))
+      << "no lock or partial file is left";
 }
 
 TEST(LibreOfficeWriterMerge, NewTemplateIsBoundToTheDataFile) {

@@ -1,8 +1,10 @@
 #include "addressbook/mailmerge/WordProcessorMerge.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 
+#include <chrono>
 #include <fstream>
 #include <utility>
 #include <vector>
@@ -210,6 +212,35 @@ TEST(WordProcessorMerge, MissingPythonOrScriptIsTheComponentModelStep) {
     EXPECT_EQ(f.boxes, (std::vector<Box>{{"Error - WP", "Could not initialize the COM libraries"}}));
     EXPECT_FALSE(r.ok());
   }
+}
+
+TEST(WordProcessorMerge, DesktopOpensTheDocumentWithXdgOpen) {
+  TempDir dir;
+  std::string bin = dir.File("bin");
+  ASSERT_EQ(::mkdir(bin.c_str(), 0755), 0);
+  {
+    ScopedEnv path("PATH", bin);
+    EXPECT_EQ(OpenWithDesktop(dir.File("Letter.dot")), OpenOutcome::NoOpener);
+  }
+  // A stand-in xdg-open that writes down its argument and answers as the
+  // file name asks: "fails" exits 4 (the action failed), "slow" keeps
+  // running as some desktops' openers do until the document is closed.
+  std::string opener = bin + "/xdg-open";
+  ASSERT_TRUE(WriteWholeFile(opener, "#!/bin/sh\nprintf '%s' \"$1\" > '" + dir.File("opened") +
+                                         "'\ncase \"$1\" in *fails*) exit 4;; *slow*) echo $$ > '" + dir.File("slow.pid") + "'; exec sleep 30;; esac\n"));
+  ASSERT_EQ(::chmod(opener.c_str(), 0755), 0);
+  ScopedEnv path("PATH", bin + ":/usr/bin:/bin");
+
+  EXPECT_EQ(OpenWithDesktop(dir.File("Letter merged.odt")), OpenOutcome::Opened);
+  EXPECT_EQ(ReadWholeFile(dir.File("opened")), dir.File("Letter merged.odt"));
+  EXPECT_EQ(OpenWithDesktop(dir.File("fails.odt")), OpenOutcome::Failed);
+  auto started = std::chrono::steady_clock::now();
+  EXPECT_EQ(OpenWithDesktop(dir.File("slow.odt")), OpenOutcome::Opened);
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+  EXPECT_EQ(ReadWholeFile(dir.File("opened")), dir.File("slow.odt"));
+  std::string slow = ReadWholeFile(dir.File("slow.pid"));
+  ASSERT_FALSE(slow.empty());
+  ::kill(std::stoi(slow), SIGTERM);
 }
 
 TEST(WordProcessorMerge, MergedDocumentBesideTheTemplateAvoidsOneLibreOfficeHoldsOpen) {
