@@ -169,7 +169,6 @@ class DataSource:
     def write(self, office, steps):
         """Writes the data source document and checks that the data file
         gives a table of the expected name."""
-        import uno
         if not os.path.isfile(self.data_file):
             steps.fail("the data file %s does not exist" % self.data_file)
         if not self.extension:
