@@ -10,6 +10,7 @@ packages=(
   xvfb xauth dbus dbus-x11 fonts-dejavu-core fonts-liberation2
   shared-mime-info desktop-file-utils
   libcurl4-openssl-dev libsecret-1-dev python3-aiosmtpd python3-vobject
+  libreoffice-writer-nogui libreoffice-base-nogui python3-uno xdg-utils gnome-keyring
 )
 
 missing=()

@@ -1,0 +1,200 @@
+#include "addressbook/mailmerge/WordProcessorMerge.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace velmora {
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace mailmerge;
+
+// How long xdg-open may take to report a failure; one still running then
+// is taken to have found its program.
+constexpr auto kOpenerAnswer = std::chrono::seconds(3);
+
+std::string FindOnPath(const char* program) {
+  const char* path = std::getenv("PATH");
+  std::string folders = path ? path : "/usr/bin:/bin";
+  size_t start = 0;
+  while (start <= folders.size()) {
+    size_t colon = folders.find(':', start);
+    if (colon == std::string::npos) colon = folders.size();
+    std::string folder = folders.substr(start, colon - start);
+    if (!folder.empty()) {
+      std::string candidate = folder + "/" + program;
+      if (::access(candidate.c_str(), X_OK) == 0) return candidate;
+    }
+    start = colon + 1;
+  }
+  return {};
+}
+
+bool Exists(const fs::path& path) {
+  std::error_code ignored;
+  return fs::exists(fs::symlink_status(path, ignored));
+}
+
+}  // namespace
+
+OpenOutcome OpenWithDesktop(const std::string& path) {
+  std::string program = FindOnPath(kXdgOpen);
+  if (program.empty()) return OpenOutcome::NoOpener;
+  std::vector<std::string> args{program, path};
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+
+  posix_spawn_file_actions_t files;
+  posix_spawn_file_actions_init(&files);
+  posix_spawn_file_actions_addopen(&files, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  sigset_t none, defaults;
+  sigemptyset(&none);
+  sigemptyset(&defaults);
+  for (int sig : {SIGPIPE, SIGINT, SIGTERM, SIGHUP, SIGCHLD}) sigaddset(&defaults, sig);
+  posix_spawnattr_setsigmask(&attributes, &none);
+  posix_spawnattr_setsigdefault(&attributes, &defaults);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+  pid_t pid = -1;
+  int spawned = posix_spawn(&pid, program.c_str(), &files, &attributes, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&files);
+  posix_spawnattr_destroy(&attributes);
+  if (spawned != 0) return OpenOutcome::NoOpener;
+
+  const auto deadline = std::chrono::steady_clock::now() + kOpenerAnswer;
+  int status = 0;
+  while (std::chrono::steady_clock::now() < deadline) {
+    pid_t done = ::waitpid(pid, &status, WNOHANG);
+    if (done == pid) return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? OpenOutcome::Opened : OpenOutcome::Failed;
+    if (done < 0 && errno != EINTR) return OpenOutcome::Failed;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  // Some desktops keep xdg-open until the document is closed again: it is
+  // waited for in the background, so that it leaves no zombie.
+  std::thread([pid] {
+    int ignored = 0;
+    while (::waitpid(pid, &ignored, 0) < 0 && errno == EINTR) {
+    }
+  }).detach();
+  return OpenOutcome::Opened;
+}
+
+std::string MergedDocumentPath(const std::string& templatePath) {
+  fs::path folder = fs::path(templatePath).parent_path();
+  std::string stem = fs::path(templatePath).stem().string();
+  for (int n = 1;; ++n) {
+    std::string name = stem + " merged" + (n == 1 ? std::string() : " " + std::to_string(n)) + ".odt";
+    if (!Exists(folder / (".~lock." + name + "#")) || n == 1000) return (folder / name).string();
+  }
+}
+
+WordProcessorMerge::WordProcessorMerge(LibreOfficeWriter& writer, MergeMessageBox show, DocumentOpener open,
+                                       WordPerfectFormat* format)
+    : writer_(writer), show_(std::move(show)), open_(std::move(open)), format_(format) {}
+
+Result WordProcessorMerge::Fail(const char* caption, const std::string& text, const std::string& detail) {
+  lastDetail_ = detail;
+  if (show_) show_(caption, text);
+  return Result::Fail(text);
+}
+
+Result WordProcessorMerge::CreateLetterTemplate(WordProcessor processor, const std::string& dataFile,
+                                                const std::string& templatePath) {
+  if (processor == WordProcessor::WordPerfect) return WordPerfect(Action::Create, dataFile);
+  return Writer(Action::Create, dataFile, templatePath, {});
+}
+
+Result WordProcessorMerge::EditLetterTemplate(WordProcessor processor, const std::string& templatePath,
+                                              const std::string& dataFile) {
+  if (processor == WordProcessor::WordPerfect) return WordPerfect(Action::Edit, dataFile);
+  return Writer(Action::Edit, dataFile, templatePath, {});
+}
+
+ResultOf<std::string> WordProcessorMerge::RunLetterMerge(WordProcessor processor, const std::string& dataFile,
+                                                         const std::string& templatePath) {
+  if (processor == WordProcessor::WordPerfect) return WordPerfect(Action::Merge, dataFile);
+  std::string output = MergedDocumentPath(templatePath);
+  Result r = Writer(Action::Merge, dataFile, templatePath, output);
+  if (!r) return r;
+  return output;
+}
+
+Result WordProcessorMerge::Writer(Action action, const std::string& dataFile, const std::string& templatePath,
+                                  const std::string& output) {
+  lastDetail_.clear();
+  WriterAction writerAction = action == Action::Create ? WriterAction::CreateTemplate
+                              : action == Action::Edit ? WriterAction::EditTemplate
+                                                       : WriterAction::Merge;
+  WriterRun run = writer_.Run(writerAction, dataFile, templatePath, output);
+  switch (run.failedStep) {
+    case 0:
+      break;
+    case kStepBridge:
+      return Fail(kWordPerfectCaption, "Could not initialize the COM libraries", run.detail);
+    case kStepOfficeProgram:
+      return Fail(kWordCaption,
+                  action == Action::Merge
+                      ? "Could not start LibreOffice Writer.\r\n" + writer_.setup().office + " is missing"
+                      : "LibreOffice Writer is not installed or corrupted",
+                  run.detail);
+    case kStepOfficeStart:
+      return Fail(kWordCaption, "Could not start LibreOffice Writer", run.detail);
+    case kStepDesktop:
+      return Fail(kWordCaption, "Documents collection could not be invoked", run.detail);
+    case kStepDocument:
+      return Fail(kWordCaption,
+                  action == Action::Create ? "Could not invoke the Add method on the Documents collection object"
+                                           : "Could not open existing Word Template",
+                  run.detail);
+    case kStepMergeSettings:
+      return Fail(kWordCaption, "Could not invoke the MailMerge method on the Document object", run.detail);
+    case kStepDataSource:
+      return Fail(kWordCaption, "Could not invoke the OpenDataSorce method on the Merge object", run.detail);
+    default:
+      return Fail(kWordCaption, "Could not perform Merge", run.detail);
+  }
+
+  // The document is left open for the user, as the word processor would
+  // leave it.
+  const std::string& written = action == Action::Merge ? output : templatePath;
+  OpenOutcome opened = open_ ? open_(written) : OpenOutcome::NoOpener;
+  if (opened == OpenOutcome::Opened) return Result::Ok();
+  if (action == Action::Create && opened == OpenOutcome::NoOpener) {
+    return Fail(kWordCaption, "SetVisible function error", std::string(kXdgOpen) + " is not installed");
+  }
+  return Fail(kWordCaption, "LibreOffice Writer failed in SetVisible function",
+              std::string(kXdgOpen) + " could not open " + written);
+}
+
+Result WordProcessorMerge::WordPerfect(Action action, const std::string& dataFile) {
+  lastDetail_.clear();
+  Result converted = ConvertForWordPerfect(format_, dataFile);
+  if (!converted) {
+    const char* made = "Could not make WordPerfect Data file";
+    if (show_ && converted.what() != made) show_(kErrorCaption, converted.what());
+    return Fail(kErrorCaption, made, converted.Message());
+  }
+  // Nothing on this desktop answers to "WordPerfect.PerfectScript".
+  return Fail(kWordPerfectCaption,
+              action == Action::Merge
+                  ? "Could not start WordPerfect.\r\nCLSIDFromProgID(WordPerfect.PerfectScript)=false"
+                  : "WordPerfect is not installed or corrupted",
+              "WordPerfect does not run on this desktop");
+}
+
+}  // namespace velmora

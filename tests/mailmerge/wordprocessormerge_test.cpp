@@ -1,0 +1,358 @@
+#include "addressbook/mailmerge/WordProcessorMerge.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <fstream>
+#include <utility>
+#include <vector>
+
+#include "addressbook/mailmerge/MergeDataFile.h"
+#include "tests/support/Files.h"
+#include "tests/support/Sandbox.h"
+
+namespace velmora {
+namespace {
+
+using testing::ReadWholeFile;
+using testing::ScopedEnv;
+using testing::TempDir;
+using testing::WriteWholeFile;
+
+using Box = std::pair<std::string, std::string>;  // caption, text
+
+// A stand-in for writer_merge.py that announces the steps as the real one
+// does and stops where FAKE_WRITER_FAILS_AT says: with that step's status,
+// or ("die") by a signal after step 6. It writes its arguments to the file
+// FAKE_WRITER_ARGS.
+constexpr const char* kFakeScript = R"(import os, signal, sys
+with open(os.environ["FAKE_WRITER_ARGS"], "w") as f:
+    f.write("\n".join(sys.argv[1:]))
+fail = os.environ.get("FAKE_WRITER_FAILS_AT", "0")
+for step in (1, 2, 3, 4, 6, 7, 8, 9):
+    print("step %d" % step, flush=True)
+    if fail == "die" and step == 6:
+        os.kill(os.getpid(), signal.SIGKILL)
+    if str(step) == fail:
+        print("stopped at step %d" % step, file=sys.stderr)
+        sys.exit(step)
+)";
+
+struct Fixture {
+  TempDir dir;
+  std::string script = dir.File("fake_writer.py");
+  std::string args = dir.File("args");
+  ScopedEnv argsEnv{"FAKE_WRITER_ARGS", args};
+  std::vector<Box> boxes;
+  std::vector<std::string> opened;
+  OpenOutcome openOutcome = OpenOutcome::Opened;
+
+  Fixture() { EXPECT_TRUE(WriteWholeFile(script, kFakeScript)); }
+
+  WriterSetup Setup() const {
+    WriterSetup setup;
+    setup.script = script;
+    setup.workParent = dir.path();
+    setup.timeout = std::chrono::seconds(60);
+    return setup;
+  }
+  MergeMessageBox Show() {
+    return [this](const std::string& caption, const std::string& text) { boxes.emplace_back(caption, text); };
+  }
+  DocumentOpener Open() {
+    return [this](const std::string& path) {
+      opened.push_back(path);
+      return openOutcome;
+    };
+  }
+};
+
+enum class Act { Create, Edit, Merge };
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start <= text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    lines.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return lines;
+}
+
+Result Do(WordProcessorMerge& merge, Act act, WordProcessor processor, const std::string& data,
+          const std::string& letter) {
+  switch (act) {
+    case Act::Create:
+      return merge.CreateLetterTemplate(processor, data, letter);
+    case Act::Edit:
+      return merge.EditLetterTemplate(processor, letter, data);
+    case Act::Merge:
+      break;
+  }
+  return merge.RunLetterMerge(processor, data, letter).result();
+}
+
+TEST(WordProcessorMerge, EachFailingStepShowsItsMessage) {
+  const std::string word = mailmerge::kWordCaption;
+  struct Case {
+    std::string failsAt;
+    Act act;
+    Box box;
+  } cases[] = {
+      {"2", Act::Create, {word, "LibreOffice Writer is not installed or corrupted"}},
+      {"2", Act::Edit, {word, "LibreOffice Writer is not installed or corrupted"}},
+      {"2", Act::Merge, {word, "Could not start LibreOffice Writer.\r\n/usr/bin/soffice is missing"}},
+      {"3", Act::Create, {word, "Could not start LibreOffice Writer"}},
+      {"3", Act::Merge, {word, "Could not start LibreOffice Writer"}},
+      {"4", Act::Edit, {word, "Documents collection could not be invoked"}},
+      {"6", Act::Create, {word, "Could not invoke the Add method on the Documents collection object"}},
+      {"6", Act::Edit, {word, "Could not open existing Word Template"}},
+      {"6", Act::Merge, {word, "Could not open existing Word Template"}},
+      {"die", Act::Merge, {word, "Could not open existing Word Template"}},
+      {"7", Act::Create, {word, "Could not invoke the MailMerge method on the Document object"}},
+      {"8", Act::Edit, {word, "Could not invoke the OpenDataSorce method on the Merge object"}},
+      {"8", Act::Merge, {word, "Could not invoke the OpenDataSorce method on the Merge object"}},
+      {"9", Act::Merge, {word, "Could not perform Merge"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE("fails at " + c.failsAt);
+    Fixture f;
+    ScopedEnv fails("FAKE_WRITER_FAILS_AT", c.failsAt);
+    LibreOfficeWriter writer(f.Setup());
+    WordProcessorMerge merge(writer, f.Show(), f.Open());
+    Result r = Do(merge, c.act, WordProcessor::MsWord, f.dir.File("__tdatafile.tmp"), f.dir.File("Letter.dot"));
+    EXPECT_FALSE(r.ok());
+    EXPECT_EQ(r.what(), c.box.second);
+    EXPECT_EQ(f.boxes, std::vector<Box>{c.box});
+    EXPECT_TRUE(f.opened.empty()) << "nothing is opened after a failure";
+    if (c.failsAt != "die") {
+      EXPECT_EQ(merge.lastDetail(), "stopped at step " + c.failsAt) << "the script's own words are kept";
+    }
+  }
+}
+
+TEST(WordProcessorMerge, DoneActionsOpenTheirDocumentForTheUser) {
+  Fixture f;
+  LibreOfficeWriter writer(f.Setup());
+  WordProcessorMerge merge(writer, f.Show(), f.Open());
+  std::string data = f.dir.File("__tdatafile.tmp");
+  std::string letter = f.dir.File("Letter.dot");
+
+  ASSERT_TRUE(merge.CreateLetterTemplate(WordProcessor::MsWord, data, letter).ok());
+  std::vector<std::string> args = Lines(ReadWholeFile(f.args));
+  ASSERT_EQ(args.size(), 9u);
+  args[2] = "(work)";
+  EXPECT_EQ(args, (std::vector<std::string>{"create", "--work", "(work)", "--data", data, "--template", letter,
+                                            "--soffice", "/usr/bin/soffice"}));
+  ASSERT_TRUE(merge.EditLetterTemplate(WordProcessor::MsWord, letter, data).ok());
+  EXPECT_EQ(Lines(ReadWholeFile(f.args)).front(), "edit");
+  ResultOf<std::string> merged = merge.RunLetterMerge(WordProcessor::MsWord, data, letter);
+  ASSERT_TRUE(merged.ok());
+  EXPECT_EQ(merged.value(), f.dir.File("Letter merged.odt"));
+  args = Lines(ReadWholeFile(f.args));
+  ASSERT_EQ(args.size(), 11u);
+  EXPECT_EQ(args.front(), "merge");
+  EXPECT_EQ(args[9], "--output");
+  EXPECT_EQ(args[10], merged.value());
+  EXPECT_EQ(f.opened, (std::vector<std::string>{letter, letter, merged.value()}));
+  EXPECT_TRUE(f.boxes.empty());
+}
+
+TEST(WordProcessorMerge, EachRunHasAPrivateWorkFolderThatIsRemovedAfterwards) {
+  Fixture f;
+  LibreOfficeWriter writer(f.Setup());
+  WordProcessorMerge merge(writer, f.Show(), f.Open());
+  ASSERT_TRUE(merge.CreateLetterTemplate(WordProcessor::MsWord, f.dir.File("d.tmp"), f.dir.File("L.dot")).ok());
+  std::string work = Lines(ReadWholeFile(f.args))[2];
+  EXPECT_EQ(work.rfind(f.dir.path() + "/velmora-writer-", 0), 0u) << work;
+  struct stat info;
+  EXPECT_NE(::stat(work.c_str(), &info), 0) << "the work folder is gone";
+}
+
+TEST(WordProcessorMerge, OpeningTheDocumentFailsAsTheVisibleStep) {
+  const std::string word = mailmerge::kWordCaption;
+  struct Case {
+    Act act;
+    OpenOutcome outcome;
+    std::string text;
+  } cases[] = {
+      {Act::Create, OpenOutcome::NoOpener, "SetVisible function error"},
+      {Act::Create, OpenOutcome::Failed, "LibreOffice Writer failed in SetVisible function"},
+      {Act::Edit, OpenOutcome::NoOpener, "LibreOffice Writer failed in SetVisible function"},
+      {Act::Merge, OpenOutcome::Failed, "LibreOffice Writer failed in SetVisible function"},
+  };
+  for (const Case& c : cases) {
+    Fixture f;
+    f.openOutcome = c.outcome;
+    LibreOfficeWriter writer(f.Setup());
+    WordProcessorMerge merge(writer, f.Show(), f.Open());
+    Result r = Do(merge, c.act, WordProcessor::MsWord, f.dir.File("__tdatafile.tmp"), f.dir.File("Letter.dot"));
+    EXPECT_EQ(r.what(), c.text);
+    EXPECT_EQ(f.boxes, (std::vector<Box>{{word, c.text}}));
+    EXPECT_EQ(f.opened.size(), 1u);
+  }
+}
+
+TEST(WordProcessorMerge, MissingPythonOrScriptIsTheComponentModelStep) {
+  for (bool missingPython : {true, false}) {
+    Fixture f;
+    WriterSetup setup = f.Setup();
+    if (missingPython) {
+      setup.python = f.dir.File("no-python3");
+    } else {
+      setup.script = f.dir.File("no-script.py");
+    }
+    LibreOfficeWriter writer(setup);
+    WordProcessorMerge merge(writer, f.Show(), f.Open());
+    Result r = merge.CreateLetterTemplate(WordProcessor::MsWord, f.dir.File("d.tmp"), f.dir.File("L.dot"));
+    EXPECT_EQ(f.boxes, (std::vector<Box>{{"Error - WP", "Could not initialize the COM libraries"}}));
+    EXPECT_FALSE(r.ok());
+  }
+}
+
+TEST(WordProcessorMerge, DesktopOpensTheDocumentWithXdgOpen) {
+  TempDir dir;
+  std::string bin = dir.File("bin");
+  ASSERT_EQ(::mkdir(bin.c_str(), 0755), 0);
+  {
+    ScopedEnv path("PATH", bin);
+    EXPECT_EQ(OpenWithDesktop(dir.File("Letter.dot")), OpenOutcome::NoOpener);
+  }
+  // A stand-in xdg-open that writes down its argument and answers as the
+  // file name asks: "fails" exits 4 (the action failed), "slow" keeps
+  // running as some desktops' openers do until the document is closed.
+  std::string opener = bin + "/xdg-open";
+  ASSERT_TRUE(WriteWholeFile(opener, "#!/bin/sh\nprintf '%s' \"$1\" > '" + dir.File("opened") +
+                                         "'\ncase \"$1\" in *fails*) exit 4;; *slow*) echo $$ > '" + dir.File("slow.pid") + "'; exec sleep 30;; esac\n"));
+  ASSERT_EQ(::chmod(opener.c_str(), 0755), 0);
+  ScopedEnv path("PATH", bin + ":/usr/bin:/bin");
+
+  EXPECT_EQ(OpenWithDesktop(dir.File("Letter merged.odt")), OpenOutcome::Opened);
+  EXPECT_EQ(ReadWholeFile(dir.File("opened")), dir.File("Letter merged.odt"));
+  EXPECT_EQ(OpenWithDesktop(dir.File("fails.odt")), OpenOutcome::Failed);
+  auto started = std::chrono::steady_clock::now();
+  EXPECT_EQ(OpenWithDesktop(dir.File("slow.odt")), OpenOutcome::Opened);
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+  EXPECT_EQ(ReadWholeFile(dir.File("opened")), dir.File("slow.odt"));
+  std::string slow = ReadWholeFile(dir.File("slow.pid"));
+  ASSERT_FALSE(slow.empty());
+  ::kill(std::stoi(slow), SIGTERM);
+}
+
+TEST(WordProcessorMerge, MergedDocumentBesideTheTemplateAvoidsOneLibreOfficeHoldsOpen) {
+  TempDir dir;
+  std::string letter = dir.File("Letter.dot");
+  EXPECT_EQ(MergedDocumentPath(letter), dir.File("Letter merged.odt"));
+  // An earlier result that is closed again is replaced.
+  ASSERT_TRUE(WriteWholeFile(dir.File("Letter merged.odt"), "old"));
+  EXPECT_EQ(MergedDocumentPath(letter), dir.File("Letter merged.odt"));
+  ASSERT_TRUE(WriteWholeFile(dir.File(".~lock.Letter merged.odt#"), "user"));
+  EXPECT_EQ(MergedDocumentPath(letter), dir.File("Letter merged 2.odt"));
+  ASSERT_TRUE(WriteWholeFile(dir.File(".~lock.Letter merged 2.odt#"), "user"));
+  EXPECT_EQ(MergedDocumentPath(letter), dir.File("Letter merged 3.odt"));
+}
+
+// Word Perfect: the data conversion needs the format library, and no
+// WordPerfect answers afterwards.
+class RecordingFormat : public WordPerfectFormat {
+ public:
+  std::vector<std::string> calls;
+  Handle MRGInitDataFile(int kind, const std::string& outputPath) override {
+    calls.push_back("init " + std::to_string(kind) + " " + outputPath);
+    return 7;
+  }
+  void MRGCreateFieldNames(Handle file, const std::string& names, int count) override {
+    calls.push_back("names " + std::to_string(file) + " " + std::to_string(count) + " " + names);
+  }
+  void MRGAddField(Handle, const std::string& value) override { calls.push_back("field " + value); }
+  void MRGEndRecord(Handle) override { calls.push_back("end"); }
+  void MRGCloseDataFile(Handle) override { calls.push_back("close"); }
+};
+
+TEST(WordPerfectMerge, WithoutTheFormatLibraryEveryActionEndsAtTheConversion) {
+  for (Act act : {Act::Create, Act::Edit, Act::Merge}) {
+    Fixture f;
+    std::string data = f.dir.File("__tdatafile.tmp");
+    ASSERT_TRUE(CreateDataFile(data, true).ok());
+    LibreOfficeWriter writer(f.Setup());
+    WordProcessorMerge merge(writer, f.Show(), f.Open());
+    Result r = Do(merge, act, WordProcessor::WordPerfect, data, f.dir.File("Default.frm"));
+    EXPECT_EQ(r.what(), "Could not make WordPerfect Data file");
+    EXPECT_EQ(f.boxes, (std::vector<Box>{{"Error", "Could not load 'WPformat.dll'"},
+                                         {"Error", "Could not make WordPerfect Data file"}}));
+    EXPECT_TRUE(f.opened.empty());
+    EXPECT_EQ(ReadWholeFile(f.args), "") << "LibreOffice is not asked";
+  }
+}
+
+TEST(WordPerfectMerge, WithTheFormatLibraryNoWordPerfectAnswers) {
+  const std::string wp = mailmerge::kWordPerfectCaption;
+  struct Case {
+    Act act;
+    std::string text;
+  } cases[] = {
+      {Act::Create, "WordPerfect is not installed or corrupted"},
+      {Act::Edit, "WordPerfect is not installed or corrupted"},
+      {Act::Merge, "Could not start WordPerfect.\r\nCLSIDFromProgID(WordPerfect.PerfectScript)=false"},
+  };
+  for (const Case& c : cases) {
+    Fixture f;
+    std::string data = f.dir.File("__tdatafile.tmp");
+    ASSERT_TRUE(CreateDataFile(data, true).ok());
+    RecordingFormat format;
+    LibreOfficeWriter writer(f.Setup());
+    WordProcessorMerge merge(writer, f.Show(), f.Open(), &format);
+    Result r = Do(merge, c.act, WordProcessor::WordPerfect, data, f.dir.File("Default.frm"));
+    EXPECT_EQ(r.what(), c.text);
+    EXPECT_EQ(f.boxes, (std::vector<Box>{{wp, c.text}}));
+    EXPECT_EQ(format.calls.front(), "init 1 " + f.dir.File("WPDataFile.dat"));
+    EXPECT_EQ(format.calls.back(), "close");
+    EXPECT_TRUE(f.opened.empty());
+  }
+}
+
+TEST(WordPerfectMerge, ConversionSplitsTheHeadingAndTheRecords) {
+  TempDir dir;
+  std::string data = dir.File("__tdatafile.tmp");
+  ASSERT_TRUE(WriteWholeFile(data, "First_Name,Last_Name,Home_City\r\nAnna,Berg,Oslo\r\n,,\r\nleft over"));
+  RecordingFormat format;
+  ASSERT_TRUE(ConvertForWordPerfect(&format, data).ok());
+  EXPECT_EQ(format.calls, (std::vector<std::string>{
+                              "init 1 " + dir.File("WPDataFile.dat"),
+                              "names 7 3 First_Name;Last_Name;Home_City\r",
+                              "field Anna", "field Berg", "field Oslo\r", "end",
+                              "field ", "field ", "field \r", "end",
+                              "close",
+                          }));
+}
+
+TEST(WordPerfectMerge, ConversionOfTheWholeDataFileGivesFortySevenNames) {
+  TempDir dir;
+  std::string data = dir.File("__tdatafile.tmp");
+  ASSERT_TRUE(CreateDataFile(data, true).ok());
+  RecordingFormat format;
+  ASSERT_TRUE(ConvertForWordPerfect(&format, data).ok());
+  ASSERT_EQ(format.calls.size(), 1u + 1u + 47u + 1u + 1u);
+  EXPECT_EQ(format.calls[1].rfind("names 7 47 First_Name;Middle_Name;", 0), 0u) << format.calls[1];
+  EXPECT_EQ(format.calls[49], "end");
+}
+
+TEST(WordPerfectMerge, UnreadableDataFileIsNamed) {
+  Fixture f;
+  RecordingFormat format;
+  LibreOfficeWriter writer(f.Setup());
+  WordProcessorMerge merge(writer, f.Show(), f.Open(), &format);
+  std::string data = f.dir.File("missing.tmp");
+  Result r = merge.RunLetterMerge(WordProcessor::WordPerfect, data, f.dir.File("Default.frm")).result();
+  EXPECT_EQ(r.what(), "Could not make WordPerfect Data file");
+  EXPECT_EQ(f.boxes, (std::vector<Box>{{"Error", "Could not open " + data + "."},
+                                       {"Error", "Could not make WordPerfect Data file"}}));
+  EXPECT_TRUE(format.calls.empty());
+}
+
+}  // namespace
+}  // namespace velmora
