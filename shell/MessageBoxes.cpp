@@ -19,14 +19,16 @@ BeepHandler& Beeper() {
   return handler;
 }
 
-bool Show(QWidget* owner, MessageKind kind, const std::string& text) {
+bool Show(QWidget* owner, MessageKind kind, const std::string& text, const char* caption = kSuiteName) {
   if (Handler()) return Handler()(kind, text);
   // The texts keep the "\r\n" line ends of the string tables; a label only
   // wants "\n".
   QString shown = QString::fromStdString(text);
   shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  QMessageBox box(kind == MessageKind::Question ? QMessageBox::Question : QMessageBox::Information,
-                  QString::fromLatin1(kSuiteName), shown,
+  const QMessageBox::Icon icon = kind == MessageKind::Question  ? QMessageBox::Question
+                                 : kind == MessageKind::Warning ? QMessageBox::Warning
+                                                                : QMessageBox::Information;
+  QMessageBox box(icon, QString::fromUtf8(caption), shown,
                   kind == MessageKind::Question ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok,
                   owner);
   box.setTextFormat(Qt::PlainText);
@@ -51,6 +53,10 @@ bool QuestionBox(QWidget* owner, int number) { return Show(owner, MessageKind::Q
 
 bool QuestionBox(QWidget* owner, std::string_view text) {
   return Show(owner, MessageKind::Question, std::string(text));
+}
+
+void WarningBox(QWidget* owner, const std::string& caption, std::string_view text) {
+  Show(owner, MessageKind::Warning, std::string(text), caption.c_str());
 }
 
 std::string AccessDeniedText(const std::string& path) {

@@ -14,7 +14,7 @@ namespace velmora {
 
 inline constexpr const char* kSuiteName = "Velmora";
 
-enum class MessageKind { Information, Question };
+enum class MessageKind { Information, Question, Warning };
 
 // Gets the kind and the text (UTF-8, as shown, line breaks as given) and
 // returns the answer of a question box (true for Yes).
@@ -29,6 +29,9 @@ void InformationBox(QWidget* owner, int number);
 void InformationBox(QWidget* owner, std::string_view text);
 bool QuestionBox(QWidget* owner, int number);
 bool QuestionBox(QWidget* owner, std::string_view text);
+// An exclamation box (OK) with a caption of its own, for the failures other
+// programs report ("Error - MS Word").
+void WarningBox(QWidget* owner, const std::string& caption, std::string_view text);
 
 // "Program can't use \"%s\".\r\nAccess has been denied"
 std::string AccessDeniedText(const std::string& path);

@@ -2,6 +2,8 @@
 
 #include "addressbook/gui/CardoraMainWindow.h"
 #include "addressbook/gui/MailMergeWizard.h"
+#include "addressbook/mailmerge/WordProcessorMerge.h"
+#include "shell/MessageBoxes.h"
 #include "addressbook/gui/WorkPane.h"
 #include "importexport/ContactImport.h"
 #include "importexport/ContactImportCatalogue.h"
@@ -77,6 +79,21 @@ void CardoraFeatures::RunMailMerge(QWidget* owner, const ContactSelection& selec
   if (!selection.store) return;
   MailMergeWizardHost host;
   host.jobRunning = [this] { return MailMergeSending(); };
+  host.secrets = &secrets_;
+  // "MS Word" is LibreOffice Writer; its failures are shown as the steps say.
+  LibreOfficeWriter& writer = writer_;
+  const auto merge = [&writer](QWidget* window) {
+    return std::make_shared<WordProcessorMerge>(
+        writer, [window](const std::string& caption, const std::string& text) { WarningBox(window, caption, text); });
+  };
+  host.createTemplate = [merge](QWidget* window, WordProcessor processor, const std::string& dataFile,
+                                const std::string& templatePath) {
+    return merge(window)->CreateLetterTemplate(processor, dataFile, templatePath).ok();
+  };
+  host.editTemplate = [merge](QWidget* window, WordProcessor processor, const std::string& templatePath,
+                              const std::string& dataFile) {
+    return merge(window)->EditLetterTemplate(processor, templatePath, dataFile).ok();
+  };
   (void)MailMergeWizard(*selection.store, SelectedContactId(selection), owner, host);
 }
 

@@ -8,6 +8,8 @@
 #include "addressbook/gui/ContactWindows.h"
 #include "addressbook/gui/FeatureWindows.h"
 #include "addressbook/gui/RecordTextDialog.h"
+#include "addressbook/mailmerge/LibreOfficeWriter.h"
+#include "addressbook/mailmerge/LibsecretStore.h"
 
 namespace velmora {
 
@@ -49,6 +51,9 @@ class CardoraFeatures : public FeatureWindows, private ContactWindowHost {
 
   CardoraMainWindow* main_ = nullptr;
   VCardExportWriter vcardWriter_;
+  // The mail merge's word processor and the keyring of its SMTP password.
+  LibreOfficeWriter writer_;
+  LibsecretStore secrets_;
   ContactWindows windows_{*this};
 };
 

@@ -830,11 +830,25 @@ class MailMergeWizardDialog : public QDialog {
       InformationBox(this, "No word processor is set up for creating templates.");
       return;
     }
+    // The new template goes where the field says; a file already there is
+    // only replaced when the user names it in the save dialog.
+    std::string target = S(letterTemplate_->text());
+    std::error_code ec;
+    if (target.empty() || fs::exists(target, ec)) {
+      const bool perfect = settings_.wordProcessor == WordProcessor::WordPerfect;
+      std::optional<std::string> chosen = FileDialogs::Current().ChooseFile(
+          this, TemplateRequest(FileDialogMode::Save,
+                                perfect ? "Word Perfect Template (*.frm)|*.frm||" : "MS Word Template (*.dot)|*.dot||",
+                                perfect ? "frm" : "dot"));
+      if (!chosen) return;
+      target = *chosen;
+    }
     std::optional<std::string> data = TemplateDataFile();
     if (!data) return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    (void)host_.createTemplate(this, settings_.wordProcessor, *data);
+    const bool made = host_.createTemplate(this, settings_.wordProcessor, *data, target);
     QApplication::restoreOverrideCursor();
+    if (made) letterTemplate_->setText(Q(target));
   }
 
   void EditTemplate() {

@@ -28,7 +28,9 @@ struct MailMergeWizardHost {
   std::function<void(SendJob job, JobMailKind kind)> startJob;
   // The word processor's "Create new template" and "Edit template"; each
   // shows its own failure. Unset: the wizard says the action is missing.
-  std::function<bool(QWidget* owner, WordProcessor processor, const std::string& dataFile)> createTemplate;
+  std::function<bool(QWidget* owner, WordProcessor processor, const std::string& dataFile,
+                     const std::string& templatePath)>
+      createTemplate;
   std::function<bool(QWidget* owner, WordProcessor processor, const std::string& templatePath,
                      const std::string& dataFile)>
       editTemplate;

@@ -50,7 +50,7 @@ bool Exists(const fs::path& path) {
 
 }  // namespace
 
-OpenOutcome OpenWithDesktop(const std::string& path) {
+OpenOutcome OpenMergedDocument(const std::string& path) {
   std::string program = FindOnPath(kXdgOpen);
   if (program.empty()) return OpenOutcome::NoOpener;
   std::vector<std::string> args{program, path};

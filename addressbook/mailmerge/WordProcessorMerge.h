@@ -35,7 +35,7 @@ using DocumentOpener = std::function<OpenOutcome(const std::string& path)>;
 // session of its own so that it outlives this program. NoOpener when
 // xdg-open is not installed, Failed when it reports a failure within a few
 // seconds.
-OpenOutcome OpenWithDesktop(const std::string& path);
+OpenOutcome OpenMergedDocument(const std::string& path);
 
 // Where a merge of the template is written: "<template name> merged.odt"
 // beside it, or, while LibreOffice holds that one open (its lock file
@@ -46,7 +46,7 @@ std::string MergedDocumentPath(const std::string& templatePath);
 class WordProcessorMerge {
  public:
   // format: the WordPerfect format library, none on this desktop.
-  WordProcessorMerge(LibreOfficeWriter& writer, MergeMessageBox show, DocumentOpener open = OpenWithDesktop,
+  WordProcessorMerge(LibreOfficeWriter& writer, MergeMessageBox show, DocumentOpener open = OpenMergedDocument,
                      WordPerfectFormat* format = nullptr);
 
   // "Create new template": a new template at templatePath (replacing a file

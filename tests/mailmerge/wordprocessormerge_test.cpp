@@ -220,7 +220,7 @@ TEST(WordProcessorMerge, DesktopOpensTheDocumentWithXdgOpen) {
   ASSERT_EQ(::mkdir(bin.c_str(), 0755), 0);
   {
     ScopedEnv path("PATH", bin);
-    EXPECT_EQ(OpenWithDesktop(dir.File("Letter.dot")), OpenOutcome::NoOpener);
+    EXPECT_EQ(OpenMergedDocument(dir.File("Letter.dot")), OpenOutcome::NoOpener);
   }
   // A stand-in xdg-open that writes down its argument and answers as the
   // file name asks: "fails" exits 4 (the action failed), "slow" keeps
@@ -231,11 +231,11 @@ TEST(WordProcessorMerge, DesktopOpensTheDocumentWithXdgOpen) {
   ASSERT_EQ(::chmod(opener.c_str(), 0755), 0);
   ScopedEnv path("PATH", bin + ":/usr/bin:/bin");
 
-  EXPECT_EQ(OpenWithDesktop(dir.File("Letter merged.odt")), OpenOutcome::Opened);
+  EXPECT_EQ(OpenMergedDocument(dir.File("Letter merged.odt")), OpenOutcome::Opened);
   EXPECT_EQ(ReadWholeFile(dir.File("opened")), dir.File("Letter merged.odt"));
-  EXPECT_EQ(OpenWithDesktop(dir.File("fails.odt")), OpenOutcome::Failed);
+  EXPECT_EQ(OpenMergedDocument(dir.File("fails.odt")), OpenOutcome::Failed);
   auto started = std::chrono::steady_clock::now();
-  EXPECT_EQ(OpenWithDesktop(dir.File("slow.odt")), OpenOutcome::Opened);
+  EXPECT_EQ(OpenMergedDocument(dir.File("slow.odt")), OpenOutcome::Opened);
   EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
   EXPECT_EQ(ReadWholeFile(dir.File("opened")), dir.File("slow.odt"));
   std::string slow = ReadWholeFile(dir.File("slow.pid"));
