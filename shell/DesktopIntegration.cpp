@@ -289,7 +289,18 @@ bool PrintFile(std::string_view path) {
                            .absoluteFilePath();
   if (!QFileInfo(file).isFile()) return false;
   const QString lp = QStandardPaths::findExecutable(QStringLiteral("lp"));
-  if (!lp.isEmpty()) return QProcess::startDetached(lp, {file});
+  if (!lp.isEmpty()) {
+    // lp only queues the job and ends at once; its exit status tells
+    // whether the print service took it (no printer, a stopped service).
+    QProcess process;
+    process.start(lp, {file});
+    if (!process.waitForFinished(15000)) {
+      process.kill();
+      process.waitForFinished(1000);
+      return false;
+    }
+    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+  }
 
   const QPrinterInfo printerInfo = QPrinterInfo::defaultPrinter();
   if (printerInfo.isNull()) return false;

@@ -223,8 +223,11 @@ TEST_F(DesktopTest, PrintingHandsTheReportToLp) {
   std::ofstream(DefaultReportPath()) << "Report\r\n";
   EXPECT_EQ(DefaultReportPath(), File("report.txt"));
   EXPECT_TRUE(PrintFile());
-  for (int i = 0; i < 300 && !fs::exists(printed); ++i) QTest::qWait(10);
   EXPECT_EQ(ReadWholeFile(printed), File("report.txt"));
+  // A print service that refuses the job (no printer, a stopped service) is
+  // a failure, not a print.
+  Install("lp", "echo 'lp: Error - no default destination available.' >&2; exit 1");
+  EXPECT_FALSE(PrintFile());
 }
 
 TEST_F(DesktopTest, ShowTextFileLoadsUtf8AndOlderFiles) {
