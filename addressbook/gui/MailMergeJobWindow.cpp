@@ -109,10 +109,11 @@ void MailMergeJobWindow::BuildControls() {
   logView_ = new QPlainTextEdit(this);
   logView_->setObjectName(QStringLiteral("log"));
   logView_->setReadOnly(true);
-  logView_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  // A long name wraps rather than hiding the line's outcome at its end.
+  logView_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   logView_->setFocusPolicy(Qt::NoFocus);
   const int lineHeight = logView_->fontMetrics().lineSpacing();
-  logView_->setMinimumSize(logView_->fontMetrics().averageCharWidth() * 56, lineHeight * 9);
+  logView_->setMinimumSize(logView_->fontMetrics().averageCharWidth() * 62, lineHeight * 9);
   layout->addWidget(logView_, 1);
 
   statusView_ = new QLabel(this);
