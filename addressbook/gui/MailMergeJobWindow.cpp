@@ -260,9 +260,7 @@ SendJobCounts MailMergeJobWindow::counts() const { return runner_ ? runner_->cou
 
 bool MailMergeJobWindow::paused() const { return runner_ ? runner_->paused() : textPaused_; }
 
-void MailMergeJobWindow::TogglePause() {
-  if (finished_ || closing_) return;
-  const bool pause = !paused();
+void MailMergeJobWindow::SetPaused(bool pause) {
   if (runner_) {
     if (pause) {
       runner_->Pause();
@@ -272,6 +270,12 @@ void MailMergeJobWindow::TogglePause() {
   } else {
     textPaused_ = pause;
   }
+}
+
+void MailMergeJobWindow::TogglePause() {
+  if (finished_ || closing_) return;
+  const bool pause = !paused();
+  SetPaused(pause);
   pause_->setText(pause ? QStringLiteral("&Continue") : QStringLiteral("&Pause"));
 }
 
@@ -280,13 +284,9 @@ void MailMergeJobWindow::StopClicked() {
   if (!finished_) {
     // The job waits while the question is open, and goes on as it was.
     const bool wasPaused = paused();
-    if (runner_) runner_->Pause();
-    textPaused_ = true;
+    SetPaused(true);
     const bool yes = QuestionBox(this, kAbortMailMergeQuestion);
-    if (!wasPaused) {
-      if (runner_) runner_->Continue();
-      textPaused_ = false;
-    }
+    SetPaused(wasPaused);
     if (!yes || closing_) return;
   }
   stopRequested_ = true;

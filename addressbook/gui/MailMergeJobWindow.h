@@ -98,6 +98,7 @@ class MailMergeJobWindow : public QDialog {
 
   void BuildControls();
   SendJobRunner::Sender MakeSender(const SendJob& job);
+  void SetPaused(bool pause);
   void MailTick();
   void TextTick();
   void Finish();
