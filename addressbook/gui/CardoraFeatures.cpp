@@ -97,6 +97,8 @@ void CardoraFeatures::RunMailMerge(QWidget* owner, const ContactSelection& selec
   (void)MailMergeWizard(*selection.store, SelectedContactId(selection), owner, host);
 }
 
+bool CardoraFeatures::MailMergeSending() { return mailMergeJobs_.Running(); }
+
 QWidget* CardoraFeatures::mainWindow() { return main_; }
 
 RecordStore* CardoraFeatures::addressBook() {

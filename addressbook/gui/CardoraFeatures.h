@@ -7,6 +7,7 @@
 #include "addressbook/gui/ContactWindowHost.h"
 #include "addressbook/gui/ContactWindows.h"
 #include "addressbook/gui/FeatureWindows.h"
+#include "addressbook/gui/MailMergeJobs.h"
 #include "addressbook/gui/RecordTextDialog.h"
 #include "addressbook/mailmerge/LibreOfficeWriter.h"
 #include "addressbook/mailmerge/LibsecretStore.h"
@@ -34,8 +35,12 @@ class CardoraFeatures : public FeatureWindows, private ContactWindowHost {
   bool HistoryListHasFocus() override;
   bool RunImportWizard(QWidget* owner, RecordStore& store) override;
   void RunMailMerge(QWidget* owner, const ContactSelection& selection) override;
+  // Whether a mail merge's job window exists.
+  bool MailMergeSending() override;
 
   ContactWindows& windows() { return windows_; }
+  // The program's one mail-merge send job.
+  MailMergeJobs& mailMergeJobs() { return mailMergeJobs_; }
 
  private:
   // The main window is made after the features; it introduces itself as the
@@ -55,6 +60,7 @@ class CardoraFeatures : public FeatureWindows, private ContactWindowHost {
   LibreOfficeWriter writer_;
   LibsecretStore secrets_;
   ContactWindows windows_{*this};
+  MailMergeJobs mailMergeJobs_;
 };
 
 }  // namespace velmora
