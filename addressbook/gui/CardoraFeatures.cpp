@@ -1,7 +1,9 @@
 #include "addressbook/gui/CardoraFeatures.h"
 
 #include "addressbook/gui/CardoraMainWindow.h"
+#include "addressbook/gui/MailMergeConnection.h"
 #include "addressbook/gui/MailMergeWizard.h"
+#include "addressbook/mailmerge/MergeTemplates.h"
 #include "addressbook/mailmerge/WordProcessorMerge.h"
 #include "shell/MessageBoxes.h"
 #include "addressbook/gui/WorkPane.h"
@@ -13,6 +15,16 @@
 namespace velmora {
 
 CardoraFeatures::CardoraFeatures() {
+  // A word-processor job ends with LibreOffice merging the data file into
+  // the letter template.
+  mailMergeJobs_.SetLetterMerge([this](const std::string& dataFile, const MailMergeSettings& settings) -> Result {
+    ResultOf<std::string> letter = LetterTemplatePath(settings);
+    if (!letter.ok()) return letter.result();
+    WordProcessorMerge merge(writer_, [this](const std::string& caption, const std::string& text) {
+      WarningBox(main_, caption, text);
+    });
+    return merge.RunLetterMerge(settings.wordProcessor, dataFile, letter.value()).result();
+  });
   // A ".vcf" export writes 4.0 cards, which every current address book reads.
   vcardWriter_ = [](RecordStore& store, const RecordTextOptions& options, const std::string& path,
                     const std::function<bool(size_t, size_t)>& progress) {
@@ -79,6 +91,13 @@ void CardoraFeatures::RunMailMerge(QWidget* owner, const ContactSelection& selec
   if (!selection.store) return;
   MailMergeWizardHost host;
   host.jobRunning = [this] { return MailMergeSending(); };
+  host.connectionProblem = [] { return InternetConnectionProblem(); };
+  host.startJob = [this, owner](SendJob job, JobMailKind kind) {
+    // A missing connection has been told by the check itself; any other
+    // reason the job cannot start is told here.
+    const Result started = mailMergeJobs_.Start(std::move(job), kind, owner);
+    if (!started.ok() && started.what() != "No network connection") InformationBox(owner, started.Message());
+  };
   host.secrets = &secrets_;
   // "MS Word" is LibreOffice Writer; its failures are shown as the steps say.
   LibreOfficeWriter& writer = writer_;

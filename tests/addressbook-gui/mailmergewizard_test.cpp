@@ -20,12 +20,22 @@
 #include <memory>
 
 #include "CardoraTestSupport.h"
+#include "addressbook/gui/CardoraFeatures.h"
+#include "addressbook/gui/MailMergeConnection.h"
+#include "addressbook/gui/MailMergeJobWindow.h"
 #include "addressbook/mailmerge/MailMergeSettings.h"
 #include "addressbook/mailmerge/MergeTemplates.h"
 #include "addressbook/model/Contact.h"
 #include "store/Categories.h"
 #include "tests/support/Files.h"
 #include "tests/support/WaitUntil.h"
+
+// The SMTP sink finds its scripts beside the test data of the mail-merge
+// tests.
+#ifndef VELMORA_TEST_DATA
+#define VELMORA_TEST_DATA QT_TESTCASE_SOURCEDIR "/../data"
+#endif
+#include "tests/mailmerge/SmtpSink.h"
 
 namespace velmora {
 namespace {
@@ -44,6 +54,7 @@ W* Control(QWidget* dialog, const char* name) {
 }
 
 void Click(QWidget* wizard, const char* name) { Control<QPushButton>(wizard, name)->click(); }
+QPushButton* Button(QWidget* window, const char* name) { return Control<QPushButton>(window, name); }
 void Type(QWidget* wizard, const char* name, const char* text) { Control<QLineEdit>(wizard, name)->setText(text); }
 int Page(QWidget* wizard) { return Control<QStackedWidget>(wizard, "pages")->currentIndex() + 1; }
 
@@ -313,6 +324,52 @@ TEST_F(MailMergeWizardTest, AnEmptyLookupOffersNoFinish) {
     EXPECT_EQ(Control<QLabel>(w, "system")->text().toStdString(), "E-mail system: Default E-mail client");
   });
   EXPECT_TRUE(jobs.empty());
+}
+
+// The whole way a person goes: the program's Mail Merge command, the wizard
+// to its end, and the job sending through a real SMTP server on loopback.
+TEST_F(MailMergeWizardTest, AnEmailMergeFromTheProgramReachesARealMailServer) {
+  ASSERT_TRUE(fs::exists(testing::kPython));
+  testing::SmtpSink sink(sandbox.File("sink"));
+  ASSERT_TRUE(sink.ready()) << "the SMTP sink did not start (python3-aiosmtpd missing?)";
+  const ConnectionProbe probe = SetConnectionProbe([] { return true; });
+  Add("Anna", "Berg", "Lund", "anna@example.org");
+  Add("Petter", "Dahl", "Lund", "refuse@example.org");
+  Add("Mona", "Lie", "Lund", "mona@example.org");
+  CardoraFeatures features;
+  QTimer::singleShot(0, [&] {
+    QWidget* w = QApplication::activeModalWidget();
+    ASSERT_TRUE(w && w->objectName() == "mailMergeWizard");
+    Control<QRadioButton>(w, "allRecords")->click();
+    Click(w, "next");
+    FillMyRecord(w);
+    Click(w, "next");
+    Control<QRadioButton>(w, "email")->click();
+    Click(w, "next");
+    Type(w, "smtpServer", sink.server().c_str());
+    Click(w, "next");
+    Control<QPlainTextEdit>(w, "message")->setPlainText("Dear <<First_Name>> <<Last_Name>>,\nfrom <<MY_Company>>");
+    Type(w, "subject", "Welcome");
+    Click(w, "next");  // the changed text is not saved into the template
+    ASSERT_TRUE(WaitUntil([&] { return Control<QListWidget>(w, "recipients")->count() == 3; }));
+    Click(w, "finish");
+  });
+  features.RunMailMerge(nullptr, ContactSelection{store.get(), std::nullopt});
+  ASSERT_TRUE(features.MailMergeSending());
+  MailMergeJobWindow* window = features.mailMergeJobs().window();
+  ASSERT_TRUE(window);
+  ASSERT_TRUE(WaitUntil([&] { return window->finished(); }, 20000)) << window->logText();
+  EXPECT_EQ(window->logText(),
+            "1 : Internet mail : Send to : Anna Berg : True\r\n2 : Internet mail : Send to : Mona Lie : True\r\n"
+            "3 : Internet mail : Send to : Petter Dahl : False");  // in the order of first names
+  ASSERT_EQ(sink.MessageCount(), 2u);
+  const std::string first = sink.Message(1) + sink.Message(2);
+  EXPECT_NE(first.find("Dear Anna Berg,\r\nfrom Ek AB"), std::string::npos) << first;
+  EXPECT_NE(first.find("Dear Mona Lie,\r\nfrom Ek AB"), std::string::npos) << first;
+  EXPECT_NE(first.find("Subject: Welcome"), std::string::npos);
+  Button(window, "ok")->click();
+  EXPECT_FALSE(features.MailMergeSending());
+  SetConnectionProbe(probe);
 }
 
 }  // namespace
