@@ -107,9 +107,10 @@ WordProcessorMerge::WordProcessorMerge(LibreOfficeWriter& writer, MergeMessageBo
                                        WordPerfectFormat* format)
     : writer_(writer), show_(std::move(show)), open_(std::move(open)), format_(format) {}
 
-Result WordProcessorMerge::Fail(const char* caption, const std::string& text, const std::string& detail) {
+Result WordProcessorMerge::Fail(const char* caption, const std::string& text, const std::string& detail,
+                                const std::string& shownAfter) {
   lastDetail_ = detail;
-  if (show_) show_(caption, text);
+  if (show_) show_(caption, text + shownAfter);
   return Result::Fail(text);
 }
 
@@ -174,11 +175,13 @@ Result WordProcessorMerge::Writer(Action action, const std::string& dataFile, co
   const std::string& written = action == Action::Merge ? output : templatePath;
   OpenOutcome opened = open_ ? open_(written) : OpenOutcome::NoOpener;
   if (opened == OpenOutcome::Opened) return Result::Ok();
+  // The document is written all the same: the user is told where it is.
+  const std::string where = "\r\n\r\nThe document was written to \"" + written + "\".";
   if (action == Action::Create && opened == OpenOutcome::NoOpener) {
-    return Fail(kWordCaption, "SetVisible function error", std::string(kXdgOpen) + " is not installed");
+    return Fail(kWordCaption, "SetVisible function error", std::string(kXdgOpen) + " is not installed", where);
   }
   return Fail(kWordCaption, "LibreOffice Writer failed in SetVisible function",
-              std::string(kXdgOpen) + " could not open " + written);
+              std::string(kXdgOpen) + " could not open " + written, where);
 }
 
 Result WordProcessorMerge::WordPerfect(Action action, const std::string& dataFile) {

@@ -70,7 +70,9 @@ class WordProcessorMerge {
   Result Writer(Action action, const std::string& dataFile, const std::string& templatePath,
                 const std::string& output);
   Result WordPerfect(Action action, const std::string& dataFile);
-  Result Fail(const char* caption, const std::string& text, const std::string& detail = {});
+  // shownAfter: further words of the box, not of the result.
+  Result Fail(const char* caption, const std::string& text, const std::string& detail = {},
+              const std::string& shownAfter = {});
 
   LibreOfficeWriter& writer_;
   MergeMessageBox show_;
