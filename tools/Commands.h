@@ -35,4 +35,7 @@ int RunImport(const Arguments& args);         // FILE IN
 int RunExportCommand(const Arguments& args);  // FILE OUT: an address book's or a calendar's export
 int RunReportCommand(const Arguments& args);  // FILE OUT: an address book's or a calendar's report
 
+// MailMergeCommand.cpp
+int RunMailMerge(const Arguments& args);  // FILE
+
 }  // namespace velmora::tool

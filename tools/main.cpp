@@ -49,6 +49,8 @@ const std::vector<Command>& Commands() {
        "report FILE OUT [--fields all|home|business] [--category C] [--name TEXT] [--password P]  (address book)\n"
        "  velmora report FILE OUT [--from YYYY-MM-DD --to YYYY-MM-DD] [--subject TEXT] [--password P]  (calendar)",
        2, {{"--from", "--to", "--subject", "--category", "--name", "--fields", "--password"}, {}}, RunReportCommand},
+      {"mailmerge", "mailmerge FILE [--settings MailMerge.inf] [--message TEXT_FILE] [--id ID] [--password P]", 1,
+       {{"--settings", "--message", "--id", "--password"}, {}}, RunMailMerge},
       {"alarms", "alarms FILE [--at \"YYYY-MM-DD HH:MM\"] [--password P]", 1, {{"--at", "--password"}, {}},
        RunAlarms},
   };

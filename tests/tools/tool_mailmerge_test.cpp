@@ -1,0 +1,123 @@
+// velmora mailmerge: the merge "MailMerge.inf" describes, run without a
+// window, to a real SMTP server on loopback and through LibreOffice.
+#include <filesystem>
+#include <fstream>
+
+#include "ToolFixture.h"
+#include "addressbook/mailmerge/LibreOfficeWriter.h"
+#include "addressbook/mailmerge/MailMergeSettings.h"
+#include "addressbook/mailmerge/MergeDataFile.h"
+#include "addressbook/mailmerge/WordProcessorMerge.h"
+#include "tests/mailmerge/SmtpSink.h"
+
+namespace velmora::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ToolMailMergeTest : public ToolTest {
+ protected:
+  std::string settingsPath = dir.File("merge.inf");
+
+  void SetUp() override {
+    Ok({"create", book});
+    Ok({"add", book},
+       "{\"First_Name\":\"Anna\",\"Last_Name\":\"Berg\",\"Work_Email\":\"anna@example.org\",\"Home_City\":\"Lund\"}\n"
+       "{\"First_Name\":\"Petter\",\"Last_Name\":\"Dahl\",\"Work_Email\":\"refuse@example.org\"}\n"
+       "{\"First_Name\":\"Mona\",\"Last_Name\":\"Lie\",\"Work_Email\":\"mona@example.org\",\"No_Mail_Merge\":0}\n"
+       "{\"First_Name\":\"Olle\",\"Work_Email\":\"olle@example.org\",\"No_Mail_Merge\":1}\n");
+  }
+  MailMergeSettings Settings(MergeDestination destination) {
+    MailMergeSettings settings;
+    settings.recipients = RecipientChoice::AllRecords;
+    settings.destination = destination;
+    settings.myName = "Mia Ek";
+    settings.myCompany = "Ek AB";
+    settings.myEmail = "mia@ek.example";
+    settings.myPhone = "555";
+    settings.myAddress = "Gata 1";
+    settings.subject = "Welcome";
+    return settings;
+  }
+};
+
+TEST_F(ToolMailMergeTest, InternetMailGoesToEachRecipientWithTheJobsLog) {
+  SmtpSink sink(dir.File("sink"));
+  ASSERT_TRUE(sink.ready()) << "the SMTP sink did not start (python3-aiosmtpd missing?)";
+  MailMergeSettings settings = Settings(MergeDestination::Email);
+  settings.smtpServer = sink.server();
+  ASSERT_TRUE(WriteMailMergeSettings(settingsPath, settings).ok());
+  const std::string message = dir.File("message.txt");
+  ASSERT_TRUE(WriteWholeFile(message, "Dear <<First_Name>> of <<Home_City>>,\r\n<<MY_Company>>"));
+
+  ToolRun run = Run({"mailmerge", book, "--settings", settingsPath, "--message", message});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.out,
+            "1 : Internet mail : Send to : Anna Berg : True\n2 : Internet mail : Send to : Mona Lie : True\n"
+            "3 : Internet mail : Send to : Petter Dahl : False\nItems 3, True 2, False 1\n");
+  EXPECT_NE(run.err.find("1 of 3 messages could not be sent."), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("Not sent: "), std::string::npos) << "the reason of the refusal: " << run.err;
+  ASSERT_EQ(sink.MessageCount(), 2u);  // Olle asked not to get mail merges
+  EXPECT_NE(sink.Message(1).find("Dear Anna of Lund,\r\nEk AB"), std::string::npos) << sink.Message(1);
+  EXPECT_NE(sink.Message(2).find("Dear Mona of ,\r\nEk AB"), std::string::npos) << sink.Message(2);
+}
+
+TEST_F(ToolMailMergeTest, RefusalsNameTheirReason) {
+  MailMergeSettings client = Settings(MergeDestination::Email);
+  client.emailSystem = EmailSystem::DefaultClient;
+  ASSERT_TRUE(WriteMailMergeSettings(settingsPath, client).ok());
+  ToolRun desktop = Run({"mailmerge", book, "--settings", settingsPath});
+  EXPECT_EQ(desktop.exitCode, 1);
+  EXPECT_NE(desktop.err.find("run this mail merge from Cardora"), std::string::npos) << desktop.err;
+
+  MailMergeSettings nobody = Settings(MergeDestination::Email);
+  nobody.recipients = RecipientChoice::CurrentRecord;
+  nobody.smtpServer = "127.0.0.1:1";
+  ASSERT_TRUE(WriteMailMergeSettings(settingsPath, nobody).ok());
+  ToolRun none = Run({"mailmerge", book, "--settings", settingsPath});
+  EXPECT_EQ(none.exitCode, 1);
+  EXPECT_NE(none.err.find("No contact is chosen"), std::string::npos) << none.err;
+  ToolRun badId = Run({"mailmerge", book, "--settings", settingsPath, "--id", "12x"});
+  EXPECT_NE(badId.err.find("--id: expected a record id"), std::string::npos) << badId.err;
+
+  MailMergeSettings incomplete = Settings(MergeDestination::Email);
+  incomplete.myPhone.clear();
+  ASSERT_TRUE(WriteMailMergeSettings(settingsPath, incomplete).ok());
+  ToolRun phone = Run({"mailmerge", book, "--settings", settingsPath});
+  EXPECT_NE(phone.err.find("The mail merge settings are not complete: Enter Phone."), std::string::npos) << phone.err;
+  incomplete.myPhone = "555";
+  ASSERT_TRUE(WriteMailMergeSettings(settingsPath, incomplete).ok());
+  ToolRun server = Run({"mailmerge", book, "--settings", settingsPath});
+  EXPECT_NE(server.err.find("Enter Outgoing mail (SMTP) server"), std::string::npos) << server.err;
+}
+
+TEST_F(ToolMailMergeTest, TheWordProcessorMergesTheDataFileIntoADocument) {
+  if (!fs::exists(mailmerge::kWriterOffice) || !fs::exists(FindWriterMergeScript())) {
+    GTEST_SKIP() << "LibreOffice Writer or the merge script is missing";
+  }
+  // A letter template bound to the data file, made as "Create new template" makes it.
+  const std::string data = dir.File("Template/__tdatafile.tmp");
+  fs::create_directories(dir.File("Template"));
+  ASSERT_TRUE(CreateDataFile(data, true).ok());
+  LibreOfficeWriter writer;
+  WordProcessorMerge maker(writer, {}, [](const std::string&) { return OpenOutcome::Opened; });
+  const std::string letter = dir.File("Template/Letter.dot");
+  ASSERT_TRUE(maker.CreateLetterTemplate(WordProcessor::MsWord, data, letter).ok()) << maker.lastDetail();
+
+  MailMergeSettings settings = Settings(MergeDestination::TextProcessor);
+  settings.letterTemplate = letter;
+  ASSERT_TRUE(WriteMailMergeSettings(settingsPath, settings).ok());
+  ToolRun run = Run({"mailmerge", book, "--settings", settingsPath});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_NE(run.out.find("1 : Text mail : Send to : Anna Berg : True\n"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("Items 3, True 3, False 0\nMerged document: " + dir.File("Template/Letter merged.odt")),
+            std::string::npos)
+      << run.out;
+  EXPECT_TRUE(fs::exists(dir.File("Template/Letter merged.odt")));
+  const std::string rows = ReadWholeFile(data);
+  EXPECT_NE(rows.find("\"Petter\""), std::string::npos);
+  EXPECT_EQ(rows.find("\"Olle\""), std::string::npos);
+}
+
+}  // namespace
+}  // namespace velmora::testing
