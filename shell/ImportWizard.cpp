@@ -245,6 +245,13 @@ class ImportWizardDialog : public QDialog {
       qualifier_->setCurrentIndex(DetectQualifier(text_) ? 0 : 1);
       Go(1);
     } else if (page == 1) {
+      // The file is read again: it may have been changed while the reading
+      // page was shown, and the import takes what the mapping page shows.
+      if (Result read = ReadImportFile(path_->text().toStdString(), bytes); !read.ok()) {
+        InformationBox(this, read.Message());
+        return;
+      }
+      text_ = PrepareImportText(bytes).text;
       headings_ = FirstLineFields(text_, Separator(), Qualifier());
       sources_->clear();
       for (const std::string& heading : headings_) sources_->addItem(Q(heading));

@@ -245,6 +245,30 @@ TEST_F(ImportWizardTest, DetectsTheReadingAndMapsByHeadings) {
   }
 }
 
+TEST_F(ImportWizardTest, TheMappingPageReadsTheFileAgain) {
+  ASSERT_TRUE(WriteWholeFile(csv, "First Name,Last Name\r\nAda,Lovelace\r\n"));
+  RecordStore store(book, "boss");
+  DialogScript script;
+  script.Expect("importWizard", [&](QWidget* w) {
+    GoToPage(w, csv, 2);
+    // Changed while the reading page shows: the mapping takes what is there now.
+    ASSERT_TRUE(WriteWholeFile(csv, "Given Name,Family Name,Nickname\r\nAda,Lovelace,Countess\r\n"));
+    Click(w, "next");
+    EXPECT_EQ(SourceRow(w, 0), "Given Name");
+    EXPECT_EQ(SourceRow(w, 2), "Nickname");
+    // Gone by then: told, and the page stays.
+    ASSERT_TRUE(WriteWholeFile(csv, "x\r\n"));
+    Click(w, "back");
+    std::filesystem::remove(csv);
+    Click(w, "next");
+    EXPECT_EQ(PageShown(w), 2);
+    Click(w, "cancel");
+  });
+  EXPECT_EQ(RunImportWizard(nullptr, store, Host(store)), 0);
+  ASSERT_EQ(MessageTexts().size(), 1u);
+  EXPECT_NE(MessageTexts()[0].find(csv), std::string::npos) << MessageTexts()[0];
+}
+
 TEST_F(ImportWizardTest, DefaultMapClearMapAndChoosingALabel) {
   ASSERT_TRUE(WriteWholeFile(csv, "e-mail 2,EMAIL2,Email2\r\nx@y.z,a,b\r\n"));
   RecordStore store(book, "boss");
