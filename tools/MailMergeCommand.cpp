@@ -42,8 +42,11 @@ ResultOf<std::string> ReadMessage(const Arguments& args, const MailMergeSettings
   return text;
 }
 
+// Prints what the entry added to the log as lines of their own (the job
+// puts a line break before every line but the first) and empties it.
 void PrintLog(std::string& log) {
-  std::cout << log << std::flush;
+  if (log.rfind("\r\n", 0) == 0) log.erase(0, 2);
+  if (!log.empty()) std::cout << log << '\n' << std::flush;
   log.clear();
 }
 
@@ -62,8 +65,6 @@ int SendInternetMail(SendJob& job) {
     std::string status;
     const int failedBefore = counts.falseCount;
     ProcessInternetMailEntry(job, i, counts, log, mail, context, [&status](const std::string& line) { status = line; });
-    if (!log.empty() && log.rfind("\r\n", 0) == 0) log.erase(0, 2);
-    if (!log.empty()) log += "\n";
     PrintLog(log);
     // Why a message was not sent, as the mail component last told it.
     if (counts.falseCount > failedBefore && !status.empty()) std::cerr << OneLine(status) << std::endl;
@@ -88,8 +89,6 @@ int MergeLetters(SendJob& job) {
   std::string log;
   for (size_t i = 0; i < job.entries.size(); ++i) {
     ProcessTextEntry(job, i, counts, log, data.value(), context);
-    if (!log.empty() && log.rfind("\r\n", 0) == 0) log.erase(0, 2);
-    if (!log.empty()) log += "\n";
     PrintLog(log);
   }
   std::cout << JobCountsLine(counts) << std::endl;

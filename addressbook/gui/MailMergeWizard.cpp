@@ -417,7 +417,7 @@ class MailMergeWizardDialog : public QDialog {
     layout->addLayout(actions);
     layout->addStretch();
     connect(browse, &QPushButton::clicked, this, [this] {
-      if (std::optional<std::string> chosen = ChooseLetterTemplate()) letterTemplate_->setText(Q(*chosen));
+      if (std::optional<std::string> chosen = ChooseLetterTemplate(FileDialogMode::Open)) letterTemplate_->setText(Q(*chosen));
     });
     connect(create, &QPushButton::clicked, this, [this] { CreateTemplate(); });
     connect(edit, &QPushButton::clicked, this, [this] { EditTemplate(); });
@@ -806,10 +806,11 @@ class MailMergeWizardDialog : public QDialog {
     messageChanged_ = false;
   }
 
-  std::optional<std::string> ChooseLetterTemplate() {
+  // A letter template of the chosen word processor, in the template folder.
+  std::optional<std::string> ChooseLetterTemplate(FileDialogMode mode) {
     const bool perfect = settings_.wordProcessor == WordProcessor::WordPerfect;
     return FileDialogs::Current().ChooseFile(
-        this, TemplateRequest(FileDialogMode::Open,
+        this, TemplateRequest(mode,
                               perfect ? "Word Perfect Template (*.frm)|*.frm||" : "MS Word Template (*.dot)|*.dot||",
                               perfect ? "frm" : "dot"));
   }
@@ -835,11 +836,7 @@ class MailMergeWizardDialog : public QDialog {
     std::string target = S(letterTemplate_->text());
     std::error_code ec;
     if (target.empty() || fs::exists(target, ec)) {
-      const bool perfect = settings_.wordProcessor == WordProcessor::WordPerfect;
-      std::optional<std::string> chosen = FileDialogs::Current().ChooseFile(
-          this, TemplateRequest(FileDialogMode::Save,
-                                perfect ? "Word Perfect Template (*.frm)|*.frm||" : "MS Word Template (*.dot)|*.dot||",
-                                perfect ? "frm" : "dot"));
+      std::optional<std::string> chosen = ChooseLetterTemplate(FileDialogMode::Save);
       if (!chosen) return;
       target = *chosen;
     }
@@ -856,7 +853,7 @@ class MailMergeWizardDialog : public QDialog {
       InformationBox(this, "No word processor is set up for editing templates.");
       return;
     }
-    std::optional<std::string> chosen = ChooseLetterTemplate();
+    std::optional<std::string> chosen = ChooseLetterTemplate(FileDialogMode::Open);
     if (!chosen) return;
     letterTemplate_->setText(Q(*chosen));
     std::optional<std::string> data = TemplateDataFile();

@@ -7,28 +7,14 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "addressbook/mailmerge/ChildProcess.h"
 #include "addressbook/mailmerge/InternetMail.h"
 
 extern char** environ;
 
 namespace velmora {
 
-std::string FindXdgEmail() {
-  const char* path = std::getenv("PATH");
-  std::string folders = path ? path : "/usr/bin:/bin";
-  size_t start = 0;
-  while (start <= folders.size()) {
-    size_t colon = folders.find(':', start);
-    if (colon == std::string::npos) colon = folders.size();
-    std::string folder = folders.substr(start, colon - start);
-    if (!folder.empty()) {
-      std::string candidate = folder + "/" + kXdgEmail;
-      if (::access(candidate.c_str(), X_OK) == 0) return candidate;
-    }
-    start = colon + 1;
-  }
-  return {};
-}
+std::string FindXdgEmail() { return FindProgramOnPath(kXdgEmail); }
 
 std::vector<std::string> XdgEmailArguments(const std::string& to, const std::string& subject,
                                            const std::string& body, const std::vector<std::string>& attachments) {

@@ -14,6 +14,8 @@
 #include <sstream>
 #include <vector>
 
+#include "addressbook/mailmerge/ChildProcess.h"
+
 extern char** environ;
 
 namespace velmora {
@@ -158,22 +160,11 @@ WriterRun LibreOfficeWriter::Run(WriterAction action, const std::string& dataFil
   posix_spawn_file_actions_addopen(&files, 0, "/dev/null", O_RDONLY, 0);
   posix_spawn_file_actions_adddup2(&files, out[1], 1);
   posix_spawn_file_actions_adddup2(&files, err[1], 2);
-  // Its own process group, so that a run out of time is ended whole; and the
-  // usual signal handling, whatever this program changed of its own.
-  posix_spawnattr_t attributes;
-  posix_spawnattr_init(&attributes);
-  sigset_t none, defaults;
-  sigemptyset(&none);
-  sigemptyset(&defaults);
-  for (int sig : {SIGPIPE, SIGINT, SIGTERM, SIGHUP, SIGCHLD}) sigaddset(&defaults, sig);
-  posix_spawnattr_setsigmask(&attributes, &none);
-  posix_spawnattr_setsigdefault(&attributes, &defaults);
-  posix_spawnattr_setpgroup(&attributes, 0);
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+  // Its own process group, so that a run out of time is ended whole.
+  const ChildAttributes attributes(POSIX_SPAWN_SETPGROUP);
   pid_t pid = -1;
-  int spawned = posix_spawn(&pid, setup_.python.c_str(), &files, &attributes, argv.data(), environ);
+  int spawned = posix_spawn(&pid, setup_.python.c_str(), &files, attributes.get(), argv.data(), environ);
   posix_spawn_file_actions_destroy(&files);
-  posix_spawnattr_destroy(&attributes);
   ::close(out[1]);
   ::close(err[1]);
   if (spawned != 0) {

@@ -13,6 +13,8 @@
 #include <thread>
 #include <vector>
 
+#include "addressbook/mailmerge/ChildProcess.h"
+
 extern char** environ;
 
 namespace velmora {
@@ -26,23 +28,6 @@ using namespace mailmerge;
 // is taken to have found its program.
 constexpr auto kOpenerAnswer = std::chrono::seconds(3);
 
-std::string FindOnPath(const char* program) {
-  const char* path = std::getenv("PATH");
-  std::string folders = path ? path : "/usr/bin:/bin";
-  size_t start = 0;
-  while (start <= folders.size()) {
-    size_t colon = folders.find(':', start);
-    if (colon == std::string::npos) colon = folders.size();
-    std::string folder = folders.substr(start, colon - start);
-    if (!folder.empty()) {
-      std::string candidate = folder + "/" + program;
-      if (::access(candidate.c_str(), X_OK) == 0) return candidate;
-    }
-    start = colon + 1;
-  }
-  return {};
-}
-
 bool Exists(const fs::path& path) {
   std::error_code ignored;
   return fs::exists(fs::symlink_status(path, ignored));
@@ -51,7 +36,7 @@ bool Exists(const fs::path& path) {
 }  // namespace
 
 OpenOutcome OpenMergedDocument(const std::string& path) {
-  std::string program = FindOnPath(kXdgOpen);
+  std::string program = FindProgramOnPath(kXdgOpen);
   if (program.empty()) return OpenOutcome::NoOpener;
   std::vector<std::string> args{program, path};
   std::vector<char*> argv;
@@ -61,19 +46,10 @@ OpenOutcome OpenMergedDocument(const std::string& path) {
   posix_spawn_file_actions_t files;
   posix_spawn_file_actions_init(&files);
   posix_spawn_file_actions_addopen(&files, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawnattr_t attributes;
-  posix_spawnattr_init(&attributes);
-  sigset_t none, defaults;
-  sigemptyset(&none);
-  sigemptyset(&defaults);
-  for (int sig : {SIGPIPE, SIGINT, SIGTERM, SIGHUP, SIGCHLD}) sigaddset(&defaults, sig);
-  posix_spawnattr_setsigmask(&attributes, &none);
-  posix_spawnattr_setsigdefault(&attributes, &defaults);
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+  const ChildAttributes attributes(POSIX_SPAWN_SETSID);
   pid_t pid = -1;
-  int spawned = posix_spawn(&pid, program.c_str(), &files, &attributes, argv.data(), environ);
+  int spawned = posix_spawn(&pid, program.c_str(), &files, attributes.get(), argv.data(), environ);
   posix_spawn_file_actions_destroy(&files);
-  posix_spawnattr_destroy(&attributes);
   if (spawned != 0) return OpenOutcome::NoOpener;
 
   const auto deadline = std::chrono::steady_clock::now() + kOpenerAnswer;

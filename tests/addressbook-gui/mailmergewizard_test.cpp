@@ -19,6 +19,7 @@
 #include <functional>
 #include <memory>
 
+#include "../shell/ShellTestSupport.h"
 #include "CardoraTestSupport.h"
 #include "addressbook/gui/CardoraFeatures.h"
 #include "addressbook/gui/MailMergeConnection.h"
@@ -42,20 +43,15 @@ namespace {
 
 namespace c = contact;
 namespace fs = std::filesystem;
+using testing::Click;
+using testing::Control;
 using testing::ReadWholeFile;
 using testing::Sandbox;
+using testing::Type;
 using testing::WaitUntil;
 
-template <class W>
-W* Control(QWidget* dialog, const char* name) {
-  W* widget = dialog->findChild<W*>(QString::fromLatin1(name));
-  EXPECT_NE(widget, nullptr) << name;
-  return widget;
-}
 
-void Click(QWidget* wizard, const char* name) { Control<QPushButton>(wizard, name)->click(); }
 QPushButton* Button(QWidget* window, const char* name) { return Control<QPushButton>(window, name); }
-void Type(QWidget* wizard, const char* name, const char* text) { Control<QLineEdit>(wizard, name)->setText(text); }
 int Page(QWidget* wizard) { return Control<QStackedWidget>(wizard, "pages")->currentIndex() + 1; }
 
 class MailMergeWizardTest : public ::testing::Test {

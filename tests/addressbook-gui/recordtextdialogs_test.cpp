@@ -19,6 +19,7 @@
 #include <functional>
 #include <memory>
 
+#include "../shell/ShellTestSupport.h"
 #include "CardoraTestSupport.h"
 #include "addressbook/gui/ExportDialog.h"
 #include "addressbook/gui/RecordTextDialog.h"
@@ -33,16 +34,11 @@ namespace velmora {
 namespace {
 
 namespace c = contact;
+using testing::Control;
 using testing::ReadWholeFile;
 using testing::Sandbox;
 using testing::WaitUntil;
 
-template <class W>
-W* Control(QWidget* dialog, const char* name) {
-  W* widget = dialog->findChild<W*>(QString::fromLatin1(name));
-  EXPECT_NE(widget, nullptr) << name;
-  return widget;
-}
 
 // Clicks "Cancel" on the progress window as soon as the work reports.
 void CancelTheProgressWindow() {
