@@ -78,7 +78,9 @@ TEST_F(SingleInstanceTest, RunningMainWindowIsSeenByOthers) {
   first->kill();
   ASSERT_TRUE(first->waitForFinished(5000));
   EXPECT_FALSE(QDir(presence.Folder()).isEmpty());
-  EXPECT_FALSE(presence.OthersExist());
+  // On a busy machine the mark can still be held for a moment after the
+  // kill: it must come free, not stay.
+  EXPECT_TRUE(WaitUntil([&] { return !presence.OthersExist(); }, 5000));
 }
 
 TEST_F(SingleInstanceTest, StartWithAFileRunsBeside) {
