@@ -10,6 +10,7 @@
 #include "shell/MessageBoxFlowUi.h"
 #include "store/Format.h"
 #include "shell/RecordFileCommands.h"
+#include "toolkit/Utf8Limit.h"
 
 namespace velmora {
 
@@ -46,7 +47,7 @@ NetworkPasswordsDialog::NetworkPasswordsDialog(Step step, QWidget* owner) : QDia
     auto* edit = new QLineEdit(this);
     edit->setObjectName(QString::fromLatin1(kRoles[i].objectName));
     edit->setEchoMode(QLineEdit::Password);
-    edit->setMaxLength(int(h::kPasswordWidth) - 1);
+    LimitUtf8Bytes(edit, int(h::kPasswordWidth) - 1);
     edits_[i] = edit;
     const QString label = QString::fromLatin1(kRoles[i].label) + (verify ? QStringLiteral(":") : QString());
     form->addRow(label, edit);

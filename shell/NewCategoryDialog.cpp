@@ -8,6 +8,7 @@
 
 #include "store/Bytes.h"
 #include "store/Format.h"
+#include "toolkit/Utf8Limit.h"
 
 namespace velmora {
 
@@ -22,7 +23,7 @@ NewCategoryDialog::NewCategoryDialog(QWidget* owner) : QDialog(owner) {
   auto* label = new QLabel(QStringLiteral("Name"), this);
   edit_ = new QLineEdit(this);
   edit_->setObjectName(QStringLiteral("name"));
-  edit_->setMaxLength(int(kNameLimit));
+  LimitUtf8Bytes(edit_, int(kNameLimit));
   label->setBuddy(edit_);
   layout->addWidget(label);
   layout->addWidget(edit_);

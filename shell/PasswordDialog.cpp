@@ -9,6 +9,7 @@
 #include "shell/MessageBoxFlowUi.h"
 #include "store/Format.h"
 #include "shell/RecordFileCommands.h"
+#include "toolkit/Utf8Limit.h"
 
 namespace velmora {
 
@@ -26,7 +27,7 @@ PasswordDialog::PasswordDialog(const QString& fileName, QWidget* owner) : QDialo
   edit_ = new QLineEdit(this);
   edit_->setObjectName(QStringLiteral("password"));
   edit_->setEchoMode(QLineEdit::Password);
-  edit_->setMaxLength(int(h::kPasswordWidth) - 1);
+  LimitUtf8Bytes(edit_, int(h::kPasswordWidth) - 1);
   label->setBuddy(edit_);
   layout->addWidget(edit_);
   auto* buttons = new QDialogButtonBox(this);

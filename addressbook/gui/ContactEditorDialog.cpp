@@ -35,6 +35,7 @@
 #include "toolkit/Bitmaps.h"
 #include "toolkit/Fonts.h"
 #include "toolkit/TesselDialog.h"
+#include "toolkit/Utf8Limit.h"
 
 namespace velmora {
 
@@ -188,7 +189,7 @@ std::optional<std::string> AskChildName(QWidget* owner, const std::string& name)
   auto* layout = new QVBoxLayout(&dialog);
   auto* edit = new QLineEdit(&dialog);
   edit->setObjectName(QStringLiteral("name"));
-  edit->setMaxLength(kChildNameLimit);
+  LimitUtf8Bytes(edit, kChildNameLimit);
   edit->setMinimumWidth(240);
   layout->addWidget(Label("Chield name:", 100, &dialog, edit));
   layout->addWidget(edit);
@@ -267,7 +268,7 @@ ContactEditorDialog::ContactEditorDialog(Mode mode, const Contact& contact, cons
   categories_ = new QComboBox(this);
   categories_->setObjectName(Id(2000));
   categories_->setEditable(true);
-  categories_->lineEdit()->setMaxLength(kEditorCategoryLimit);
+  LimitUtf8Bytes(categories_, kEditorCategoryLimit);
   categories_->setMinimumWidth(160);
   categories_->setInsertPolicy(QComboBox::NoInsert);
   const int offered = std::min<int>(int(setup.categories.size()), kMostCategoriesOffered);
@@ -319,27 +320,32 @@ QWidget* ContactEditorDialog::TextControl(int control, QWidget* parent, bool lin
                      : control == 111 ? ChoiceList(control, parent, contact::kSuffixes, true)
                                       : ChoiceList(control, parent, contact::kJobTitles, true);
     box->setInsertPolicy(QComboBox::NoInsert);
-    box->lineEdit()->setMaxLength(limit);
+    LimitUtf8Bytes(box, limit);
     box->setCurrentIndex(-1);
     widget = box;
   } else if (lines) {
     auto* edit = new QPlainTextEdit(parent);
     edit->setTabChangesFocus(true);
     edit->setObjectName(Id(control));
-    // Keep the stored form (line breaks as two characters) within the limit.
+    // Keep the stored form (UTF-8, line breaks as two bytes) within the
+    // field: what was just typed or pasted is cut, so what shows is what
+    // is saved.
     connect(edit, &QPlainTextEdit::textChanged, edit, [edit, limit] {
-      const std::string stored = StoredLines(edit->toPlainText());
-      if (int(QString::fromStdString(stored).size()) <= limit) return;
-      QString shown = edit->toPlainText();
-      while (!shown.isEmpty() && QString::fromStdString(StoredLines(shown)).size() > limit) shown.chop(1);
+      const QString shown = edit->toPlainText();
+      const int breaks = int(shown.count(QLatin1Char('\n')));
+      if (Utf8Bytes(shown) + breaks <= limit) return;
+      int cursor = edit->textCursor().position();
+      const QString fitted = FitUtf8Bytes(shown, cursor, limit - breaks);
       QSignalBlocker block(edit);
-      edit->setPlainText(shown);
-      edit->moveCursor(QTextCursor::End);
+      edit->setPlainText(fitted);
+      QTextCursor at = edit->textCursor();
+      at.setPosition(std::min(cursor, int(fitted.size())));
+      edit->setTextCursor(at);
     });
     widget = edit;
   } else {
     auto* edit = new QLineEdit(parent);
-    edit->setMaxLength(limit);
+    LimitUtf8Bytes(edit, limit);
     widget = edit;
   }
   widget->setObjectName(Id(control));

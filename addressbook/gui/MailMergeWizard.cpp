@@ -35,6 +35,7 @@
 #include "shell/FileDialogs.h"
 #include "shell/MessageBoxes.h"
 #include "toolkit/Bitmaps.h"
+#include "toolkit/Utf8Limit.h"
 
 namespace velmora {
 
@@ -110,7 +111,7 @@ QLabel* Text(const char* text, QWidget* parent = nullptr) {
 QLineEdit* Edit(const char* name, int limit) {
   auto* edit = new QLineEdit;
   edit->setObjectName(name);
-  edit->setMaxLength(limit);
+  LimitUtf8Bytes(edit, limit);
   return edit;
 }
 

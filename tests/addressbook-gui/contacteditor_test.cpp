@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QKeyEvent>
 #include <QToolButton>
 
 #include "RecordCommandsSupport.h"
@@ -18,6 +19,20 @@ QWidget* Find(QWidget* dialog, int control) { return dialog->findChild<QWidget*>
 void TypeInto(QWidget* dialog, int control, const std::string& text) {
   Type(dialog, std::to_string(control).c_str(), text);
 }
+// Types text as a keyboard would, one character at a time (QTest's own
+// typing takes only ASCII).
+void TypeText(QWidget* widget, const QString& text) {
+  for (int i = 0; i < text.size(); ++i) {
+    const int units = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+    const QString typed = text.mid(i, units);
+    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, typed);
+    QApplication::sendEvent(widget, &press);
+    QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, typed);
+    QApplication::sendEvent(widget, &release);
+    i += units - 1;
+  }
+}
+
 bool OkEnabled(QWidget* dialog) { return Control<QPushButton>(dialog, "1")->isEnabled(); }
 
 // What the editor would have handed to the desktop.
@@ -91,6 +106,22 @@ TEST_F(EditorTest, EveryTextControlAcceptsItsLimit) {
   auto* notes = Control<QPlainTextEdit>(&editor, "600");
   notes->setPlainText(QString(2000, QLatin1Char('n')));
   EXPECT_EQ(notes->toPlainText().size(), 1023);
+}
+
+TEST_F(EditorTest, WhatTheBoxesShowIsWhatTheRecordKeeps) {
+  ContactEditorDialog editor(ContactEditorDialog::Mode::New, NewContact(), Setup());
+  editor.show();
+  // 29 characters but 32 UTF-8 bytes, in a 29-byte field.
+  auto* first = Control<QLineEdit>(&editor, "106");
+  first->setFocus();
+  TypeText(first, QString::fromUtf8("Saint-Exup\xc3\xa9ry-Delacroix-\xc3\x89" "b\xc3\xa8ne"));
+  auto* notes = Control<QPlainTextEdit>(&editor, "600");
+  notes->setPlainText(QString(1020, QLatin1Char('n')) + QStringLiteral("\n") + QString::fromUtf8("\xc3\xa9\xc3\xa9"));
+  const Contact saved = editor.contact();
+  EXPECT_EQ(saved.Text(contact::kFirstName), first->text().toStdString());
+  EXPECT_LE(saved.Text(contact::kFirstName).size(), 29u);
+  EXPECT_EQ(saved.Notes(), std::string(1020, 'n') + "\r\n") << "no half letter, nothing past 1,023 bytes";
+  EXPECT_EQ(notes->toPlainText(), QString(1020, QLatin1Char('n')) + QStringLiteral("\n"));
 }
 
 TEST_F(EditorTest, OkNeedsAFirstLastOrNickName) {
