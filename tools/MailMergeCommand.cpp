@@ -53,19 +53,13 @@ using Clock = std::chrono::steady_clock;
 // The longest --time-limit: a week.
 constexpr long kMaxTimeLimitMinutes = 7 * 24 * 60;
 
-// Prints what the entry added to the log as lines of their own (the job
-// puts a line break before every line but the first) and empties it. A
-// name's own control characters are shown escaped, so that a contact cannot
-// start a line of its own.
+// Prints the one line an entry added to the log (the job puts a line break
+// before every line but the first) and empties it. Line breaks and other
+// control characters of the contact's name are shown escaped, so that a
+// name cannot start a line of its own.
 void PrintLog(std::string& log) {
-  size_t start = log.rfind("\r\n", 0) == 0 ? 2 : 0;
-  while (start < log.size()) {
-    size_t end = log.find("\r\n", start);
-    if (end == std::string::npos) end = log.size();
-    std::cout << TerminalSafe(std::string_view(log).substr(start, end - start)) << '\n';
-    start = end + 2;
-  }
-  std::cout << std::flush;
+  if (log.rfind("\r\n", 0) == 0) log.erase(0, 2);
+  if (!log.empty()) std::cout << TerminalSafe(log) << '\n' << std::flush;
   log.clear();
 }
 
