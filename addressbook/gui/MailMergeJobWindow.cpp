@@ -68,8 +68,9 @@ MailMergeJobWindow::MailMergeJobWindow(SendJob job, JobMailKind kind, MailMergeT
     textCounts_.items = EnabledCount(job.entries);
     textJob_ = std::move(job);
   } else {
-    const std::chrono::seconds limit =
-        transport_.timeLimit ? *transport_.timeLimit : std::chrono::seconds(DefaultJobTimeLimit(EnabledCount(job.entries)));
+    const std::chrono::seconds limit = transport_.timeLimit
+                                           ? *transport_.timeLimit
+                                           : std::chrono::seconds(DefaultJobTimeLimit(EnabledCount(job.entries)));
     deadline_ = QDateTime::currentDateTime().addSecs(limit.count());
     abandon_ = std::make_shared<std::atomic<bool>>(false);
     if (transport_.internetMail) {
