@@ -149,18 +149,25 @@ void MailMergeJobWindow::BuildControls() {
   statusView_->setMinimumHeight(lineHeight + 6);
   layout->addWidget(statusView_);
 
+  // The e-mail job's time limit, on a line of its own under the status
+  // line; hidden at the end, it keeps its room, so the window keeps its
+  // size where it is placed.
+  deadlineView_ = new QLabel(this);
+  deadlineView_->setObjectName(QStringLiteral("deadline"));
+  deadlineView_->setTextFormat(Qt::PlainText);
+  QSizePolicy keepRoom = deadlineView_->sizePolicy();
+  keepRoom.setRetainSizeWhenHidden(deadline_.isValid());
+  deadlineView_->setSizePolicy(keepRoom);
+  deadlineView_->setVisible(deadline_.isValid());
+  if (deadline_.isValid()) deadlineView_->setText(JobDeadlineText(deadline_));
+  layout->addWidget(deadlineView_);
+
   auto* row = new QHBoxLayout;
   countsView_ = new QLabel(this);
   countsView_->setObjectName(QStringLiteral("counts"));
   countsView_->setTextFormat(Qt::PlainText);
   countsView_->setVisible(kind_ == JobMailKind::Internet);
   row->addWidget(countsView_);
-  deadlineView_ = new QLabel(this);
-  deadlineView_->setObjectName(QStringLiteral("deadline"));
-  deadlineView_->setTextFormat(Qt::PlainText);
-  deadlineView_->setVisible(deadline_.isValid());
-  if (deadline_.isValid()) deadlineView_->setText(JobDeadlineText(deadline_));
-  row->addWidget(deadlineView_);
   row->addStretch(1);
   pause_ = new QPushButton(QStringLiteral("&Pause"), this);
   pause_->setObjectName(QStringLiteral("pause"));

@@ -508,7 +508,9 @@ TEST_F(MailMergeJobWindowTest, DesktopClientGetsEachMessage) {
   ScopedEnv path("PATH", bin + ":/usr/bin:/bin");
   SendJob job = EmailJob({Entry("Anna", "Berg", "anna@example.org"), Entry("Petter", "Dahl", "busy@example.org")});
   job.settings.emailSystem = EmailSystem::DefaultClient;
-  job.settings.attachments = {"/a/one"};
+  const std::string attachment = sandbox_.File("one.txt");
+  std::ofstream(attachment) << "one";
+  job.settings.attachments = {attachment};
   job.message = "Dear <<First_Name>>";
   MailMergeJobs jobs;
   ASSERT_TRUE(jobs.Start(std::move(job), JobMailKind::Mapi, nullptr).ok());
@@ -518,8 +520,8 @@ TEST_F(MailMergeJobWindowTest, DesktopClientGetsEachMessage) {
   EXPECT_EQ(Lines(window->logText()), (std::vector<std::string>{"1 : Mapi mail : Send to : Anna Berg : True",
                                                                 "2 : Mapi mail : Send to : Petter Dahl : False"}));
   EXPECT_EQ(ReadWholeFile(calls),
-            "--utf8|--subject|Welcome|--body|Dear Anna|--attach|/a/one|anna@example.org|\n"
-            "--utf8|--subject|Welcome|--body|Dear Petter|--attach|/a/one|busy@example.org|\n");
+            "--utf8|--subject|Welcome|--body|Dear Anna|--attach|" + attachment + "|anna@example.org|\n"
+            "--utf8|--subject|Welcome|--body|Dear Petter|--attach|" + attachment + "|busy@example.org|\n");
   // Only Internet mail has a counts text; here the counts are the status.
   EXPECT_TRUE(window->findChild<QLabel*>("counts")->isHidden());
   EXPECT_EQ(window->statusText(), QStringLiteral("Items 2, True 1, False 1"));
