@@ -160,5 +160,37 @@ TEST_F(ToolMailMergeTest, TheTimeLimitIsANumberOfMinutes) {
   EXPECT_NE(usage.out.find("by default 10 plus 1 per message"), std::string::npos) << usage.out;
 }
 
+// An attachment that is not a regular file within 25 MB fails each message
+// with its reason; the job neither hangs on it nor ends abnormally.
+TEST_F(ToolMailMergeTest, AnAttachmentThatCannotBeSentFailsEachMessageWithItsReason) {
+  const std::string message = dir.File("message.txt");
+  ASSERT_TRUE(WriteWholeFile(message, "Hello"));
+  const std::string big = dir.File("big.bin");
+  {
+    std::ofstream out(big, std::ios::binary);
+    out.seekp(std::streamoff(25 * 1024 * 1024));
+    out.put('x');
+  }
+  fs::create_directories(dir.File("folder"));
+  struct Case {
+    std::string path;
+    std::string reason;
+  };
+  for (const Case& c : {Case{big, "The attachment is larger than 25 MB \"" + big + "\""},
+                        Case{dir.File("folder"), "The attachment is not a regular file \"" + dir.File("folder") + "\""}}) {
+    SCOPED_TRACE(c.path);
+    MailMergeSettings settings = Settings(MergeDestination::Email);
+    settings.smtpServer = "127.0.0.1:1";
+    settings.attachments = {c.path};
+    ASSERT_TRUE(WriteMailMergeSettings(settingsPath, settings).ok());
+    ToolRun run = Run({"mailmerge", book, "--settings", settingsPath, "--message", message});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out,
+              "1 : Internet mail : Send to : Anna Berg : False\n2 : Internet mail : Send to : Mona Lie : False\n"
+              "3 : Internet mail : Send to : Petter Dahl : False\nItems 3, True 0, False 3\n");
+    EXPECT_EQ(run.err, c.reason + "\n" + c.reason + "\n" + c.reason + "\n3 of 3 messages could not be sent.\n");
+  }
+}
+
 }  // namespace
 }  // namespace velmora::testing
