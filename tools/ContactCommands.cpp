@@ -17,6 +17,7 @@
 #include "resources/Strings.h"
 #include "tools/Commands.h"
 #include "tools/Interruption.h"
+#include "tools/TerminalText.h"
 #include "tools/ToolSupport.h"
 
 namespace velmora::tool {
@@ -165,10 +166,10 @@ void PrintCounts(const ImportCounts& counts, bool cards) {
       << "Added: " << counts.added << '\n'
       << "Skipped as duplicates: " << counts.duplicates << '\n';
   for (const ImportLineProblem& problem : counts.unread) {
-    out << unit << problem.line << " not read: " << OneLine(problem.reason) << '\n';
+    out << unit << problem.line << " not read: " << TerminalSafe(OneLine(problem.reason)) << '\n';
   }
   for (const ImportLineProblem& problem : counts.partly) {
-    out << unit << problem.line << " kept in part: " << OneLine(problem.reason) << '\n';
+    out << unit << problem.line << " kept in part: " << TerminalSafe(OneLine(problem.reason)) << '\n';
   }
   std::cout << out.str() << std::flush;
 }

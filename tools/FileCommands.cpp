@@ -8,6 +8,7 @@
 #include "store/RecordFileView.h"
 #include "store/RecordStore.h"
 #include "tools/Commands.h"
+#include "tools/TerminalText.h"
 #include "tools/ToolSupport.h"
 
 namespace velmora::tool {
@@ -75,7 +76,7 @@ int RunCompact(const Arguments& args) {
   // Failures are reported from the result, which carries the cause; the
   // notes about dropped slots go to standard output.
   CompactUi ui;
-  ui.showNotice = [](const std::string& note) { std::cout << note << '\n'; };
+  ui.showNotice = [](const std::string& note) { std::cout << TerminalSafe(note) << '\n'; };
   Result compacted = CheckAndCompact(path, 1, ui);
   if (compacted.ok()) return kExitOk;
   // Somebody may have opened the file between the test and the compaction.

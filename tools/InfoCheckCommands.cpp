@@ -14,6 +14,7 @@
 #include "store/RecordHeader.h"
 #include "store/RecordStore.h"
 #include "tools/Commands.h"
+#include "tools/TerminalText.h"
 #include "tools/ToolSupport.h"
 
 namespace velmora::tool {
@@ -104,7 +105,7 @@ int RunCheck(const Arguments& args) {
     // and only when the presence lock could be tried at all.
     bool inUse = false;
     const Result probed = RecordStore::ProbeInUse(path, inUse);
-    if (!probed.ok()) std::cerr << probed.Message() << "; its open count and edit locks are not judged.\n";
+    if (!probed.ok()) std::cerr << TerminalSafe(probed.Message()) << "; its open count and edit locks are not judged.\n";
     const bool judge = probed.ok() && !inUse;
     int64_t freeSlots = 0;
     std::vector<std::string> slotFindings;
@@ -136,7 +137,7 @@ int RunCheck(const Arguments& args) {
     std::cout << "ok\n";
     return kExitOk;
   }
-  for (const std::string& line : findings) std::cerr << line << '\n';
+  for (const std::string& line : findings) std::cerr << TerminalSafe(line) << '\n';
   return kExitFailure;
 }
 

@@ -1,7 +1,11 @@
 // `mailmerge`: the mail merge that "MailMerge.inf" describes, run without a
 // window: the recipients its choices select, then Internet mail to each, or
 // the word processor's data file and LibreOffice's merge of it. The log
-// lines and the counts are the job window's.
+// lines and the counts are the job window's. Everything printed that comes
+// from the contacts or the settings goes through TerminalSafe.
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -17,10 +21,12 @@
 #include "addressbook/mailmerge/MergeRecipients.h"
 #include "addressbook/mailmerge/MergeTemplates.h"
 #include "addressbook/mailmerge/MergeWizardChecks.h"
+#include "addressbook/mailmerge/SendJobRunner.h"
 #include "addressbook/mailmerge/WordProcessorMerge.h"
 #include "resources/Strings.h"
 #include "tools/Commands.h"
 #include "tools/Interruption.h"
+#include "tools/TerminalText.h"
 #include "tools/ToolSupport.h"
 
 namespace velmora::tool {
@@ -42,17 +48,42 @@ ResultOf<std::string> ReadMessage(const Arguments& args, const MailMergeSettings
   return text;
 }
 
-// Prints what the entry added to the log as lines of their own (the job
-// puts a line break before every line but the first) and empties it.
+using Clock = std::chrono::steady_clock;
+
+// The longest --time-limit: a week.
+constexpr long kMaxTimeLimitMinutes = 7 * 24 * 60;
+
+// Prints the one line an entry added to the log (the job puts a line break
+// before every line but the first) and empties it. Line breaks and other
+// control characters of the contact's name are shown escaped, so that a
+// name cannot start a line of its own.
 void PrintLog(std::string& log) {
   if (log.rfind("\r\n", 0) == 0) log.erase(0, 2);
-  if (!log.empty()) std::cout << log << '\n' << std::flush;
+  if (!log.empty()) std::cout << TerminalSafe(log) << '\n' << std::flush;
   log.clear();
 }
 
+// The job's time limit: --time-limit in minutes, else the default for its
+// number of messages.
+ResultOf<std::chrono::minutes> TimeLimit(const Arguments& args, int items) {
+  std::optional<std::string> given = args.Value("--time-limit");
+  if (!given) return DefaultJobTimeLimit(items);
+  char* end = nullptr;
+  errno = 0;
+  const long minutes = std::strtol(given->c_str(), &end, 10);
+  if (given->empty() || *end != '\0' || errno != 0 || minutes < 1 || minutes > kMaxTimeLimitMinutes) {
+    return Result::Fail("--time-limit: expected a number of minutes from 1 to " +
+                        std::to_string(kMaxTimeLimitMinutes));
+  }
+  return std::chrono::minutes(minutes);
+}
+
 // Each enabled entry through the component, its line printed as it is done.
-int SendInternetMail(SendJob& job) {
+// A signal or the time limit gives up the message on its way at once.
+int SendInternetMail(SendJob& job, std::chrono::minutes limit) {
   InternetMail mail;
+  const Clock::time_point deadline = Clock::now() + limit;
+  mail.SetStopCheck([deadline] { return Interrupted() || Clock::now() >= deadline; });
   const MergeContext context = MergeContextFor(job.settings);
   SendJobCounts counts;
   counts.items = EnabledCount(job.entries);
@@ -62,12 +93,20 @@ int SendInternetMail(SendJob& job) {
       std::cout << "\n" << JobCountsLine(counts) << std::endl;
       return Fail("Interrupted after " + std::to_string(counts.trueCount + counts.falseCount) + " messages.");
     }
+    if (Clock::now() >= deadline) {
+      int unsent = 0;
+      for (size_t k = i; k < job.entries.size(); ++k) unsent += job.entries[k].enabled;
+      std::cout << TimeLimitLogLine(unsent) << '\n' << JobCountsLine(counts) << std::endl;
+      return Fail("The time limit of " + std::to_string(limit.count()) + " minutes was reached.");
+    }
     std::string status;
     const int failedBefore = counts.falseCount;
     ProcessInternetMailEntry(job, i, counts, log, mail, context, [&status](const std::string& line) { status = line; });
     PrintLog(log);
     // Why a message was not sent, as the mail component last told it.
-    if (counts.falseCount > failedBefore && !status.empty()) std::cerr << OneLine(status) << std::endl;
+    if (counts.falseCount > failedBefore && !status.empty()) {
+      std::cerr << TerminalSafe(OneLine(status)) << std::endl;
+    }
   }
   std::cout << JobCountsLine(counts) << std::endl;
   if (counts.falseCount > 0) {
@@ -102,7 +141,7 @@ int MergeLetters(SendJob& job) {
       [](const std::string&) { return OpenOutcome::Opened; });
   ResultOf<std::string> merged = merge.RunLetterMerge(job.settings.wordProcessor, data.value(), letter.value());
   if (!merged.ok()) return Fail(shown.empty() ? merged.Message() : OneLine(shown));
-  std::cout << "Merged document: " << merged.value() << std::endl;
+  std::cout << "Merged document: " << TerminalSafe(merged.value()) << std::endl;
   return kExitOk;
 }
 
@@ -146,7 +185,10 @@ int RunMailMerge(const Arguments& args) {
   if (!entries.ok()) return Fail(entries.Message());
   if (entries.value().empty()) return Fail("No contact is chosen by the settings' recipients.");
   SendJob job = MakeSendJob(std::move(entries.value()), settings, message);
-  return email ? SendInternetMail(job) : MergeLetters(job);
+  if (!email) return MergeLetters(job);
+  ResultOf<std::chrono::minutes> limit = TimeLimit(args, EnabledCount(job.entries));
+  if (!limit.ok()) return Fail(limit.Message());
+  return SendInternetMail(job, limit.value());
 }
 
 }  // namespace velmora::tool

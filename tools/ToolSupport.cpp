@@ -6,6 +6,7 @@
 #include "resources/Strings.h"
 #include "store/Settings.h"
 #include "tools/Interruption.h"
+#include "tools/TerminalText.h"
 
 namespace velmora::tool {
 
@@ -44,7 +45,9 @@ std::string OneLine(std::string_view message) {
 }
 
 int Fail(std::string_view message) {
-  std::cerr << OneLine(message) << '\n';
+  // Messages quote file names and file content: no control character of
+  // theirs reaches the terminal.
+  std::cerr << TerminalSafe(OneLine(message)) << '\n';
   return kExitFailure;
 }
 

@@ -9,6 +9,7 @@
 #include "tools/Arguments.h"
 #include "tools/Commands.h"
 #include "tools/Interruption.h"
+#include "tools/TerminalText.h"
 #include "tools/ToolSupport.h"
 
 namespace velmora::tool {
@@ -49,8 +50,10 @@ const std::vector<Command>& Commands() {
        "report FILE OUT [--fields all|home|business] [--category C] [--name TEXT] [--password P]  (address book)\n"
        "  velmora report FILE OUT [--from YYYY-MM-DD --to YYYY-MM-DD] [--subject TEXT] [--password P]  (calendar)",
        2, {{"--from", "--to", "--subject", "--category", "--name", "--fields", "--password"}, {}}, RunReportCommand},
-      {"mailmerge", "mailmerge FILE [--settings MailMerge.inf] [--message TEXT_FILE] [--id ID] [--password P]", 1,
-       {{"--settings", "--message", "--id", "--password"}, {}}, RunMailMerge},
+      {"mailmerge",
+       "mailmerge FILE [--settings MailMerge.inf] [--message TEXT_FILE] [--id ID] [--time-limit MINUTES] "
+       "[--password P]  (e-mail: stops after MINUTES, by default 10 plus 1 per message)",
+       1, {{"--settings", "--message", "--id", "--time-limit", "--password"}, {}}, RunMailMerge},
       {"alarms", "alarms FILE [--at \"YYYY-MM-DD HH:MM\"] [--password P]", 1, {{"--at", "--password"}, {}},
        RunAlarms},
   };
@@ -104,7 +107,7 @@ int main(int argc, char** argv) {
     EndByInterruptingSignal();
     return status;
   }
-  std::cerr << "Unknown command \"" << name << "\".\n";
+  std::cerr << "Unknown command \"" << TerminalSafe(name) << "\".\n";
   PrintUsage(std::cerr);
   return kExitFailure;
 }

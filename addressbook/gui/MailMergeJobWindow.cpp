@@ -13,6 +13,7 @@
 #include <optional>
 #include <utility>
 
+#include "addressbook/mailmerge/AttachmentFile.h"
 #include "addressbook/mailmerge/DesktopMail.h"
 #include "addressbook/mailmerge/MergeRecipients.h"
 #include "shell/MessageBoxes.h"
@@ -28,6 +29,10 @@ constexpr int kCornerGap = 8;
 QString FromUtf8(const std::string& text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
 
 }  // namespace
+
+QString JobDeadlineText(const QDateTime& deadline) {
+  return QStringLiteral("Stops at %1 if not done").arg(deadline.toString(QStringLiteral("HH:mm")));
+}
 
 // The mail component writes its progress from the worker thread; the
 // window takes the latest line at its next tick.
@@ -63,9 +68,18 @@ MailMergeJobWindow::MailMergeJobWindow(SendJob job, JobMailKind kind, MailMergeT
     textCounts_.items = EnabledCount(job.entries);
     textJob_ = std::move(job);
   } else {
+    const std::chrono::seconds limit = transport_.timeLimit
+                                           ? *transport_.timeLimit
+                                           : std::chrono::seconds(DefaultJobTimeLimit(EnabledCount(job.entries)));
+    deadline_ = QDateTime::currentDateTime().addSecs(limit.count());
+    abandon_ = std::make_shared<std::atomic<bool>>(false);
+    if (transport_.internetMail) {
+      transport_.internetMail->SetStopCheck([abandon = abandon_] { return abandon->load(); });
+    }
     // The sender copies what it needs: it runs on the worker thread.
     SendJobRunner::Sender sender = MakeSender(job);
-    runner_ = std::make_unique<SendJobRunner>(std::move(job), kind_, std::move(sender));
+    runner_ = std::make_unique<SendJobRunner>(std::move(job), kind_, std::move(sender), abandon_,
+                                              SendJobRunner::Clock::now() + limit);
   }
   BuildControls();
   ShowCounts();
@@ -97,8 +111,17 @@ SendJobRunner::Sender MailMergeJobWindow::MakeSender(const SendJob& job) {
   for (const std::string& path : settings_.attachments) {
     if (!path.empty()) attachments.push_back(path);
   }
-  return [program = transport_.desktopClient, settings = settings_, attachments, context,
+  std::shared_ptr<StatusLine> status = statusLine_;
+  return [program = transport_.desktopClient, settings = settings_, attachments, context, status,
           message = job.message](const RecipientEntry& entry) {
+    // The client reads the files itself: each is checked as the component
+    // checks its own.
+    for (const std::string& path : attachments) {
+      if (Result usable = CheckAttachment(path); !usable.ok()) {
+        status->Set(usable.Message());
+        return false;
+      }
+    }
     return SendWithDesktopClient(program, RecipientAddress(entry.contact, settings), settings.subject,
                                  MergeText(message, entry.contact, context), attachments) == kMailSent;
   };
@@ -125,6 +148,19 @@ void MailMergeJobWindow::BuildControls() {
   statusView_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
   statusView_->setMinimumHeight(lineHeight + 6);
   layout->addWidget(statusView_);
+
+  // The e-mail job's time limit, on a line of its own under the status
+  // line; hidden at the end, it keeps its room, so the window keeps its
+  // size where it is placed.
+  deadlineView_ = new QLabel(this);
+  deadlineView_->setObjectName(QStringLiteral("deadline"));
+  deadlineView_->setTextFormat(Qt::PlainText);
+  QSizePolicy keepRoom = deadlineView_->sizePolicy();
+  keepRoom.setRetainSizeWhenHidden(deadline_.isValid());
+  deadlineView_->setSizePolicy(keepRoom);
+  deadlineView_->setVisible(deadline_.isValid());
+  if (deadline_.isValid()) deadlineView_->setText(JobDeadlineText(deadline_));
+  layout->addWidget(deadlineView_);
 
   auto* row = new QHBoxLayout;
   countsView_ = new QLabel(this);
@@ -256,6 +292,10 @@ void MailMergeJobWindow::ShowCounts() {
   }
 }
 
+QString MailMergeJobWindow::deadlineText() const {
+  return deadline_.isValid() && !finished_ ? deadlineView_->text() : QString();
+}
+
 SendJobCounts MailMergeJobWindow::counts() const { return runner_ ? runner_->counts() : textCounts_; }
 
 bool MailMergeJobWindow::paused() const { return runner_ ? runner_->paused() : textPaused_; }
@@ -301,6 +341,7 @@ void MailMergeJobWindow::Finish() {
   if (kind_ == JobMailKind::Text) RunLetterMerge();
   pause_->hide();
   stop_->hide();
+  deadlineView_->hide();
   ok_->show();
   TesselDialog::CentreOver(this, mainWindow_);
   ok_->setFocus();

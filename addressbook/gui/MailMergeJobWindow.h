@@ -6,13 +6,18 @@
 // the data file on the timer itself, and when all rows are written the word
 // processor's merge runs. The window shows the log as it grows, the counts
 // and the mail component's progress, and offers "&Pause"/"&Continue" and
-// "&Stop"; at the end only "Ok".
+// "&Stop"; at the end only "Ok". An e-mail job has a time limit, shown as
+// "Stops at HH:MM if not done": then the message on its way is given up and
+// the job finishes with the rest unsent.
 #pragma once
 
 #include <QDialog>
+#include <QDateTime>
 #include <QTimer>
+#include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "addressbook/mailmerge/InternetMail.h"
@@ -42,7 +47,13 @@ struct MailMergeTransport {
   std::string desktopClient;                    // "Default E-mail client": the xdg-email program
   std::string dataFile;                         // text processor: the data file, heading written
   LetterMergeHook letterMerge;                  // text processor: empty when none is set up
+  // E-mail: how long the job may take; DefaultJobTimeLimit of its messages
+  // when not given.
+  std::optional<std::chrono::seconds> timeLimit;
 };
+
+// "Stops at HH:MM if not done", the time on the 24-hour clock.
+QString JobDeadlineText(const QDateTime& deadline);
 
 class MailMergeJobWindow : public QDialog {
   Q_OBJECT
@@ -81,6 +92,10 @@ class MailMergeJobWindow : public QDialog {
   // The whole log, lines separated by CR LF.
   const std::string& logText() const { return log_; }
   QString statusText() const { return status_; }
+  // E-mail: when the job gives up (local time); invalid for the word
+  // processor.
+  QDateTime deadline() const { return deadline_; }
+  QString deadlineText() const;
 
  signals:
   // The window is closing; a new job may start.
@@ -136,6 +151,9 @@ class MailMergeJobWindow : public QDialog {
   QPlainTextEdit* logView_ = nullptr;
   QLabel* statusView_ = nullptr;
   QLabel* countsView_ = nullptr;
+  QLabel* deadlineView_ = nullptr;
+  QDateTime deadline_;
+  SendJobRunner::AbandonFlag abandon_;
   QPushButton* pause_ = nullptr;
   QPushButton* stop_ = nullptr;
   QPushButton* ok_ = nullptr;

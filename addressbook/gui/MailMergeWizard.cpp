@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "addressbook/gui/RecordTextDialog.h"
+#include "addressbook/mailmerge/AttachmentFile.h"
 #include "addressbook/mailmerge/MergeDataFile.h"
 #include "addressbook/mailmerge/MergeFields.h"
 #include "addressbook/mailmerge/MergeRecipients.h"
@@ -470,6 +471,9 @@ class MailMergeWizardDialog : public QDialog {
     grid->addLayout(encodings, 4, 3);
     grid->addWidget(open, 5, 3);
     grid->addWidget(saveAs, 6, 3);
+    auto* limit = new QLabel(mailmerge::kAttachmentLimitText);
+    limit->setObjectName("attachmentLimit");
+    grid->addWidget(limit, 7, 1, 1, 3);
     grid->setRowStretch(2, 1);
     grid->setColumnStretch(1, 1);
 
@@ -768,7 +772,9 @@ class MailMergeWizardDialog : public QDialog {
     request.start = StartFolder::Current;
     std::optional<std::string> chosen = FileDialogs::Current().ChooseFile(this, request);
     if (!chosen) return;
-    if (!attachments_->findItems(Q(*chosen), Qt::MatchExactly).isEmpty()) {
+    // Listed as the file it is: absolute, with its links resolved.
+    const std::string path = ResolvedAttachmentPath(*chosen);
+    if (!attachments_->findItems(Q(path), Qt::MatchExactly).isEmpty()) {
       Beep();
       return;
     }
@@ -776,7 +782,13 @@ class MailMergeWizardDialog : public QDialog {
       InformationBox(this, "A message takes at most 10 attachments.");
       return;
     }
-    attachments_->addItem(Q(*chosen));
+    // Only a regular file within the limit: a FIFO, a device or a folder
+    // would hang or break the job that reads it.
+    if (Result usable = CheckAttachment(path); !usable.ok()) {
+      InformationBox(this, usable.Message() + ".\r\n" + mailmerge::kAttachmentLimitText);
+      return;
+    }
+    attachments_->addItem(Q(path));
   }
 
   void OpenTemplate() {

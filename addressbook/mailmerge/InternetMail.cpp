@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <cstring>
 #include <ctime>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <mutex>
+
+#include "addressbook/mailmerge/AttachmentFile.h"
 
 namespace velmora {
 
@@ -16,6 +16,10 @@ namespace {
 
 constexpr long kConnectTimeoutSeconds = 30;
 constexpr long kTimeoutSeconds = 120;
+// A server that sends or takes less than a byte a second for this long is
+// given up, rather than waited for until the whole time-out.
+constexpr long kLowSpeedBytes = 1;
+constexpr long kLowSpeedSeconds = 30;
 
 void InitCurlOnce() {
   static std::once_flag once;
@@ -113,13 +117,6 @@ std::string BaseName(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-bool ReadWhole(const std::string& path, std::string& out) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
-}
-
 struct Upload {
   std::string_view data;
   size_t at = 0;
@@ -138,6 +135,8 @@ size_t Discard(char*, size_t size, size_t count, void*) { return size * count; }
 void CommonOptions(CURL* curl) {
   curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
   curl_easy_setopt(curl, CURLOPT_TIMEOUT, kTimeoutSeconds);
+  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, kLowSpeedBytes);
+  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, kLowSpeedSeconds);
   curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(curl, CURLOPT_USE_SSL, long(CURLUSESSL_TRY));
 }
@@ -147,15 +146,19 @@ void Say(const MailStatusLine& status, const std::string& line) {
 }
 
 // libcurl's progress of the upload, as lines for the status window; a line
-// only when the count of bytes sent moved.
+// only when the count of bytes sent moved. libcurl calls it at least once a
+// second whatever the server does, so it also ends the transfer as soon as
+// the stop check says so.
 struct Progress {
   const MailStatusLine* status = nullptr;
+  const MailStopCheck* stop = nullptr;
   curl_off_t lastSent = -1;
 };
 
 int ReportProgress(void* user, curl_off_t, curl_off_t, curl_off_t uploadTotal, curl_off_t uploaded) {
   auto* p = static_cast<Progress*>(user);
-  if (uploaded != p->lastSent && uploaded > 0) {
+  if (p->stop && *p->stop && (*p->stop)()) return 1;  // CURLE_ABORTED_BY_CALLBACK
+  if (p->status && uploaded != p->lastSent && uploaded > 0) {
     p->lastSent = uploaded;
     std::string line = "Sent " + std::to_string(uploaded) + " bytes";
     if (uploadTotal > 0) line += " of " + std::to_string(uploadTotal);
@@ -220,6 +223,10 @@ std::string Uuencode(std::string_view name, std::string_view bytes) {
 
 InternetMail::InternetMail() { InitCurlOnce(); }
 
+void InternetMail::SetStopCheck(MailStopCheck stop) { stop_ = std::move(stop); }
+
+bool InternetMail::StopRequested() const { return stop_ && stop_(); }
+
 void InternetMail::SecuredSMTP(const std::string& pop3Host, const std::string& userName,
                                const std::string& password) {
   pop3Host_ = pop3Host;
@@ -241,10 +248,16 @@ int InternetMail::RESendMailPlus(const std::string& server, const std::string& f
   std::vector<std::string> paths = SplitAttachmentList(attachmentList);
   std::vector<std::string> contents(paths.size());
   for (size_t i = 0; i < paths.size(); ++i) {
-    if (!ReadWhole(paths[i], contents[i])) {
-      Say(status, "Cannot read the attachment " + paths[i]);
+    ResultOf<std::string> read = ReadAttachment(paths[i]);
+    if (!read.ok()) {
+      Say(status, read.Message());
       return kMailBadAttachment;
     }
+    contents[i] = std::move(read.value());
+  }
+  if (StopRequested()) {
+    Say(status, "Not sent: stopped");
+    return kMailStopped;
   }
 
   if (LoginArmed() && !pop3Host_.empty()) {
@@ -252,6 +265,10 @@ int InternetMail::RESendMailPlus(const std::string& server, const std::string& f
     CurlHandle pop(curl_easy_init());
     if (!pop) return kMailNoLibrary;
     CommonOptions(pop.get());
+    Progress popProgress{nullptr, &stop_};
+    curl_easy_setopt(pop.get(), CURLOPT_XFERINFOFUNCTION, ReportProgress);
+    curl_easy_setopt(pop.get(), CURLOPT_XFERINFODATA, &popProgress);
+    curl_easy_setopt(pop.get(), CURLOPT_NOPROGRESS, 0L);
     std::string url = Url("pop3", pop3Host_);
     curl_easy_setopt(pop.get(), CURLOPT_URL, url.c_str());
     curl_easy_setopt(pop.get(), CURLOPT_USERNAME, userName_.c_str());
@@ -261,6 +278,10 @@ int InternetMail::RESendMailPlus(const std::string& server, const std::string& f
     curl_easy_setopt(pop.get(), CURLOPT_WRITEFUNCTION, Discard);
     ++pop3Logins_;
     CURLcode code = curl_easy_perform(pop.get());
+    if (code == CURLE_ABORTED_BY_CALLBACK) {
+      Say(status, "Not sent: stopped");
+      return kMailStopped;
+    }
     if (code != CURLE_OK) {
       Say(status, std::string("POP3 login failed: ") + curl_easy_strerror(code));
       return kMailPop3Failed;
@@ -324,14 +345,16 @@ int InternetMail::RESendMailPlus(const std::string& server, const std::string& f
     curl_easy_setopt(curl.get(), CURLOPT_INFILESIZE_LARGE, curl_off_t(message.size()));
   }
 
-  Progress progress{&status};
-  if (status) {
-    curl_easy_setopt(curl.get(), CURLOPT_XFERINFOFUNCTION, ReportProgress);
-    curl_easy_setopt(curl.get(), CURLOPT_XFERINFODATA, &progress);
-    curl_easy_setopt(curl.get(), CURLOPT_NOPROGRESS, 0L);
-  }
+  Progress progress{status ? &status : nullptr, &stop_};
+  curl_easy_setopt(curl.get(), CURLOPT_XFERINFOFUNCTION, ReportProgress);
+  curl_easy_setopt(curl.get(), CURLOPT_XFERINFODATA, &progress);
+  curl_easy_setopt(curl.get(), CURLOPT_NOPROGRESS, 0L);
   Say(status, "Sending to " + to);
   CURLcode code = curl_easy_perform(curl.get());
+  if (code == CURLE_ABORTED_BY_CALLBACK) {
+    Say(status, "Not sent: stopped");
+    return kMailStopped;
+  }
   if (code != CURLE_OK) {
     Say(status, std::string("Not sent: ") + curl_easy_strerror(code));
     return kMailSmtpFailed;

@@ -1,5 +1,7 @@
 #include "addressbook/mailmerge/MailMergeJob.h"
 
+#include <algorithm>
+
 #include "addressbook/mailmerge/MergeDataFile.h"
 #include "store/Bytes.h"
 
@@ -34,6 +36,11 @@ int EnabledCount(const std::vector<RecipientEntry>& entries) {
   int n = 0;
   for (const RecipientEntry& e : entries) n += e.enabled;
   return n;
+}
+
+std::chrono::minutes DefaultJobTimeLimit(int items) {
+  constexpr int kBaseMinutes = 10;
+  return std::chrono::minutes(kBaseMinutes + std::max(items, 0));
 }
 
 std::string JobLogLineStart(JobMailKind kind, int number, const Contact& contact) {

@@ -3,6 +3,7 @@
 // component.
 #pragma once
 
+#include <chrono>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,6 +46,11 @@ struct SendJobCounts {
   int NextNumber() const { return trueCount + falseCount + 1; }
 };
 int EnabledCount(const std::vector<RecipientEntry>& entries);
+
+// How long an e-mail job may take before it gives up the message on its way
+// and the rest: ten minutes and one more for each message, so that a mail
+// server that stops answering cannot hold the job for ever.
+std::chrono::minutes DefaultJobTimeLimit(int items);
 
 enum class JobMailKind { Internet, Mapi, Text };
 // "%d : Internet mail : Send to : %s %s : " (or "Mapi mail"), ended later by

@@ -19,6 +19,21 @@ void ForEachColumn(Visit visit) {
   for (std::string_view name : kSenderMergeFields) visit(name);
 }
 
+// A value as one quoted field: a double quote inside it is doubled, and
+// everything else (separators, tabs, line breaks) stands as it is between
+// the quotes, so a reader of standard CSV takes the value back whole.
+std::string QuotedField(std::string_view value) {
+  std::string field;
+  field.reserve(value.size() + 2);
+  field += '"';
+  for (char c : value) {
+    if (c == '"') field += '"';
+    field += c;
+  }
+  field += '"';
+  return field;
+}
+
 std::string Joined(const std::vector<std::string>& values) {
   std::string line;
   for (size_t i = 0; i < values.size(); ++i) {
@@ -48,7 +63,7 @@ std::string DataFileRow(const Contact& contact, const MergeContext& context, Wor
         if (c == '\r' || c == '\n' || c == ',') c = ' ';
       }
     } else {
-      value = '"' + value + '"';
+      value = QuotedField(value);
     }
     values.push_back(std::move(value));
   });

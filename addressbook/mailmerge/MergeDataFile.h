@@ -22,8 +22,9 @@ std::string DataFileHeading();
 // fields while a template is made or edited.
 std::string EmptyDataRecord();
 // The 47 values of a recipient. "MS Word": each value between double quotes,
-// unchanged. "Word Perfect": no quotes, each CR, LF and comma in a value
-// turned into a space.
+// a double quote inside it doubled, separators, tabs and line breaks kept
+// (standard CSV, as LibreOffice's data source reads it). "Word Perfect": no
+// quotes, each CR, LF and comma in a value turned into a space.
 std::string DataFileRow(const Contact& contact, const MergeContext& context, WordProcessor processor);
 
 // "__tdatafile.tmp" in the template folder.

@@ -5,11 +5,38 @@
 namespace velmora {
 
 SendJobRunner::SendJobRunner(SendJob job, JobMailKind kind, Sender send)
-    : job_(std::move(job)), kind_(kind), send_(std::move(send)) {
+    : SendJobRunner(std::move(job), kind, std::move(send), nullptr, std::nullopt) {}
+
+SendJobRunner::SendJobRunner(SendJob job, JobMailKind kind, Sender send, AbandonFlag abandon,
+                             std::optional<Clock::time_point> deadline)
+    : job_(std::move(job)),
+      kind_(kind),
+      send_(std::move(send)),
+      abandon_(abandon ? std::move(abandon) : std::make_shared<std::atomic<bool>>(false)),
+      deadline_(deadline) {
   counts_.items = EnabledCount(job_.entries);
 }
 
-SendJobRunner::~SendJobRunner() { JoinWorker(); }
+SendJobRunner::~SendJobRunner() {
+  // Nobody waits for the message any more: it is given up.
+  abandon_->store(true);
+  JoinWorker();
+}
+
+std::string TimeLimitLogLine(int unsent) {
+  return "Time limit reached: " + std::to_string(unsent) + (unsent == 1 ? " message" : " messages") + " not sent";
+}
+
+SendJobRunner::Tick SendJobRunner::FinishAtTimeLimit() {
+  // Called with the mutex held and no worker running.
+  int unsent = 0;
+  for (size_t i = index_; i < job_.entries.size(); ++i) unsent += job_.entries[i].enabled;
+  pendingLog_ += std::string(anyLine_ ? "\r\n" : "") + TimeLimitLogLine(unsent);
+  anyLine_ = true;
+  timedOut_ = true;
+  finished_ = true;
+  return Tick::Finished;
+}
 
 void SendJobRunner::JoinWorker() {
   if (worker_.joinable()) worker_.join();
@@ -24,6 +51,15 @@ SendJobRunner::Tick SendJobRunner::OnTick() {
     lock.unlock();
     JoinWorker();
     return Tick::Closed;
+  }
+  // The time limit counts while messages remain, paused or not.
+  if (!finished_ && deadline_ && (running_ || index_ < job_.entries.size()) && Clock::now() >= *deadline_) {
+    abandon_->store(true);
+    if (running_) return Tick::Waiting;
+    lock.unlock();
+    JoinWorker();
+    lock.lock();
+    return FinishAtTimeLimit();
   }
   if (paused_ || finished_ || running_) return Tick::Waiting;
   if (index_ < job_.entries.size()) {
@@ -90,6 +126,11 @@ void SendJobRunner::RequestStop() {
 bool SendJobRunner::paused() const {
   std::lock_guard lock(mutex_);
   return paused_;
+}
+
+bool SendJobRunner::timedOut() const {
+  std::lock_guard lock(mutex_);
+  return timedOut_;
 }
 
 bool SendJobRunner::finished() const {

@@ -3,9 +3,17 @@
 // never more than one at a time; pause, continue and stop act between
 // messages. Everything the worker shares with the window is guarded by one
 // mutex, and the worker's log pieces are handed over through TakeLog.
+//
+// A job may have a time limit: once it has passed, the message on its way
+// is given up (the sender watches the abandon flag) and the job finishes
+// with the rest unsent. The runner going away gives up the message too.
 #pragma once
 
+#include <atomic>
+#include <chrono>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -20,15 +28,24 @@ class SendJobRunner {
   // Sends one entry's message on the worker thread; true when sent.
   using Sender = std::function<bool(const RecipientEntry&)>;
 
+  using Clock = std::chrono::steady_clock;
+  // Set when the message being sent is to be given up.
+  using AbandonFlag = std::shared_ptr<std::atomic<bool>>;
+
   SendJobRunner(SendJob job, JobMailKind kind, Sender send);
+  // abandon: the flag the sender watches; deadline: the job's time limit.
+  SendJobRunner(SendJob job, JobMailKind kind, Sender send, AbandonFlag abandon,
+                std::optional<Clock::time_point> deadline);
   ~SendJobRunner();  // waits for a running worker
   SendJobRunner(const SendJobRunner&) = delete;
   SendJobRunner& operator=(const SendJobRunner&) = delete;
 
   enum class Tick { Waiting, Started, Finished, Closed };
   // One timer tick: closes when a stop was requested and no worker runs;
-  // otherwise, unless paused, finished or stopping, starts the worker of the
-  // current entry when none runs, or finishes (once) after the last entry.
+  // finishes (once) when the time limit has passed, after giving up the
+  // message on its way; otherwise, unless paused, finished or stopping,
+  // starts the worker of the current entry when none runs, or finishes
+  // (once) after the last entry.
   Tick OnTick();
 
   void Pause();
@@ -40,6 +57,9 @@ class SendJobRunner {
   bool finished() const;
   bool closed() const;
   bool sending() const;
+  // Whether the job ended at its time limit.
+  bool timedOut() const;
+  const AbandonFlag& abandonFlag() const { return abandon_; }
   SendJobCounts counts() const;
   // The log text added since the last call, line breaks included.
   std::string TakeLog();
@@ -49,6 +69,7 @@ class SendJobRunner {
  private:
   void Work(size_t index);
   void JoinWorker();
+  Tick FinishAtTimeLimit();
 
   mutable std::mutex mutex_;
   SendJob job_;
@@ -64,6 +85,13 @@ class SendJobRunner {
   bool closed_ = false;
   bool anyLine_ = false;
   std::string pendingLog_;
+  AbandonFlag abandon_;
+  std::optional<Clock::time_point> deadline_;
+  bool timedOut_ = false;
 };
+
+// The log line of a job ended at its time limit: "Time limit reached: N
+// messages not sent".
+std::string TimeLimitLogLine(int unsent);
 
 }  // namespace velmora

@@ -9,10 +9,13 @@ a profile of its own inside the work folder), driven over a UNO pipe:
   writer_merge.py merge  --work DIR --data FILE --template FILE --output FILE.odt
 
 The data file is the comma-separated "__tdatafile.tmp" of the template
-folder: a heading line of field names, then one quoted value per field and
-line. LibreOffice reads it with its flat-file driver through a data source
-document written beside it ("__tdatafile.odb"), so a template bound to that
-data source also finds its fields when the user opens it later in their own
+folder, in UTF-8: a heading line of field names, then one row per
+recipient, each value between double quotes with a double quote inside it
+doubled (a value may hold commas, tabs and line breaks). LibreOffice reads
+it with its flat-file driver through a data source document written beside
+it ("__tdatafile.odb") whose settings say exactly that: comma between
+fields, double quote around texts, UTF-8. A template bound to that data
+source also finds its fields when the user opens it later in their own
 LibreOffice.
 
   create  a new document bound to the data source, written as the template

@@ -31,6 +31,7 @@
 #ifndef VELMORA_TEST_DATA
 #define VELMORA_TEST_DATA QT_TESTCASE_SOURCEDIR "/../data"
 #endif
+#include "tests/mailmerge/SilentServer.h"
 #include "tests/mailmerge/SmtpSink.h"
 
 namespace velmora {
@@ -42,6 +43,7 @@ using testing::ReadWholeFile;
 using testing::RunEventsFor;
 using testing::Sandbox;
 using testing::ScopedEnv;
+using testing::SilentServer;
 using testing::SmtpSink;
 using testing::WaitUntil;
 
@@ -418,6 +420,55 @@ TEST_F(MailMergeJobWindowTest, AfterTheEndEscapeAndStopCloseAtOnce) {
   }
 }
 
+// An e-mail job shows when it gives up; at that time the message waiting on
+// a server that never answers is given up, and the rest are left unsent.
+TEST_F(MailMergeJobWindowTest, TheJobStopsAtItsShownTimeLimit) {
+  SilentServer server;
+  ASSERT_TRUE(server.ready());
+  SendJob job = EmailJob(FourWithTheThirdRefused());
+  job.settings.smtpServer = server.server();
+  MailMergeTransport transport;
+  transport.internetMail = std::make_shared<InternetMail>();
+  transport.timeLimit = std::chrono::seconds(1);
+  const QDateTime opened = QDateTime::currentDateTime();
+  auto window = std::make_unique<MailMergeJobWindow>(std::move(job), JobMailKind::Internet, transport, nullptr);
+  window->Open();
+  EXPECT_LE(std::abs(window->deadline().msecsTo(opened.addSecs(1))), 2000);
+  const QString shown = QStringLiteral("Stops at ") + window->deadline().toString(QStringLiteral("HH:mm")) +
+                        QStringLiteral(" if not done");
+  EXPECT_EQ(window->deadlineText(), shown);
+  EXPECT_EQ(LabelText(window.get(), "deadline"), shown);
+  EXPECT_FALSE(window->findChild<QLabel*>("deadline")->isHidden());
+
+  ASSERT_TRUE(WaitUntil([&] { return window->finished(); }, 8000)) << window->logText();
+  EXPECT_LE(opened.msecsTo(QDateTime::currentDateTime()), 6000);
+  EXPECT_EQ(Lines(window->logText()), (std::vector<std::string>{"1 : Internet mail : Send to : Anna Berg : False",
+                                                                "Time limit reached: 2 messages not sent"}));
+  EXPECT_EQ(LabelText(window.get(), "counts"), QStringLiteral("Items 3, True 0, False 1"));
+  EXPECT_TRUE(window->deadlineText().isEmpty());
+  EXPECT_TRUE(window->findChild<QLabel*>("deadline")->isHidden());
+  EXPECT_FALSE(Button(window.get(), "ok")->isHidden());
+}
+
+// Without a limit of its own, a job may take ten minutes and one more for
+// each message; the word processor's job has none.
+TEST_F(MailMergeJobWindowTest, TheDefaultTimeLimitGrowsWithTheMessages) {
+  MailMergeTransport transport;
+  transport.internetMail = std::make_shared<InternetMail>();
+  const QDateTime opened = QDateTime::currentDateTime();
+  MailMergeJobWindow mail(EmailJob(FourWithTheThirdRefused()), JobMailKind::Internet, transport, nullptr);
+  EXPECT_LE(std::abs(mail.deadline().msecsTo(opened.addSecs(13 * 60))), 5000);
+  EXPECT_EQ(mail.deadlineText(), JobDeadlineText(mail.deadline()));
+
+  SendJob rows = EmailJob(FourWithTheThirdRefused());
+  rows.settings.destination = MergeDestination::TextProcessor;
+  MailMergeTransport text;
+  text.dataFile = sandbox_.File("data.tmp");
+  MailMergeJobWindow letters(std::move(rows), JobMailKind::Text, text, nullptr);
+  EXPECT_FALSE(letters.deadline().isValid());
+  EXPECT_TRUE(letters.deadlineText().isEmpty());
+}
+
 TEST_F(MailMergeJobWindowTest, OneJobAtATimeAndTheConnectionIsChecked) {
   MailMergeJobWindow* window = StartInternet(EmailJob({Entry("Anna", "Berg", "anna@example.org")}), true);
   ASSERT_TRUE(window);
@@ -457,7 +508,9 @@ TEST_F(MailMergeJobWindowTest, DesktopClientGetsEachMessage) {
   ScopedEnv path("PATH", bin + ":/usr/bin:/bin");
   SendJob job = EmailJob({Entry("Anna", "Berg", "anna@example.org"), Entry("Petter", "Dahl", "busy@example.org")});
   job.settings.emailSystem = EmailSystem::DefaultClient;
-  job.settings.attachments = {"/a/one"};
+  const std::string attachment = sandbox_.File("one.txt");
+  std::ofstream(attachment) << "one";
+  job.settings.attachments = {attachment};
   job.message = "Dear <<First_Name>>";
   MailMergeJobs jobs;
   ASSERT_TRUE(jobs.Start(std::move(job), JobMailKind::Mapi, nullptr).ok());
@@ -467,8 +520,8 @@ TEST_F(MailMergeJobWindowTest, DesktopClientGetsEachMessage) {
   EXPECT_EQ(Lines(window->logText()), (std::vector<std::string>{"1 : Mapi mail : Send to : Anna Berg : True",
                                                                 "2 : Mapi mail : Send to : Petter Dahl : False"}));
   EXPECT_EQ(ReadWholeFile(calls),
-            "--utf8|--subject|Welcome|--body|Dear Anna|--attach|/a/one|anna@example.org|\n"
-            "--utf8|--subject|Welcome|--body|Dear Petter|--attach|/a/one|busy@example.org|\n");
+            "--utf8|--subject|Welcome|--body|Dear Anna|--attach|" + attachment + "|anna@example.org|\n"
+            "--utf8|--subject|Welcome|--body|Dear Petter|--attach|" + attachment + "|busy@example.org|\n");
   // Only Internet mail has a counts text; here the counts are the status.
   EXPECT_TRUE(window->findChild<QLabel*>("counts")->isHidden());
   EXPECT_EQ(window->statusText(), QStringLiteral("Items 2, True 1, False 1"));

@@ -15,7 +15,11 @@
 #include <QRadioButton>
 #include <QStackedWidget>
 #include <QTimer>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 
@@ -24,6 +28,7 @@
 #include "addressbook/gui/CardoraFeatures.h"
 #include "addressbook/gui/MailMergeConnection.h"
 #include "addressbook/gui/MailMergeJobWindow.h"
+#include "addressbook/mailmerge/AttachmentFile.h"
 #include "addressbook/mailmerge/MailMergeSettings.h"
 #include "addressbook/mailmerge/MergeTemplates.h"
 #include "addressbook/model/Contact.h"
@@ -201,6 +206,50 @@ TEST_F(MailMergeWizardTest, ALookupToTheWordProcessorChecksEachPageAndHandsOverT
   ResultOf<std::string> data = TemplatePath("__tdatafile.tmp");
   ASSERT_TRUE(data.ok());
   EXPECT_EQ(ReadWholeFile(data.value()).rfind("First_Name,Middle_Name,", 0), 0u);
+}
+
+// "Attach" takes only regular files within the limit the page states, and
+// lists each as the file it is: absolute, its links resolved.
+TEST_F(MailMergeWizardTest, AttachTakesOnlyRegularFilesWithinTheLimit) {
+  const uint64_t ada = Add("Ada", "Berg", "Lund", "ada@work.example");
+  const std::string fifo = sandbox.File("pipe");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  fs::create_directories(sandbox.File("folder"));
+  const std::string big = sandbox.File("big.bin");
+  {
+    std::ofstream out(big, std::ios::binary);
+    out.seekp(std::streamoff(mailmerge::kMaxAttachmentBytes));
+    out.put('x');
+  }
+  const std::string real = sandbox.File("price list.pdf");
+  ASSERT_TRUE(testing::WriteWholeFile(real, "%PDF"));
+  const std::string link = sandbox.File("link.pdf");
+  ASSERT_EQ(::symlink(real.c_str(), link.c_str()), 0);
+  sandbox.dialogs.answers = {fifo, sandbox.File("folder"), "/dev/zero", big, link};
+  const bool finished = Run(ada, [&](QWidget* w) {
+    Control<QRadioButton>(w, "allRecords")->click();
+    Click(w, "next");
+    FillMyRecord(w);
+    Click(w, "next");
+    Control<QRadioButton>(w, "email")->click();
+    Click(w, "next");
+    Type(w, "smtpServer", "127.0.0.1");
+    Click(w, "next");
+    ASSERT_EQ(Page(w), 7);
+    EXPECT_EQ(Control<QLabel>(w, "attachmentLimit")->text().toStdString(),
+              "Each attachment is a file of at most 25 MB.");
+    for (int i = 0; i < 5; ++i) Click(w, "attach");
+    auto* list = Control<QListWidget>(w, "attachments");
+    ASSERT_EQ(list->count(), 1);
+    EXPECT_EQ(list->item(0)->text().toStdString(), fs::canonical(real).string());
+  });
+  EXPECT_FALSE(finished);
+  const std::string limit = ".\r\nEach attachment is a file of at most 25 MB.";
+  EXPECT_EQ(sandbox.MessageTexts(),
+            (std::vector<std::string>{"The attachment is not a regular file \"" + fifo + "\"" + limit,
+                                      "The attachment is not a regular file \"" + sandbox.File("folder") + "\"" + limit,
+                                      "The attachment is not a regular file \"/dev/zero\"" + limit,
+                                      "The attachment is larger than 25 MB \"" + big + "\"" + limit}));
 }
 
 TEST_F(MailMergeWizardTest, AnInternetMailMergeTakesTheMessageFieldsAndAttachments) {

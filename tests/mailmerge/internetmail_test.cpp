@@ -2,11 +2,20 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
+#include "addressbook/mailmerge/AttachmentFile.h"
 #include "addressbook/mailmerge/MergeFields.h"
+#include "tests/mailmerge/SilentServer.h"
 #include "tests/mailmerge/SmtpSink.h"
 #include "tests/support/Sandbox.h"
 
@@ -15,6 +24,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::kPython;
+using testing::SilentServer;
 using testing::SmtpSink;
 using testing::TempDir;
 
@@ -151,6 +161,93 @@ TEST(InternetMailText, AttachmentListAndSubject) {
   EXPECT_FALSE(UsableMailAddress("a@b\n"));
   // The classic example: "Cat" encodes as "#0V%T".
   EXPECT_EQ(Uuencode("c.txt", "Cat"), "begin 644 c.txt\r\n#0V%T\r\n`\r\nend\r\n");
+}
+
+// Opens the FIFO for writing and closes it again once the wait is over,
+// so that a reader blocked on it would get to its end; with nobody reading
+// it the open fails at once and nothing happens.
+class FifoUnblocker {
+ public:
+  FifoUnblocker(std::string path, std::chrono::milliseconds after)
+      : thread_([this, path = std::move(path), after] {
+          auto until = std::chrono::steady_clock::now() + after;
+          while (!done_ && std::chrono::steady_clock::now() < until) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+          }
+          int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+          if (fd >= 0) ::close(fd);
+        }) {}
+  ~FifoUnblocker() {
+    done_ = true;
+    thread_.join();
+  }
+
+ private:
+  std::atomic<bool> done_{false};
+  std::thread thread_;
+};
+
+// Only regular files within the limit are attached: a FIFO, a folder, a
+// device and a file beyond 25 MB each give kMailBadAttachment with the
+// reason, before any connection is made.
+TEST(InternetMailAttachments, OnlyRegularFilesWithinTheLimitAreRead) {
+  TempDir dir;
+  const std::string fifo = dir.File("pipe");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::string big = dir.File("big.bin");
+  {
+    std::ofstream out(big, std::ios::binary);
+    out.seekp(std::streamoff(mailmerge::kMaxAttachmentBytes));
+    out.put('x');
+  }
+  fs::create_directories(dir.File("folder"));
+  struct Case {
+    std::string path;
+    std::string reason;
+  };
+  const std::vector<Case> cases = {
+      {fifo, "The attachment is not a regular file \"" + fifo + "\""},
+      {dir.File("folder"), "The attachment is not a regular file \"" + dir.File("folder") + "\""},
+      {big, "The attachment is larger than 25 MB \"" + big + "\""},
+      {"/dev/zero", "The attachment is not a regular file \"/dev/zero\""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    // Were the FIFO opened to be read whole, it would be let go after a
+    // while and sent as an empty file.
+    FifoUnblocker unblocker(fifo, std::chrono::seconds(5));
+    InternetMail mail;
+    std::vector<std::string> status;
+    auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(mail.RESendMailPlus("127.0.0.1:1", "k@n.example", "a@example.org", "", "Hi", "x", c.path + "|",
+                                  [&](const std::string& line) { status.push_back(line); }, 0, 0),
+              kMailBadAttachment);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(4)) << "it did not wait on the file";
+    EXPECT_EQ(status, std::vector<std::string>{c.reason});
+  }
+}
+
+// A message to a server that never answers is given up within about a
+// second of the stop check saying so, not after the transfer's time-outs.
+TEST(InternetMailStop, ASilentServerIsLeftWhenTheStopCheckSaysSo) {
+  SilentServer server;
+  ASSERT_TRUE(server.ready());
+  InternetMail mail;
+  const auto started = std::chrono::steady_clock::now();
+  const auto stopAt = started + std::chrono::milliseconds(500);
+  mail.SetStopCheck([stopAt] { return std::chrono::steady_clock::now() >= stopAt; });
+  std::vector<std::string> status;
+  EXPECT_EQ(mail.RESendMailPlus(server.server(), "k@n.example", "a@example.org", "", "Hi", "x", "",
+                                [&](const std::string& line) { status.push_back(line); }, 0, 0),
+            kMailStopped);
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+  ASSERT_FALSE(status.empty());
+  EXPECT_EQ(status.back(), "Not sent: stopped");
+
+  // Asked before anything is sent, the message is not begun.
+  mail.SetStopCheck([] { return true; });
+  EXPECT_EQ(mail.RESendMailPlus(server.server(), "k@n.example", "a@example.org", "", "Hi", "x", "", nullptr, 0, 0),
+            kMailStopped);
 }
 
 }  // namespace

@@ -236,6 +236,60 @@ TEST(LibreOfficeWriterMerge, TwoRecipientsGiveOnePageEach) {
       << "no lock or partial file is left";
 }
 
+// Prints the text of an OpenDocument's body paragraph by paragraph, a tab
+// as "\t" and a line break inside a paragraph as "\n", so that a merged
+// value's every character shows.
+constexpr const char* kParagraphsScript = R"(import sys, zipfile, xml.etree.ElementTree as ET
+O = "{urn:oasis:names:tc:opendocument:xmlns:office:1.0}"
+T = "{urn:oasis:names:tc:opendocument:xmlns:text:1.0}"
+def text(node):
+    out = node.text or ""
+    for child in node:
+        if child.tag == T + "tab":
+            out += "\\t"
+        elif child.tag == T + "line-break":
+            out += "\\n"
+        elif child.tag == T + "s":
+            out += " " * int(child.get(T + "c", "1"))
+        else:
+            out += text(child)
+        out += child.tail or ""
+    return out
+with zipfile.ZipFile(sys.argv[1]) as z:
+    root = ET.fromstring(z.read("content.xml"))
+for p in root.find(O + "body/" + O + "text").iter():
+    if p.tag in (T + "p", T + "h"):
+        print(text(p))
+)";
+
+// Values holding the data file's own separator, its quote, a tab and a line
+// break each reach the letter whole, and the values after them stay in
+// their columns.
+TEST(LibreOfficeWriterMerge, ValuesWithQuotesSeparatorsTabsAndLineBreaksMergeWhole) {
+  SKIP_WITHOUT_WRITER();
+  Office office;
+  ResultOf<std::string> data = DataFilePath();
+  ASSERT_TRUE(data.ok());
+  ASSERT_TRUE(CreateDataFile(data.value(), false).ok());
+  Contact acme;
+  acme.SetText(contact::kFirstName, "Acme, \"Inc.\"");
+  acme.SetText(contact::kLastName, "\"Quoted\"");
+  acme.SetText(contact::kHomeCity, "Tab\there");
+  acme.SetText(contact::kHomeZip, "Line one\r\nLine \"two\", end");
+  MergeContext sender = Sender();
+  sender.sender.company = "Nordlys \"AS\", Oslo";
+  ASSERT_TRUE(AppendDataRow(data.value(), DataFileRow(acme, sender, WordProcessor::MsWord)).ok());
+  std::string letter = TemplatePath("Letter.dot").value();
+  ASSERT_TRUE(WriteWholeFile(letter, Letter()));
+
+  ResultOf<std::string> merged = office.merge.RunLetterMerge(WordProcessor::MsWord, data.value(), letter);
+  ASSERT_TRUE(merged.ok()) << merged.Message() << ": " << office.merge.lastDetail();
+  EXPECT_EQ(RunPython(office.dir, kParagraphsScript, merged.value()),
+            "Dear Acme, \"Inc.\" \"Quoted\",\n"
+            "Tab\\there Line one\\nLine \"two\", end\n"
+            "From Nordlys \"AS\", Oslo\n");
+}
+
 TEST(LibreOfficeWriterMerge, NewTemplateIsBoundToTheDataFile) {
   SKIP_WITHOUT_WRITER();
   Office office;

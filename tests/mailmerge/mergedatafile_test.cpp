@@ -58,7 +58,9 @@ std::string Merged(WordProcessor processor) {
   return ReadWholeFile(path.value());
 }
 
-TEST(MergeDataFile, MsWordRowsQuotedUnchanged) { EXPECT_EQ(Merged(WordProcessor::MsWord), Golden("datafile_msword.txt")); }
+TEST(MergeDataFile, MsWordRowsQuotedWithInnerQuotesDoubled) {
+  EXPECT_EQ(Merged(WordProcessor::MsWord), Golden("datafile_msword.txt"));
+}
 
 TEST(MergeDataFile, WordPerfectRowsWithoutBreaksOrCommas) {
   EXPECT_EQ(Merged(WordProcessor::WordPerfect), Golden("datafile_wordperfect.txt"));

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
+#include <memory>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -121,6 +123,76 @@ TEST(SendJobRunner, StopClosesAfterTheCurrentMessage) {
   EXPECT_EQ(gate.started(), 1);
   EXPECT_EQ(JobCountsLine(runner.counts()), "Items 3, True 1, False 0");
   EXPECT_FALSE(runner.finished());
+}
+
+// A sender like a mail server that never answers: it waits until the
+// message is given up (or, as a bound for the test, ten seconds) and then
+// says not sent.
+bool SendUntilAbandoned(const SendJobRunner::AbandonFlag& abandon) {
+  const auto bound = std::chrono::steady_clock::now() + 10s;
+  while (!abandon->load() && std::chrono::steady_clock::now() < bound) std::this_thread::sleep_for(1ms);
+  return false;
+}
+
+// At the time limit the message on its way is given up (logged "False") and
+// the job finishes with the rest unsent, whether running or paused.
+TEST(SendJobRunner, TheTimeLimitGivesUpTheMessageOnItsWayAndTheRest) {
+  for (bool paused : {false, true}) {
+    SCOPED_TRACE(paused);
+    auto abandon = std::make_shared<std::atomic<bool>>(false);
+    const auto started = SendJobRunner::Clock::now();
+    SendJobRunner runner(ThreeAndADisabled(), JobMailKind::Internet,
+                         [abandon](const RecipientEntry&) { return SendUntilAbandoned(abandon); }, abandon,
+                         started + 300ms);
+    EXPECT_EQ(runner.OnTick(), SendJobRunner::Tick::Started);
+    if (paused) runner.Pause();
+    ASSERT_TRUE(TickUntil(runner, SendJobRunner::Tick::Finished));
+    EXPECT_LT(SendJobRunner::Clock::now() - started, 5s) << "the message was given up, not waited for";
+    EXPECT_TRUE(runner.timedOut());
+    EXPECT_TRUE(abandon->load());
+    EXPECT_EQ(runner.TakeLog(),
+              "1 : Internet mail : Send to : Anna Berg : False\r\nTime limit reached: 2 messages not sent");
+    const SendJobCounts counts = runner.counts();
+    EXPECT_EQ(counts.items, 3);
+    EXPECT_EQ(counts.trueCount, 0);
+    EXPECT_EQ(counts.falseCount, 1);
+    EXPECT_EQ(runner.OnTick(), SendJobRunner::Tick::Waiting);  // finished once
+  }
+}
+
+// A job done before its limit is not touched by it.
+TEST(SendJobRunner, AJobDoneInTimeIsNotStopped) {
+  GatedSender gate;
+  gate.ReleaseAll();
+  auto abandon = std::make_shared<std::atomic<bool>>(false);
+  SendJobRunner runner(ThreeAndADisabled(), JobMailKind::Internet,
+                       [&](const RecipientEntry& e) { return gate.Send(e); }, abandon,
+                       SendJobRunner::Clock::now() + 60s);
+  ASSERT_TRUE(TickUntil(runner, SendJobRunner::Tick::Finished));
+  EXPECT_FALSE(runner.timedOut());
+  EXPECT_FALSE(abandon->load());
+  EXPECT_EQ(runner.counts().trueCount, 2);
+}
+
+// The runner going away (the window closing with the program) does not
+// wait for a server that never answers.
+TEST(SendJobRunner, GoingAwayGivesUpTheMessageOnItsWay) {
+  auto abandon = std::make_shared<std::atomic<bool>>(false);
+  std::atomic<bool> sending{false};
+  auto runner = std::make_unique<SendJobRunner>(
+      ThreeAndADisabled(), JobMailKind::Internet,
+      [abandon, &sending](const RecipientEntry&) {
+        sending = true;
+        return SendUntilAbandoned(abandon);
+      },
+      abandon, std::nullopt);
+  EXPECT_EQ(runner->OnTick(), SendJobRunner::Tick::Started);
+  for (int i = 0; i < 5000 && !sending; ++i) std::this_thread::sleep_for(1ms);
+  ASSERT_TRUE(sending);
+  const auto started = std::chrono::steady_clock::now();
+  runner.reset();
+  EXPECT_LT(std::chrono::steady_clock::now() - started, 5s);
+  EXPECT_TRUE(abandon->load());
 }
 
 }  // namespace

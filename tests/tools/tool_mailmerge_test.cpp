@@ -119,5 +119,78 @@ TEST_F(ToolMailMergeTest, TheWordProcessorMergesTheDataFileIntoADocument) {
   EXPECT_EQ(rows.find("\"Olle\""), std::string::npos);
 }
 
+// A contact's name cannot forge the tool's lines: its control characters
+// and line breaks are printed as escapes within its own log line.
+TEST_F(ToolMailMergeTest, ControlCharactersOfANameAreShownEscapedInTheLog) {
+  const std::string forged = dir.File("forged.adr");
+  Ok({"create", forged});
+  Ok({"add", forged},
+     "{\"First_Name\":\"Eve\\u001b[2J\",\"Last_Name\":\"X\\r\\nItems 9, True 9, False 0\\u009b\","
+     "\"Work_Email\":\"eve@example.org\"}\n");
+  MailMergeSettings settings = Settings(MergeDestination::Email);
+  settings.smtpServer = "127.0.0.1:1";  // nobody listens: the message is not sent
+  ASSERT_TRUE(WriteMailMergeSettings(settingsPath, settings).ok());
+  const std::string message = dir.File("message.txt");
+  ASSERT_TRUE(WriteWholeFile(message, "Hello"));
+
+  ToolRun run = Run({"mailmerge", forged, "--settings", settingsPath, "--message", message});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.out,
+            "1 : Internet mail : Send to : Eve\\x1b[2J X\\r\\nItems 9, True 9, False 0\\u009b : False\n"
+            "Items 1, True 0, False 1\n");
+}
+
+TEST_F(ToolMailMergeTest, TheTimeLimitIsANumberOfMinutes) {
+  MailMergeSettings settings = Settings(MergeDestination::Email);
+  settings.smtpServer = "127.0.0.1:1";
+  ASSERT_TRUE(WriteMailMergeSettings(settingsPath, settings).ok());
+  const std::string message = dir.File("message.txt");
+  ASSERT_TRUE(WriteWholeFile(message, "Hello"));
+  for (const char* wrong : {"0", "-5", "ten", "", "10081", "99999999999999999999"}) {
+    SCOPED_TRACE(wrong);
+    ToolRun run = Run({"mailmerge", book, "--settings", settingsPath, "--message", message, "--time-limit", wrong});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "--time-limit: expected a number of minutes from 1 to 10080\n");
+  }
+  ToolRun run = Run({"mailmerge", book, "--settings", settingsPath, "--message", message, "--time-limit", "5"});
+  EXPECT_NE(run.out.find("Items 3, True 0, False 3\n"), std::string::npos) << run.out << run.err;
+  ToolRun usage = Run({"mailmerge", "--help"});
+  EXPECT_NE(usage.out.find("[--time-limit MINUTES]"), std::string::npos) << usage.out;
+  EXPECT_NE(usage.out.find("by default 10 plus 1 per message"), std::string::npos) << usage.out;
+}
+
+// An attachment that is not a regular file within 25 MB fails each message
+// with its reason; the job neither hangs on it nor ends abnormally.
+TEST_F(ToolMailMergeTest, AnAttachmentThatCannotBeSentFailsEachMessageWithItsReason) {
+  const std::string message = dir.File("message.txt");
+  ASSERT_TRUE(WriteWholeFile(message, "Hello"));
+  const std::string big = dir.File("big.bin");
+  {
+    std::ofstream out(big, std::ios::binary);
+    out.seekp(std::streamoff(25 * 1024 * 1024));
+    out.put('x');
+  }
+  fs::create_directories(dir.File("folder"));
+  struct Case {
+    std::string path;
+    std::string reason;
+  };
+  for (const Case& c : {Case{big, "The attachment is larger than 25 MB \"" + big + "\""},
+                        Case{dir.File("folder"), "The attachment is not a regular file \"" + dir.File("folder") + "\""}}) {
+    SCOPED_TRACE(c.path);
+    MailMergeSettings settings = Settings(MergeDestination::Email);
+    settings.smtpServer = "127.0.0.1:1";
+    settings.attachments = {c.path};
+    ASSERT_TRUE(WriteMailMergeSettings(settingsPath, settings).ok());
+    ToolRun run = Run({"mailmerge", book, "--settings", settingsPath, "--message", message});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out,
+              "1 : Internet mail : Send to : Anna Berg : False\n2 : Internet mail : Send to : Mona Lie : False\n"
+              "3 : Internet mail : Send to : Petter Dahl : False\nItems 3, True 0, False 3\n");
+    EXPECT_EQ(run.err, c.reason + "\n" + c.reason + "\n" + c.reason + "\n3 of 3 messages could not be sent.\n");
+  }
+}
+
 }  // namespace
 }  // namespace velmora::testing

@@ -8,6 +8,8 @@
 #include <thread>
 
 #include "ToolFixture.h"
+#include "addressbook/mailmerge/MailMergeSettings.h"
+#include "tests/mailmerge/SilentServer.h"
 
 namespace velmora::testing {
 namespace {
@@ -136,6 +138,49 @@ TEST_F(ToolSignalsTest, AnAddToldToStopAddsNothingAndClosesTheFile) {
     EXPECT_EQ(WTERMSIG(status), signal);
     EXPECT_EQ(add.Err(), "Interrupted; nothing was added.\n");
     EXPECT_EQ(Info(book)["slot_count"], 0);
+    ExpectCleanClose();
+  }
+}
+
+// Told to stop while a message waits on a mail server that never answers,
+// the mail merge gives that message up at once and ends, rather than
+// waiting for the transfer's time-outs.
+TEST_F(ToolSignalsTest, AMailMergeToldToStopLeavesASilentServerAtOnce) {
+  SilentServer server;
+  ASSERT_TRUE(server.ready());
+  Ok({"create", book});
+  Ok({"add", book}, "{\"First_Name\":\"Anna\",\"Last_Name\":\"Berg\",\"Work_Email\":\"anna@example.org\"}\n"
+                    "{\"First_Name\":\"Mona\",\"Last_Name\":\"Lie\",\"Work_Email\":\"mona@example.org\"}\n");
+  MailMergeSettings settings;
+  settings.recipients = RecipientChoice::AllRecords;
+  settings.destination = MergeDestination::Email;
+  settings.myName = "Mia Ek";
+  settings.myCompany = "Ek AB";
+  settings.myEmail = "mia@ek.example";
+  settings.myPhone = "555";
+  settings.myAddress = "Gata 1";
+  settings.subject = "Welcome";
+  settings.smtpServer = server.server();
+  const std::string settingsPath = dir.File("merge.inf");
+  ASSERT_TRUE(WriteMailMergeSettings(settingsPath, settings).ok());
+  const std::string message = dir.File("message.txt");
+  ASSERT_TRUE(WriteWholeFile(message, "Hello"));
+
+  for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
+    SCOPED_TRACE(signal);
+    RunningTool tool(dir.path(), {"mailmerge", book, "--settings", settingsPath, "--message", message});
+    ASSERT_TRUE(tool.started());
+    ASSERT_TRUE(WaitUntilOpen());
+    // The first message is on its way to the silent server by now.
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    const auto signalled = std::chrono::steady_clock::now();
+    tool.Signal(signal);
+    std::string first = tool.ReadLine();
+    const int status = tool.Wait();
+    EXPECT_LT(std::chrono::steady_clock::now() - signalled, std::chrono::seconds(5));
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+    EXPECT_EQ(first, "1 : Internet mail : Send to : Anna Berg : False\n");
+    EXPECT_NE(tool.Err().find("Interrupted after 1 messages."), std::string::npos) << tool.Err();
     ExpectCleanClose();
   }
 }
