@@ -12,6 +12,8 @@
 // wrote comes back into the same slot.
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,10 +37,27 @@ bool ContactFromVCard(const VCard& card, Contact& contact, std::vector<std::stri
 // The contact as one card, lines ending CR LF and folded at 75 bytes.
 std::string ContactVCard(const Contact& contact, VCardVersion version);
 
+// A vCard file read piece by piece: next puts the next piece of the file in
+// chunk (which it finds empty) and leaves it empty at the end of the file.
+struct VCardInput {
+  std::function<Result(std::string& chunk)> next;
+  size_t size = 0;  // the file's length in bytes, for the progress; 0 when not known
+};
+
+// The pieces a file held whole is given in.
+inline constexpr size_t kVCardChunkBytes = size_t(64) << 10;
+
 // Imports every card of the file into an address book, through the same
-// acceptance step as the delimited import. counts.linesRead counts the
-// cards; unread and partly name each card by its BEGIN:VCARD line. A
-// Reader is refused with code 104.
+// acceptance step as the delimited import, one card at a time: memory
+// holds one piece of the file and one card, and the records go to the file
+// in batches. counts.linesRead counts the cards; unread and partly name
+// each card by its BEGIN:VCARD line (a card inside a card by its AGENT
+// line). progress is told after each card the bytes read so far and
+// input.size. A Reader is refused with code 104; a failure to read the
+// file keeps what was added and says how far the import got.
+Result ImportVCards(RecordStore& store, const VCardInput& input, ImportCounts& counts,
+                    const ImportProgress& progress = {});
+// The same for a file held whole.
 Result ImportVCards(RecordStore& store, std::string_view fileBytes, ImportCounts& counts,
                     const ImportProgress& progress = {});
 
