@@ -680,6 +680,7 @@ bool ContactFromVCard(const VCard& card, Contact& contact, std::vector<std::stri
     }
   }
   ReadName(card, fill);
+  const VCardProperty* role = nullptr;
   for (const VCardProperty& property : card.properties) {
     const Kinds kinds(property, labels);
     const std::string& name = property.name;
@@ -698,9 +699,10 @@ bool ContactFromVCard(const VCard& card, Contact& contact, std::vector<std::stri
     } else if (name == "TITLE") {
       fill.Put(c::kJobTitle, Trimmed(UnescapeVCardText(property.value)), "The job title");
     } else if (name == "ROLE") {
-      const std::string role = Trimmed(UnescapeVCardText(property.value));
-      if (!fill.PutFirstFree({c::kJobTitle}, role, "The role")) {
-        fill.LeftOut("The role", role, "the job title already holds a value");
+      if (!role) {
+        role = &property;
+      } else {
+        fill.LeftOut("The role", Trimmed(UnescapeVCardText(property.value)), "a contact has one job title");
       }
     } else if (name == "NOTE") {
       ReadNote(property, fill);
@@ -725,6 +727,13 @@ bool ContactFromVCard(const VCard& card, Contact& contact, std::vector<std::stri
       if (!ReadAndroidCustom(property, fill)) TellUnkept(property, fill);
     } else if (!ReadRelated(property, kinds, fill) && !CarriesNoUserData(name)) {
       TellUnkept(property, fill);
+    }
+  }
+  // A role fills the job title only when the card gives no title.
+  if (role) {
+    const std::string text = Trimmed(UnescapeVCardText(role->value));
+    if (!fill.PutFirstFree({c::kJobTitle}, text, "The role")) {
+      fill.LeftOut("The role", text, "the job title already holds a value");
     }
   }
   return fill.kept();
