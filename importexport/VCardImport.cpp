@@ -273,7 +273,9 @@ class CardFiller {
   bool kept_ = false;
 };
 
-void ReadName(const VCard& card, CardFiller& fill) {
+// ownCard: a card we wrote, whose FN only shows the contact (its company,
+// nickname or e-mail address when it has no name) and whose N is the name.
+void ReadName(const VCard& card, bool ownCard, CardFiller& fill) {
   const VCardProperty* n = nullptr;
   const VCardProperty* fn = nullptr;
   const VCardProperty* org = nullptr;
@@ -300,7 +302,7 @@ void ReadName(const VCard& card, CardFiller& fill) {
   }
   // Without N, the formatted name is split at its last space, unless it is
   // the organisation's name (a card for a company).
-  if (!fn) return;
+  if (!fn || ownCard) return;
   const std::string name = Trimmed(UnescapeVCardText(fn->value));
   if (name.empty()) return;
   if (org && Trimmed(SplitVCardValue(org->value, ';')[0]) == name) return;
@@ -679,7 +681,7 @@ bool ContactFromVCard(const VCard& card, Contact& contact, std::vector<std::stri
       labels[Lower(property.group)] = LabelWord(property.value);
     }
   }
-  ReadName(card, fill);
+  ReadName(card, ownCard, fill);
   const VCardProperty* role = nullptr;
   for (const VCardProperty& property : card.properties) {
     const Kinds kinds(property, labels);

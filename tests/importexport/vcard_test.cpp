@@ -417,6 +417,8 @@ TEST_F(VCardImportTest, AnEmptyNameTakesTheFormattedName) {
       {"N: ; ;;;\r\nFN:Bo\r\n", "Bo", ""},
       {"N:Lind;;;;\r\nFN:Anna Lind\r\n", "", "Lind"},  // a name given in N stays as given
       {"FN:Carl Holm\r\n", "Carl", "Holm"},
+      // Our own card's FN only shows a contact without a name (by its nickname here).
+      {"PRODID:-//Velmora//Cardora//EN\r\nN:;;;;\r\nFN:Nono\r\nNICKNAME:Nono\r\n", "", ""},
   };
   for (const Case& test : cases) {
     const Contact contact = Only(test.card);
