@@ -478,12 +478,27 @@ class VCardStreamReader::State {
 
   bool Outside() const { return open_.empty() && !logicalBegins_; }
 
+  // The longest line kept: outside a card only its start can matter; in a
+  // card, a line longer than a card may be is cut, and told when read.
+  size_t LineCap() const { return Outside() ? kOutsideLineCap : kMaxCardBytes + 1; }
+
   void AppendPhysical(std::string_view part) {
-    if (Outside()) {
-      if (physical_.size() >= kOutsideLineCap) return;
-      part = part.substr(0, kOutsideLineCap - physical_.size());
+    // The first byte of a line tells whether the logical line before it
+    // goes on; when it does not, that line is read now, so that what it
+    // begins or ends decides how much of this line is kept.
+    if (physical_.empty() && !part.empty() && haveLogical_ && !Continues(part[0])) {
+      Logical();
+      haveLogical_ = false;
     }
-    physical_.append(part);
+    const size_t cap = LineCap();
+    if (physical_.size() >= cap) return;
+    physical_.append(part.substr(0, cap - physical_.size()));
+  }
+
+  // Whether a line starting with first continues the logical line.
+  bool Continues(char first) {
+    if (first == ' ' || first == '\t') return true;
+    return !logical_.empty() && logical_.back() == '=' && QuotedPrintable();
   }
 
   // count line ends: the line read so far, then blank lines.
@@ -516,11 +531,9 @@ class VCardStreamReader::State {
   }
 
   void AppendLogical(std::string_view part) {
-    if (open_.empty() && !logicalBegins_) {
-      if (logical_.size() >= kOutsideLineCap) return;
-      part = part.substr(0, kOutsideLineCap - logical_.size());
-    }
-    logical_.append(part);
+    const size_t cap = LineCap();
+    if (logical_.size() >= cap) return;
+    logical_.append(part.substr(0, cap - logical_.size()));
   }
 
   // Whether the logical line's property is quoted-printable; known once its

@@ -235,6 +235,16 @@ TEST(VCardReaderTest, AHostileFileCannotSwallowCardsOrFillTheMemory) {
   EXPECT_NE(file.cards[0].problems[0].find("its lines from line"), std::string::npos) << file.cards[0].problems[0];
   EXPECT_EQ(file.cards[1].properties.at(0).value, "Next;;;;");
 
+  // One endless line in a card, and one after it outside any card.
+  const std::string endless = "BEGIN:VCARD\r\nN:Long;;;;\r\nNOTE:" + std::string(VCardStreamReader::kMaxCardBytes + 10, 'x') +
+                              "\r\nEND:VCARD\r\n" + std::string(VCardStreamReader::kMaxCardBytes, 'y') +
+                              "\r\nBEGIN:VCARD\r\nN:Next;;;;\r\nEND:VCARD\r\n";
+  const VCardFile cut = ReadInPieces(endless, 65536);
+  ASSERT_EQ(cut.cards.size(), 2u);
+  EXPECT_EQ(cut.cards[0].properties.size(), 1u);
+  EXPECT_EQ(cut.cards[0].problems.size(), 1u);
+  EXPECT_EQ(cut.cards[1].properties.at(0).value, "Next;;;;");
+
   // Agents of agents, never closed, end at the next card.
   std::string deep = "BEGIN:VCARD\r\nN:Top;;;;\r\n";
   for (int i = 0; i < 1000; ++i) deep += "AGENT:BEGIN:VCARD\r\nN:Inner;;;;\r\n";
