@@ -7,7 +7,9 @@
 // and a work e-mail address and then e-mail types among the other phones,
 // the two web pages, the organisation (company, department, office), job
 // title, notes, birthday, anniversary, gender, spouse and children, the
-// first category, and the picture file as a file: URI. An other phone is
+// first category, and the picture file as a file: URI. A card with an empty
+// N takes the name from FN. A date without a year (--0503, Apple's 1604)
+// is told, not stored: the record keeps a date only with its year. An other phone is
 // written with an X-CARDORA-TYPE parameter naming its type, so a card we
 // wrote comes back into the same slot.
 #pragma once
@@ -30,8 +32,10 @@ namespace velmora {
 enum class VCardVersion { V3, V4 };
 
 // Fills contact (a new record) from the card. leftOut receives what the
-// card holds that found no room, one reason each. False when the card gave
-// the contact nothing at all.
+// card holds that found no room, and each value cut to its field, one
+// reason each; properties that carry no user data (VERSION, PRODID, REV,
+// UID and the like) are not told. False when the card gave the contact
+// nothing at all.
 bool ContactFromVCard(const VCard& card, Contact& contact, std::vector<std::string>& leftOut);
 
 // The contact as one card, lines ending CR LF and folded at 75 bytes.
