@@ -8,14 +8,21 @@
 //   build/bench/import_bench                          full run
 //   build/bench/import_bench --benchmark_filter=10000 only the small files
 //
+// The vCard import's own block (further down) reads a phone's export of
+// 10,000 and 100,000 cards and one long quoted-printable card:
+//   build/bench/import_bench --benchmark_filter=VCard
+//
 // Files live in a fresh folder under $TMPDIR (default /tmp), removed at the
 // end.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
@@ -23,6 +30,7 @@
 #include "addressbook/model/Contact.h"
 #include "addressbook/model/ContactRules.h"
 #include "importexport/ContactImport.h"
+#include "importexport/VCard.h"
 #include "store/RecordStore.h"
 
 namespace velmora {
@@ -160,6 +168,196 @@ BENCHMARK(BM_AddWithoutDuplicateTest)->Arg(100'000)->UseManualTime()->Unit(bench
 BENCHMARK(BM_ImportWithDuplicateTest)->Arg(10'000)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ImportWithDuplicateTest)->Arg(100'000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(2);
 
+
+// ---------------------------------------------------------------------------
+// vCard import. A file of cards as a phone writes them, streamed from disk
+// the way `velmora import` reads it, at 10,000 and 100,000 cards: the time
+// per card, and the peak memory the import adds (VmHWM from
+// /proc/self/status, reset before each run through /proc/self/clear_refs),
+// should not grow with the file. And one card whose quoted-printable note
+// runs over 2,000 and 20,000 continuation lines: the time per line should
+// not grow with the value's length.
+// ---------------------------------------------------------------------------
+
+// Kilobytes of a field of /proc/self/status ("VmHWM:", "VmRSS:"); -1 when
+// it cannot be read.
+long StatusKilobytes(const char* field) {
+  std::FILE* status = std::fopen("/proc/self/status", "r");
+  if (!status) return -1;
+  char line[256];
+  long value = -1;
+  const size_t length = std::strlen(field);
+  while (std::fgets(line, sizeof line, status)) {
+    if (std::strncmp(line, field, length) == 0) value = std::strtol(line + length, nullptr, 10);
+  }
+  std::fclose(status);
+  return value;
+}
+
+// Starts the peak resident size again from the present one.
+bool ResetPeakMemory() {
+  std::FILE* refs = std::fopen("/proc/self/clear_refs", "w");
+  if (!refs) return false;
+  const bool written = std::fputs("5", refs) >= 0;
+  return std::fclose(refs) == 0 && written;
+}
+
+// A phone's export of that many contacts, written to disk card by card.
+std::string VCardFileOf(int cards) {
+  const std::string path = g_folder + "/cards-" + std::to_string(cards) + ".vcf";
+  if (std::filesystem::exists(path)) return path;
+  std::ofstream out(path, std::ios::binary);
+  char card[1024];
+  for (int i = 0; i < cards; ++i) {
+    std::snprintf(card, sizeof card,
+                  "BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:%s %d;%s;;;\r\n"
+                  "TEL;CELL:+46 70 %06d\r\nTEL;HOME:+46 46 %06d\r\nEMAIL;HOME:person%d@example.org\r\n"
+                  "ADR;HOME:;;Storgatan %d;%s;;223 50;Sverige\r\nBDAY:%04d%02d%02d\r\n"
+                  "NOTE;ENCODING=QUOTED-PRINTABLE:Met at the %d fair.=0D=0AA second line, long enough to be =\r\n"
+                  "continued on the next line.\r\nEND:VCARD\r\n",
+                  kLastNames[i % 14], i, kFirstNames[i % 16], i, i, i, i % 100, kCities[i % 8], 1950 + i % 60,
+                  1 + i % 12, 1 + i % 28, i);
+    out << card;
+  }
+  if (!out.flush()) std::abort();
+  return path;
+}
+
+// Imports the file as the tool does: read piece by piece from disk.
+void ImportVCardFile(RecordStore& store, const std::string& path, ImportCounts& counts) {
+  std::ifstream in(path, std::ios::binary);
+  VCardInput input;
+  input.next = [&](std::string& chunk) {
+    chunk.resize(kVCardChunkBytes);
+    in.read(chunk.data(), std::streamsize(chunk.size()));
+    chunk.resize(size_t(in.gcount()));
+    return in.bad() ? Result::Fail("read") : Result::Ok();
+  };
+  if (!ImportVCards(store, input, counts).ok()) std::abort();
+}
+
+std::map<std::string, double> g_vcardPeakKb;
+
+void BM_VCardImport(benchmark::State& state) {
+  const int cards = int(state.range(0));
+  const std::string file = VCardFileOf(cards);
+  double seconds = 0;
+  long peak = 0;
+  for (auto _ : state) {
+    const std::string path = FreshBook();
+    {
+      RecordStore store(path, "");
+      ImportCounts counts;
+      const bool reset = ResetPeakMemory();
+      const long before = StatusKilobytes("VmRSS:");
+      const auto start = Clock::now();
+      ImportVCardFile(store, file, counts);
+      const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+      if (reset && before >= 0) peak = std::max(peak, StatusKilobytes("VmHWM:") - before);
+      if (counts.added != size_t(cards)) std::abort();
+      state.SetIterationTime(elapsed);
+      seconds += elapsed;
+    }
+    std::filesystem::remove(path);
+  }
+  g_seconds["vcard/" + std::to_string(cards)] = seconds / double(state.iterations());
+  g_vcardPeakKb["vcard/" + std::to_string(cards)] = double(peak);
+  state.counters["us_per_card"] = benchmark::Counter(seconds * 1e6 / double(cards) / double(state.iterations()));
+  state.counters["peak_growth_kb"] = benchmark::Counter(double(peak));
+}
+
+// The reading alone, without the address book: what the import holds of
+// the file itself (the import adds the duplicate test's index of every
+// record of the book, which grows with the book whatever its source).
+void BM_VCardRead(benchmark::State& state) {
+  const int cards = int(state.range(0));
+  const std::string file = VCardFileOf(cards);
+  long peak = 0;
+  double seconds = 0;
+  for (auto _ : state) {
+    const bool reset = ResetPeakMemory();
+    const long before = StatusKilobytes("VmRSS:");
+    const auto start = Clock::now();
+    std::ifstream in(file, std::ios::binary);
+    VCardStreamReader reader;
+    VCardFile read;
+    std::string chunk(kVCardChunkBytes, '\0');
+    size_t count = 0;
+    while (in.read(chunk.data(), std::streamsize(chunk.size())) || in.gcount() > 0) {
+      reader.Feed(std::string_view(chunk).substr(0, size_t(in.gcount())), read);
+      count += read.cards.size();
+      read.cards.clear();
+    }
+    reader.Finish(read);
+    count += read.cards.size();
+    const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+    if (count != size_t(cards)) std::abort();
+    if (reset && before >= 0) peak = std::max(peak, StatusKilobytes("VmHWM:") - before);
+    state.SetIterationTime(elapsed);
+    seconds += elapsed;
+  }
+  g_seconds["vcard-read/" + std::to_string(cards)] = seconds / double(state.iterations());
+  g_vcardPeakKb["vcard-read/" + std::to_string(cards)] = double(peak);
+  state.counters["peak_growth_kb"] = benchmark::Counter(double(peak));
+}
+
+// One card whose quoted-printable note continues over that many lines.
+std::string LongQuotedPrintableCard(int lines) {
+  std::string card = "BEGIN:VCARD\r\nVERSION:2.1\r\nN:Lind;Anna;;;\r\nNOTE;ENCODING=QUOTED-PRINTABLE:";
+  for (int i = 0; i < lines; ++i) card += "Line " + std::to_string(i) + " of the note, =C3=A5=C3=A4=C3=B6 and more text=\r\n";
+  card += "end\r\nEND:VCARD\r\n";
+  return card;
+}
+
+void BM_VCardQuotedPrintableLines(benchmark::State& state) {
+  const int lines = int(state.range(0));
+  const std::string card = LongQuotedPrintableCard(lines);
+  double seconds = 0;
+  for (auto _ : state) {
+    const std::string path = FreshBook();
+    {
+      RecordStore store(path, "");
+      ImportCounts counts;
+      const auto start = Clock::now();
+      if (!ImportVCards(store, card, counts).ok() || counts.added != 1) std::abort();
+      const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+      state.SetIterationTime(elapsed);
+      seconds += elapsed;
+    }
+    std::filesystem::remove(path);
+  }
+  g_seconds["vcard-qp/" + std::to_string(lines)] = seconds / double(state.iterations());
+  state.counters["us_per_line"] = benchmark::Counter(seconds * 1e6 / double(lines) / double(state.iterations()));
+}
+
+// The reading first, before the import's heap makes room it could reuse.
+BENCHMARK(BM_VCardRead)->Arg(10'000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_VCardRead)->Arg(100'000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_VCardImport)->Arg(10'000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_VCardImport)->Arg(100'000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_VCardQuotedPrintableLines)->Arg(2'000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_VCardQuotedPrintableLines)->Arg(20'000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void PrintVCardSummary() {
+  if (g_seconds.count("vcard/10000") && g_seconds.count("vcard/100000")) {
+    std::printf("  vCard import time per card, 100,000 / 10,000 cards: %.2f (1 means it does not grow)\n",
+                (g_seconds["vcard/100000"] / 100000) / (g_seconds["vcard/10000"] / 10000));
+    const double small = g_vcardPeakKb["vcard/10000"], large = g_vcardPeakKb["vcard/100000"];
+    std::printf("  vCard import peak memory growth, 10,000 cards: %.0f kB, 100,000 cards: %.0f kB, ratio %.2f\n",
+                small, large, small > 0 ? large / small : 0.0);
+  }
+  if (g_vcardPeakKb.count("vcard-read/10000") && g_vcardPeakKb.count("vcard-read/100000")) {
+    std::printf("  vCard reading alone, time per card, 100,000 / 10,000 cards: %.2f\n",
+                (g_seconds["vcard-read/100000"] / 100000) / (g_seconds["vcard-read/10000"] / 10000));
+    std::printf("  vCard reading alone, peak memory growth, 10,000 cards: %.0f kB, 100,000 cards: %.0f kB\n",
+                g_vcardPeakKb["vcard-read/10000"], g_vcardPeakKb["vcard-read/100000"]);
+  }
+  if (g_seconds.count("vcard-qp/2000") && g_seconds.count("vcard-qp/20000")) {
+    std::printf("  quoted-printable card time per line, 20,000 / 2,000 lines: %.2f (1 means linear)\n",
+                (g_seconds["vcard-qp/20000"] / 20000) / (g_seconds["vcard-qp/2000"] / 2000));
+  }
+}
+// --- end of the vCard import block -----------------------------------------
 }  // namespace
 }  // namespace velmora
 
@@ -192,5 +390,6 @@ int main(int argc, char** argv) {
     std::printf("  import with the duplicate test / plain add, 100,000 lines: %.2fx\n",
                 g_seconds["import/100000"] / g_seconds["add/100000"]);
   }
+  PrintVCardSummary();
   return 0;
 }

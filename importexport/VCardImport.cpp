@@ -105,14 +105,19 @@ std::string PercentDecoded(std::string_view text) {
   return out;
 }
 
+// Apple's year for a date without one.
+constexpr uint32_t kAppleNoYear = 1604;
+
 // A date as cards write it: 19750503, 1975-05-03 (a time after it
-// ignored), or without a year (--0503, --05-03), which takes this year.
-// Apple writes a year-less date with the year its X-APPLE-OMIT-YEAR names.
-std::optional<DateValue> CardDate(const VCardProperty& property) {
+// ignored). A date without a year (--0503, --05-03, or Apple's year 1604,
+// which its X-APPLE-OMIT-YEAR names) sets yearless and gives no date: the
+// record keeps a date only with its year, and a year made up would be a
+// wrong birthday.
+std::optional<DateValue> CardDate(const VCardProperty& property, bool& yearless) {
   std::string digits;
   std::string_view value = property.value;
   if (const size_t t = value.find_first_of("Tt"); t != std::string_view::npos) value = value.substr(0, t);
-  bool yearless = value.substr(0, 2) == "--";
+  yearless = value.substr(0, 2) == "--";
   for (char ch : value) {
     if (ch >= '0' && ch <= '9') {
       digits += ch;
@@ -121,19 +126,14 @@ std::optional<DateValue> CardDate(const VCardProperty& property) {
     }
   }
   DateValue date;
-  if (yearless && digits.size() == 4) {
-    date.year = Today().year;
-    date.month = uint32_t(std::stoi(digits.substr(0, 2)));
-    date.day = uint32_t(std::stoi(digits.substr(2, 2)));
-  } else if (!yearless && digits.size() == 8) {
-    date.year = uint32_t(std::stoi(digits.substr(0, 4)));
-    date.month = uint32_t(std::stoi(digits.substr(4, 2)));
-    date.day = uint32_t(std::stoi(digits.substr(6, 2)));
-    if (const std::string* omit = property.Parameter("X-APPLE-OMIT-YEAR"); omit && *omit == digits.substr(0, 4)) {
-      date.year = Today().year;
-      yearless = true;
-    }
-  } else {
+  if (yearless) return std::nullopt;
+  if (digits.size() != 8) return std::nullopt;
+  date.year = uint32_t(std::stoi(digits.substr(0, 4)));
+  date.month = uint32_t(std::stoi(digits.substr(4, 2)));
+  date.day = uint32_t(std::stoi(digits.substr(6, 2)));
+  const std::string* omit = property.Parameter("X-APPLE-OMIT-YEAR");
+  if (date.year == kAppleNoYear || (omit && *omit == digits.substr(0, 4))) {
+    yearless = true;
     return std::nullopt;
   }
   if (DayNumber(date) == kInvalidDayNumber) return std::nullopt;
@@ -195,16 +195,17 @@ class CardFiller {
   bool kept() const { return kept_; }
 
   // Stores value in the first empty field of the list; false when all are
-  // in use. Only the streets keep line breaks.
-  bool PutFirstFree(std::initializer_list<ContactField> fields, std::string_view value) {
-    return PutFirstFree(std::span<const ContactField>(fields.begin(), fields.size()), value);
+  // in use. Only the streets keep line breaks. A value longer than its
+  // field is cut, and the cut told under what.
+  bool PutFirstFree(std::initializer_list<ContactField> fields, std::string_view value, std::string_view what) {
+    return PutFirstFree(std::span<const ContactField>(fields.begin(), fields.size()), value, what);
   }
-  bool PutFirstFree(std::span<const ContactField> fields, std::string_view value) {
+  bool PutFirstFree(std::span<const ContactField> fields, std::string_view value, std::string_view what) {
     if (value.empty()) return true;
     for (const ContactField& field : fields) {
       if (!contact_.RawText(field).empty()) continue;
       const bool lines = field == c::kHomeStreet || field == c::kWorkStreet;
-      const std::string text = Fitted(lines ? std::string(value) : OneLine(value), field.width);
+      const std::string text = FittedTold(lines ? std::string(value) : OneLine(value), field.width, what);
       if (text.empty()) return true;  // line breaks and spaces only
       contact_.SetText(field, text);
       kept_ = true;
@@ -213,16 +214,27 @@ class CardFiller {
     return false;
   }
 
+  // The value as a field of that width keeps it; a cut is told.
+  std::string FittedTold(std::string_view value, uint32_t width, std::string_view what) {
+    std::string text = Fitted(value, width);
+    if (text.size() < Trimmed(value).size()) {
+      leftOut_.push_back(std::string(what) + " " + Shown(Trimmed(value)) + " was cut to " + std::to_string(width - 1) +
+                         " bytes, the length of its field");
+    }
+    return text;
+  }
+
   void Put(ContactField field, std::string_view value, std::string_view what) {
     if (value.empty()) return;
-    if (!PutFirstFree({field}, value)) LeftOut(what, value, "the field already holds a value");
+    if (!PutFirstFree({field}, value, what)) LeftOut(what, value, "the field already holds a value");
   }
 
   // An other phone with its type (0 none, 1..17); whole is for e-mail
   // addresses, which are useless cut.
-  bool PutOther(std::string_view value, int32_t type, bool whole) {
+  bool PutOther(std::string_view value, int32_t type, bool whole, std::string_view what) {
     if (whole && value.size() >= c::kOtherPhoneTextWidth) return false;
-    const std::string text = Fitted(OneLine(value), c::kOtherPhoneTextWidth);
+    if (FreeOther() < 0) return false;
+    const std::string text = FittedTold(OneLine(value), c::kOtherPhoneTextWidth, what);
     if (text.empty()) return true;
     for (int i = 0; i < int(c::kOtherPhoneCount); ++i) {
       if (!contact_.OtherPhone(i).empty()) continue;
@@ -232,6 +244,13 @@ class CardFiller {
       return true;
     }
     return false;
+  }
+
+  int FreeOther() const {
+    for (int i = 0; i < int(c::kOtherPhoneCount); ++i) {
+      if (contact_.OtherPhone(i).empty()) return i;
+    }
+    return -1;
   }
 
   bool HasOtherType(int32_t type) const {
@@ -254,7 +273,9 @@ class CardFiller {
   bool kept_ = false;
 };
 
-void ReadName(const VCard& card, CardFiller& fill) {
+// ownCard: a card we wrote, whose FN only shows the contact (its company,
+// nickname or e-mail address when it has no name) and whose N is the name.
+void ReadName(const VCard& card, bool ownCard, CardFiller& fill) {
   const VCardProperty* n = nullptr;
   const VCardProperty* fn = nullptr;
   const VCardProperty* org = nullptr;
@@ -263,9 +284,15 @@ void ReadName(const VCard& card, CardFiller& fill) {
     if (property.name == "FN" && !fn) fn = &property;
     if (property.name == "ORG" && !org) org = &property;
   }
+  std::vector<std::string> parts;
   if (n) {
-    std::vector<std::string> parts = SplitVCardValue(n->value, ';');
+    parts = SplitVCardValue(n->value, ';');
     parts.resize(5);
+  }
+  // An N without a single part (N:;;;;, as phones write it for a name
+  // typed in one field) says nothing: the formatted name gives the name.
+  const bool named = std::any_of(parts.begin(), parts.end(), [](const std::string& part) { return !Trimmed(part).empty(); });
+  if (named) {
     fill.Put(c::kLastName, Trimmed(parts[0]), "The last name");
     fill.Put(c::kFirstName, Trimmed(parts[1]), "The first name");
     fill.Put(c::kMiddleName, Trimmed(parts[2]), "The middle name");
@@ -275,7 +302,7 @@ void ReadName(const VCard& card, CardFiller& fill) {
   }
   // Without N, the formatted name is split at its last space, unless it is
   // the organisation's name (a card for a company).
-  if (!fn) return;
+  if (!fn || ownCard) return;
   const std::string name = Trimmed(UnescapeVCardText(fn->value));
   if (name.empty()) return;
   if (org && Trimmed(SplitVCardValue(org->value, ';')[0]) == name) return;
@@ -328,11 +355,11 @@ void ReadAddress(const VCardProperty& property, const Kinds& kinds, CardFiller& 
   if (whole.empty()) return;
   for (const Block* block : order) {
     if (!empty(*block)) continue;
-    fill.PutFirstFree({block->street}, street);
-    fill.PutFirstFree({block->city}, Trimmed(parts[3]));
-    fill.PutFirstFree({block->state}, Trimmed(parts[4]));
-    fill.PutFirstFree({block->zip}, Trimmed(parts[5]));
-    fill.PutFirstFree({block->country}, Trimmed(parts[6]));
+    fill.PutFirstFree({block->street}, street, "The street");
+    fill.PutFirstFree({block->city}, Trimmed(parts[3]), "The city");
+    fill.PutFirstFree({block->state}, Trimmed(parts[4]), "The state");
+    fill.PutFirstFree({block->zip}, Trimmed(parts[5]), "The postal code");
+    fill.PutFirstFree({block->country}, Trimmed(parts[6]), "The country");
     return;
   }
   fill.LeftOut("The address", whole, "the address book keeps one home and one work address");
@@ -387,12 +414,12 @@ void ReadPhone(const VCardProperty& property, const Kinds& kinds, CardFiller& fi
   const std::string number = PhoneNumber(property);
   if (number.empty()) return;
   if (std::optional<int32_t> own = OwnType(property)) {
-    if (!fill.PutOther(number, *own, false)) fill.LeftOut("The phone", number, "all five other phones are in use");
+    if (!fill.PutOther(number, *own, false, "The phone")) fill.LeftOut("The phone", number, "all five other phones are in use");
     return;
   }
   const PhoneRoute route = RoutePhone(kinds);
-  if (route.field && fill.PutFirstFree({*route.field}, number)) return;
-  if (!fill.PutOther(number, route.otherType, false)) {
+  if (route.field && fill.PutFirstFree({*route.field}, number, "The phone")) return;
+  if (!fill.PutOther(number, route.otherType, false, "The phone")) {
     fill.LeftOut("The phone", number, "all five other phones are in use");
   }
 }
@@ -401,7 +428,7 @@ void ReadEmail(const VCardProperty& property, const Kinds& kinds, CardFiller& fi
   const std::string address = Trimmed(UnescapeVCardText(property.value));
   if (address.empty()) return;
   if (std::optional<int32_t> own = OwnType(property)) {
-    if (!fill.PutOther(address, *own, true)) {
+    if (!fill.PutOther(address, *own, true, "The e-mail address")) {
       fill.LeftOut("The e-mail address", address, "no other phone is free for it");
     }
     return;
@@ -412,12 +439,12 @@ void ReadEmail(const VCardProperty& property, const Kinds& kinds, CardFiller& fi
   } else if (kinds.Has("home")) {
     fields = {c::kHomeEmail};
   }
-  if (fill.PutFirstFree(fields, address)) return;
+  if (fill.PutFirstFree(fields, address, "The e-mail address")) return;
   // Further addresses go among the other phones typed E-mail1..3, when
   // they fit whole.
   for (int type = kFirstMailType; type <= kLastMailType; ++type) {
     if (fill.HasOtherType(type)) continue;
-    if (fill.PutOther(address, type, true)) return;
+    if (fill.PutOther(address, type, true, "The e-mail address")) return;
     break;
   }
   fill.LeftOut("The e-mail address", address,
@@ -433,7 +460,7 @@ void ReadWeb(const VCardProperty& property, const Kinds& kinds, CardFiller& fill
   } else if (kinds.Has("home")) {
     fields = {c::kHomeWeb};
   }
-  if (!fill.PutFirstFree(fields, url)) fill.LeftOut("The web page", url, "the field already holds a web page");
+  if (!fill.PutFirstFree(fields, url, "The web page")) fill.LeftOut("The web page", url, "the field already holds a web page");
 }
 
 void ReadPhoto(const VCardProperty& property, CardFiller& fill) {
@@ -471,8 +498,13 @@ void ReadPhoto(const VCardProperty& property, CardFiller& fill) {
 }
 
 void ReadDate(const VCardProperty& property, bool birthday, CardFiller& fill) {
-  std::optional<DateValue> date = CardDate(property);
+  bool yearless = false;
+  std::optional<DateValue> date = CardDate(property, yearless);
   const char* what = birthday ? "The birthday" : "The anniversary";
+  if (yearless) {
+    fill.LeftOut(what, property.value, "it has no year, and the address book keeps a date only with its year");
+    return;
+  }
   if (!date) {
     fill.LeftOut(what, property.value, "it is not a date from 1800 to 2199");
     return;
@@ -500,7 +532,7 @@ std::optional<std::string> RelatedName(const VCardProperty& property) {
 void ReadChild(const std::string& name, CardFiller& fill) {
   for (int i = 0; i < int(c::kChildCount); ++i) {
     if (!fill.contact().Child(i).empty()) continue;
-    const std::string text = Fitted(OneLine(name), c::kChildWidth);
+    const std::string text = fill.FittedTold(OneLine(name), c::kChildWidth, "The child");
     if (text.empty()) return;
     fill.contact().SetChild(i, text);
     fill.Keep();
@@ -509,10 +541,12 @@ void ReadChild(const std::string& name, CardFiller& fill) {
   fill.LeftOut("The child", name, "the address book keeps five children");
 }
 
-void ReadRelated(const VCardProperty& property, const Kinds& kinds, CardFiller& fill) {
+// A spouse or a child, of the properties that name related people; false
+// for any other property, and for another relation or a link to a card.
+bool ReadRelated(const VCardProperty& property, const Kinds& kinds, CardFiller& fill) {
   const std::string& name = property.name;
   std::optional<std::string> person = RelatedName(property);
-  if (!person) return;
+  if (!person) return false;
   const bool spouse = name == "X-SPOUSE" || name == "X-EVOLUTION-SPOUSE" || name == "X-MS-SPOUSE" ||
                       name == "X-KADDRESSBOOK-X-SPOUSESNAME" ||
                       ((name == "RELATED" || name == "X-ABRELATEDNAMES") && kinds.HasAny({"spouse", "partner"}));
@@ -523,6 +557,65 @@ void ReadRelated(const VCardProperty& property, const Kinds& kinds, CardFiller& 
   } else if (child) {
     ReadChild(*person, fill);
   }
+  return spouse || child;
+}
+
+// Android's own rows: "vnd.android.cursor.item/nickname;Bosse;1;..." and
+// "vnd.android.cursor.item/relation;Eva;14;..." (14 spouse, 4 domestic
+// partner, 10 partner, 3 child). False for the rows no field keeps.
+bool ReadAndroidCustom(const VCardProperty& property, CardFiller& fill) {
+  std::vector<std::string> parts = SplitVCardValue(property.value, ';');
+  parts.resize(std::max<size_t>(parts.size(), 3));
+  const std::string kind = Lower(Trimmed(parts[0]));
+  const std::string value = Trimmed(parts[1]);
+  if (value.empty()) return true;
+  if (kind == "vnd.android.cursor.item/nickname") {
+    fill.Put(c::kNickName, value, "The nickname");
+    return true;
+  }
+  if (kind == "vnd.android.cursor.item/relation") {
+    const std::string type = Trimmed(parts[2]);
+    if (type == "14" || type == "4" || type == "10") {
+      fill.Put(c::kSpouseName, value, "The spouse");
+      return true;
+    }
+    if (type == "3") {
+      ReadChild(value, fill);
+      return true;
+    }
+  }
+  return false;
+}
+
+// Outlook's gender: 1 female, 2 male.
+void ReadOutlookGender(const VCardProperty& property, CardFiller& fill) {
+  const std::string value = Trimmed(property.value);
+  if (value != "1" && value != "2") return;
+  fill.contact().SetGender(value == "1" ? c::kGenderFemale : c::kGenderMale);
+  fill.Keep();
+}
+
+// Properties that carry no value of the user's: the card's version, maker,
+// revision and identifiers, display forms of values kept elsewhere, and
+// the writers' own bookkeeping. Whatever else finds no field is told.
+bool CarriesNoUserData(std::string_view name) {
+  static constexpr std::string_view kNames[] = {
+      "VERSION",     "PRODID",          "REV",          "UID",          "X-ABUID",
+      "CLIENTPIDMAP", "KIND",           "PROFILE",      "NAME",         "SOURCE",
+      "SORT-STRING", "FN",              "X-ABLABEL",    "X-ABADR",      "X-ABSHOWAS",
+      "X-IRMC-LUID", "X-EVOLUTION-FILE-AS", "X-MOZILLA-HTML", "X-MS-OL-DEFAULT-POSTAL-ADDRESS",
+      "X-MS-OL-DESIGN"};
+  return std::find(std::begin(kNames), std::end(kNames), name) != std::end(kNames);
+}
+
+// A property no field keeps, told with its value.
+void TellUnkept(const VCardProperty& property, CardFiller& fill) {
+  const std::string* encoding = property.Parameter("ENCODING");
+  const bool binary = encoding && Lower(*encoding) != "8bit" && Lower(*encoding) != "7bit" &&
+                      Lower(*encoding) != "quoted-printable";
+  std::string value = binary ? property.value : Trimmed(UnescapeVCardText(property.value));
+  if (binary && value.size() > 20) value = value.substr(0, 20) + "...";
+  fill.LeftOut(property.name, value, "the address book has no field for it");
 }
 
 void ReadGender(const VCardProperty& property, CardFiller& fill) {
@@ -580,18 +673,21 @@ bool ContactFromVCard(const VCard& card, Contact& contact, std::vector<std::stri
   CardFiller fill(contact, leftOut);
   std::unordered_map<std::string, std::string> labels;
   bool ownCard = false;
+  bool hasAddress = false;
   for (const VCardProperty& property : card.properties) {
+    if (property.name == "ADR") hasAddress = true;
     if (property.name == "PRODID" && property.value.starts_with(kOwnProductId)) ownCard = true;
     if (property.name == "X-ABLABEL" && !property.group.empty()) {
       labels[Lower(property.group)] = LabelWord(property.value);
     }
   }
-  ReadName(card, fill);
+  ReadName(card, ownCard, fill);
+  const VCardProperty* role = nullptr;
   for (const VCardProperty& property : card.properties) {
     const Kinds kinds(property, labels);
     const std::string& name = property.name;
     if (name == "NICKNAME") {
-      fill.Put(c::kNickName, Trimmed(SplitVCardValue(property.value, ',')[0]), "The nickname");
+      for (const std::string& nick : SplitVCardValue(property.value, ',')) fill.Put(c::kNickName, Trimmed(nick), "The nickname");
     } else if (name == "ADR") {
       ReadAddress(property, kinds, fill);
     } else if (name == "TEL") {
@@ -605,7 +701,11 @@ bool ContactFromVCard(const VCard& card, Contact& contact, std::vector<std::stri
     } else if (name == "TITLE") {
       fill.Put(c::kJobTitle, Trimmed(UnescapeVCardText(property.value)), "The job title");
     } else if (name == "ROLE") {
-      fill.PutFirstFree({c::kJobTitle}, Trimmed(UnescapeVCardText(property.value)));
+      if (!role) {
+        role = &property;
+      } else {
+        fill.LeftOut("The role", Trimmed(UnescapeVCardText(property.value)), "a contact has one job title");
+      }
     } else if (name == "NOTE") {
       ReadNote(property, fill);
     } else if (name == "BDAY") {
@@ -619,54 +719,98 @@ bool ContactFromVCard(const VCard& card, Contact& contact, std::vector<std::stri
       ReadCategories(property, ownCard, fill);
     } else if (name == "PHOTO") {
       ReadPhoto(property, fill);
-    } else {
-      ReadRelated(property, kinds, fill);
+    } else if (name == "X-WAB-GENDER") {
+      ReadOutlookGender(property, fill);
+    } else if (name == "N" || name == "LABEL") {
+      // The name is read above; an address label repeats an ADR, and is
+      // told only when the card has none.
+      if (name == "LABEL" && !hasAddress) TellUnkept(property, fill);
+    } else if (name == "X-ANDROID-CUSTOM") {
+      if (!ReadAndroidCustom(property, fill)) TellUnkept(property, fill);
+    } else if (!ReadRelated(property, kinds, fill) && !CarriesNoUserData(name)) {
+      TellUnkept(property, fill);
+    }
+  }
+  // A role fills the job title only when the card gives no title.
+  if (role) {
+    const std::string text = Trimmed(UnescapeVCardText(role->value));
+    if (!fill.PutFirstFree({c::kJobTitle}, text, "The role")) {
+      fill.LeftOut("The role", text, "the job title already holds a value");
     }
   }
   return fill.kept();
 }
 
-Result ImportVCards(RecordStore& store, std::string_view fileBytes, ImportCounts& counts,
+Result ImportVCards(RecordStore& store, const VCardInput& input, ImportCounts& counts,
                     const ImportProgress& progress) {
   counts = ImportCounts{};
   if (Result target = CheckContactImportTarget(store); !target.ok()) return target;
-  const VCardFile file = ReadVCards(fileBytes);
-  for (const VCardProblem& problem : file.unread) counts.unread.push_back({problem.line, problem.reason});
-
-  // Lines left out of a card are told under that card; those of cards not
-  // read are not told again.
-  size_t skipped = 0;
-  ContactImportBatch batch(store, counts, file.cards.size());
+  ContactImportBatch batch(store, counts, 0);
   Bytes fresh;
   InitContactRecord(store, fresh);
+  VCardStreamReader reader;
+  VCardFile file;  // what the last piece completed
+  std::string chunk;
   std::vector<std::string> leftOut;
-  size_t done = 0;
-  for (const VCard& card : file.cards) {
-    ++counts.linesRead;
-    Bytes record = fresh;
-    rec::SetId(record.data(), NewRecordId());
-    Contact contact(std::move(record));
-    leftOut.clear();
-    while (skipped < file.skipped.size() && file.skipped[skipped].line < card.line) ++skipped;
-    for (; skipped < file.skipped.size() && file.skipped[skipped].line == card.line; ++skipped) {
-      leftOut.push_back(file.skipped[skipped].reason);
+  size_t read = 0;
+  bool end = false;
+  while (!end && !counts.cancelled) {
+    chunk.clear();
+    if (Result next = input.next(chunk); !next.ok()) {
+      // What was added stays; the message says how far the import got.
+      const Result finished = batch.Finish();
+      if (!finished.ok()) return finished;
+      return Result::Fail(next.Message() + "; " + std::to_string(counts.added) +
+                          " records were added before the import stopped");
     }
-    if (!ContactFromVCard(card, contact, leftOut)) {
-      counts.unread.push_back({card.line, "the card holds nothing the address book keeps"});
+    if (chunk.empty()) {
+      reader.Finish(file);
+      end = true;
     } else {
-      for (std::string& reason : leftOut) counts.partly.push_back({card.line, std::move(reason)});
-      // A failure has already said how far the import got.
-      if (Result added = batch.Add(contact.bytes(), card.line); !added.ok()) return added;
+      read += chunk.size();
+      reader.Feed(chunk, file);
     }
-    ++done;
-    if (progress && !progress(done, file.cards.size())) {
-      counts.cancelled = true;
-      break;
+    for (VCardProblem& problem : file.unread) counts.unread.push_back({problem.line, std::move(problem.reason)});
+    file.unread.clear();
+    for (VCard& card : file.cards) {
+      ++counts.linesRead;
+      Bytes record = fresh;
+      rec::SetId(record.data(), NewRecordId());
+      Contact contact(std::move(record));
+      // What the reader left out of the card is told under it; for a card
+      // not read at all, that is not told again.
+      leftOut = std::move(card.problems);
+      if (!ContactFromVCard(card, contact, leftOut)) {
+        counts.unread.push_back({card.line, "the card holds nothing the address book keeps"});
+      } else {
+        for (std::string& reason : leftOut) counts.partly.push_back({card.line, std::move(reason)});
+        // A failure has already said how far the import got.
+        if (Result added = batch.Add(contact.bytes(), card.line); !added.ok()) return added;
+      }
+      if (progress && !progress(read, input.size)) {
+        counts.cancelled = true;
+        break;
+      }
     }
+    file.cards.clear();
   }
   std::stable_sort(counts.unread.begin(), counts.unread.end(),
                    [](const ImportLineProblem& a, const ImportLineProblem& b) { return a.line < b.line; });
   return batch.Finish();
+}
+
+Result ImportVCards(RecordStore& store, std::string_view fileBytes, ImportCounts& counts,
+                    const ImportProgress& progress) {
+  size_t at = 0;
+  VCardInput input;
+  input.size = fileBytes.size();
+  input.next = [&](std::string& chunk) {
+    const std::string_view piece = fileBytes.substr(at, kVCardChunkBytes);
+    chunk.assign(piece);
+    at += piece.size();
+    return Result::Ok();
+  };
+  return ImportVCards(store, input, counts, progress);
 }
 
 }  // namespace velmora

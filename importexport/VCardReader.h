@@ -1,10 +1,16 @@
 // The reader of vCard files (versions 2.1, 3.0 and 4.0) as address books
-// write them: the file's text decoded to UTF-8, folded lines joined, each
-// card split into its properties with their groups and parameters, and
-// 2.1's quoted-printable values decoded in their character set.
+// and phones write them. The file is read piece by piece: its bytes are
+// split into lines (LF, CR LF, an old phone's CR CR LF, or a lone CR),
+// folded lines are joined on their original bytes, and each card is given
+// out as soon as its END:VCARD is read, so memory holds one card at a time.
+// Each value is then decoded: quoted-printable, then its CHARSET (any that
+// iconv knows), else UTF-8 when valid, else Windows-1252.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,8 +39,11 @@ struct VCardProperty {
 };
 
 struct VCard {
-  size_t line = 0;  // the BEGIN:VCARD line
+  size_t line = 0;  // the BEGIN:VCARD line (an agent's card: its AGENT line)
   std::vector<VCardProperty> properties;
+  // What the reader left out of the card or read in doubt (a line that is
+  // no property, a character set iconv does not know), one reason each.
+  std::vector<std::string> problems;
 };
 
 struct VCardProblem {
@@ -44,24 +53,45 @@ struct VCardProblem {
 
 struct VCardFile {
   std::vector<VCard> cards;
-  // Cards that could not be read (not closed before the end of the file).
+  // Cards that could not be read (not closed before the next card or the
+  // end of the file).
   std::vector<VCardProblem> unread;
-  // Lines inside a card that are not properties, under their card's line;
-  // the card is kept without them.
-  std::vector<VCardProblem> skipped;
+};
+
+// Reads a vCard file given in pieces of any size. Cards come out in the
+// order they end, except that a card written inside another (2.1's
+// AGENT:BEGIN:VCARD, or 3.0's AGENT value holding a card) comes right
+// after the card that holds it. A card inside another ends at the END:VCARD
+// that follows it or, when that is missing, where the next card of the file
+// begins: a bare BEGIN:VCARD always starts a card of the file.
+class VCardStreamReader {
+ public:
+  VCardStreamReader();
+  ~VCardStreamReader();
+  VCardStreamReader(const VCardStreamReader&) = delete;
+  VCardStreamReader& operator=(const VCardStreamReader&) = delete;
+
+  // Reads the next piece; the cards it completes, and the cards found not
+  // closed, are appended to out.
+  void Feed(std::string_view bytes, VCardFile& out);
+  // The end of the file: the last line and any card still open.
+  void Finish(VCardFile& out);
+
+  // The largest amount of text one card may hold; what follows is left out
+  // of it and told, so a file of one endless card cannot fill the memory.
+  static constexpr size_t kMaxCardBytes = size_t(16) << 20;
+
+ private:
+  class State;
+  std::unique_ptr<State> state_;
 };
 
 // True when the file's first line (after a byte-order mark and blank
-// lines) is BEGIN:VCARD, letter case ignored.
+// lines), or the line after one stray first line, is BEGIN:VCARD, letter
+// case ignored; UTF-16 is recognised with or without its byte-order mark.
 bool LooksLikeVCard(std::string_view bytes);
 
-// The file's bytes as UTF-8: a UTF-8 byte-order mark skipped, UTF-16 with
-// its byte-order mark converted, other text that is not UTF-8 read as
-// Windows-1252.
-std::string VCardFileText(std::string_view bytes);
-
-// Reads every card of the file. Cards nested in a card (2.1's AGENT) are
-// passed over with their card.
+// Reads every card of a file held whole.
 VCardFile ReadVCards(std::string_view bytes);
 
 // A text value with its escapes decoded: a backslash before n or N is a
@@ -72,5 +102,10 @@ std::string UnescapeVCardText(std::string_view raw);
 // The parts of a value split at separators that are not escaped, each part
 // unescaped.
 std::vector<std::string> SplitVCardValue(std::string_view raw, char separator);
+
+// bytes in the named character set as UTF-8 (iconv's names: "SHIFT_JIS",
+// "KOI8-R", "ISO-8859-2", "Big5"...). Empty when the set is not known;
+// a byte the set does not define is read as Windows-1252.
+std::optional<std::string> CharsetToUtf8(std::string_view bytes, std::string_view charset);
 
 }  // namespace velmora

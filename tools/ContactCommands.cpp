@@ -151,10 +151,12 @@ int Dispatch(const Arguments& args, const std::vector<std::string>& contactOptio
   return calendar(args);
 }
 
-Result ReadInput(const std::string& path, std::string& bytes) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return Result::Fail("Cannot open the import file", errno, path);
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+// How much of the input tells whether it is a vCard file.
+constexpr size_t kVCardHeadBytes = 4096;
+
+// The rest of the input after the start already in bytes.
+Result ReadInput(std::istream& in, const std::string& path, std::string& bytes) {
+  bytes.append(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   if (in.bad()) return Result::Fail("Cannot read the import file", errno, path);
   return Result::Ok();
 }
@@ -184,17 +186,39 @@ int RunImport(const Arguments& args) {
   if (!opened.ok()) return Fail(opened.Message());
   RecordStore& store = *opened->store;
   if (opened->accessLevel == kAccessReader) return Fail(LoadText(kMsgNoPermission));
-  std::string bytes;
-  if (Result read = ReadInput(args.positional()[1], bytes); !read.ok()) return Fail(read.Message());
+  const std::string& inputPath = args.positional()[1];
+  // A vCard file is told by its start and read piece by piece; a
+  // delimited file is read whole.
+  std::ifstream in(inputPath, std::ios::binary);
+  if (!in) return Fail(Result::Fail("Cannot open the import file", errno, inputPath).Message());
+  std::string bytes(kVCardHeadBytes, '\0');
+  in.read(bytes.data(), std::streamsize(bytes.size()));
+  bytes.resize(size_t(in.gcount()));
+  if (in.bad()) return Fail(Result::Fail("Cannot read the import file", errno, inputPath).Message());
   const bool cards = LooksLikeVCard(bytes);
   if (cards && (args.Value("--map") || args.Has("--no-heading"))) {
     return Fail("--map and --no-heading apply to delimited text files, not to a vCard file.");
+  }
+  if (!cards) {
+    if (Result read = ReadInput(in, inputPath, bytes); !read.ok()) return Fail(read.Message());
   }
   const ImportProgress progress = [](size_t, size_t) { return !Interrupted(); };
   ImportCounts counts;
   Result imported = Result::Ok();
   if (cards) {
-    imported = ImportVCards(store, bytes, counts, progress);
+    VCardInput input;
+    input.next = [&](std::string& chunk) {
+      if (!bytes.empty()) {  // the start, read already
+        chunk.swap(bytes);
+        return Result::Ok();
+      }
+      chunk.resize(kVCardChunkBytes);
+      in.read(chunk.data(), std::streamsize(chunk.size()));
+      chunk.resize(size_t(in.gcount()));
+      if (in.bad()) return Result::Fail("Cannot read the import file", errno, inputPath);
+      return Result::Ok();
+    };
+    imported = ImportVCards(store, input, counts, progress);
   } else {
     const ImportSettings settings = ProposedImportSettings(
         bytes, heading, map == "default" ? ImportMapChoice::Default : ImportMapChoice::Positional);

@@ -180,6 +180,58 @@ TEST_F(ToolContactTextTest, VCardsImportByTheirContentAndExportInBothVersions) {
   }
 }
 
+TEST_F(ToolContactTextTest, VCardFilesFromPhonesImportWholeAndTellWhatFoundNoRoom) {
+  const std::string cards = std::string(VELMORA_TEST_DATA) + "/vcard/";
+  struct Case {
+    std::string file;
+    std::string out;
+  };
+  const Case cases[] = {
+      {"unclosed-agent.vcf",
+       "Cards read: 5\nAdded: 5\nSkipped as duplicates: 0\n"
+       "Card at line 1 kept in part: END:VCARD is missing for this card or for the card in its AGENT property; the "
+       "card ends where the next card or the file begins\n"},
+      {"utf16le-nobom.vcf", "Cards read: 1\nAdded: 1\nSkipped as duplicates: 0\n"},
+      {"stray-line.vcf", "Cards read: 1\nAdded: 1\nSkipped as duplicates: 0\n"},
+      {"unkept.vcf",
+       "Cards read: 1\nAdded: 1\nSkipped as duplicates: 0\n"
+       "Card at line 1 kept in part: The nickname \"N.H.\" was left out: the field already holds a value\n"
+       "Card at line 1 kept in part: IMPP \"xmpp:noor@chat.example.com\" was left out: the address book has no field "
+       "for it\n"
+       "Card at line 1 kept in part: RELATED \"Sami Aziz\" was left out: the address book has no field for it\n"
+       "Card at line 1 kept in part: X-SHOESIZE \"38\" was left out: the address book has no field for it\n"
+       "Card at line 1 kept in part: X-ABDATE \"2010-06-01\" was left out: the address book has no field for it\n"
+       "Card at line 1 kept in part: The role \"Lead\" was left out: the job title already holds a value\n"},
+  };
+  for (const Case& test : cases) {
+    ToolRun run = Run({"import", book, cards + test.file});
+    EXPECT_EQ(run.exitCode, 0) << test.file << run.err;
+    EXPECT_EQ(run.out, test.out) << test.file;
+  }
+  EXPECT_EQ(Run({"import", book, cards + "stray-line.vcf", "--no-heading"}).exitCode, 1);
+}
+
+TEST_F(ToolContactTextTest, ALargeVCardFileIsReadInPiecesWithNothingLostAtTheirEdges) {
+  // An old phone's CR CR LF file with a title line, many times longer than
+  // the start the tool looks at and the pieces it reads.
+  std::string file = "Phone book\r\r\n";
+  for (int i = 0; i < 3000; ++i) {
+    file += "BEGIN:VCARD\r\r\nVERSION:2.1\r\r\nN;CHARSET=ISO-8859-1;ENCODING=QUOTED-PRINTABLE:M=FCller" +
+            std::to_string(i) + ";Bj=F6rn;;;\r\r\nNOTE;ENCODING=QUOTED-PRINTABLE:first=0D=0Asecond =\r\r\nline\r\r\n"
+            "END:VCARD\r\r\n";
+  }
+  ToolRun run = Import(file);
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.out, "Cards read: 3000\nAdded: 3000\nSkipped as duplicates: 0\n");
+  const std::vector<nlohmann::json> contacts = List(book);
+  ASSERT_EQ(contacts.size(), 3000u);
+  for (const nlohmann::json& contact : contacts) {
+    ASSERT_EQ(contact["First_Name"], "Bj\xC3\xB6rn");
+    ASSERT_EQ(std::string(contact["Last_Name"]).substr(0, 7), "M\xC3\xBCller");
+    ASSERT_EQ(contact["Notes"], "first\r\nsecond line");
+  }
+}
+
 TEST_F(ToolContactTextTest, OptionsOfTheOtherKindAreRefused) {
   const std::string calendar = dir.File("diary.cld");
   Ok({"create", "--kind", "calendar", calendar});
