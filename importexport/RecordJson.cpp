@@ -182,9 +182,10 @@ ordered_json RecordToJson(const uint8_t* record, uint64_t position, FieldTable b
 namespace {
 
 // A JSON string as JsonLine writes it: UTF-8 kept, the controls below 0x20
-// escaped (\b \t \n \f \r by name, others as \u00xx), '"' and '\\'
-// escaped; text that is not valid UTF-8 goes through the library to get its
-// replacement characters.
+// escaped (\b \t \n \f \r by name, others as \u00xx), DEL and the C1
+// controls U+0080..U+009F escaped as \u00xx too (a terminal would act on
+// them), '"' and '\\' escaped; text that is not valid UTF-8 goes through the
+// library to get its replacement characters.
 void AppendJsonString(std::string& out, std::string_view text) {
   static constexpr char kHex[] = "0123456789abcdef";
   // 1 for the bytes that need an escape, 2 for those of multi-byte UTF-8.
@@ -193,7 +194,9 @@ void AppendJsonString(std::string& out, std::string_view text) {
     for (int ch = 0; ch < 0x20; ++ch) kind[size_t(ch)] = 1;
     kind['"'] = 1;
     kind['\\'] = 1;
+    kind[0x7F] = 1;
     for (int ch = 0x80; ch < 0x100; ++ch) kind[size_t(ch)] = 2;
+    kind[0xC2] = 3;  // may start a C1 control
     return kind;
   }();
   const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
@@ -213,6 +216,19 @@ void AppendJsonString(std::string& out, std::string_view text) {
   size_t plain = 0;  // start of the bytes not yet copied
   for (size_t i = 0; i < text.size(); ++i) {
     const uint8_t ch = bytes[i];
+    if (kKind[ch] == 3) {
+      // Valid UTF-8 here, so a second byte follows.
+      const uint8_t second = bytes[i + 1];
+      if (second < 0xA0) {
+        out.append(text.data() + plain, i - plain);
+        out += "\\u00";
+        out += kHex[second >> 4];
+        out += kHex[second & 0xF];
+        plain = i + 2;
+      }
+      ++i;
+      continue;
+    }
     if (kKind[ch] != 1) continue;
     out.append(text.data() + plain, i - plain);
     plain = i + 1;
@@ -501,7 +517,36 @@ std::string QuotedForMessage(std::string_view text) {
 }
 
 std::string JsonLine(const ordered_json& value) {
-  return value.dump(-1, ' ', false, json::error_handler_t::replace);
+  std::string line = value.dump(-1, ' ', false, json::error_handler_t::replace);
+  // The library escapes only the controls below 0x20; DEL and the C1
+  // controls (U+0080..U+009F, C2 80..C2 9F in UTF-8) are escaped here, so a
+  // line shown on a terminal cannot steer it. They occur only inside
+  // strings, where the escape means the same character.
+  static constexpr char kHex[] = "0123456789abcdef";
+  auto controlAt = [&](size_t i) {
+    const auto byte = uint8_t(line[i]);
+    if (byte == 0x7F) return 1;
+    if (byte == 0xC2 && i + 1 < line.size() && uint8_t(line[i + 1]) >= 0x80 && uint8_t(line[i + 1]) < 0xA0) return 2;
+    return 0;
+  };
+  bool any = false;
+  for (size_t i = 0; i < line.size() && !any; ++i) any = controlAt(i) != 0;
+  if (!any) return line;
+  std::string escaped;
+  escaped.reserve(line.size() + 16);
+  for (size_t i = 0; i < line.size(); ++i) {
+    const int width = controlAt(i);
+    if (width == 0) {
+      escaped += line[i];
+      continue;
+    }
+    const auto code = uint8_t(width == 1 ? 0x7F : uint8_t(line[i + 1]));
+    escaped += "\\u00";
+    escaped += kHex[code >> 4];
+    escaped += kHex[code & 0xF];
+    i += size_t(width - 1);
+  }
+  return escaped;
 }
 
 }  // namespace velmora

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <random>
 #include <span>
 #include <string>
@@ -100,6 +101,30 @@ TEST(RecordJsonWriter, WritesTheBytesOfTheJsonValue) {
     std::string again = "x";
     writer.Append(again, Bytes(4000, 0).data(), 7);
     EXPECT_EQ(again, "x" + JsonLine(RecordToJson(Bytes(4000, 0).data(), 7, tc.body)) + '\n');
+  }
+}
+
+TEST(RecordJsonWriter, ControlsThatWouldSteerATerminalAreEscaped) {
+  const JsonField body[] = {{"Text", 600, 40, FieldType::Text}};
+  const RecordJsonWriter writer(body);
+  struct Case {
+    const char* text;
+    const char* shown;
+  };
+  const Case cases[] = {
+      {"a\x1b[2Jb", "a\\u001b[2Jb"},      // ESC below 0x20
+      {"a\x7f" "b", "a\\u007fb"},           // DEL
+      {"a\xc2\x9b" "2Jb", "a\\u009b2Jb"},  // CSI, a C1 control
+      {"\xc2\xa0\xc3\xa9", "\xc2\xa0\xc3\xa9"},  // letters past the C1 range stay
+  };
+  for (const Case& c : cases) {
+    Bytes record(format::InfoOf(format::FileKind::Address).recordSize);
+    std::copy_n(c.text, std::strlen(c.text), record.begin() + 600);
+    std::string line;
+    writer.Append(line, record.data(), 1);
+    EXPECT_NE(line.find(std::string("\"Text\":\"") + c.shown + "\""), std::string::npos) << line;
+    EXPECT_EQ(line, JsonLine(RecordToJson(record.data(), 1, body)) + '\n');
+    EXPECT_EQ(nlohmann::json::parse(line)["Text"].get<std::string>(), c.text) << "the escape reads back";
   }
 }
 
