@@ -440,18 +440,20 @@ class SmtpConversation {
     }
   }
 
-  // Sends a command and reads its reply; true when the reply's code is
-  // within [low, high]. A refusal leaves the reply as the error.
-  bool Command(std::string_view command, int low, int high) {
+  // Reads a reply; true when its code is within [low, high]. A refusal
+  // leaves the reply as the error.
+  bool Expect(int low, int high) {
     int code = 0;
     std::string text;
-    if (!Send(command) || !Reply(code, text)) return false;
+    if (!Reply(code, text)) return false;
     if (code < low || code > high) {
       error_ = Shown(text);
       return false;
     }
     return true;
   }
+
+  bool Command(std::string_view command, int low, int high) { return Send(command) && Expect(low, high); }
 
   const std::string& error() const { return error_; }
 
@@ -810,15 +812,24 @@ int InternetMail::RESendMailPlus(const std::string& server, const std::string& f
   SmtpConversation smtp(curl.get(), socket);
   const std::string utf8Parameter = needsSmtpUtf8 ? " SMTPUTF8" : "";
   const std::string data = DotStuffed(message);
+  // The message in pieces, so that the status line follows a large one.
+  const auto sendData = [&] {
+    constexpr size_t kPiece = 64 * 1024;
+    for (size_t at = 0; at < data.size(); at += kPiece) {
+      if (!smtp.Send(std::string_view(data).substr(at, kPiece))) return false;
+      Say(status, "Sent " + std::to_string(std::min(data.size(), at + kPiece)) + " bytes of " +
+                      std::to_string(data.size()));
+    }
+    return smtp.Expect(200, 299);
+  };
   const bool sent = smtp.Command("MAIL FROM:" + AngleAddress(envelopeFrom) + utf8Parameter + "\r\n", 200, 299) &&
                     smtp.Command("RCPT TO:" + AngleAddress(envelopeTo) + "\r\n", 200, 299) &&
-                    smtp.Command("DATA\r\n", 300, 399) && smtp.Command(data, 200, 299);
+                    smtp.Command("DATA\r\n", 300, 399) && sendData();
   if (!sent) {
     Say(status, "Not sent: " + smtp.error());
     smtp.Command("QUIT\r\n", 200, 299);
     return kMailSmtpFailed;
   }
-  Say(status, "Sent " + std::to_string(data.size()) + " bytes");
   smtp.Command("QUIT\r\n", 200, 299);
   Say(status, "Sent to " + to);
   return kMailSent;

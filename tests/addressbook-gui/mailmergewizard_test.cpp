@@ -330,8 +330,9 @@ TEST_F(MailMergeWizardTest, InternetMailOptionsCheckTheSenderAndKeepTheClearPass
     Click(w, "finish");
   }));
   EXPECT_EQ(sandbox.MessageTexts(),
-            std::vector<std::string>{"The E-mail of \"My record\" is not an e-mail address: the domain after the at "
-                                     "sign is not a host name (letters, digits, hyphens, dots)."});
+            std::vector<std::string>{"The E-mail of \"My record\" is not an e-mail address: the name before the at "
+                                     "sign may hold only letters, digits, dots between them and "
+                                     "!#$%&'*+-/=?^_`{|}~ (or be a quoted text)."});
   ASSERT_EQ(jobs.size(), 1u);
   EXPECT_TRUE(jobs[0].settings.sendPasswordInClear);
   // Kept beside the settings, not in the fixed block of "MailMerge.inf".
