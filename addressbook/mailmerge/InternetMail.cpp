@@ -332,12 +332,13 @@ size_t Discard(char*, size_t size, size_t count, void*) { return size * count; }
 
 // TLS is always tried; with tlsRequired the transfer fails rather than go
 // on without it.
-void CommonOptions(CURL* curl, bool tlsRequired, curl_slist* resolve) {
+void CommonOptions(CURL* curl, bool tlsRequired, curl_slist* resolve, const std::string& caFile) {
   curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
   curl_easy_setopt(curl, CURLOPT_TIMEOUT, kTimeoutSeconds);
   curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(curl, CURLOPT_USE_SSL, long(tlsRequired ? CURLUSESSL_ALL : CURLUSESSL_TRY));
   if (resolve) curl_easy_setopt(curl, CURLOPT_RESOLVE, resolve);
+  if (!caFile.empty()) curl_easy_setopt(curl, CURLOPT_CAINFO, caFile.c_str());
 }
 
 void Say(const MailStatusLine& status, const std::string& line) {
@@ -718,7 +719,7 @@ int InternetMail::RESendMailPlus(const std::string& server, const std::string& f
     Say(status, "Logging in to " + pop3Host_);
     CurlHandle pop(curl_easy_init());
     if (!pop) return kMailNoLibrary;
-    CommonOptions(pop.get(), tlsRequired(pop3Host_), resolve.get());
+    CommonOptions(pop.get(), tlsRequired(pop3Host_), resolve.get(), caFile_);
     std::string url = Url("pop3", pop3Host_);
     curl_easy_setopt(pop.get(), CURLOPT_URL, url.c_str());
     curl_easy_setopt(pop.get(), CURLOPT_USERNAME, userName_.c_str());
@@ -741,7 +742,7 @@ int InternetMail::RESendMailPlus(const std::string& server, const std::string& f
   // libcurl connects, greets, starts TLS and logs in; the rest is ours.
   CurlHandle curl(curl_easy_init());
   if (!curl) return kMailNoLibrary;
-  CommonOptions(curl.get(), tlsRequired(server), resolve.get());
+  CommonOptions(curl.get(), tlsRequired(server), resolve.get(), caFile_);
   std::string url = Url("smtp", server);
   curl_easy_setopt(curl.get(), CURLOPT_URL, url.c_str());
   curl_easy_setopt(curl.get(), CURLOPT_CONNECT_ONLY, 1L);

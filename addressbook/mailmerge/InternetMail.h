@@ -63,6 +63,9 @@ class InternetMail : public MailComponent {
   // host (as libcurl's CURLOPT_RESOLVE); lets the mail tests reach a loopback
   // server under a name that is not loopback.
   void ResolveHostAt(const std::string& hostPort, const std::string& address);
+  // Checks the servers' certificates against the ones in this PEM file
+  // instead of the system's store (a private mail server's own authority).
+  void TrustCertificatesIn(const std::string& pemFile) { caFile_ = pemFile; }
   bool LoginArmed() const { return !pop3Host_.empty() || !userName_.empty(); }
   // How many POP3 logins were made (for the job's checks).
   int pop3Logins() const { return pop3Logins_; }
@@ -88,6 +91,7 @@ class InternetMail : public MailComponent {
   std::string password_;
   bool passwordInClear_ = false;
   std::vector<std::string> resolve_;
+  std::string caFile_;
   int pop3Logins_ = 0;
 };
 

@@ -439,6 +439,25 @@ TEST_F(InternetMailTest, ThePasswordGoesInClearOnlyToLoopbackOrWhenChosen) {
   EXPECT_EQ(plain.RESendMailPlus(named, "k@n.example", "a@example.org", "", "Hi", "x", "", status, 0, 0), kMailSent);
 }
 
+TEST_F(InternetMailTest, ThePasswordGoesOverStartTlsWhenTheServerOffersIt) {
+  if (system("command -v openssl >/dev/null 2>&1") != 0) GTEST_SKIP() << "no openssl to make a certificate";
+  std::unique_ptr<SmtpSink> tls = SinkWith(dir_, "tls", "auth starttls smtputf8");
+  ASSERT_TRUE(tls->ready());
+  const std::string named = "mail.velmora.test:" + PortOf(tls->server());
+  std::vector<std::string> said;
+  InternetMail mail;
+  mail.ResolveHostAt(named, "127.0.0.1");
+  mail.TrustCertificatesIn(dir_.File("tls/cert.pem"));
+  mail.SecuredSMTP("", "karl", "pw");
+  // The extensions are those of the EHLO after STARTTLS: SMTPUTF8 is known.
+  ASSERT_EQ(mail.RESendMailPlus(named, "k@n.example", "jørgen@example.org", "", "Hi", "x", "",
+                                [&](const std::string& s) { said.push_back(s); }, 0, 0),
+            kMailSent)
+      << (said.empty() ? "" : said.back());
+  EXPECT_EQ(tls->File("auth"), "karl\n");
+  EXPECT_NE(tls->Message(1).find("X-Mail-Options: SMTPUTF8\r\n"), std::string::npos);
+}
+
 TEST_F(InternetMailTest, NoPop3PasswordInClearToAServerWithoutStls) {
   SmtpSink pop3(dir_.File("pop3"), "pop3_stub.py");
   ASSERT_TRUE(pop3.ready());

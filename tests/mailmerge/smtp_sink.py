@@ -8,11 +8,17 @@ to <folder>/<n>.summary (one "key=value" line each). Writes its port to
 Words in <folder>/options, when the file is there before the start, change
 the server: "smtputf8" offers SMTPUTF8; "auth" offers AUTH PLAIN and LOGIN
 without TLS, takes the user "karl" with the password "pw" and writes each
-login name to <folder>/auth. STARTTLS is never offered."""
+login name to <folder>/auth (over TLS only when "starttls" is given too);
+"starttls" offers STARTTLS with a certificate for "mail.velmora.test" that
+openssl makes at the start (<folder>/cert.pem) and requires it before mail.
+Without "starttls", STARTTLS is never offered."""
 import base64
 import email
+import logging
 import re
 import socket
+import ssl
+import subprocess
 import sys
 import warnings
 from email import policy
@@ -107,13 +113,23 @@ class Logins:
 def main():
     # aiosmtpd warns about its own use of a deprecated session field.
     warnings.filterwarnings("ignore", message="Session.login_data")
+    logging.getLogger("mail.log").setLevel(logging.ERROR)
     folder = Path(sys.argv[1])
     options_file = folder / "options"
     options = options_file.read_text().split() if options_file.exists() else []
     parameters = {"enable_SMTPUTF8": "smtputf8" in options}
     if "auth" in options:
         parameters["authenticator"] = Logins(folder)
-        parameters["auth_require_tls"] = False
+        parameters["auth_require_tls"] = "starttls" in options
+    if "starttls" in options:
+        subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1",
+                        "-subj", "/CN=mail.velmora.test", "-addext", "subjectAltName=DNS:mail.velmora.test",
+                        "-keyout", str(folder / "key.pem"), "-out", str(folder / "cert.pem")],
+                       check=True, capture_output=True)
+        context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
+        context.load_cert_chain(folder / "cert.pem", folder / "key.pem")
+        parameters["tls_context"] = context
+        parameters["require_starttls"] = True
     with socket.socket() as probe:
         probe.bind(("127.0.0.1", 0))
         port = probe.getsockname()[1]
