@@ -380,18 +380,29 @@ class MailMergeWizardDialog : public QDialog {
     grid->addWidget(userName_, 3, 1);
     grid->addWidget(new QLabel("User password:"), 4, 0);
     grid->addWidget(password_, 4, 1);
+    // Without encryption the password would cross the network readable by
+    // anyone on the way: only to this machine, or when the user says so.
+    passwordInClear_ = new QCheckBox("Send the password without encryption");
+    passwordInClear_->setObjectName("passwordInClear");
+    passwordInClear_->setToolTip(
+        "The password is sent only over an encrypted connection (STARTTLS), unless the server is this computer. "
+        "Tick this for a server that offers no encryption: anyone on the network could then read the password.");
+    grid->addWidget(passwordInClear_, 5, 0, 1, 2);
     // Where the password goes: the desktop's keyring, or the settings file.
     keyring_ = Text("");
     keyring_->setObjectName("passwordKept");
-    grid->addWidget(keyring_, 5, 0, 1, 2);
-    grid->setRowStretch(6, 1);
+    keyring_->setWordWrap(true);
+    grid->addWidget(keyring_, 6, 0, 1, 2);
+    grid->setRowStretch(7, 1);
     smtpServer_->setText(Q(settings_.smtpServer));
     smtpAuth_->setChecked(settings_.smtpAuth == SmtpAuthentication::On);
     pop3Host_->setText(Q(settings_.pop3Host));
     userName_->setText(Q(settings_.userName));
     password_->setText(Q(settings_.password));
+    passwordInClear_->setChecked(settings_.sendPasswordInClear);
     const auto update = [this] {
       for (QLineEdit* edit : {pop3Host_, userName_, password_}) edit->setEnabled(smtpAuth_->isChecked());
+      passwordInClear_->setEnabled(smtpAuth_->isChecked());
       keyring_->setVisible(smtpAuth_->isChecked());
     };
     connect(smtpAuth_, &QCheckBox::toggled, this, update);
@@ -584,6 +595,7 @@ class MailMergeWizardDialog : public QDialog {
         settings_.pop3Host = S(pop3Host_->text());
         settings_.userName = S(userName_->text());
         settings_.password = S(password_->text());
+        settings_.sendPasswordInClear = passwordInClear_->isChecked();
         break;
       case kLetterPage:
         settings_.letterTemplate = S(letterTemplate_->text());
@@ -691,9 +703,9 @@ class MailMergeWizardDialog : public QDialog {
   void Enter(int page) {
     if (page == kInternetPage) {
       const bool keyring = host_.secrets && host_.secrets->Available();
-      keyring_->setText(keyring ? "The password is kept in the desktop's keyring."
+      keyring_->setText(keyring ? "The password is kept in the desktop's keyring (secret service)."
                                 : "No keyring of the desktop answers: the password is stored as typed in "
-                                  "\"MailMerge.inf\".");
+                                  "\"MailMerge.inf\" in the program folder, a file only you can read.");
     } else if (page == kLetterPage) {
       ResultOf<std::string> path = LetterTemplatePath(settings_);
       if (path.ok()) letterTemplate_->setText(Q(path.value()));
@@ -940,6 +952,11 @@ class MailMergeWizardDialog : public QDialog {
       // The job goes on; only the choices are not remembered.
       InformationBox(this, "The mail merge choices could not be kept for the next time:\r\n" + written.Message());
     }
+    if (settings_.sendPasswordInClear == ReadPasswordInClearChoice()) {
+      // Nothing changed; "Cardora.ini" stays as it is.
+    } else if (Result kept = WritePasswordInClearChoice(settings_.sendPasswordInClear); !kept.ok()) {
+      InformationBox(this, "The choice about the password could not be kept for the next time:\r\n" + kept.Message());
+    }
     if (host_.startJob) host_.startJob(std::move(job), kind);
     accept();
   }
@@ -970,6 +987,7 @@ class MailMergeWizardDialog : public QDialog {
   QComboBox *wordProcessor_, *emailSystem_;
   QLineEdit *smtpServer_, *pop3Host_, *userName_, *password_;
   QCheckBox* smtpAuth_;
+  QCheckBox* passwordInClear_;
   QLabel* keyring_;
   QLineEdit* letterTemplate_;
   QComboBox *sendTo_, *insertField_;

@@ -63,10 +63,22 @@ bool SendJobEmail(const SendJob& job, const RecipientEntry& entry, MailComponent
                   const MailStatusLine& status) {
   const MailMergeSettings& s = job.settings;
   const bool authenticate = s.smtpAuth == SmtpAuthentication::On;
+  // An address that is not one mailbox is never handed on: it could name
+  // more recipients or SMTP parameters. The reason goes to the status line.
+  const std::string to = RecipientAddress(entry.contact, s);
+  for (const std::string* address : {&s.myEmail, &to}) {
+    if (std::optional<std::string> problem = MailboxProblem(*address)) {
+      if (status) status("Not an e-mail address (" + *problem + "): " + OneLineSubject(*address));
+      return false;
+    }
+  }
   std::string body = MergeText(job.message, entry.contact, context);
-  if (authenticate) mail.SecuredSMTP(s.pop3Host, s.userName, s.password);
-  int sent = mail.RESendMailPlus(s.smtpServer, s.myEmail, RecipientAddress(entry.contact, s), "", s.subject, body,
-                                 AttachmentList(s), status, 0, int(s.encoding));
+  if (authenticate) {
+    mail.AllowPasswordInClear(s.sendPasswordInClear);
+    mail.SecuredSMTP(s.pop3Host, s.userName, s.password);
+  }
+  int sent = mail.RESendMailPlus(s.smtpServer, s.myEmail, to, "", s.subject, body, AttachmentList(s), status, 0,
+                                 int(s.encoding));
   if (authenticate) mail.SecuredSMTP("", "", "");
   return sent == 0;
 }

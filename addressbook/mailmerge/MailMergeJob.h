@@ -62,8 +62,10 @@ std::string JobCountsLine(const SendJobCounts& counts);
 
 // Sends the entry's message through the component: the chosen address, the
 // body merged for this recipient, the subject as typed; with SMTP
-// authentication on the POP3 login is armed before and disarmed after.
-// True when the component says sent (0).
+// authentication on the POP3 login is armed before and disarmed after (with
+// the user's choice about a password in clear). A sender or recipient
+// address that is not one mailbox is not sent: false, with the reason on the
+// status line. True when the component says sent (0).
 bool SendJobEmail(const SendJob& job, const RecipientEntry& entry, MailComponent& mail,
                   const MergeContext& context, const MailStatusLine& status);
 

@@ -133,6 +133,23 @@ MailMergeSettings DecodeMailMergeSettings(std::span<const uint8_t> block) {
 
 std::string MailMergeSettingsPath() { return ProgramFolder() + "/" + kSettingsFileName; }
 
+namespace {
+constexpr const char* kClearChoiceFile = "Cardora.ini";
+constexpr const char* kClearChoiceSection = "MailMerge";
+constexpr const char* kClearChoiceKey = "SendPasswordInClear";
+}  // namespace
+
+bool ReadPasswordInClearChoice() {
+  int value = 0;
+  return ReadSettingInt(ProgramFolder() + "/" + kClearChoiceFile, kClearChoiceSection, kClearChoiceKey, value) &&
+         value == 1;
+}
+
+Result WritePasswordInClearChoice(bool sendInClear) {
+  return WriteSettingInt(ProgramFolder() + "/" + kClearChoiceFile, kClearChoiceSection, kClearChoiceKey,
+                         sendInClear ? 1 : 0);
+}
+
 std::string MailMergeSecretAccount(const MailMergeSettings& settings) {
   return settings.userName + "@" + settings.smtpServer;
 }
@@ -150,6 +167,7 @@ MailMergeSettings ReadMailMergeSettings(const std::string& path, SecretStore* se
     }
   }
   MailMergeSettings settings = DecodeMailMergeSettings(block);
+  settings.sendPasswordInClear = ReadPasswordInClearChoice();
   if (settings.password.empty() && secrets && secrets->Available()) {
     ResultOf<std::string> secret = secrets->Lookup(MailMergeSecretAccount(settings));
     if (secret.ok()) settings.password = secret.value();

@@ -104,6 +104,9 @@ struct MailMergeSettings {
   std::string subject;
   std::string emailTemplate;  // empty: "Default.txt"
   std::vector<std::string> attachments;  // at most 10, in list order
+  // "Send the password without encryption": not part of the block; kept in
+  // "Cardora.ini" (see ReadPasswordInClearChoice).
+  bool sendPasswordInClear = false;
 
   friend bool operator==(const MailMergeSettings&, const MailMergeSettings&) = default;
 };
@@ -123,6 +126,13 @@ MailMergeSettings DecodeMailMergeSettings(std::span<const uint8_t> block);
 // <program folder>/MailMerge.inf
 std::string MailMergeSettingsPath();
 
+// Whether the user chose to send the mail password without encryption: key
+// "SendPasswordInClear" of section "MailMerge" in "Cardora.ini" of the
+// program folder ("1" yes; anything else, or none, no). The fixed block of
+// "MailMerge.inf" has no unused byte for it.
+bool ReadPasswordInClearChoice();
+Result WritePasswordInClearChoice(bool sendInClear);
+
 // Where the SMTP password lives when the desktop runs a secret service; the
 // settings file then holds an empty password.
 class SecretStore {
@@ -140,7 +150,8 @@ std::string MailMergeSecretAccount(const MailMergeSettings& settings);
 
 // The defaults, with "MailMerge.inf" read over them when it exists. With a
 // secret store that is available, an empty password of the file is looked
-// up there (a failed look-up leaves it empty).
+// up there (a failed look-up leaves it empty). The choice about a password
+// in clear comes from ReadPasswordInClearChoice.
 MailMergeSettings ReadMailMergeSettings(const std::string& path, SecretStore* secrets = nullptr);
 
 // Writes the whole block anew through a fresh file put in place at the end,

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "addressbook/mailmerge/InternetMail.h"
+
 namespace velmora {
 
 RecipientChoice ShownRecipientChoice(const MailMergeSettings& settings, bool contactSelected) {
@@ -31,6 +33,12 @@ std::optional<std::string> CheckInternetMailPage(const MailMergeSettings& s) {
     if (s.pop3Host.empty()) return "Enter Pop3Host";
     if (s.userName.empty()) return "Enter User name";
     if (s.password.empty()) return "Enter User password";
+  }
+  // Internet mail puts the sender's address into every message's envelope
+  // and headers; a letter merge only prints it, so "My record" takes any
+  // text there.
+  if (std::optional<std::string> problem = MailboxProblem(s.myEmail)) {
+    return "The E-mail of \"My record\" is not an e-mail address: " + *problem + ".";
   }
   return std::nullopt;
 }

@@ -19,7 +19,8 @@ std::optional<std::string> CheckLookupPage(const MailMergeSettings& settings);
 // "Street Address" in that order.
 std::optional<std::string> CheckMyRecordPage(const MailMergeSettings& settings);
 // Internet mail options: the SMTP server, and with authentication the POP3
-// host, user name and password.
+// host, user name and password; then the sender's "E-mail" of "My record",
+// which must be one mailbox (MailboxProblem gives the reason).
 std::optional<std::string> CheckInternetMailPage(const MailMergeSettings& settings);
 // E-mail message: "Enter Message" for an empty message, then "Enter Subject".
 std::optional<std::string> CheckMessagePage(const MailMergeSettings& settings, const std::string& message);

@@ -331,6 +331,82 @@ TEST_F(MailMergeWizardTest, AnInternetMailMergeTakesTheMessageFieldsAndAttachmen
   EXPECT_EQ(ReadWholeFile(template_.value()).rfind("Dear <<First_Name>>", 0), 0u);
 }
 
+// Page 5: the sender's address must be one mailbox, the password goes in
+// clear only when the user ticks it, and the page says where the password
+// is kept.
+TEST_F(MailMergeWizardTest, InternetMailOptionsCheckTheSenderAndKeepTheClearPasswordChoice) {
+  Add("Ada", "Berg", "Lund", "ada@work.example");
+  const auto toInternetPage = [&](QWidget* w, const char* senderEmail) {
+    Control<QRadioButton>(w, "allRecords")->click();
+    Click(w, "next");
+    FillMyRecord(w);
+    Type(w, "myEmail", senderEmail);
+    Click(w, "next");
+    Control<QRadioButton>(w, "email")->click();
+    Click(w, "next");
+    ASSERT_EQ(Page(w), 5);
+  };
+  EXPECT_TRUE(Run(std::nullopt, [&](QWidget* w) {
+    toInternetPage(w, "mia@ek.example>, <boss@ek.example");
+    auto* inClear = Control<QCheckBox>(w, "passwordInClear");
+    EXPECT_FALSE(inClear->isChecked());
+    EXPECT_FALSE(inClear->isEnabled());  // only with authentication
+    Type(w, "smtpServer", "smtp.ek.example");
+    Click(w, "next");
+    EXPECT_EQ(Page(w), 5);  // the sender is not one mailbox
+    Click(w, "back");
+    Click(w, "back");
+    ASSERT_EQ(Page(w), 3);
+    Type(w, "myEmail", "mia@ek.example");
+    Click(w, "next");
+    Click(w, "next");
+    ASSERT_EQ(Page(w), 5);
+    Control<QCheckBox>(w, "smtpAuth")->click();
+    EXPECT_TRUE(inClear->isEnabled());
+    EXPECT_EQ(Control<QLabel>(w, "passwordKept")->text().toStdString(),
+              "No keyring of the desktop answers: the password is stored as typed in \"MailMerge.inf\" in the "
+              "program folder, a file only you can read.");
+    Type(w, "pop3Host", "pop.ek.example");
+    Type(w, "userName", "mia");
+    Type(w, "password", "pw");
+    inClear->click();
+    Click(w, "next");
+    ASSERT_EQ(Page(w), 7);
+    Type(w, "subject", "News");
+    Click(w, "next");
+    ASSERT_EQ(Page(w), 8);
+    ASSERT_TRUE(WaitUntil([&] { return Control<QListWidget>(w, "recipients")->count() == 1; }));
+    Click(w, "finish");
+  }));
+  EXPECT_EQ(sandbox.MessageTexts(),
+            std::vector<std::string>{"The E-mail of \"My record\" is not an e-mail address: the name before the at "
+                                     "sign may hold only letters, digits, dots between them and "
+                                     "!#$%&'*+-/=?^_`{|}~ (or be a quoted text)."});
+  ASSERT_EQ(jobs.size(), 1u);
+  EXPECT_TRUE(jobs[0].settings.sendPasswordInClear);
+  // Kept beside the settings, not in the fixed block of "MailMerge.inf".
+  EXPECT_TRUE(ReadPasswordInClearChoice());
+  EXPECT_TRUE(ReadMailMergeSettings(MailMergeSettingsPath()).sendPasswordInClear);
+  EXPECT_EQ(fs::file_size(MailMergeSettingsPath()), mailmerge::kSettingsSize);
+
+  // The next run shows the choice; untick it and it is kept off.
+  EXPECT_TRUE(Run(std::nullopt, [&](QWidget* w) {
+    toInternetPage(w, "mia@ek.example");
+    auto* inClear = Control<QCheckBox>(w, "passwordInClear");
+    EXPECT_TRUE(inClear->isChecked());
+    inClear->click();
+    Click(w, "next");
+    ASSERT_EQ(Page(w), 7);
+    Click(w, "next");
+    ASSERT_EQ(Page(w), 8);
+    ASSERT_TRUE(WaitUntil([&] { return Control<QListWidget>(w, "recipients")->count() == 1; }));
+    Click(w, "finish");
+  }));
+  ASSERT_EQ(jobs.size(), 2u);
+  EXPECT_FALSE(jobs[1].settings.sendPasswordInClear);
+  EXPECT_FALSE(ReadPasswordInClearChoice());
+}
+
 TEST_F(MailMergeWizardTest, CancelKeepsTheSettingsFileAndARunningJobKeepsTheWizardShut) {
   Add("Ada", "Berg", "Lund", "");
   EXPECT_FALSE(Run(std::nullopt, [&](QWidget* w) {

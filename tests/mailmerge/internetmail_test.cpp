@@ -11,9 +11,12 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <regex>
+#include <sstream>
 #include <thread>
 
 #include "addressbook/mailmerge/AttachmentFile.h"
+#include "addressbook/mailmerge/MailMergeJob.h"
 #include "addressbook/mailmerge/MergeFields.h"
 #include "tests/mailmerge/SilentServer.h"
 #include "tests/mailmerge/SmtpSink.h"
@@ -149,6 +152,425 @@ TEST_F(InternetMailTest, Pop3LoginBeforeSendingWhenArmed) {
   EXPECT_EQ(mail.RESendMailPlus(sink_->server(), "k@n.example", "a@example.org", "", "Hi", "x", "", nullptr, 0, 0),
             kMailPop3Failed);
   EXPECT_EQ(sink_->MessageCount(), 1u);
+}
+
+// A sink of its own, started with the given options (see smtp_sink.py).
+std::unique_ptr<SmtpSink> SinkWith(const TempDir& dir, const std::string& name, const std::string& options) {
+  fs::create_directories(dir.File(name));
+  std::ofstream(dir.File(name + "/options")) << options;
+  return std::make_unique<SmtpSink>(dir.File(name));
+}
+
+std::string PortOf(const std::string& server) { return server.substr(server.rfind(':') + 1); }
+
+// The value of a "key=value" line of a message summary the sink wrote.
+std::string SummaryValue(const SmtpSink& sink, int n, const std::string& key) {
+  std::istringstream lines(sink.File(std::to_string(n) + ".summary"));
+  std::string line;
+  while (std::getline(lines, line)) {
+    if (line.rfind(key + "=", 0) == 0) return line.substr(key.size() + 1);
+  }
+  return "<no " + key + ">";
+}
+
+// The header lines of a received message, without the sink's own
+// envelope lines (X-Envelope-To, X-Mail-Options, X-Rcpt-Options).
+std::vector<std::string> HeaderLines(const std::string& eml) {
+  std::vector<std::string> lines;
+  size_t at = 0;
+  while (at < eml.size()) {
+    size_t end = eml.find("\r\n", at);
+    if (end == std::string::npos || end == at) break;
+    std::string line = eml.substr(at, end - at);
+    if (line.rfind("X-Envelope-To:", 0) != 0 && line.rfind("X-Mail-Options:", 0) != 0 &&
+        line.rfind("X-Rcpt-Options:", 0) != 0) {
+      lines.push_back(line);
+    }
+    at = end + 2;
+  }
+  return lines;
+}
+
+// Every header line of the message (and of each MIME part) within 78
+// characters, every encoded word within 75.
+void ExpectShortHeaderLines(const std::string& eml) {
+  std::vector<std::string> lines;
+  // The message's head, then each part's head after a boundary line.
+  for (size_t start = 0; start != std::string::npos;) {
+    for (const std::string& line : HeaderLines(eml.substr(start))) lines.push_back(line);
+    size_t boundary = eml.find("\r\n--=_velmora_", start + 1);
+    start = boundary == std::string::npos ? boundary : eml.find("\r\n", boundary + 2) + 2;
+  }
+  ASSERT_FALSE(lines.empty());
+  std::regex word("=\\?[^?]+\\?[BQbq]\\?[^?]*\\?=");
+  for (const std::string& line : lines) {
+    EXPECT_LE(line.size(), 78u) << line;
+    for (auto it = std::sregex_iterator(line.begin(), line.end(), word); it != std::sregex_iterator(); ++it) {
+      EXPECT_LE(it->length(), 75) << it->str();
+    }
+  }
+}
+
+TEST(MailboxCheck, OneMailboxOrAReason) {
+  const char* mailboxes[] = {
+      "anna@example.org", "a@b", "first.last+tag@sub.example.co", "o'brien@example.ie", "\"john doe\"@example.org",
+      "\"a@b\"@example.org", "jørgen@bücher.example", "x@[192.0.2.1]", "x@[IPv6:2001:db8::1]", "user-1_x@xn--bcher-kva.example",
+  };
+  for (const char* address : mailboxes) {
+    EXPECT_EQ(MailboxProblem(address), std::nullopt) << address;
+    EXPECT_TRUE(UsableMailAddress(address)) << address;
+  }
+  struct Bad {
+    std::string address;
+    std::string reason;  // a part of the reason
+  } bad[] = {
+      {"", "empty"},
+      {"a@b.c>,<extra@x.example", "before the at sign may hold only"},
+      {"a@b.c> NOTIFY=SUCCESS,FAILURE", "not a host name"},
+      {"a@b.c> ORCPT=rfc822;x@y", "before the at sign may hold only"},
+      {"Anna <a@b.c>", "before the at sign may hold only"},
+      {"a@b.c,b@c.d", "before the at sign may hold only"},
+      {"no-at-sign.example", "no at sign"},
+      {"@example.org", "nothing comes before"},
+      {"anna@", "nothing comes after"},
+      {"a..b@example.org", "before the at sign may hold only"},
+      {".a@example.org", "before the at sign may hold only"},
+      {"a.@example.org", "before the at sign may hold only"},
+      {"a b@example.org", "before the at sign may hold only"},
+      {"a@-example.org", "not a host name"},
+      {"a@example..org", "not a host name"},
+      {"a@example.org.", "not a host name"},
+      {"a@exa_mple.org", "not a host name"},
+      {"a@b.example\r\nBcc: x@y.example", "control character"},
+      {"a@b.example\n", "control character"},
+      {std::string(65, 'a') + "@example.org", "longer than 64"},
+      {"a@" + std::string(63, 'b') + "." + std::string(63, 'c') + "." + std::string(63, 'd') + "." +
+           std::string(63, 'e'), "longer than 254"},
+      {"a@" + std::string(64, 'b') + ".example", "not a host name"},
+      {"a@[300.1.1.1]", "not an IP address"},
+      {"\"unterminated@example.org", "before the at sign may hold only"},
+      {"a\xff@example.org", "not UTF-8"},
+  };
+  for (const Bad& b : bad) {
+    std::optional<std::string> problem = MailboxProblem(b.address);
+    ASSERT_TRUE(problem.has_value()) << b.address;
+    EXPECT_NE(problem->find(b.reason), std::string::npos) << b.address << ": " << *problem;
+    EXPECT_FALSE(UsableMailAddress(b.address)) << b.address;
+  }
+  EXPECT_EQ(AsciiDomainAddress("anna@bücher.example"), "anna@xn--bcher-kva.example");
+  EXPECT_EQ(AsciiDomainAddress("jørgen@example.org"), "jørgen@example.org");
+}
+
+TEST_F(InternetMailTest, AnAddressThatIsNotOneMailboxSendsNothing) {
+  struct Case {
+    const char* from;
+    const char* to;
+  } cases[] = {
+      {"karl@nordlys.example", "a@example.org>,<extra@example.org"},
+      {"karl@nordlys.example", "a@example.org> NOTIFY=SUCCESS,FAILURE"},
+      {"karl@nordlys.example", "Anna <a@example.org>"},
+      {"karl@nordlys.example> BODY=8BITMIME", "a@example.org"},
+      {"karl@nordlys.example", "no-at-sign"},
+  };
+  InternetMail mail;
+  for (const Case& k : cases) {
+    std::vector<std::string> said;
+    EXPECT_EQ(mail.RESendMailPlus(sink_->server(), k.from, k.to, "", "Hi", "Body", "",
+                                  [&](const std::string& s) { said.push_back(s); }, 0, 0),
+              kMailBadAddress)
+        << k.to;
+    ASSERT_FALSE(said.empty());
+    EXPECT_EQ(said.back().rfind("Not an e-mail address (", 0), 0u) << said.back();
+  }
+  EXPECT_EQ(sink_->MessageCount(), 0u);
+}
+
+TEST_F(InternetMailTest, MessageIdDateAndALongSubjectInShortLines) {
+  // 46 characters, 52 bytes, five times: 260 bytes of UTF-8.
+  std::string subject;
+  for (int i = 0; i < 5; ++i) subject += "Møte om årsbudsjettet og planene for neste år ";
+  subject.pop_back();
+  std::string ascii;
+  for (int i = 0; i < 12; ++i) ascii += "Quarterly meeting notes ";
+  ascii.pop_back();
+  InternetMail mail;
+  ASSERT_EQ(mail.RESendMailPlus(sink_->server(), "karl@nordlys.example", "anna@example.org", "", subject, "Hello",
+                                "", nullptr, 0, 0),
+            kMailSent);
+  ASSERT_EQ(mail.RESendMailPlus(sink_->server(), "karl@nordlys.example", "anna@example.org", "", ascii, "Hello", "",
+                                nullptr, 0, 0),
+            kMailSent);
+  for (int n : {1, 2}) {
+    SCOPED_TRACE(n);
+    ExpectShortHeaderLines(sink_->Message(n));
+    EXPECT_TRUE(std::regex_match(SummaryValue(*sink_, n, "Message-ID"),
+                                 std::regex("<[0-9a-f]{32}@nordlys\\.example>")))
+        << SummaryValue(*sink_, n, "Message-ID");
+    EXPECT_TRUE(std::regex_match(SummaryValue(*sink_, n, "Date"), std::regex("20[0-9][0-9]-.*")));
+    EXPECT_EQ(SummaryValue(*sink_, n, "Defects"), "0");
+  }
+  EXPECT_NE(SummaryValue(*sink_, 1, "Message-ID"), SummaryValue(*sink_, 2, "Message-ID"));
+  EXPECT_EQ(SummaryValue(*sink_, 1, "Subject"), subject);
+  EXPECT_GE(std::stoi(SummaryValue(*sink_, 1, "SubjectWords")), 6);
+  EXPECT_EQ(SummaryValue(*sink_, 1, "SubjectWordsWhole"), "yes");  // no word splits a character
+  EXPECT_EQ(SummaryValue(*sink_, 2, "Subject"), ascii);
+  EXPECT_EQ(SummaryValue(*sink_, 2, "SubjectWords"), "0");  // folded at its spaces
+}
+
+TEST(InternetMailText, HeaderFolding) {
+  EXPECT_EQ(FoldedHeader("Subject", "Welcome"), "Subject: Welcome");
+  EXPECT_EQ(FoldedHeader("Subject", ""), "Subject: ");
+  EXPECT_EQ(FoldedHeader("Subject", "Grüße"), "Subject: =?UTF-8?B?R3LDvMOfZQ==?=");
+  // Looks like an encoded word: encoded, so that it is read as typed.
+  EXPECT_EQ(FoldedHeader("Subject", "=?x?"), "Subject: =?UTF-8?B?PT94Pw==?=");
+  // One ASCII word longer than a line cannot be folded at spaces.
+  std::string longWord(90, 'x');
+  std::string folded = FoldedHeader("Subject", longWord);
+  EXPECT_EQ(folded.rfind("Subject: =?UTF-8?B?", 0), 0u);
+  EXPECT_NE(folded.find("\r\n =?UTF-8?B?"), std::string::npos);
+  // Four-byte characters are never cut between two words.
+  std::string emoji;
+  for (int i = 0; i < 30; ++i) emoji += "\xF0\x9F\x98\x80";
+  std::string words = FoldedHeader("Subject", emoji);
+  std::regex word("=\\?UTF-8\\?B\\?([^?]*)\\?=");
+  int count = 0;
+  for (auto it = std::sregex_iterator(words.begin(), words.end(), word); it != std::sregex_iterator(); ++it) {
+    ++count;
+    // Whole four-byte characters: each word decodes to a multiple of four bytes.
+    std::string b64 = (*it)[1];
+    size_t pad = std::count(b64.begin(), b64.end(), '=');
+    EXPECT_EQ((b64.size() / 4 * 3 - pad) % 4, 0u) << b64;
+    EXPECT_LE(it->length(), 75);
+  }
+  EXPECT_GE(count, 2);
+}
+
+TEST(InternetMailText, AttachmentNames) {
+  EXPECT_EQ(AttachmentFileNameParameters("one.txt"), ";\r\n filename=\"one.txt\"");
+  EXPECT_EQ(AttachmentFileNameParameters("Års plan.pdf"),
+            ";\r\n filename=\"_rs plan.pdf\";\r\n filename*=UTF-8''%C3%85rs%20plan.pdf");
+  EXPECT_EQ(AttachmentFileNameParameters("say \"hi\".txt"),
+            ";\r\n filename=\"say _hi_.txt\";\r\n filename*=UTF-8''say%20%22hi%22.txt");
+  EXPECT_EQ(AsciiFileName("€ 5\n.txt"), "_ 5_.txt");
+}
+
+TEST_F(InternetMailTest, InternationalAttachmentNamesAsParameterValues) {
+  std::string folder = dir_.File("files");
+  fs::create_directories(folder);
+  const std::string shortName = "Årsrapport 2026 – endelig.txt";
+  std::string longName;
+  for (int i = 0; i < 6; ++i) longName += "Østlandet ";
+  longName += "møtereferat.txt";
+  std::ofstream(folder + "/" + shortName) << "one";
+  std::ofstream(folder + "/" + longName) << "second";
+  InternetMail mail;
+  ASSERT_EQ(mail.RESendMailPlus(sink_->server(), "karl@nordlys.example", "anna@example.org", "", "Files", "See.",
+                                folder + "/" + shortName + "|" + folder + "/" + longName + "|", nullptr, 0, 0),
+            kMailSent);
+  const std::string eml = sink_->Message(1);
+  // The message is 7-bit: no raw UTF-8 in any header.
+  EXPECT_TRUE(std::all_of(eml.begin(), eml.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }));
+  ExpectShortHeaderLines(eml);
+  EXPECT_NE(eml.find("filename*=UTF-8''%C3%85rsrapport%202026%20%E2%80%93%20endelig.txt"), std::string::npos);
+  EXPECT_NE(eml.find("filename*0*=UTF-8''"), std::string::npos);
+  std::string summary = sink_->File("1.summary");
+  EXPECT_NE(summary.find("Attachment=" + shortName + "|_rsrapport 2026 _ endelig.txt|3\n"), std::string::npos)
+      << summary;
+  EXPECT_NE(summary.find("Attachment=" + longName + "|"), std::string::npos) << summary;
+  EXPECT_EQ(SummaryValue(*sink_, 1, "Defects"), "0");
+}
+
+TEST_F(InternetMailTest, InternationalAddresses) {
+  InternetMail mail;
+  std::vector<std::string> said;
+  auto status = [&](const std::string& s) { said.push_back(s); };
+  // A server without SMTPUTF8: an international domain goes out as
+  // A-labels, an international local part is refused with the reason.
+  ASSERT_EQ(mail.RESendMailPlus(sink_->server(), "karl@nordlys.example", "anna@bücher.example", "", "Hi", "x", "",
+                                status, 0, 0),
+            kMailSent);
+  std::string eml = sink_->Message(1);
+  EXPECT_NE(eml.find("X-Envelope-To: anna@xn--bcher-kva.example\r\n"), std::string::npos);
+  EXPECT_NE(eml.find("\r\nTo: <anna@xn--bcher-kva.example>\r\n"), std::string::npos);
+  EXPECT_EQ(mail.RESendMailPlus(sink_->server(), "karl@nordlys.example", "jørgen@example.org", "", "Hi", "x", "",
+                                status, 0, 0),
+            kMailNeedsSmtpUtf8);
+  EXPECT_NE(said.back().find("SMTPUTF8"), std::string::npos) << said.back();
+  EXPECT_EQ(sink_->MessageCount(), 1u);
+
+  // A server that offers SMTPUTF8 gets it asked for.
+  std::unique_ptr<SmtpSink> utf8 = SinkWith(dir_, "utf8", "smtputf8");
+  ASSERT_TRUE(utf8->ready());
+  ASSERT_EQ(mail.RESendMailPlus(utf8->server(), "karl@nordlys.example", "jørgen@example.org", "", "Hi", "x", "",
+                                status, 0, 0),
+            kMailSent);
+  eml = utf8->Message(1);
+  EXPECT_NE(eml.find("X-Envelope-To: jørgen@example.org\r\n"), std::string::npos) << eml;
+  EXPECT_NE(eml.find("X-Mail-Options: SMTPUTF8\r\n"), std::string::npos) << eml;
+  EXPECT_NE(eml.find("\r\nTo: <jørgen@example.org>\r\n"), std::string::npos);
+  // An ASCII message asks for nothing.
+  ASSERT_EQ(mail.RESendMailPlus(utf8->server(), "karl@nordlys.example", "anna@example.org", "", "Hi", "x", "", status,
+                                0, 0),
+            kMailSent);
+  EXPECT_NE(utf8->Message(2).find("X-Mail-Options: \r\nX-Rcpt-Options: \r\n"), std::string::npos);
+}
+
+TEST_F(InternetMailTest, ThePasswordGoesInClearOnlyToLoopbackOrWhenChosen) {
+  std::unique_ptr<SmtpSink> auth = SinkWith(dir_, "auth", "auth");
+  ASSERT_TRUE(auth->ready());
+  const std::string port = PortOf(auth->server());
+  const std::string named = "mail.velmora.test:" + port;  // not loopback by its name
+  std::vector<std::string> said;
+  auto status = [&](const std::string& s) { said.push_back(s); };
+
+  InternetMail mail;
+  mail.ResolveHostAt(named, "127.0.0.1");
+  mail.SecuredSMTP("", "karl", "pw");
+  EXPECT_EQ(mail.RESendMailPlus(named, "k@n.example", "a@example.org", "", "Hi", "x", "", status, 0, 0),
+            kMailNeedsEncryption);
+  EXPECT_NE(said.back().find("\"Send the password without encryption\""), std::string::npos) << said.back();
+  EXPECT_EQ(auth->File("auth"), "");  // no login reached the server
+  EXPECT_EQ(auth->MessageCount(), 0u);
+
+  // The same server by its loopback address: the password may go.
+  ASSERT_EQ(mail.RESendMailPlus(auth->server(), "k@n.example", "a@example.org", "", "Hi", "x", "", status, 0, 0),
+            kMailSent);
+  EXPECT_EQ(auth->File("auth"), "karl\n");
+
+  // Chosen by the user: in clear to the named server too.
+  mail.AllowPasswordInClear(true);
+  ASSERT_EQ(mail.RESendMailPlus(named, "k@n.example", "a@example.org", "", "Hi", "x", "", status, 0, 0), kMailSent);
+  EXPECT_EQ(auth->File("auth"), "karl\nkarl\n");
+  EXPECT_EQ(auth->MessageCount(), 2u);
+
+  // Without a login nothing needs encryption.
+  InternetMail plain;
+  plain.ResolveHostAt(named, "127.0.0.1");
+  EXPECT_EQ(plain.RESendMailPlus(named, "k@n.example", "a@example.org", "", "Hi", "x", "", status, 0, 0), kMailSent);
+}
+
+TEST_F(InternetMailTest, ThePasswordGoesOverStartTlsWhenTheServerOffersIt) {
+  if (system("command -v openssl >/dev/null 2>&1") != 0) GTEST_SKIP() << "no openssl to make a certificate";
+  std::unique_ptr<SmtpSink> tls = SinkWith(dir_, "tls", "auth starttls smtputf8");
+  ASSERT_TRUE(tls->ready());
+  const std::string named = "mail.velmora.test:" + PortOf(tls->server());
+  std::vector<std::string> said;
+  InternetMail mail;
+  mail.ResolveHostAt(named, "127.0.0.1");
+  mail.TrustCertificatesIn(dir_.File("tls/cert.pem"));
+  mail.SecuredSMTP("", "karl", "pw");
+  // The extensions are those of the EHLO after STARTTLS: SMTPUTF8 is known.
+  ASSERT_EQ(mail.RESendMailPlus(named, "k@n.example", "jørgen@example.org", "", "Hi", "x", "",
+                                [&](const std::string& s) { said.push_back(s); }, 0, 0),
+            kMailSent)
+      << (said.empty() ? "" : said.back());
+  EXPECT_EQ(tls->File("auth"), "karl\n");
+  EXPECT_NE(tls->Message(1).find("X-Mail-Options: SMTPUTF8\r\n"), std::string::npos);
+}
+
+TEST_F(InternetMailTest, NoPop3PasswordInClearToAServerWithoutStls) {
+  SmtpSink pop3(dir_.File("pop3"), "pop3_stub.py");
+  ASSERT_TRUE(pop3.ready());
+  const std::string named = "pop.velmora.test:" + PortOf(pop3.server());
+  InternetMail mail;
+  mail.ResolveHostAt(named, "127.0.0.1");
+  mail.SecuredSMTP(named, "karl", "pw");
+  EXPECT_EQ(mail.RESendMailPlus(sink_->server(), "k@n.example", "a@example.org", "", "Hi", "x", "", nullptr, 0, 0),
+            kMailNeedsEncryption);
+  EXPECT_EQ(pop3.File("commands").find("PASS"), std::string::npos) << pop3.File("commands");
+  EXPECT_EQ(sink_->MessageCount(), 0u);
+  mail.AllowPasswordInClear(true);
+  EXPECT_EQ(mail.RESendMailPlus(sink_->server(), "k@n.example", "a@example.org", "", "Hi", "x", "", nullptr, 0, 0),
+            kMailSent);
+  EXPECT_NE(pop3.File("commands").find("USER karl\nPASS pw\n"), std::string::npos) << pop3.File("commands");
+}
+
+TEST(InternetMailText, LoopbackServers) {
+  struct Case {
+    const char* server;
+    bool loopback;
+  } cases[] = {
+      {"127.0.0.1", true},       {"127.0.0.1:2525", true}, {"127.1.2.3:25", true},  {"localhost", true},
+      {"LOCALHOST:587", true},   {"[::1]:25", true},       {"::1", true},           {"smtp.example.org", false},
+      {"192.0.2.1:25", false},   {"[2001:db8::1]:25", false}, {"localhost.example:25", false},
+      {"127.0.0.1.example", false},
+  };
+  for (const Case& k : cases) EXPECT_EQ(IsLoopbackServer(k.server), k.loopback) << k.server;
+}
+
+// Records what the job hands to the component.
+class RecordingMail : public MailComponent {
+ public:
+  std::vector<std::string> calls;
+  void AllowPasswordInClear(bool allow) override { calls.push_back(allow ? "clear" : "encrypted"); }
+  void SecuredSMTP(const std::string&, const std::string& userName, const std::string&) override {
+    calls.push_back("login " + userName);
+  }
+  int RESendMailPlus(const std::string&, const std::string& from, const std::string& to, const std::string&,
+                     const std::string&, const std::string&, const std::string&, const MailStatusLine&, int,
+                     int) override {
+    calls.push_back("send " + from + " " + to);
+    return kMailSent;
+  }
+};
+
+TEST(InternetMailJob, ARecipientThatIsNotOneMailboxIsLoggedFalseAndTheJobGoesOn) {
+  SendJob job;
+  job.settings.destination = MergeDestination::Email;
+  job.settings.smtpServer = "smtp.example";
+  job.settings.myEmail = "karl@nordlys.example";
+  job.message = "Dear <<First_Name>>";
+  const char* people[][2] = {{"Anna", "anna@example.org"}, {"Petter", "p@example.org>,<extra@example.org"},
+                             {"Mona", "mona@example.org"}};
+  for (const auto& [name, address] : people) {
+    RecipientEntry e;
+    e.contact.SetText(contact::kFirstName, name);
+    e.contact.SetText(contact::kWorkEmail, address);
+    e.enabled = e.available = true;
+    job.entries.push_back(e);
+  }
+  RecordingMail mail;
+  SendJobCounts counts;
+  counts.items = 3;
+  std::string log;
+  std::vector<std::string> said;
+  for (size_t i = 0; i < 3; ++i) {
+    ProcessInternetMailEntry(job, i, counts, log, mail, MergeContextFor(job.settings),
+                             [&](const std::string& s) { said.push_back(s); });
+  }
+  EXPECT_EQ(log,
+            "1 : Internet mail : Send to : Anna  : True\r\n"
+            "2 : Internet mail : Send to : Petter  : False\r\n"
+            "3 : Internet mail : Send to : Mona  : True");
+  EXPECT_EQ(mail.calls, (std::vector<std::string>{"send karl@nordlys.example anna@example.org",
+                                                  "send karl@nordlys.example mona@example.org"}));
+  ASSERT_EQ(said.size(), 1u);
+  EXPECT_EQ(said[0].rfind("Not an e-mail address (", 0), 0u) << said[0];
+
+  // A sender that is not one mailbox sends nothing at all.
+  job.settings.myEmail = "karl@nordlys.example> BODY=8BITMIME";
+  mail.calls.clear();
+  EXPECT_FALSE(SendJobEmail(job, job.entries[0], mail, MergeContextFor(job.settings), nullptr));
+  EXPECT_TRUE(mail.calls.empty());
+}
+
+TEST(InternetMailJob, TheChoiceAboutAPasswordInClearReachesTheComponent) {
+  SendJob job;
+  job.settings.smtpServer = "smtp.example";
+  job.settings.myEmail = "karl@nordlys.example";
+  job.settings.smtpAuth = SmtpAuthentication::On;
+  job.settings.userName = "karl";
+  RecipientEntry e;
+  e.contact.SetText(contact::kWorkEmail, "anna@example.org");
+  e.enabled = true;
+  for (bool clear : {false, true}) {
+    job.settings.sendPasswordInClear = clear;
+    RecordingMail mail;
+    EXPECT_TRUE(SendJobEmail(job, e, mail, MergeContextFor(job.settings), nullptr));
+    ASSERT_GE(mail.calls.size(), 2u);
+    EXPECT_EQ(mail.calls[0], clear ? "clear" : "encrypted");
+    EXPECT_EQ(mail.calls[1], "login karl");
+  }
 }
 
 TEST(InternetMailText, AttachmentListAndSubject) {

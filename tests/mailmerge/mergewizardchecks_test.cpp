@@ -45,6 +45,17 @@ TEST(MergeWizardChecks, FirstMissingFieldKeepsThePage) {
       {[](auto& s) { s.password.clear(); }, CheckInternetMailPage, "Enter User password"},
       {[](auto& s) { s.smtpAuth = SmtpAuthentication::Off; s.pop3Host.clear(); s.password.clear(); },
        CheckInternetMailPage, std::nullopt},
+      // The sender's address must be one mailbox for Internet mail; a letter
+      // merge takes any text.
+      {[](auto& s) { s.myEmail = "k@n.example> NOTIFY=NEVER"; }, CheckInternetMailPage,
+       "The E-mail of \"My record\" is not an e-mail address: the domain after the at sign is not a host name "
+       "(letters, digits, hyphens, dots)."},
+      {[](auto& s) { s.myEmail = "Karl <k@n.example>"; }, CheckInternetMailPage,
+       "The E-mail of \"My record\" is not an e-mail address: the name before the at sign may hold only letters, "
+       "digits, dots between them and !#$%&'*+-/=?^_`{|}~ (or be a quoted text)."},
+      {[](auto& s) { s.myEmail = "k@n.example, x@y.example"; }, CheckMyRecordPage, std::nullopt},
+      {[](auto& s) { s.smtpServer.clear(); s.myEmail = "k"; }, CheckInternetMailPage,
+       "Enter Outgoing mail (SMTP) server"},
   };
   for (size_t i = 0; i < std::size(cases); ++i) {
     MailMergeSettings s = Complete();
