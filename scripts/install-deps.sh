@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libbenchmark-dev nlohmann-json3-dev
   xvfb xauth dbus dbus-x11 fonts-dejavu-core fonts-liberation2
   shared-mime-info desktop-file-utils
-  libcurl4-openssl-dev libidn2-dev libsecret-1-dev python3-aiosmtpd python3-vobject
+  libcurl4-openssl-dev libidn2-dev libsecret-1-dev openssl python3-aiosmtpd python3-vobject
   libreoffice-writer-nogui libreoffice-base-nogui python3-uno xdg-utils gnome-keyring
 )
 
