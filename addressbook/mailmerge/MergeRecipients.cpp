@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "addressbook/mailmerge/InternetMail.h"
 #include "addressbook/mailmerge/MergeFields.h"
 #include "store/Bytes.h"
 #include "store/RecordQuery.h"
@@ -45,7 +46,9 @@ std::string RecipientAddress(const Contact& contact, const MailMergeSettings& se
 
 bool RecipientAvailable(const Contact& contact, const MailMergeSettings& settings) {
   if (settings.destination == MergeDestination::TextProcessor) return true;
-  return RecipientAddress(contact, settings).find('@') != std::string::npos;
+  // Only one checked mailbox: text with an at sign may still hold a second
+  // address or SMTP parameters.
+  return UsableMailAddress(RecipientAddress(contact, settings));
 }
 
 bool MatchesLookup(const Contact& contact, const MailMergeSettings& settings) {

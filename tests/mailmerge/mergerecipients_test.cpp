@@ -34,7 +34,7 @@ class MergeRecipientsTest : public ::testing::Test {
     const Person people[] = {
         {"Petter", "Dahl", "Customers", "Bergen", "petter@home.example", "petter@work.example"},
         {"Anna", "Berg", "Customers", "OSLO", "", "anna@work.example"},
-        {"Mona", "", "Friends", "Trondheim", "mona@home.example", "no address"},
+        {"Mona", "", "Friends", "Trondheim", "mona@home.example", "mona@work.example>,<extra@x.example"},
         {"Erik", "Lund", "Customers", "Oslo", "erik@home.example", "erik@work.example", true},
         {"", "", "", "Tromsø", "", ""},
     };
