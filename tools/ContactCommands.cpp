@@ -13,6 +13,7 @@
 
 #include "importexport/ContactImport.h"
 #include "importexport/ContactRecordText.h"
+#include "importexport/ImportReader.h"
 #include "importexport/VCard.h"
 #include "resources/Strings.h"
 #include "tools/Commands.h"
@@ -158,6 +159,20 @@ Result ReadInput(const std::string& path, std::string& bytes) {
   return Result::Ok();
 }
 
+// The first bytes of the import file: enough to tell its kind, encoding,
+// separator and headings.
+constexpr size_t kImportFileStart = size_t(256) << 10;
+
+Result ReadInputStart(const std::string& path, std::string& bytes) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return Result::Fail("Cannot open the import file", errno, path);
+  bytes.resize(kImportFileStart);
+  in.read(bytes.data(), std::streamsize(bytes.size()));
+  if (in.bad()) return Result::Fail("Cannot read the import file", errno, path);
+  bytes.resize(size_t(in.gcount()));
+  return Result::Ok();
+}
+
 void PrintCounts(const ImportCounts& counts, bool cards) {
   const char* unit = cards ? "Card at line " : "Line ";
   std::ostringstream out;
@@ -183,8 +198,11 @@ int RunImport(const Arguments& args) {
   if (!opened.ok()) return Fail(opened.Message());
   RecordStore& store = *opened->store;
   if (opened->accessLevel == kAccessReader) return Fail(LoadText(kMsgNoPermission));
+  // A delimited text file is streamed, so its size costs no memory; only
+  // its start is read here.
+  const std::string& inputPath = args.positional()[1];
   std::string bytes;
-  if (Result read = ReadInput(args.positional()[1], bytes); !read.ok()) return Fail(read.Message());
+  if (Result read = ReadInputStart(inputPath, bytes); !read.ok()) return Fail(read.Message());
   const bool cards = LooksLikeVCard(bytes);
   if (cards && (args.Value("--map") || args.Has("--no-heading"))) {
     return Fail("--map and --no-heading apply to delimited text files, not to a vCard file.");
@@ -193,11 +211,15 @@ int RunImport(const Arguments& args) {
   ImportCounts counts;
   Result imported = Result::Ok();
   if (cards) {
+    if (Result read = ReadInput(inputPath, bytes); !read.ok()) return Fail(read.Message());
     imported = ImportVCards(store, bytes, counts, progress);
   } else {
+    if (!LooksLikeText(bytes)) return Fail(std::string(kNotAContactsFile));
     const ImportSettings settings = ProposedImportSettings(
         bytes, heading, map == "default" ? ImportMapChoice::Default : ImportMapChoice::Positional);
-    imported = ImportContacts(store, bytes, settings, counts, progress);
+    std::ifstream in(inputPath, std::ios::binary);
+    if (!in) return Fail(Result::Fail("Cannot open the import file", errno, inputPath).Message());
+    imported = ImportContacts(store, in, settings, counts, progress);
   }
   if (imported.code() == kReaderRefused) return Fail(LoadText(kMsgNoPermission));
   PrintCounts(counts, cards);

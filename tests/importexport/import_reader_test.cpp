@@ -52,6 +52,10 @@ TEST(ImportText, ProposesSeparatorAndQualifier) {
       {"\"Name\",\"City\"\r\n", ',', kQuote},
       {"Name\tCity,State\r\n", '\t', kNone},
       {"Name,City\tState\r\n", ',', kNone},
+      {"Name;City;State,Zip\r\n", ';', kNone},                 // the separator found most often
+      {"\"Vorname\";\"Nachname\"\n", ';', kQuote},
+      {"\"a,b\";\"c,d\";e\r\n", ';', kQuote},                   // commas inside quotes do not count
+      {"Name\tCity\tState,Zip\n", '\t', kNone},
       {"Name\r\n", ',', kNone},
       {" \"Name\"\r\n", ',', kNone},  // only a quote as the very first byte counts
       {"", ',', kNone},
@@ -75,8 +79,10 @@ TEST(ImportReader, ReadsFieldsAsThePageDoes) {
       {"a doubled quote", "\"say \"\"hi\"\"\",x\r\n", kQuote, {{"say \"hi\"", "x"}}},
       {"a doubled quote at the end", "\"a\"\"\",\"\"\r\n", kQuote, {{"a\"", ""}}},
       {"quotes inside an unquoted field", "ab\"c\",d\r\n", kQuote, {{"ab\"c\"", "d"}}},
-      {"LF-only lines joined", "a,b\nc,d\r\ne\r\n", kNone, {{"a", "b\nc", "d"}, {"e"}}},
-      {"a lone CR stays", "a\rb\r\n", kNone, {{"a\rb"}}},
+      {"LF ends a line", "a,b\nc,d\r\ne\r\n", kNone, {{"a", "b"}, {"c", "d"}, {"e"}}},
+      {"a lone CR ends a line", "a\rb\r\n", kNone, {{"a"}, {"b"}}},
+      {"a quoted LF stays in the value", "\"1 Main St\nFlat 2\",x\ny\n", kQuote, {{"1 Main St\nFlat 2", "x"}, {"y"}}},
+      {"CR-only lines", "\"a\",\"b\"\r\"c\",\r", kQuote, {{"a", "b"}, {"c", ""}}},
       {"a quoted line break", "\"1 Main St\r\nFlat 2\",x\r\ny\r\n", kQuote, {{"1 Main St\r\nFlat 2", "x"}, {"y"}}},
       {"last line without CR LF", "a,b\r\nc,d", kNone, {{"a", "b"}, {"c", "d"}}},
       {"empty fields without qualifier", "a,,b,\r\n", kNone, {{"a", "", "b", ""}}},
@@ -101,7 +107,7 @@ TEST(ImportReader, AnUnclosedQuoteEndsTheFileAsAPartialLine) {
 }
 
 TEST(ImportReader, NumbersLinesByTheirLineEnds) {
-  const ImportText prepared = PrepareImportText("h\r\n\"x\r\ny\",z\r\nw\r\n\"open");
+  const ImportText prepared = PrepareImportText("h\r\n\"x\ny\",z\rw\r\n\"open");
   ImportReader reader(prepared.text, ',', kQuote);
   Fields fields;
   std::vector<size_t> numbers;
