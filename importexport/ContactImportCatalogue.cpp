@@ -337,6 +337,7 @@ constexpr FieldAlias kTodayAliases[] = {
     {"", "Custom 2"},
     {"", "Custom 3"},
     {"", "Custom 4"},
+    {"", "Birth Day"},
     // Google Contacts.
     {"First Name", "Given Name"},
     {"Middle Name", "Additional Name"},

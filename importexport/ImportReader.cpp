@@ -283,7 +283,9 @@ bool ImportReader::More() {
   }
   text_ = buffer_;
   largestBuffer_ = std::max(largestBuffer_, buffer_.capacity());
-  return buffer_.size() != before;
+  // Reaching the end also counts: a CR that was the last byte held now
+  // ends its line.
+  return buffer_.size() != before || ended_;
 }
 
 int ImportReader::LineEndAt(size_t at) const {
