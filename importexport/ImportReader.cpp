@@ -140,7 +140,7 @@ bool LooksLikeText(std::string_view firstBytes) {
   }
   // A stray control character (a NUL inside a value) does not make a file
   // binary; many of them do.
-  return control * 50 <= text.size();
+  return control <= std::max<size_t>(2, text.size() / 50);
 }
 
 ImportText PrepareImportText(std::string_view fileBytes) {
