@@ -883,16 +883,38 @@ bool IsContactExportHeading(const std::vector<std::string>& headings) {
   return true;
 }
 
+namespace {
+
+// The bytes of a file in memory as a stream, without a copy.
+class ViewBuffer : public std::streambuf {
+ public:
+  explicit ViewBuffer(std::string_view bytes) {
+    char* start = const_cast<char*>(bytes.data());
+    setg(start, start, start + bytes.size());
+  }
+};
+
+}  // namespace
+
 Result ImportContacts(RecordStore& store, std::string_view fileBytes, const ImportSettings& settings,
                       ImportCounts& counts, const ImportProgress& progress) {
   counts = ImportCounts{};
   if (Result target = CheckContactImportTarget(store); !target.ok()) return target;
   if (!LooksLikeText(fileBytes)) return Result::Fail(std::string(kNotAContactsFile));
-  const ImportText prepared = PrepareImportText(fileBytes);
-  const size_t totalLines = CountImportLines(prepared.text);
+  // The lines for the progress; the text itself is read as a streamed
+  // file's is, so both read alike.
+  const size_t totalLines = DetectImportEncoding(fileBytes) == ImportEncoding::Utf8
+                                ? CountImportLines(fileBytes) + (fileBytes.empty() || fileBytes.back() == '\n' ||
+                                                                         fileBytes.back() == '\r'
+                                                                     ? 0
+                                                                     : 1)
+                                : CountImportLines(PrepareImportText(fileBytes).text);
   const size_t above = settings.skipLines + (settings.heading ? 1 : 0);
   const size_t dataLines = totalLines > above ? totalLines - above : 0;
-  ImportReader reader(prepared.text, settings.separator, settings.qualifier);
+  ViewBuffer buffer(fileBytes);
+  std::istream in(&buffer);
+  ImportTextStream source(in);
+  ImportReader reader(source, settings.separator, settings.qualifier);
   return ImportLines(store, reader, settings, counts, progress, dataLines);
 }
 
