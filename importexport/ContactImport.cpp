@@ -930,6 +930,13 @@ Result ImportContacts(RecordStore& store, std::istream& file, const ImportSettin
 }
 
 ImportSettings ProposedImportSettings(std::string_view fileStart, bool heading, ImportMapChoice choice) {
+  // The start of a file may end inside a character: only its complete
+  // lines are looked at, so that a cut character does not make UTF-8 text
+  // look like Windows-1252.
+  if (DetectImportEncoding(fileStart) == ImportEncoding::Utf8) {
+    const size_t lastEnd = fileStart.find_last_of("\r\n");
+    if (lastEnd != std::string_view::npos) fileStart = fileStart.substr(0, lastEnd + 1);
+  }
   const ImportText prepared = PrepareImportText(fileStart);
   ImportSettings settings;
   settings.heading = heading;

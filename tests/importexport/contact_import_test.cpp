@@ -272,6 +272,16 @@ TEST_F(ContactImportTest, AnApostropheIsTakenOffOnlyInOurOwnExport) {
   EXPECT_EQ(Contacts(store)[0].Text(c::kLastName), "'-y");
 }
 
+TEST_F(ContactImportTest, TheStartOfAFileCutInsideACharacterProposesItsHeadings) {
+  const std::string file = "Stra\xC3\x9F" "e privat;Vorname;Nachname\r\nHauptstra\xC3\x9F" "e 1;Anne;M\xC3\xBCller\r\n";
+  // The start the tool reads may end in the middle of the last "\xC3\xBC".
+  const std::string start = file.substr(0, file.size() - 8);
+  const ImportSettings settings = ProposedImportSettings(start, true, ImportMapChoice::Default);
+  EXPECT_EQ(settings.separator, ';');
+  ASSERT_EQ(settings.mapping.size(), 3u);
+  EXPECT_EQ(ContactImportCatalogue()[size_t(settings.mapping[0])].label, "Home Street");
+}
+
 TEST_F(ContactImportTest, AReaderIsRefusedAndNothingIsAdded) {
   {
     RecordStore owner(path, "");
