@@ -22,6 +22,8 @@ namespace c = contact;
 
 namespace {
 
+// The most records the duplicate test makes room for ahead.
+constexpr size_t kMostReserved = size_t(1) << 16;
 // Read this many bytes of slots per call when loading the index.
 constexpr size_t kScanChunkBytes = size_t(1) << 20;
 
@@ -120,7 +122,9 @@ bool ContactDuplicateIndex::AddIfNew(const Bytes& record) {
 bool ContactImportAcceptor::Accept(Bytes& record) {
   if (!loaded_) {
     status_ = index_.Load(store_);
-    index_.Reserve(expected_);
+    // Room made at once for the lines announced, but not beyond a bound: a
+    // file of blank lines would otherwise cost memory for nothing.
+    index_.Reserve(std::min(expected_, kMostReserved));
     loaded_ = true;
   }
   if (!status_.ok()) return false;
