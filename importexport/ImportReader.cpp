@@ -163,7 +163,7 @@ ImportText PrepareImportText(std::string_view fileBytes) {
     prepared.text = Windows1252ToUtf8(fileBytes);
     prepared.fromWindows1252 = true;
   }
-  if (!EndsWithLineEnd(prepared.text)) prepared.text += kCrLf;
+  if (!prepared.text.empty() && !EndsWithLineEnd(prepared.text)) prepared.text += kCrLf;
   return prepared;
 }
 

@@ -41,7 +41,7 @@ ImportEncoding DetectImportEncoding(std::string_view firstBytes, size_t* bomLeng
 bool LooksLikeText(std::string_view firstBytes);
 
 struct ImportText {
-  // UTF-8 (the fields are converted when read), always ending with a line end.
+  // UTF-8, ending with a line end unless empty.
   std::string text;
   bool hadByteOrderMark = false;
   // The file was not UTF-8 and was read as Windows-1252.
@@ -52,7 +52,7 @@ struct ImportText {
 
 // The file's bytes as the reader takes them: a byte-order mark at the start
 // skipped, UTF-16 decoded, text that is not UTF-8 read as Windows-1252, and
-// CR LF appended unless the text already ends with a line end.
+// CR LF appended unless the text is empty or already ends with a line end.
 ImportText PrepareImportText(std::string_view fileBytes);
 
 // The separator the file's first line uses: of comma, semicolon and tab the

@@ -209,3 +209,17 @@ TEST(ImportText, TellsTextFromOtherFiles) {
 
 }  // namespace
 }  // namespace velmora
+
+namespace velmora {
+namespace {
+
+TEST(ImportTextStream, AnEmptyFileHasNoLineInMemoryOrStreamed) {
+  for (const std::string& file : {std::string(), std::string("\xEF\xBB\xBF"), std::string("\xFF\xFE")}) {
+    EXPECT_EQ(PrepareImportText(file).text, "");
+    EXPECT_TRUE(StreamAll(file, ',').empty());
+    EXPECT_TRUE(ReadAll(file, ',', kImportQuote).empty());
+  }
+}
+
+}  // namespace
+}  // namespace velmora
