@@ -23,7 +23,7 @@ namespace c = contact;
 namespace {
 
 // The most records the duplicate test makes room for ahead.
-constexpr size_t kMostReserved = size_t(1) << 16;
+constexpr size_t kMostReserved = size_t(1) << 20;
 // Read this many bytes of slots per call when loading the index.
 constexpr size_t kScanChunkBytes = size_t(1) << 20;
 
