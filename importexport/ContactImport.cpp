@@ -192,6 +192,8 @@ enum class Goes {
   StreetLine,  // a further line of a street
   NoteLine,    // "Heading: value" added to the notes
   DatePart,    // year, month or day of a date given in three columns
+  Event,       // Google's dated events: an anniversary or a birthday
+  Relation,    // Google's related people: a spouse or a child
 };
 
 struct ColumnPlan {
@@ -290,6 +292,8 @@ std::optional<NumberedHeading> ParseNumbered(const std::string& lowered) {
   else if (kind == "phone") numbered.kind = Goes::Phone;
   else if (kind == "website") numbered.kind = Goes::Web;
   else if (kind == "address") numbered.kind = Goes::Address;
+  else if (kind == "event") numbered.kind = Goes::Event;
+  else if (kind == "relation") numbered.kind = Goes::Relation;
   return numbered;
 }
 
@@ -482,6 +486,12 @@ class LineConverter {
         case Goes::DatePart:
           dateParts[size_t(p.group)][size_t(p.part)] = value;
           break;
+        case Goes::Event:
+          EventDate(p, value);
+          break;
+        case Goes::Relation:
+          Relation(p, value);
+          break;
       }
     }
     for (const auto& [group, parts] : addresses) Address(parts, addressTypes[group]);
@@ -628,6 +638,31 @@ class LineConverter {
     Tell(std::string(entry.label) + ": year " + QuotedImportValue(parts[0]) + ", month " +
          QuotedImportValue(parts[1]) + ", day " + QuotedImportValue(parts[2]) +
          " is not a date from 1800 to 2199; the date was left empty");
+  }
+
+  // A dated event goes to the anniversary or the birthday its kind names,
+  // when that date is still empty.
+  void EventDate(const ColumnPlan& p, std::string_view value) {
+    const std::string kind = TypeOf(p.typeColumn);
+    const char* label = Has(kind, "anniversary") ? "Anniversary" : Has(kind, "birthday") ? "Birthday" : nullptr;
+    if (label && GetDate(record_ + Entry(label).offset).IsEmpty()) {
+      DateValueOf(Entry(label), value);
+      return;
+    }
+    Tell(p.heading + (kind.empty() ? "" : " (" + kind + ")") + ": no free field takes " + QuotedImportValue(value));
+  }
+
+  // A related person goes to the spouse or the first free child.
+  void Relation(const ColumnPlan& p, std::string_view value) {
+    const std::string kind = TypeOf(p.typeColumn);
+    const std::string what = p.heading + (kind.empty() ? "" : " (" + kind + ")");
+    if (Has(kind, "spouse") || Has(kind, "partner") || Has(kind, "husband") || Has(kind, "wife")) {
+      Place({"Spouse Name"}, 0, value, what);
+    } else if (Has(kind, "child") || Has(kind, "son") || Has(kind, "daughter")) {
+      Place({"Chield1", "Chield2", "Chield3", "Chield4", "Chield5"}, 0, value, what);
+    } else {
+      Tell(what + ": no field takes " + QuotedImportValue(value));
+    }
   }
 
   // The first free other phone gets the value and its type.
