@@ -152,7 +152,8 @@ inline constexpr std::string_view kNotAContactsFile =
 // record and told in counts.partly, one line each; the rest of the line is
 // added. Google's "... - Type" / "... - Label" columns decide whether a
 // phone, e-mail address, web address or postal address goes to the home
-// or the work fields or to an other phone of that type; Thunderbird's
+// or the work fields or to an other phone of that type, an event to the
+// anniversary or birthday, a related person to the spouse or a child; Thunderbird's
 // "Birth Year", "Birth Month" and "Birth Day" make one date; free-text
 // columns without a field of their own ("Custom 1", "Connected On") are
 // added to the notes as "Heading: value" lines. A file this program
