@@ -201,8 +201,8 @@ TEST(ImportTextStream, AnUnclosedQuoteIsAPartialLine) {
 TEST(ImportText, TellsTextFromOtherFiles) {
   EXPECT_TRUE(LooksLikeText("First Name,Last Name\r\nAda,Lovelace\r\n"));
   EXPECT_TRUE(LooksLikeText(Utf16LE("First Name,Last Name\r\n")));
-  EXPECT_TRUE(LooksLikeText(std::string("First Name\r\nA\0da\r\nBo\r\nCy\r\nDee\r\nEve\r\nFay\r\nGus\r\n", 37)));
-  EXPECT_FALSE(LooksLikeText(std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\0\x10\0\0\0\x10\x08\x06\0\0\0", 33)));
+  EXPECT_TRUE(LooksLikeText(std::string("First Name\r\nA\0da\r\nBo\r\nCy\r\nDee\r\nEve\r\nFay\r\nGus\r\n", 46)));
+  EXPECT_FALSE(LooksLikeText(std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\0\x10\0\0\0\x10\x08\x06\0\0\0", 29)));
   EXPECT_EQ(DetectImportEncoding(Utf16LE("Name,City\r\n")), ImportEncoding::Utf16LE);
   EXPECT_EQ(DetectImportEncoding("Name,City\r\n"), ImportEncoding::Utf8);
 }
