@@ -5,13 +5,16 @@
 
 #include <cstddef>
 #include <functional>
+#include <istream>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_set>
 #include <vector>
 
+#include "importexport/ImportConversion.h"
 #include "importexport/ImportMapping.h"
+#include "importexport/ImportReport.h"
 #include "store/RecordStore.h"
 #include "store/Result.h"
 
@@ -67,11 +70,12 @@ struct ImportSettings {
   std::optional<char> qualifier = '"';
   // One row per source column: the contact catalogue entry it fills.
   ImportMapping mapping;
-};
-
-struct ImportLineProblem {
-  size_t line = 0;  // from 1, counting CR LF line ends, the heading included
-  std::string reason;
+  // Lines above the heading that are not part of the table (LinkedIn
+  // writes a note there).
+  size_t skipLines = 0;
+  // How a date whose text does not show its order is read; unset, in the
+  // order the export writes under the clock style (GetClockStyle).
+  std::optional<DateOrder> dateOrder;
 };
 
 struct ImportCounts {
@@ -80,7 +84,8 @@ struct ImportCounts {
   size_t duplicates = 0;  // lines dropped as duplicates
   std::vector<ImportLineProblem> unread;  // lines that could not be read
   // Records added without part of what their line held (a vCard's fourth
-  // e-mail address, say), with what was left out.
+  // e-mail address, a value longer than its field, a date that could not
+  // be read), with what was left out.
   std::vector<ImportLineProblem> partly;
   bool cancelled = false;
 };
@@ -125,19 +130,53 @@ class ContactImportBatch {
   bool refreshWas_;
 };
 
+// What a file that is neither delimited text with known headings nor a
+// vCard file is told.
+inline constexpr std::string_view kNotAContactsFile =
+    "The file is neither a contacts CSV file nor a vCard file: expected text with values separated by commas, "
+    "semicolons or tabs whose first line names the columns (such as \"First Name\", \"Last Name\", "
+    "\"E-mail Address\"), or vCards from BEGIN:VCARD to END:VCARD.";
+
 // Imports the file's bytes into an address book. counts tells how far it
 // got, also on failure. A Reader is refused with code 104 and nothing
-// read; a mapping without a mapped column, and a failure to read the file
-// or to add records, are failures whose message says how many records were
-// added and at which line the import stopped.
+// read; a file that is not text or whose mapping has no mapped column is
+// refused with kNotAContactsFile; a file none of whose data lines could be
+// read is a failure that says why; a failure to read the file or to add
+// records says how many records were added and at which line the import
+// stopped.
+//
+// Blank lines and lines none of whose values goes to a field add nothing.
+// A value that goes to no field (a column the mapping leaves out whose
+// heading the import knows no place for, a fifth phone number), a value
+// longer than its field and a date that cannot be read are left out of the
+// record and told in counts.partly, one line each; the rest of the line is
+// added. Google's "... - Type" / "... - Label" columns decide whether a
+// phone, e-mail address, web address or postal address goes to the home
+// or the work fields or to an other phone of that type, an event to the
+// anniversary or birthday, a related person to the spouse or a child; Thunderbird's
+// "Birth Year", "Birth Month" and "Birth Day" make one date; free-text
+// columns without a field of their own ("Custom 1", "Connected On") are
+// added to the notes as "Heading: value" lines. A file this program
+// exported is read back as written: its values that start with an
+// apostrophe before "=", "+", "-" or "@" lose that one apostrophe.
 Result ImportContacts(RecordStore& store, std::string_view fileBytes, const ImportSettings& settings,
                       ImportCounts& counts, const ImportProgress& progress = {});
 
-// The settings the wizard proposes for a file: heading on, the detected
-// separator and qualifier, and the mapping by headings ("&Default Map",
-// with the table of today's headings after the address book's own) or by
-// position.
+// The same, streaming the file: memory stays a constant plus the longest
+// line. The progress is told 0 as the total.
+Result ImportContacts(RecordStore& store, std::istream& file, const ImportSettings& settings, ImportCounts& counts,
+                      const ImportProgress& progress = {});
+
+// The settings proposed for a file from its first bytes (a few hundred
+// kilobytes are plenty): the heading is the first of the first lines whose
+// headings map at least two columns (lines above it skipped), else the
+// first line; the separator is the one that line uses most; the mapping
+// by headings ("&Default Map", with the table of today's headings after the
+// address book's own) or by position.
 enum class ImportMapChoice { Default, Positional };
-ImportSettings ProposedImportSettings(std::string_view fileBytes, bool heading, ImportMapChoice choice);
+ImportSettings ProposedImportSettings(std::string_view fileStart, bool heading, ImportMapChoice choice);
+
+// Whether the headings are exactly those the export writes.
+bool IsContactExportHeading(const std::vector<std::string>& headings);
 
 }  // namespace velmora

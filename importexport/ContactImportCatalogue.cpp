@@ -324,10 +324,20 @@ constexpr FieldAlias kAliases[] = {
 };
 static_assert(std::size(kAliases) == kContactAliasCount);
 
-// Headings of current address books' CSV exports. A first e-mail, phone or
-// web page goes where the table above sends "Email1", "Phone 1" and
-// "Web Page" (the work fields), a second one to the home fields.
+// Headings of current address books' CSV exports. Google's numbered
+// "E-mail 1 - Value", "Phone 1 - Value", "Website 1 - Value" and "Address 1
+// - ..." columns are not here: their "... - Type" or "... - Label" column
+// decides where each value goes when the lines are read. An entry with an
+// empty label keeps a heading from being mapped by the table above, so
+// that the import can take its values otherwise (Thunderbird's "Custom 1"
+// is free text, not the first other phone "Custom1").
 constexpr FieldAlias kTodayAliases[] = {
+    // Columns the import places itself.
+    {"", "Custom 1"},
+    {"", "Custom 2"},
+    {"", "Custom 3"},
+    {"", "Custom 4"},
+    {"", "Birth Day"},
     // Google Contacts.
     {"First Name", "Given Name"},
     {"Middle Name", "Additional Name"},
@@ -339,21 +349,6 @@ constexpr FieldAlias kTodayAliases[] = {
     {"Category", "Group Membership"},
     {"Category", "Labels"},
     {"Category", "Categories"},
-    {"Work Email", "E-mail 1 - Value"},
-    {"Home Email", "E-mail 2 - Value"},
-    {"Work Phone", "Phone 1 - Value"},
-    {"Home Phone", "Phone 2 - Value"},
-    {"Home Mobile", "Phone 3 - Value"},
-    {"Home Street", "Address 1 - Street"},
-    {"Home City", "Address 1 - City"},
-    {"Home State", "Address 1 - Region"},
-    {"Home Zip", "Address 1 - Postal Code"},
-    {"Home Country", "Address 1 - Country"},
-    {"Work Street", "Address 2 - Street"},
-    {"Work City", "Address 2 - City"},
-    {"Work State", "Address 2 - Region"},
-    {"Work Zip", "Address 2 - Postal Code"},
-    {"Work Country", "Address 2 - Country"},
     {"Company", "Organization 1 - Name"},
     {"Company", "Organization Name"},
     {"Job Title", "Organization 1 - Title"},
@@ -361,16 +356,65 @@ constexpr FieldAlias kTodayAliases[] = {
     {"Department", "Organization 1 - Department"},
     {"Department", "Organization Department"},
     {"Office", "Organization 1 - Location"},
-    {"Work Web", "Website 1 - Value"},
-    {"Home Web", "Website 2 - Value"},
-    // Outlook.
+    // Outlook, English.
     {"Home Zip", "Home Postal Code"},
     {"Work Zip", "Business Postal Code"},
     {"Work Country", "Business Country/Region"},
     {"Work Email", "E-mail Address"},
     {"Home Email", "E-mail 2 Address"},
     {"Spouse Name", "Spouse"},
-    {"Work Phone", "Company Main Phone"},
+    {"Chield1", "Children"},
+    // Outlook, German.
+    {"Title", "Anrede"},
+    {"First Name", "Vorname"},
+    {"Middle Name", "Weitere Vornamen"},
+    {"Last Name", "Nachname"},
+    {"Nick Name", "Spitzname"},
+    {"Company", "Firma"},
+    {"Department", "Abteilung"},
+    {"Job Title", "Position"},
+    {"Office", "B\xC3\xBCro"},
+    {"Work Street", "Stra\xC3\x9F""e gesch\xC3\xA4""ftlich"},
+    {"Work Street", "Gesch\xC3\xA4""ftlich Stra\xC3\x9F""e"},
+    {"Work City", "Ort gesch\xC3\xA4""ftlich"},
+    {"Work City", "Gesch\xC3\xA4""ftlich Ort"},
+    {"Work State", "Region gesch\xC3\xA4""ftlich"},
+    {"Work State", "Bundesland/Kanton gesch\xC3\xA4""ftlich"},
+    {"Work Zip", "Postleitzahl gesch\xC3\xA4""ftlich"},
+    {"Work Zip", "Gesch\xC3\xA4""ftlich Postleitzahl"},
+    {"Work Country", "Land/Region gesch\xC3\xA4""ftlich"},
+    {"Work Country", "Land gesch\xC3\xA4""ftlich"},
+    {"Home Street", "Stra\xC3\x9F""e privat"},
+    {"Home Street", "Privat Stra\xC3\x9F""e"},
+    {"Home City", "Ort privat"},
+    {"Home City", "Privat Ort"},
+    {"Home State", "Bundesland/Kanton privat"},
+    {"Home State", "Region privat"},
+    {"Home Zip", "Postleitzahl privat"},
+    {"Home Zip", "Privat Postleitzahl"},
+    {"Home Country", "Land/Region privat"},
+    {"Home Country", "Land privat"},
+    {"Work Phone", "Telefon gesch\xC3\xA4""ftlich"},
+    {"Work Phone", "Gesch\xC3\xA4""ftlich Telefon"},
+    {"Work Fax", "Fax gesch\xC3\xA4""ftlich"},
+    {"Work Fax", "Gesch\xC3\xA4""ftlich Fax"},
+    {"Home Phone", "Telefon privat"},
+    {"Home Phone", "Privat Telefon"},
+    {"Home Fax", "Fax privat"},
+    {"Home Fax", "Privat Fax"},
+    {"Home Mobile", "Mobiltelefon"},
+    {"Work Email", "E-Mail-Adresse"},
+    {"Home Email", "E-Mail 2: Adresse"},
+    {"Home Email", "E-Mail 2-Adresse"},
+    {"Work Web", "Webseite"},
+    {"Birthday", "Geburtstag"},
+    {"Anniversary", "Jahrestag"},
+    {"Category", "Kategorien"},
+    {"Notes", "Notizen"},
+    {"Spouse Name", "Partner"},
+    {"Spouse Name", "Ehepartner"},
+    {"Chield1", "Kinder"},
+    {"Gender", "Geschlecht"},
     // Thunderbird.
     {"Work Email", "Primary Email"},
     {"Home Email", "Secondary Email"},
@@ -394,13 +438,19 @@ constexpr FieldAlias kTodayAliases[] = {
     {"Home Mobile", "Mobile Phone Number"},
     {"Home Street", "Street (Home)"},
     {"Home City", "City (Home)"},
+    {"Home State", "State (Home)"},
     {"Home Zip", "ZIP (Home)"},
     {"Home Country", "Country (Home)"},
     {"Work Street", "Street (Work)"},
     {"Work City", "City (Work)"},
+    {"Work State", "State (Work)"},
     {"Work Zip", "ZIP (Work)"},
     {"Work Country", "Country (Work)"},
+    {"Home Web", "URL (Home)"},
+    {"Work Web", "URL (Work)"},
     {"Notes", "Note"},
+    // LinkedIn.
+    {"Work Email", "Email Address"},
 };
 
 }  // namespace

@@ -22,8 +22,8 @@ std::string DateText(const DateValue& date) {
   return DayNumber(date) == kInvalidDayNumber ? std::string() : FormatDate(date);
 }
 
-// The value of catalogue entry `entry` as the export writes it.
-std::string ExportValue(const Contact& contact, const ImportField& entry) {
+// The value of catalogue entry `entry` as it stands in the contact.
+std::string StoredValue(const Contact& contact, const ImportField& entry) {
   if (entry.offset == c::kGender) return std::to_string(contact.Gender());
   if (entry.offset == c::kBirthday) return DateText(contact.Birthday());
   if (entry.offset == c::kAnniversary) return DateText(contact.Anniversary());
@@ -34,6 +34,15 @@ std::string ExportValue(const Contact& contact, const ImportField& entry) {
     }
   }
   return contact.Text({entry.offset, entry.width});
+}
+
+// The value as the export writes it: one that a spreadsheet would run as
+// a formula gets an apostrophe before it, which spreadsheets show as text
+// and the import of an exported file takes away again.
+std::string ExportValue(const Contact& contact, const ImportField& entry) {
+  std::string value = StoredValue(contact, entry);
+  if (GuardedAsFormula(value)) value.insert(value.begin(), '\'');
+  return value;
 }
 
 // The report's fields, by the labels of the field catalogue.

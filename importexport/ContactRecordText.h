@@ -50,7 +50,10 @@ std::string ContactExportHeading();
 // One export line: the 52 values in catalogue order, each in double quotes
 // with a double quote inside doubled; gender and the other-phone types as
 // numbers, dates as FormatDate writes them (empty when not valid), an
-// other phone whose type is not 1..17 empty.
+// other phone whose type is not 1..17 empty. A value that starts with "=",
+// "+", "-" or "@" (after any apostrophes) is written with an apostrophe
+// before it, so that a spreadsheet opening the file shows it as text and
+// runs no formula; the import of an exported file removes that apostrophe.
 std::string ContactExportLine(const Contact& contact);
 
 // "Cardora Report (category)" and an empty line.

@@ -14,4 +14,23 @@ std::string CsvField(std::string_view value) {
   return out;
 }
 
+bool GuardedAsFormula(std::string_view value) {
+  size_t at = 0;
+  while (at < value.size() && value[at] == '\'') ++at;
+  if (at == value.size()) return false;
+  const char first = value[at];
+  if (first == '=' || first == '@') return true;
+  if (first != '+' && first != '-') return false;
+  bool digit = false;
+  for (size_t i = at + 1; i < value.size(); ++i) {
+    const char c = value[i];
+    if (c >= '0' && c <= '9') {
+      digit = true;
+    } else if (c != ' ' && c != '(' && c != ')' && c != '.' && c != '/' && c != '-') {
+      return true;
+    }
+  }
+  return !digit;
+}
+
 }  // namespace velmora

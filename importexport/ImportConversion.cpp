@@ -53,24 +53,32 @@ int32_t ReadImportInteger(std::string_view text) {
   return int32_t(std::min<int64_t>(value, std::numeric_limits<int32_t>::max()));
 }
 
-bool ReadImportDate(std::string_view text, DateValue& date) {
+DateOrder DateOrderOf(ClockStyle style) {
+  return style == ClockStyle::TwelveHour ? DateOrder::MonthFirst : DateOrder::DayFirst;
+}
+
+bool ReadImportDate(std::string_view text, DateValue& date, DateOrder order) {
   if (text.empty() || !IsDigit(text.front())) return false;
   size_t pos = 0;
   size_t firstDigits = 0;
   const uint32_t first = DigitRun(text, pos, &firstDigits);
   const bool yearFirst = firstDigits == 4;
-  if (yearFirst) {
-    date.year = first;
-  } else {
-    date.month = first;
-  }
+  const bool dotted = pos < text.size() && text[pos] == '.';
+  if (yearFirst) date.year = first;
   SkipNonDigits(text, pos);
-  if (pos >= text.size()) return false;
+  if (pos >= text.size()) {
+    if (!yearFirst) date.month = first;
+    return false;
+  }
   const uint32_t second = DigitRun(text, pos);
   if (yearFirst) {
     date.month = second;
   } else {
-    date.day = second;
+    bool dayFirst = dotted || order == DateOrder::DayFirst;
+    if (first > 12 && second <= 12) dayFirst = true;
+    if (second > 12 && first <= 12) dayFirst = false;
+    date.day = dayFirst ? first : second;
+    date.month = dayFirst ? second : first;
   }
   SkipNonDigits(text, pos);
   if (pos >= text.size()) return false;
@@ -111,7 +119,8 @@ bool ReadImportTime(std::string_view text, TimeValue& time) {
   return true;
 }
 
-bool ConvertImportValue(const ImportField& entry, std::string_view value, uint8_t* record, size_t recordSize) {
+bool ConvertImportValue(const ImportField& entry, std::string_view value, uint8_t* record, size_t recordSize,
+                        DateOrder order) {
   if (uint64_t(entry.offset) + entry.width > recordSize) return false;
   uint8_t* field = record + entry.offset;
   switch (entry.kind) {
@@ -129,7 +138,7 @@ bool ConvertImportValue(const ImportField& entry, std::string_view value, uint8_
     case kImportDate: {
       if (entry.width < format::kDateValueSize) return false;
       DateValue date = GetDate(field);
-      const bool read = ReadImportDate(value, date);
+      const bool read = ReadImportDate(value, date, order);
       PutDate(field, date);
       return read;
     }

@@ -40,6 +40,20 @@ int LastMatch(std::string_view folded, std::span<const ImportField> catalogue,
   return row;
 }
 
+// Whether a further entry without a label names the heading exactly (case
+// of ASCII letters aside, spaces counted): such a column is left unmapped.
+bool HeldBack(std::string_view heading, std::span<const FieldAlias> further) {
+  for (const FieldAlias& alias : further) {
+    if (!alias.label.empty() || alias.heading.size() != heading.size()) continue;
+    bool same = true;
+    for (size_t i = 0; i < heading.size() && same; ++i) {
+      same = FoldCase(uint8_t(heading[i])) == FoldCase(uint8_t(alias.heading[i]));
+    }
+    if (same) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 ImportMapping PositionalMapping(size_t sourceCount, size_t catalogueCount) {
@@ -57,7 +71,7 @@ ImportMapping DefaultMapping(std::span<const std::string> headings, std::span<co
   ImportMapping mapping(headings.size(), kIgnoreColumn);
   if (aliases.empty()) return mapping;
   for (size_t i = 0; i < headings.size(); ++i) {
-    if (headings[i].size() > kLongestMappedHeading) continue;
+    if (headings[i].size() > kLongestMappedHeading || HeldBack(headings[i], further)) continue;
     const std::string folded = WithoutSpaces(headings[i]);
     int row = LastMatch(folded, catalogue, aliases);
     if (row == kIgnoreColumn) row = LastMatch(folded, catalogue, further);

@@ -31,7 +31,9 @@ bool HeadingMatches(std::string_view tableHeading, std::string_view columnHeadin
 // Maps each column heading shorter than 253 characters by the alias table:
 // every matching entry whose label names a catalogue entry (exactly, case
 // and all) sets the row, so the last one wins. A heading no entry of aliases
-// matches is looked up the same way in further. Then, from the top, a label
+// matches is looked up the same way in further. A heading that an entry of
+// further with an empty label names exactly (spaces counted, ASCII case
+// ignored) is left unmapped. Then, from the top, a label
 // already taken by an earlier row is dropped from every later row. With an
 // empty alias table every row is ignored.
 ImportMapping DefaultMapping(std::span<const std::string> headings, std::span<const ImportField> catalogue,

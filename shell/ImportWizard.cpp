@@ -127,11 +127,16 @@ class ImportWizardDialog : public QDialog {
     comma_->setObjectName("comma");
     tab_ = new QRadioButton("Tab");
     tab_->setObjectName("tab");
+    // European spreadsheets and Outlook separate by semicolons.
+    semicolon_ = new QRadioButton("Semicolon");
+    semicolon_->setObjectName("semicolon");
     auto* g2 = new QButtonGroup(page2);
     g2->addButton(comma_);
     g2->addButton(tab_);
+    g2->addButton(semicolon_);
     l2->addWidget(comma_);
     l2->addWidget(tab_);
+    l2->addWidget(semicolon_);
     l2->addWidget(new QLabel("Select the caracter used to surround text fields"));
     qualifier_ = new QComboBox;
     qualifier_->setObjectName("qualifier");
@@ -241,7 +246,16 @@ class ImportWizardDialog : public QDialog {
       std::string shown = text_.substr(0, Utf8CutLength(text_, kImportPreviewBytes));
       if (text_.size() > kImportPreviewBytes) shown += "\r\n(The rest of the file is not shown.)";
       preview_->setPlainText(Q(shown));
-      (DetectSeparator(text_) == '\t' ? tab_ : comma_)->setChecked(true);
+      switch (DetectSeparator(text_)) {
+        case '\t':
+          tab_->setChecked(true);
+          break;
+        case ';':
+          semicolon_->setChecked(true);
+          break;
+        default:
+          comma_->setChecked(true);
+      }
       qualifier_->setCurrentIndex(DetectQualifier(text_) ? 0 : 1);
       Go(1);
     } else if (page == 1) {
@@ -285,7 +299,7 @@ class ImportWizardDialog : public QDialog {
     }
   }
 
-  char Separator() const { return tab_->isChecked() ? '\t' : ','; }
+  char Separator() const { return tab_->isChecked() ? '\t' : semicolon_->isChecked() ? ';' : ','; }
   std::optional<char> Qualifier() const {
     return qualifier_->currentIndex() == 0 ? std::optional<char>(kImportQuote) : std::nullopt;
   }
@@ -335,7 +349,7 @@ class ImportWizardDialog : public QDialog {
   QStackedWidget* pages_;
   QLineEdit* path_;
   QPlainTextEdit* preview_;
-  QRadioButton *headingYes_, *headingNo_, *comma_, *tab_;
+  QRadioButton *headingYes_, *headingNo_, *comma_, *tab_, *semicolon_;
   QComboBox* qualifier_;
   QListWidget *sources_, *targets_;
   QComboBox* labels_;

@@ -13,6 +13,7 @@
 
 #include "importexport/ContactImport.h"
 #include "importexport/ContactRecordText.h"
+#include "importexport/ImportReader.h"
 #include "importexport/VCard.h"
 #include "resources/Strings.h"
 #include "tools/Commands.h"
@@ -151,15 +152,9 @@ int Dispatch(const Arguments& args, const std::vector<std::string>& contactOptio
   return calendar(args);
 }
 
-// How much of the input tells whether it is a vCard file.
-constexpr size_t kVCardHeadBytes = 4096;
-
-// The rest of the input after the start already in bytes.
-Result ReadInput(std::istream& in, const std::string& path, std::string& bytes) {
-  bytes.append(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  if (in.bad()) return Result::Fail("Cannot read the import file", errno, path);
-  return Result::Ok();
-}
+// The first bytes of the import file: enough to tell its kind, encoding,
+// separator and headings.
+constexpr size_t kImportFileStart = size_t(256) << 10;
 
 void PrintCounts(const ImportCounts& counts, bool cards) {
   const char* unit = cards ? "Card at line " : "Line ";
@@ -186,21 +181,19 @@ int RunImport(const Arguments& args) {
   if (!opened.ok()) return Fail(opened.Message());
   RecordStore& store = *opened->store;
   if (opened->accessLevel == kAccessReader) return Fail(LoadText(kMsgNoPermission));
+  // Only the start of the file is read here: enough to tell a vCard file
+  // from delimited text and to propose the reading of the text. Both are
+  // then streamed, so the file's size costs no memory.
   const std::string& inputPath = args.positional()[1];
-  // A vCard file is told by its start and read piece by piece; a
-  // delimited file is read whole.
   std::ifstream in(inputPath, std::ios::binary);
   if (!in) return Fail(Result::Fail("Cannot open the import file", errno, inputPath).Message());
-  std::string bytes(kVCardHeadBytes, '\0');
+  std::string bytes(kImportFileStart, '\0');
   in.read(bytes.data(), std::streamsize(bytes.size()));
   bytes.resize(size_t(in.gcount()));
   if (in.bad()) return Fail(Result::Fail("Cannot read the import file", errno, inputPath).Message());
   const bool cards = LooksLikeVCard(bytes);
   if (cards && (args.Value("--map") || args.Has("--no-heading"))) {
     return Fail("--map and --no-heading apply to delimited text files, not to a vCard file.");
-  }
-  if (!cards) {
-    if (Result read = ReadInput(in, inputPath, bytes); !read.ok()) return Fail(read.Message());
   }
   const ImportProgress progress = [](size_t, size_t) { return !Interrupted(); };
   ImportCounts counts;
@@ -220,9 +213,14 @@ int RunImport(const Arguments& args) {
     };
     imported = ImportVCards(store, input, counts, progress);
   } else {
+    if (!LooksLikeText(bytes)) return Fail(std::string(kNotAContactsFile));
     const ImportSettings settings = ProposedImportSettings(
         bytes, heading, map == "default" ? ImportMapChoice::Default : ImportMapChoice::Positional);
-    imported = ImportContacts(store, bytes, settings, counts, progress);
+    // The engine streams the text from its start.
+    in.clear();
+    in.seekg(0);
+    if (!in) return Fail(Result::Fail("Cannot read the import file", errno, inputPath).Message());
+    imported = ImportContacts(store, in, settings, counts, progress);
   }
   if (imported.code() == kReaderRefused) return Fail(LoadText(kMsgNoPermission));
   PrintCounts(counts, cards);

@@ -71,6 +71,12 @@ ExportDialog::ExportDialog(RecordStore& store, VCardExportWriter vcard, QWidget*
   pathRow->addWidget(browse_);
   layout->addLayout(pathRow);
 
+  // Why some values of the comma file start with an apostrophe.
+  auto* formulaNote = Named(new QLabel(QString::fromUtf8(kExportFormulaNote), this), "formulaNote");
+  formulaNote->setWordWrap(true);
+  layout->addWidget(formulaNote);
+  path_->setToolTip(QString::fromUtf8(kExportFormulaNote));
+
   auto* buttons = new QHBoxLayout();
   export_ = Named(new QPushButton(QStringLiteral("&Export"), this), "exportButton");
   export_->setDefault(true);

@@ -19,6 +19,11 @@ namespace velmora {
 
 inline constexpr const char* kExportFileKey = "ExportFile";
 inline constexpr int kExportPathLimit = 1023;
+// The dialog's note on values a spreadsheet would run as formulas.
+inline constexpr const char* kExportFormulaNote =
+    "In the comma-separated file a value that starts with =, +, - or @ is written with an apostrophe before it, "
+    "so that a spreadsheet opening the file shows it as text instead of running it as a formula; phone numbers "
+    "such as +46 70 555 05 00 stay as they are. Cardora's import of the file takes the apostrophe away again.";
 
 class ExportDialog : public TesselDialog {
   Q_OBJECT

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -117,6 +118,13 @@ TEST_F(RecordTextDialogsTest, ExportOfAnEmptyFileIsTheHeadingAndTheSuccessMessag
   ASSERT_EQ(sandbox.messages.size(), 1u);
   EXPECT_EQ(sandbox.messages[0].kind, MessageKind::Information);
   EXPECT_EQ(dialog.result(), 1);
+}
+
+TEST_F(RecordTextDialogsTest, ExportTellsWhyFormulaLikeValuesGetAnApostrophe) {
+  ExportDialog dialog(*store, {}, &main);
+  const std::string note = Control<QLabel>(&dialog, "formulaNote")->text().toStdString();
+  EXPECT_NE(note.find("=, +, - or @ is written with an apostrophe before it"), std::string::npos) << note;
+  EXPECT_NE(note.find("takes the apostrophe away again"), std::string::npos) << note;
 }
 
 TEST_F(RecordTextDialogsTest, ExportControlsEnableEachOther) {

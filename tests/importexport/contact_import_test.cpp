@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <memory>
 #include <random>
 #include <string>
@@ -45,7 +46,15 @@ class ContactImportTest : public ::testing::Test {
   TempDir dir;
   std::string path = dir.File("book.adr");
 
-  void SetUp() override { testing::MakeRecordFile(path, format::FileKind::Address); }
+  ClockStyle savedStyle = GetClockStyle();
+
+  // Dates whose order the text does not show are read month first, as the
+  // export writes them on the 12-hour clock.
+  void SetUp() override {
+    testing::MakeRecordFile(path, format::FileKind::Address);
+    SetClockStyle(ClockStyle::TwelveHour);
+  }
+  void TearDown() override { SetClockStyle(savedStyle); }
 
   ImportCounts Import(RecordStore& store, const std::string& file, bool heading = true,
                       ImportMapChoice choice = ImportMapChoice::Default) {
@@ -106,7 +115,7 @@ TEST_F(ContactImportTest, HeadingOffImportsTheFirstLinePositionally) {
   EXPECT_EQ(contacts[1].Text(c::kMiddleName), "Q");  // a last line without CR LF is read
 }
 
-TEST_F(ContactImportTest, UnreadableLinesAreToldWithNumberAndReason) {
+TEST_F(ContactImportTest, AnUnreadableDateLosesTheDateNotTheContact) {
   const std::string file =
       "First Name,Birthday\r\n"
       "Ada,someday\r\n"
@@ -115,12 +124,162 @@ TEST_F(ContactImportTest, UnreadableLinesAreToldWithNumberAndReason) {
   RecordStore store(path, "");
   const ImportCounts counts = Import(store, file);
   EXPECT_EQ(counts.linesRead, 2u);
+  EXPECT_EQ(counts.added, 2u);
+  ASSERT_EQ(counts.partly.size(), 1u);
+  EXPECT_EQ(counts.partly[0].line, 2u);
+  EXPECT_EQ(counts.partly[0].reason,
+            "Birthday: \"someday\" is not a date from 1800 to 2199 with day, month and year; the date was left empty");
+  ASSERT_EQ(counts.unread.size(), 1u);
+  EXPECT_EQ(counts.unread[0].line, 4u);
+  EXPECT_NE(counts.unread[0].reason.find("not closed"), std::string::npos);
+  const std::vector<Contact> contacts = Contacts(store);
+  ASSERT_EQ(contacts.size(), 2u);
+  EXPECT_EQ(contacts[0].Text(c::kFirstName), "Ada");
+  EXPECT_TRUE(contacts[0].Birthday().IsEmpty());
+  EXPECT_EQ(contacts[1].Birthday(), (DateValue{2, 1, 2003}));
+}
+
+TEST_F(ContactImportTest, BlankLinesAndLinesThatGoNowhereAddNoContact) {
+  const std::string file =
+      "First Name,Shoe\r\n"
+      "\r\n"
+      "Ada,\r\n"
+      ",44\r\n"
+      ",\r\n"
+      "\r\n";
+  RecordStore store(path, "");
+  const ImportCounts counts = Import(store, file);
+  EXPECT_EQ(counts.linesRead, 2u);
   EXPECT_EQ(counts.added, 1u);
-  ASSERT_EQ(counts.unread.size(), 2u);
-  EXPECT_EQ(counts.unread[0].line, 2u);
-  EXPECT_EQ(counts.unread[0].reason, "column 2 (Birthday): \"someday\" is not a date");
-  EXPECT_EQ(counts.unread[1].line, 4u);
-  EXPECT_NE(counts.unread[1].reason.find("not closed"), std::string::npos);
+  ASSERT_EQ(counts.unread.size(), 1u);
+  EXPECT_EQ(counts.unread[0].line, 4u);
+  EXPECT_EQ(counts.unread[0].reason,
+            "none of its values goes to a field of a contact (column 2 (Shoe): no field takes \"44\")");
+  ASSERT_EQ(Contacts(store).size(), 1u);
+  EXPECT_EQ(Contacts(store)[0].Text(c::kFirstName), "Ada");
+}
+
+TEST_F(ContactImportTest, AValueIsCutOnlyWithAReport) {
+  struct Case {
+    const char* column;
+    std::string value;
+    ContactField field;
+    std::string kept;
+    std::string reason;
+  } cases[] = {
+      {"First Name", std::string(29, 'a') + "bc", c::kFirstName, std::string(29, 'a'),
+       "First Name: longer than its limit of 29 bytes; left out \"bc\""},
+      {"Home Street", std::string(48, 's') + "\xC3\xA4x", c::kHomeStreet, std::string(48, 's'),
+       "Home Street: longer than its limit of 49 bytes; left out \"\xC3\xA4x\""},  // not inside a character
+      {"Job Title", std::string(35, 'j'), c::kJobTitle, std::string(29, 'j'),
+       "Job Title: longer than its limit of 29 bytes; left out \"jjjjjj\""},
+      {"Home Phone", std::string(30, '5'), c::kHomePhone, std::string(24, '5'),
+       "Home Phone: longer than its limit of 24 bytes; left out \"555555\""},
+      {"Category", std::string(31, 'k'), c::kCategory, std::string(29, 'k'),
+       "Category: longer than its limit of 29 bytes; left out \"kk\""},
+      {"Notes", std::string("a\0b", 3), c::kNotes, "ab", "Notes: a NUL character in the value was left out"},
+  };
+  for (const Case& tc : cases) {
+    SCOPED_TRACE(tc.column);
+    const std::string book = dir.File(std::string(tc.column) + ".adr");
+    testing::MakeRecordFile(book, format::FileKind::Address);
+    RecordStore store(book, "");
+    const std::string file = std::string(tc.column) + ",Last Name\r\n\"" + tc.value + "\",Lovelace\r\n";
+    const ImportCounts counts = Import(store, file);
+    EXPECT_EQ(counts.added, 1u);
+    ASSERT_EQ(counts.partly.size(), 1u);
+    EXPECT_EQ(counts.partly[0].line, 2u);
+    EXPECT_EQ(counts.partly[0].reason, tc.reason);
+    ASSERT_EQ(Contacts(store).size(), 1u);
+    EXPECT_EQ(Contacts(store)[0].Text(tc.field), tc.kept);
+  }
+}
+
+TEST_F(ContactImportTest, DatesAreReadAsWhatTheyPlainlyAre) {
+  struct Case {
+    std::string text;
+    ClockStyle style;
+    DateValue date;  // empty: lost and told
+  } cases[] = {
+      {"1991-01-20", ClockStyle::TwelveHour, {20, 1, 1991}},
+      {"20/01/1991", ClockStyle::TwelveHour, {20, 1, 1991}},    // a day over 12 comes first
+      {"1/20/1991", ClockStyle::TwentyFourHour, {20, 1, 1991}}, // and second
+      {"3/5/1975", ClockStyle::TwelveHour, {5, 3, 1975}},       // the order the export writes
+      {"3/5/1975", ClockStyle::TwentyFourHour, {3, 5, 1975}},
+      {"20.1.1991", ClockStyle::TwelveHour, {20, 1, 1991}},     // full stops: day first
+      {"--07-30", ClockStyle::TwelveHour, {}},
+      {"14", ClockStyle::TwelveHour, {}},
+      {"13/13/1991", ClockStyle::TwelveHour, {}},
+      {"1/1/1799", ClockStyle::TwelveHour, {}},
+  };
+  for (const Case& tc : cases) {
+    SCOPED_TRACE(tc.text);
+    SetClockStyle(tc.style);
+    const std::string book = dir.File("dates.adr");
+    std::filesystem::remove(book);
+    testing::MakeRecordFile(book, format::FileKind::Address);
+    RecordStore store(book, "");
+    const ImportCounts counts = Import(store, "First Name,Birthday\r\nAda," + tc.text + "\r\n");
+    EXPECT_EQ(counts.added, 1u);  // never the whole contact
+    ASSERT_EQ(Contacts(store).size(), 1u);
+    EXPECT_EQ(Contacts(store)[0].Birthday(), tc.date);
+    EXPECT_EQ(counts.partly.size(), tc.date.IsEmpty() ? 1u : 0u);
+  }
+}
+
+TEST_F(ContactImportTest, ANonContactsFileSaysWhatWasExpected) {
+  const std::string files[] = {
+      "Shoe,Size\r\n1,2\r\n",
+      std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\0\x10\0\0\0\x10\x08\x06\0\0\0", 29),
+  };
+  for (const std::string& file : files) {
+    RecordStore store(path, "");
+    ImportCounts counts;
+    const Result refused =
+        ImportContacts(store, file, ProposedImportSettings(file, true, ImportMapChoice::Default), counts);
+    ASSERT_FALSE(refused.ok());
+    EXPECT_EQ(refused.Message(), kNotAContactsFile);
+  }
+}
+
+TEST_F(ContactImportTest, AFileWhoseLinesWereNotReadIsAFailureWithAReason) {
+  struct Case {
+    std::string file;
+    std::string words;
+  } cases[] = {
+      {"First Name,Last Name\r\n\"Ada,Lovelace\r\nBo,Berg\r\n", "No line of the file could be read"},
+      {"First Name,Last Name\r\n", "no contact lines below its heading"},
+      {"First Name,Last Name\r\n\r\n\r\n", "no contact lines below its heading"},
+  };
+  for (const Case& tc : cases) {
+    RecordStore store(path, "");
+    ImportCounts counts;
+    const Result failed =
+        ImportContacts(store, tc.file, ProposedImportSettings(tc.file, true, ImportMapChoice::Default), counts);
+    ASSERT_FALSE(failed.ok()) << tc.file;
+    EXPECT_NE(failed.Message().find(tc.words), std::string::npos) << failed.Message();
+    EXPECT_EQ(counts.added, 0u);
+  }
+}
+
+TEST_F(ContactImportTest, AnApostropheIsTakenOffOnlyInOurOwnExport) {
+  // Another program's file keeps what it holds.
+  RecordStore store(path, "");
+  const ImportCounts counts = Import(store, "First Name,Last Name\r\n'=x,'-y\r\n");
+  EXPECT_EQ(counts.added, 1u);
+  ASSERT_EQ(Contacts(store).size(), 1u);
+  EXPECT_EQ(Contacts(store)[0].Text(c::kFirstName), "'=x");
+  EXPECT_EQ(Contacts(store)[0].Text(c::kLastName), "'-y");
+}
+
+TEST_F(ContactImportTest, TheStartOfAFileCutInsideACharacterProposesItsHeadings) {
+  const std::string file = "Stra\xC3\x9F" "e privat;Vorname;Nachname\r\nHauptstra\xC3\x9F" "e 1;Anne;M\xC3\xBCller\r\n";
+  // The start the tool reads may end in the middle of the last "\xC3\xBC".
+  const std::string start = file.substr(0, file.size() - 8);
+  const ImportSettings settings = ProposedImportSettings(start, true, ImportMapChoice::Default);
+  EXPECT_EQ(settings.separator, ';');
+  ASSERT_EQ(settings.mapping.size(), 3u);
+  EXPECT_EQ(ContactImportCatalogue()[size_t(settings.mapping[0])].label, "Home Street");
 }
 
 TEST_F(ContactImportTest, AReaderIsRefusedAndNothingIsAdded) {

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <utility>
@@ -185,6 +186,107 @@ TEST_F(ContactRecordTextTest, AnExportImportsBackIntoAnEmptyFileUnchanged) {
   // The other phone without a type was not exported, so it cannot come back;
   // everything else does.
   EXPECT_EQ(ReadWholeFile(again), exported);
+}
+
+// Every field filled, with values a spreadsheet would run as formulas and
+// dates whose day is 12 or less, so that day and month could swap.
+void FillEveryField(Contact& x, int n) {
+  const std::string k = std::to_string(n);
+  x.SetText(c::kFirstName, "=HYPERLINK(\"x.example\",\"" + k + "\")");
+  x.SetText(c::kMiddleName, "'=already quoted");
+  x.SetText(c::kLastName, "O'Brien " + k);
+  x.SetText(c::kNickName, "@handle");
+  x.SetText(c::kTitle, "Dr.");
+  x.SetText(c::kSuffix, "Jr.");
+  x.SetCategory("-minus");
+  x.SetPicture("/home/me/p" + k + ".jpg");
+  x.SetText(c::kHomeStreet, "1 Main St\r\nFlat \"2\", rear");
+  x.SetText(c::kHomeCity, "G\xC3\xB6teborg");
+  x.SetText(c::kHomeState, "VG");
+  x.SetText(c::kHomeZip, "411 01");
+  x.SetText(c::kHomeCountry, "Sverige");
+  x.SetText(c::kHomePhone, "+46 31 555 0100");
+  x.SetText(c::kHomeFax, "+46 31 555 0101");
+  x.SetText(c::kHomeMobile, "+46 70 555 0102");
+  x.SetText(c::kHomeEmail, "me@home.example");
+  x.SetText(c::kHomeWeb, "https://home.example");
+  x.SetText(c::kCompany, "=cmd|' /C calc'!A0");
+  x.SetText(c::kJobTitle, "Engineer");
+  x.SetText(c::kDepartment, "R&D");
+  x.SetText(c::kOffice, "B2");
+  x.SetText(c::kWorkStreet, "2 Dock Rd");
+  x.SetText(c::kWorkCity, "Lund");
+  x.SetText(c::kWorkState, "SK");
+  x.SetText(c::kWorkZip, "223 50");
+  x.SetText(c::kWorkCountry, "Sweden");
+  x.SetText(c::kWorkPhone, "555-0103");
+  x.SetText(c::kWorkFax, "555-0104");
+  x.SetText(c::kWorkMobile, "555-0105");
+  x.SetText(c::kWorkEmail, "me@work.example");
+  x.SetText(c::kWorkWeb, "https://work.example");
+  x.SetText(c::kSpouseName, "Kim");
+  for (int i = 0; i < 5; ++i) x.SetChild(i, "Child " + std::to_string(i));
+  x.SetGender(n % 3);
+  x.SetBirthday({3, 5, 1975});
+  x.SetAnniversary({12, 11, 2004 + n});
+  for (int i = 0; i < 5; ++i) {
+    x.SetOtherPhone(i, "+1 555 01" + std::to_string(i));
+    x.SetOtherPhoneType(i, i + 1 + n);
+  }
+  x.SetText(c::kNotes, "Line one\r\nLine \"two\", with a comma\r\n=1+2");
+}
+
+TEST_F(ContactRecordTextTest, AnExportImportsBackUnchangedUnderEitherClock) {
+  for (const ClockStyle style : {ClockStyle::TwelveHour, ClockStyle::TwentyFourHour}) {
+    SCOPED_TRACE(style == ClockStyle::TwelveHour ? "12-hour clock" : "24-hour clock");
+    SetClockStyle(style);
+    const std::string source = dir.File(std::string("source-") + (style == ClockStyle::TwelveHour ? "12" : "24"));
+    testing::MakeRecordFile(source, format::FileKind::Address);
+    RecordStore store(source, "");
+    std::vector<Contact> originals;
+    for (int n = 0; n < 3; ++n) {
+      Add(store, [&](Contact& x) {
+        FillEveryField(x, n);
+        originals.push_back(x);
+      });
+    }
+    const std::string exported = Written(store, RecordTextMode::Export, {});
+    // No value starts a formula in a spreadsheet.
+    EXPECT_EQ(exported.find(",\"="), std::string::npos);
+    EXPECT_EQ(exported.find(",\"@"), std::string::npos);
+    EXPECT_NE(exported.find(",\"'=cmd|"), std::string::npos);
+    // A phone number is no formula: other programs get it as it is.
+    EXPECT_NE(exported.find(",\"+46 31 555 0100\","), std::string::npos);
+    EXPECT_EQ(exported.find("\r\n\"="), std::string::npos);
+    EXPECT_NE(exported.find("\"'=HYPERLINK("), std::string::npos);
+    EXPECT_NE(exported.find("\"''=already quoted\""), std::string::npos);
+
+    const std::string target = source + ".back";
+    testing::MakeRecordFile(target, format::FileKind::Address);
+    RecordStore back(target, "");
+    ImportCounts counts;
+    std::ifstream in(out, std::ios::binary);
+    const Result imported =
+        ImportContacts(back, in, ProposedImportSettings(exported, true, ImportMapChoice::Default), counts);
+    ASSERT_TRUE(imported.ok()) << imported.Message();
+    EXPECT_EQ(counts.added, 3u);
+    EXPECT_TRUE(counts.partly.empty()) << counts.partly.front().reason;
+    EXPECT_TRUE(counts.unread.empty());
+    std::vector<Contact> imported3;
+    ASSERT_TRUE(back.ScanSlots([&](RecordPosition, const uint8_t* slots, size_t count) {
+                      for (size_t i = 0; i < count; ++i) {
+                        const uint8_t* r = slots + i * back.recordSize();
+                        if (r[format::record::kInUse] == 1) imported3.emplace_back(Bytes(r, r + back.recordSize()));
+                      }
+                    }).ok());
+    ASSERT_EQ(imported3.size(), 3u);
+    for (size_t i = 0; i < 3; ++i) {
+      EXPECT_EQ(ContactDuplicateKey(imported3[i].data()), ContactDuplicateKey(originals[i].data())) << i;
+      EXPECT_EQ(imported3[i].Birthday(), (DateValue{3, 5, 1975}));
+      EXPECT_EQ(imported3[i].Text(c::kFirstName), originals[i].Text(c::kFirstName));
+      EXPECT_EQ(imported3[i].Text(c::kMiddleName), "'=already quoted");
+    }
+  }
 }
 
 // The fresh file beside the export fails at its second write.

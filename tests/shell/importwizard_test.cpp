@@ -228,16 +228,21 @@ TEST_F(ImportWizardTest, ThePreviewIsCutBetweenCharacters) {
 TEST_F(ImportWizardTest, DetectsTheReadingAndMapsByHeadings) {
   struct Case {
     std::string text;
-    bool tab;
+    const char* separator;  // the radio button chosen
     bool quote;
-  } cases[] = {{"\"a\",b\r\n", false, true}, {"a\tb,c\r\n", true, false}, {"a,b\tc\r\n", false, false}};
+  } cases[] = {{"\"a\",b\r\n", "comma", true},
+               {"a\tb,c\r\n", "tab", false},
+               {"a,b\tc\r\n", "comma", false},
+               {"\"Vorname\";\"Nachname\";\"Firma\"\n", "semicolon", true}};
   for (const Case& c : cases) {
     ASSERT_TRUE(WriteWholeFile(csv, c.text));
     RecordStore store(book, "boss");
     DialogScript script;
     script.Expect("importWizard", [&](QWidget* w) {
       GoToPage(w, csv, 2);
-      EXPECT_EQ(Control<QRadioButton>(w, "tab")->isChecked(), c.tab) << c.text;
+      for (const char* radio : {"comma", "tab", "semicolon"}) {
+        EXPECT_EQ(Control<QRadioButton>(w, radio)->isChecked(), std::string_view(radio) == c.separator) << c.text;
+      }
       EXPECT_EQ(Control<QComboBox>(w, "qualifier")->currentIndex() == 0, c.quote) << c.text;
       Click(w, "cancel");
     });

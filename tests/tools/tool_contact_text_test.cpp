@@ -43,22 +43,70 @@ TEST_F(ToolContactTextTest, ImportTellsWhatItReadAddedAndSkipped) {
   ToolRun first = Import(kPeople);
   EXPECT_EQ(first.exitCode, 0) << first.err;
   EXPECT_EQ(first.out,
-            "Lines read: 3\nAdded: 2\nSkipped as duplicates: 0\n"
-            "Line 3 not read: column 3 (Birthday): \"someday\" is not a date\n");
+            "Lines read: 3\nAdded: 3\nSkipped as duplicates: 0\n"
+            "Line 3 kept in part: Birthday: \"someday\" is not a date from 1800 to 2199 with day, month and year; "
+            "the date was left empty\n");
   std::vector<nlohmann::json> contacts = List(book);
-  ASSERT_EQ(contacts.size(), 2u);
+  ASSERT_EQ(contacts.size(), 3u);
   EXPECT_EQ(contacts[0]["First_Name"], "Ada");
   EXPECT_EQ(contacts[0]["Birthday"], "1975-05-03");
   EXPECT_EQ(contacts[0]["Gender"], 2);
   EXPECT_EQ(contacts[0]["category"], "Friends");
   EXPECT_EQ(contacts[0]["Notes"], "said \"hi\"");
-  EXPECT_EQ(contacts[1]["Birthday"], "2004-12-25");
+  EXPECT_EQ(contacts[1]["First_Name"], "Bo");
+  EXPECT_EQ(contacts[1]["Birthday"], nullptr);
+  EXPECT_EQ(contacts[2]["Birthday"], "2004-12-25");
 
   ToolRun second = Import(kPeople);
   EXPECT_EQ(second.exitCode, 0) << second.err;
   EXPECT_EQ(second.out.substr(0, second.out.find("Line 3")),
-            "Lines read: 3\nAdded: 0\nSkipped as duplicates: 2\n");
-  EXPECT_EQ(List(book).size(), 2u);
+            "Lines read: 3\nAdded: 0\nSkipped as duplicates: 3\n");
+  EXPECT_EQ(List(book).size(), 3u);
+}
+
+TEST_F(ToolContactTextTest, ImportReadsLinesEndedByLfOrCr) {
+  const struct {
+    std::string end;
+    std::string last;
+  } cases[] = {{"\n", "Lf"}, {"\r", "Cr"}};
+  for (const auto& tc : cases) {
+    const std::string& e = tc.end;
+    ToolRun run = Import("First Name;Last Name" + e + "Ada;" + tc.last + e + "Bo;" + tc.last + e + "\"Cy\";\"" +
+                         tc.last + "\"");
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out.substr(0, run.out.find("Skipped")), "Lines read: 3\nAdded: 3\n");
+  }
+  EXPECT_EQ(FirstNames(), (std::vector<std::string>{"Ada", "Bo", "Cy", "Ada", "Bo", "Cy"}));
+}
+
+TEST_F(ToolContactTextTest, ImportOfAFileWhoseLinesWereNotReadFailsWithTheReason) {
+  ToolRun run = Import("First Name,Last Name\n\"Ada,Lovelace\nBo,Berg\n");
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.out.find("Line 2 not read: a quoted value is not closed before the end of the file"),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.err.find("No line of the file could be read"), std::string::npos) << run.err;
+
+  ToolRun headingOnly = Import("First Name,Last Name\n\n");
+  EXPECT_EQ(headingOnly.exitCode, 1);
+  EXPECT_NE(headingOnly.err.find("no contact lines below its heading line"), std::string::npos) << headingOnly.err;
+  EXPECT_TRUE(List(book).empty());
+}
+
+TEST_F(ToolContactTextTest, ImportOfAFileThatIsNeitherCsvNorVCardSaysWhatWasExpected) {
+  const std::string files[] = {
+      "Shoe size,Hat size\n44,58\n",
+      std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\0\x10\0\0\0\x10\x08\x06\0\0\0", 29),
+  };
+  for (const std::string& file : files) {
+    ToolRun run = Import(file);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("neither a contacts CSV file nor a vCard file: expected text with values separated by "
+                           "commas, semicolons or tabs"),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(run.err.find("No column of the file is mapped"), std::string::npos);
+  }
 }
 
 TEST_F(ToolContactTextTest, ImportWithoutHeadingMapsByPosition) {
