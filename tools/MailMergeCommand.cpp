@@ -79,10 +79,14 @@ int SendInternetMail(SendJob& job) {
 
 // The data file with a row for each enabled entry, then LibreOffice's merge
 // of the letter template; the merged document's path is printed.
-int MergeLetters(SendJob& job) {
+int MergeLetters(SendJob& job, const std::string& book) {
   ResultOf<std::string> data = DataFilePath();
   if (!data.ok()) return Fail(data.Message());
-  if (Result created = CreateDataFile(data.value(), false); !created.ok()) return Fail(created.Message());
+  // The rows come from the address book: no wider readable than it.
+  if (Result created = CreateDataFile(data.value(), false, OutputMode::NoWiderThanFile(FileSystem::Default(), book));
+      !created.ok()) {
+    return Fail(created.Message());
+  }
   const MergeContext context = MergeContextFor(job.settings);
   SendJobCounts counts;
   counts.items = EnabledCount(job.entries);
@@ -146,7 +150,7 @@ int RunMailMerge(const Arguments& args) {
   if (!entries.ok()) return Fail(entries.Message());
   if (entries.value().empty()) return Fail("No contact is chosen by the settings' recipients.");
   SendJob job = MakeSendJob(std::move(entries.value()), settings, message);
-  return email ? SendInternetMail(job) : MergeLetters(job);
+  return email ? SendInternetMail(job) : MergeLetters(job, path);
 }
 
 }  // namespace velmora::tool
