@@ -223,7 +223,11 @@ Result WriteContactTexts(RecordStore& store, const RecordTextOptions& options, s
                          const ContactText& text, const std::string& path, const std::string& what,
                          const RecordTextProgress& progress) {
   TextFileWriter writer;
-  if (Result created = writer.Create(path, what); !created.ok()) return created;
+  // The text carries the book's contacts: no wider readable than the book.
+  if (Result created = writer.Create(path, what, OutputMode::NoWiderThanFile(FileSystem::Default(), store.path()));
+      !created.ok()) {
+    return created;
+  }
   Result streamed = StreamContactTexts(
       store, options, heading, text, [&](std::string_view piece) { return writer.Write(piece); }, progress);
   if (IsRecordTextCancelled(streamed)) return Result::Fail(std::string(kRecordTextCancelled), 0, path);

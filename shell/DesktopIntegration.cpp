@@ -1,6 +1,7 @@
 #include "shell/DesktopIntegration.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDialog>
@@ -15,7 +16,6 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProcess>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QTextBrowser>
 #include <QTextDocument>
@@ -23,6 +23,8 @@
 
 #include "shell/MessageBoxes.h"
 #include "store/Bytes.h"
+#include "store/FileSystem.h"
+#include "store/OutputFile.h"
 #include "store/Settings.h"
 
 namespace velmora {
@@ -69,10 +71,10 @@ bool WriteIfChanged(const QString& path, const QByteArray& text) {
   if (existing.open(QIODevice::ReadOnly) && existing.readAll() == text) return false;
   existing.close();
   QDir().mkpath(QFileInfo(path).absolutePath());
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) return false;
-  file.write(text);
-  return file.commit();
+  // Through the suite's output routine: a link planted at the name is
+  // replaced, not written through.
+  const std::string_view contents(text.constData(), size_t(text.size()));
+  return ReplaceFileAtomically(FileSystem::Default(), path.toStdString(), contents, OutputMode::Usual()).ok();
 }
 
 // Runs a desktop cache tool when it is installed, for a few seconds at most.
@@ -95,7 +97,10 @@ void SaveProgramIcon(const QString& dataHome, const QString& id) {
   if (icon.isNull()) return;
   const QString folder = dataHome + QStringLiteral("/icons/hicolor/64x64/apps");
   QDir().mkpath(folder);
-  icon.pixmap(64, 64).save(folder + QLatin1Char('/') + id + QStringLiteral(".png"), "PNG");
+  QByteArray png;
+  QBuffer buffer(&png);
+  if (!buffer.open(QIODevice::WriteOnly) || !icon.pixmap(64, 64).save(&buffer, "PNG")) return;
+  (void)WriteIfChanged(folder + QLatin1Char('/') + id + QStringLiteral(".png"), png);
 }
 
 }  // namespace

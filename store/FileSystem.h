@@ -21,6 +21,14 @@ struct FileOwnership {
   gid_t group = 0;
 };
 
+// What a path names, without following a link at its end.
+enum class PathKind { Missing, Regular, Link, Folder, Pipe, Socket, Device, Other };
+
+struct PathInfo {
+  PathKind kind = PathKind::Missing;
+  FileOwnership ownership;  // of the link itself when kind is Link
+};
+
 class File {
  public:
   virtual ~File() = default;
@@ -74,6 +82,9 @@ class FileSystem {
   virtual Result CreateTemp(const std::string& nearPath, std::string& tempPath, std::unique_ptr<File>& out) {
     return Posix().CreateTemp(nearPath, tempPath, out);
   }
+  // What path names, a link at its end not followed. A missing path is no
+  // failure (kind Missing); a folder on the way that cannot be searched is.
+  virtual Result Inspect(const std::string& path, PathInfo& out) { return Posix().Inspect(path, out); }
   // The path with every link and "." or ".." resolved; fails with the
   // system's reason (a link loop, a missing folder).
   virtual Result Resolve(const std::string& path, std::string& out) { return Posix().Resolve(path, out); }

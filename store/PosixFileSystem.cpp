@@ -213,6 +213,27 @@ class PosixFileSystem final : public FileSystem {
     return Result::Ok();
   }
 
+  Result Inspect(const std::string& path, PathInfo& out) override {
+    out = PathInfo{};
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0) {
+      if (errno == ENOENT) return Result::Ok();
+      return Result::Fail("Cannot read the kind of file of", errno, path);
+    }
+    const mode_t type = st.st_mode & S_IFMT;
+    out.kind = type == S_IFREG    ? PathKind::Regular
+               : type == S_IFLNK  ? PathKind::Link
+               : type == S_IFDIR  ? PathKind::Folder
+               : type == S_IFIFO  ? PathKind::Pipe
+               : type == S_IFSOCK ? PathKind::Socket
+               : (type == S_IFCHR || type == S_IFBLK) ? PathKind::Device
+                                                      : PathKind::Other;
+    out.ownership.mode = st.st_mode & 07777;
+    out.ownership.owner = st.st_uid;
+    out.ownership.group = st.st_gid;
+    return Result::Ok();
+  }
+
   Result Resolve(const std::string& path, std::string& out) override {
     char* resolved = ::realpath(path.c_str(), nullptr);
     if (resolved == nullptr) return Result::Fail("Cannot open", errno, path);

@@ -32,6 +32,7 @@
 
 #include "store/Bytes.h"
 #include "store/FileSystem.h"
+#include "store/OutputFile.h"
 
 namespace velmora {
 
@@ -188,39 +189,13 @@ std::string FolderOf(const std::string& path) {
   return path.substr(0, slash);
 }
 
-// Replaces path with content: a temporary file beside it, written and
-// flushed, then renamed over it, all through the store's file system. On
-// failure the temporary file is removed and path is untouched.
+// Replaces path with content through the store's output routine: a fresh
+// file beside it, renamed over it once written and flushed, keeping the
+// replaced file's permission bits; a link at path is replaced, not followed.
+// On failure path is untouched.
 Result ReplaceFile(const std::string& path, std::string_view content) {
-  FileSystem& fs = FileSystem::Default();
-  std::string temp;
-  std::unique_ptr<File> file;
-  if (Result made = fs.CreateTemp(path, temp, file); !made.ok()) return made;
-  // The new file keeps the permission bits of the one it replaces.
-  Result step = Result::Ok();
-  std::unique_ptr<File> old;
-  FileOwnership kept, mine;
-  if (fs.OpenReadOnly(path, old).ok() && old->GetOwnership(kept).ok()) {
-    step = file->GetOwnership(mine);
-    if (step.ok()) {
-      kept.owner = mine.owner;
-      kept.group = mine.group;
-      step = file->SetOwnership(kept);
-    }
-  }
-  old.reset();
-  if (step.ok()) step = file->WriteAt(0, content.data(), content.size());
-  if (step.ok()) step = file->Sync();
-  file.reset();
-  if (step.ok()) step = fs.Rename(temp, path);
-  if (!step.ok()) {
-    (void)fs.Remove(temp);
-    return step;
-  }
-  // The new contents are in place; a failed folder flush only weakens
-  // durability, so the write still counts as done.
-  (void)fs.SyncFolderOf(path);
-  return Result::Ok();
+  return ReplaceFileAtomically(FileSystem::Default(), path, content, OutputMode::Usual(),
+                               "Cannot write the settings file");
 }
 
 // An exclusive lock on the file at path, held until destruction; a missing

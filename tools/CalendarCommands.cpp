@@ -90,7 +90,7 @@ constexpr int32_t kDaysPerStretch = 366;
 // The exit status once an output file has been written.
 int FinishFile(TextOutput& out) {
   Result finished = out.Finish();
-  if (Interrupted()) return Fail("Interrupted; the output file is incomplete.");
+  if (Interrupted()) return Fail("Interrupted; the output file was not written.");
   return finished.ok() ? kExitOk : Fail(finished.Message());
 }
 
@@ -158,7 +158,10 @@ int RunExport(const Arguments& args) {
   std::vector<SelectedEvent> events;
   if (Result selected = SelectEvents(*store, options, events); !selected.ok()) return Fail(selected.Message());
   TextOutput out;
-  if (Result created = out.Create(args.positional()[1], "Cannot create the export file"); !created.ok()) {
+  // The export carries the calendar's events: no wider readable than it.
+  if (Result created = out.Create(args.positional()[1], "Cannot create the export file",
+                                  OutputMode::NoWiderThanFile(FileSystem::Default(), args.positional()[0]));
+      !created.ok()) {
     return Fail(created.Message());
   }
   out.Write(ExportHeaderLine());
@@ -178,16 +181,17 @@ int RunReport(const Arguments& args) {
   if (!opened.ok()) return Fail(opened.Message());
   std::unique_ptr<RecordStore> store = std::move(opened).value();
   TextOutput out;
-  if (Result created = out.Create(args.positional()[1], "Cannot create the report file"); !created.ok()) {
+  if (Result created = out.Create(args.positional()[1], "Cannot create the report file",
+                                  OutputMode::NoWiderThanFile(FileSystem::Default(), args.positional()[0]));
+      !created.ok()) {
     return Fail(created.Message());
   }
   Result streamed = StreamCalendarReport(*store, options, Today(), [&](std::string_view text) {
     return out.Write(text);
   });
-  if (!streamed.ok() && !out.ended()) {
-    (void)out.Finish();  // the report's own failure is the one to tell
-    return Fail(streamed.Message());
-  }
+  // The report's own failure is the one to tell; the unfinished file is
+  // dropped with out, and the target stays as it was.
+  if (!streamed.ok() && !out.ended()) return Fail(streamed.Message());
   return FinishFile(out);
 }
 

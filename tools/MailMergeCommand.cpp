@@ -118,10 +118,14 @@ int SendInternetMail(SendJob& job, std::chrono::minutes limit) {
 
 // The data file with a row for each enabled entry, then LibreOffice's merge
 // of the letter template; the merged document's path is printed.
-int MergeLetters(SendJob& job) {
+int MergeLetters(SendJob& job, const std::string& book) {
   ResultOf<std::string> data = DataFilePath();
   if (!data.ok()) return Fail(data.Message());
-  if (Result created = CreateDataFile(data.value(), false); !created.ok()) return Fail(created.Message());
+  // The rows come from the address book: no wider readable than it.
+  if (Result created = CreateDataFile(data.value(), false, OutputMode::NoWiderThanFile(FileSystem::Default(), book));
+      !created.ok()) {
+    return Fail(created.Message());
+  }
   const MergeContext context = MergeContextFor(job.settings);
   SendJobCounts counts;
   counts.items = EnabledCount(job.entries);
@@ -185,7 +189,7 @@ int RunMailMerge(const Arguments& args) {
   if (!entries.ok()) return Fail(entries.Message());
   if (entries.value().empty()) return Fail("No contact is chosen by the settings' recipients.");
   SendJob job = MakeSendJob(std::move(entries.value()), settings, message);
-  if (!email) return MergeLetters(job);
+  if (!email) return MergeLetters(job, path);
   ResultOf<std::chrono::minutes> limit = TimeLimit(args, EnabledCount(job.entries));
   if (!limit.ok()) return Fail(limit.Message());
   return SendInternetMail(job, limit.value());

@@ -1,10 +1,10 @@
 #include "tools/TextOutput.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
 
+#include "store/FileSystem.h"
 #include "tools/Interruption.h"
 
 namespace velmora::tool {
@@ -17,21 +17,28 @@ constexpr size_t kBlockSize = 64 * 1024;
 
 TextOutput::TextOutput() { buffer_.reserve(kBlockSize); }
 
-TextOutput::~TextOutput() {
-  if (owned_ && fd_ >= 0) ::close(fd_);
-}
+TextOutput::~TextOutput() = default;
 
-Result TextOutput::Create(const std::string& path, const std::string& what) {
-  if (path.empty()) return Result::Fail(what + " (no file name given)", 0, path);
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd < 0) return Result::Fail(what, errno, path);
-  fd_ = fd;
+Result TextOutput::Create(const std::string& path, const std::string& what, const OutputMode& mode) {
+  if (Result created = file_.Create(FileSystem::Default(), path, mode, what); !created.ok()) return created;
   owned_ = true;
   path_ = path;
   return Result::Ok();
 }
 
 bool TextOutput::WriteOut(const char* data, size_t size) {
+  if (owned_) {
+    if (Interrupted()) {
+      ended_ = true;
+      return false;
+    }
+    if (Result written = file_.Write(std::string_view(data, size)); !written.ok()) {
+      ended_ = true;
+      failure_ = written;
+      return false;
+    }
+    return true;
+  }
   while (size > 0) {
     if (Interrupted()) {
       ended_ = true;
@@ -41,11 +48,10 @@ bool TextOutput::WriteOut(const char* data, size_t size) {
     if (written < 0) {
       if (errno == EINTR) continue;
       ended_ = true;
-      if (errno == EPIPE && !owned_) {
+      if (errno == EPIPE) {
         readerGone_ = true;
       } else {
-        failure_ = owned_ ? Result::Fail("Cannot write", errno, path_)
-                          : Result::Fail("Cannot write the standard output", errno);
+        failure_ = Result::Fail("Cannot write the standard output", errno);
       }
       return false;
     }
@@ -73,13 +79,13 @@ bool TextOutput::Flush() {
 }
 
 Result TextOutput::Finish() {
-  (void)Flush();  // a failed write is kept in failure_ and returned below
-  if (owned_ && fd_ >= 0) {
-    const int closed = ::close(fd_);
-    const int error = errno;
-    fd_ = -1;
-    if (closed != 0 && failure_.ok()) failure_ = Result::Fail("Cannot write", error, path_);
+  const bool complete = Flush();
+  if (!owned_) return failure_;
+  if (!complete || Interrupted()) {
+    file_.Abandon();
+    return failure_;
   }
+  if (Result committed = file_.Commit(); !committed.ok() && failure_.ok()) failure_ = committed;
   return failure_;
 }
 

@@ -92,10 +92,10 @@ void CardoraFeatures::RunMailMerge(QWidget* owner, const ContactSelection& selec
   MailMergeWizardHost host;
   host.jobRunning = [this] { return MailMergeSending(); };
   host.connectionProblem = [] { return InternetConnectionProblem(); };
-  host.startJob = [this, owner](SendJob job, JobMailKind kind) {
+  host.startJob = [this, owner, book = selection.store->path()](SendJob job, JobMailKind kind) {
     // A missing connection has been told by the check itself; any other
     // reason the job cannot start is told here.
-    const Result started = mailMergeJobs_.Start(std::move(job), kind, owner);
+    const Result started = mailMergeJobs_.Start(std::move(job), kind, owner, book);
     if (!started.ok() && started.what() != "No network connection") InformationBox(owner, started.Message());
   };
   host.secrets = &secrets_;

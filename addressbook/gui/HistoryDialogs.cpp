@@ -1,7 +1,6 @@
 #include "addressbook/gui/HistoryDialogs.h"
 
 #include <QDialogButtonBox>
-#include <QFile>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -16,10 +15,13 @@
 
 #include "addressbook/gui/ContactWindowHost.h"
 #include "addressbook/model/ContactHistory.h"
+#include "importexport/TextFileOutput.h"
 #include "shell/DatePickerDialog.h"
 #include "shell/DesktopIntegration.h"
 #include "shell/FileDialogs.h"
 #include "shell/MessageBoxes.h"
+#include "store/FileSystem.h"
+#include "store/OutputFile.h"
 #include "store/RecordHeader.h"
 
 namespace velmora {
@@ -284,15 +286,10 @@ Result WriteHistoryReport(RecordStore& history, uint64_t contactId, const std::s
   ResultOf<std::string> report = BuildHistoryReport(history, contactId, firstName, lastName);
   if (!report.ok()) return report.result();
   const std::string target = path.empty() ? DefaultReportPath() : path;
-  QFile file(QString::fromStdString(target));
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-    return Result::Fail("Cannot create the report file", 0, target);
-  }
-  const std::string& text = report.value();
-  if (file.write(text.data(), qint64(text.size())) != qint64(text.size()) || !file.flush()) {
-    return Result::Fail("Cannot write", 0, target);
-  }
-  return Result::Ok();
+  // Through the suite's output routine: never through a link at the name,
+  // and no wider readable than the history it carries.
+  return WriteTextFile(target, report.value(), "Cannot create the report file",
+                       OutputMode::NoWiderThanFile(FileSystem::Default(), history.path()));
 }
 
 HistoryReportDialog::HistoryReportDialog(QWidget* owner, const std::string& path)

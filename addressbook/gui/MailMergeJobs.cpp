@@ -19,7 +19,7 @@ MailMergeJobs::~MailMergeJobs() { delete window_.data(); }
 
 bool MailMergeJobs::Running() const { return window_ && !window_->closing(); }
 
-Result MailMergeJobs::Start(SendJob job, JobMailKind kind, QWidget* owner) {
+Result MailMergeJobs::Start(SendJob job, JobMailKind kind, QWidget* owner, const std::string& book) {
   if (Running()) return Result::Fail("A mail merge is being sent");
   MailMergeTransport transport;
   switch (kind) {
@@ -37,7 +37,10 @@ Result MailMergeJobs::Start(SendJob job, JobMailKind kind, QWidget* owner) {
     case JobMailKind::Text: {
       ResultOf<std::string> path = DataFilePath();
       if (!path) return path.result();
-      Result created = CreateDataFile(*path, false);
+      // The rows come from the address book: no wider readable than it.
+      const OutputMode mode =
+          book.empty() ? OutputMode::Usual() : OutputMode::NoWiderThanFile(FileSystem::Default(), book);
+      Result created = CreateDataFile(*path, false, mode);
       if (!created) return created;
       transport.dataFile = *path;
       transport.letterMerge = letterMerge_;

@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "addressbook/gui/MailMergeJobWindow.h"
 #include "addressbook/mailmerge/MailMergeJob.h"
@@ -35,8 +36,9 @@ class MailMergeJobs {
   // component; for the desktop's client the xdg-email program; for the text
   // processor the data file with its heading line. A transport that cannot
   // be prepared shows nothing more and starts no job. Then opens the job
-  // window over owner.
-  Result Start(SendJob job, JobMailKind kind, QWidget* owner);
+  // window over owner. book is the address book the recipients come from: a
+  // new data file is no wider readable than it.
+  Result Start(SendJob job, JobMailKind kind, QWidget* owner, const std::string& book = {});
 
   // The word processor's merge run at the end of a text-processor job.
   void SetLetterMerge(LetterMergeHook merge) { letterMerge_ = std::move(merge); }

@@ -844,7 +844,8 @@ class MailMergeWizardDialog : public QDialog {
   // being made or edited; its path, or nothing when it cannot be written.
   std::optional<std::string> TemplateDataFile() {
     ResultOf<std::string> path = DataFilePath();
-    if (!path.ok() || !CreateDataFile(path.value(), true).ok()) {
+    // Its rows will come from the address book: no wider readable than it.
+    if (!path.ok() || !CreateDataFile(path.value(), true, DataFileMode()).ok()) {
       InformationBox(this, DataFileInUseText());
       return std::nullopt;
     }
@@ -931,11 +932,15 @@ class MailMergeWizardDialog : public QDialog {
     finish_->setEnabled(!none && CanFinish(entries_));
   }
 
+  // The data file carries the address book's contacts: a new one is no
+  // wider readable than the book.
+  OutputMode DataFileMode() const { return OutputMode::NoWiderThanFile(FileSystem::Default(), store_.path()); }
+
   void Finish() {
     const bool email = settings_.destination == MergeDestination::Email;
     if (!email) {
       ResultOf<std::string> path = DataFilePath();
-      if (!path.ok() || !CreateDataFile(path.value(), false).ok()) {
+      if (!path.ok() || !CreateDataFile(path.value(), false, DataFileMode()).ok()) {
         InformationBox(this, DataFileInUseText());
         return;
       }

@@ -15,6 +15,8 @@
 #include <vector>
 
 #include "addressbook/mailmerge/ChildProcess.h"
+#include "store/FileSystem.h"
+#include "store/OutputFile.h"
 
 extern char** environ;
 
@@ -94,6 +96,40 @@ void EndGroup(pid_t group) {
   if (group > 1) ::kill(-group, SIGKILL);
 }
 
+// Copies a file the office wrote in the work folder to target through the
+// suite's output routine.
+Result PlaceFile(const std::string& written, const std::string& target, const OutputMode& mode) {
+  FileSystem& files = FileSystem::Default();
+  std::unique_ptr<File> in;
+  if (Result opened = files.OpenReadOnly(written, in); !opened.ok()) return opened;
+  OutputFile out;
+  if (Result created = out.Create(files, target, mode, "Cannot create"); !created.ok()) return created;
+  std::string block(size_t(1) << 16, '\0');
+  uint64_t offset = 0;
+  for (;;) {
+    const int64_t got = in->ReadSome(offset, block.data(), block.size());
+    if (got < 0) return Result::Fail("Cannot read", errno, written);
+    if (got == 0) break;
+    if (Result put = out.Write(std::string_view(block.data(), size_t(got))); !put.ok()) return put;
+    offset += uint64_t(got);
+  }
+  return out.Commit();
+}
+
+// Puts the document a finished run left in the work folder in place: the
+// template, or the merged document, which carries the data file's rows and
+// so is no wider readable than it.
+void PlaceResults(WriterRun& run, WriterAction action, const std::string& work, const std::string& dataFile,
+                  const std::string& document) {
+  const OutputMode mode = action == WriterAction::Merge ? OutputMode::NoWiderThanFile(FileSystem::Default(), dataFile)
+                                                        : OutputMode::Usual();
+  Result placed = PlaceFile(work + "/" + mailmerge::kWriterDocumentName, document, mode);
+  if (!placed.ok()) {
+    run.failedStep = action == WriterAction::Merge ? mailmerge::kStepMerge : mailmerge::kStepDataSource;
+    run.detail = placed.Message();
+  }
+}
+
 }  // namespace
 
 std::string FindWriterMergeScript() {
@@ -134,10 +170,6 @@ WriterRun LibreOfficeWriter::Run(WriterAction action, const std::string& dataFil
   // wants.
   std::vector<std::string> args{setup_.python, "-I", setup_.script, CommandOf(action), "--work", work.path(),
                                 "--data", dataFile, "--template", templatePath, "--soffice", setup_.office};
-  if (action == WriterAction::Merge) {
-    args.push_back("--output");
-    args.push_back(output);
-  }
   std::vector<char*> argv;
   for (std::string& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
@@ -231,6 +263,7 @@ WriterRun LibreOfficeWriter::Run(WriterAction action, const std::string& dataFil
                  std::to_string(run.failedStep);
   } else if (code == 0) {
     run.failedStep = 0;
+    PlaceResults(run, action, work.path(), dataFile, action == WriterAction::Merge ? output : templatePath);
   } else if (code >= mailmerge::kStepBridge && code <= mailmerge::kStepMerge) {
     run.failedStep = code;
   } else {

@@ -1,9 +1,12 @@
 // "MS Word" on this desktop: LibreOffice Writer, driven through UNO by the
 // script writer_merge.py under Debian's own Python (the one with the UNO
 // bridge). Each action starts a headless LibreOffice with a profile of its
-// own in a private work folder, does its steps and ends it; the private
-// folder is removed afterwards, and a run that takes too long is ended with
-// everything it started.
+// own in a private work folder, does its steps and ends it; the office
+// writes only inside that folder, and what it made there is then put in
+// place through the suite's output routine (a fresh file beside the target,
+// renamed over it; never through a link). The private folder is removed
+// afterwards, and a run that takes too long is ended with everything it
+// started.
 #pragma once
 
 #include <chrono>
@@ -15,6 +18,10 @@ namespace mailmerge {
 inline constexpr const char* kWriterPython = "/usr/bin/python3";
 inline constexpr const char* kWriterOffice = "/usr/bin/soffice";
 inline constexpr const char* kWriterScriptName = "writer_merge.py";
+// What a finished run leaves in its work folder: the document (the template,
+// or the merged document); the script itself puts the data source document
+// beside the data file, by the same rules.
+inline constexpr const char* kWriterDocumentName = "document.odt";
 
 // The steps of an action as the script numbers them; a failed run names the
 // step that failed, or that was running when the time ran out.

@@ -183,7 +183,9 @@ Result WriteMailMergeSettings(const std::string& path, const MailMergeSettings& 
   }
   Bytes block = EncodeMailMergeSettings(onDisk);
   TextFileWriter writer;
-  Result r = writer.Create(path, "Cannot create the mail merge settings");
+  // The block may hold the mail server's password in clear (when no keyring
+  // runs): readable and writable by its owner only, new or replaced.
+  Result r = writer.Create(path, "Cannot create the mail merge settings", OutputMode::Private());
   if (!r) return r;
   r = writer.Write(std::string_view(reinterpret_cast<const char*>(block.data()), block.size()));
   if (!r) return r;

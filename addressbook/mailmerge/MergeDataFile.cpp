@@ -72,9 +72,9 @@ std::string DataFileRow(const Contact& contact, const MergeContext& context, Wor
 
 ResultOf<std::string> DataFilePath() { return TemplatePath(mailmerge::kDataFileName); }
 
-Result CreateDataFile(const std::string& path, bool withEmptyRecord) {
+Result CreateDataFile(const std::string& path, bool withEmptyRecord, const OutputMode& mode) {
   TextFileWriter writer;
-  Result r = writer.Create(path, "Cannot create the data file");
+  Result r = writer.Create(path, "Cannot create the data file", mode);
   if (r) r = writer.Write(DataFileHeading());
   if (r && withEmptyRecord) r = writer.Write(EmptyDataRecord());
   if (r) r = writer.Finish();
@@ -83,7 +83,12 @@ Result CreateDataFile(const std::string& path, bool withEmptyRecord) {
 
 Result AppendDataRow(const std::string& path, const std::string& row) {
   FileSystem& fs = FileSystem::Default();
-  if (!fs.Exists(path)) return Result::Fail("The data file is missing", ENOENT, path);
+  // The rows go into the file CreateDataFile made: a link put at its name
+  // since is not written through.
+  PathInfo info;
+  if (Result inspected = fs.Inspect(path, info); !inspected) return inspected;
+  if (info.kind == PathKind::Missing) return Result::Fail("The data file is missing", ENOENT, path);
+  if (info.kind != PathKind::Regular) return Result::Fail("The data file is not a regular file:", 0, path);
   std::unique_ptr<File> file;
   Result r = fs.Open(path, file);
   if (!r) return r;

@@ -8,6 +8,7 @@
 #include "addressbook/mailmerge/MailMergeSettings.h"
 #include "addressbook/mailmerge/MergeFields.h"
 #include "addressbook/model/Contact.h"
+#include "store/OutputFile.h"
 #include "store/Result.h"
 
 namespace velmora {
@@ -31,8 +32,9 @@ std::string DataFileRow(const Contact& contact, const MergeContext& context, Wor
 ResultOf<std::string> DataFilePath();
 
 // Writes the heading (and, for a template, the empty record) as a new file
-// put in place whole, replacing an older one.
-Result CreateDataFile(const std::string& path, bool withEmptyRecord);
+// put in place whole, replacing an older one. mode bounds a new file's
+// permissions: the rows it will carry come from the address book.
+Result CreateDataFile(const std::string& path, bool withEmptyRecord, const OutputMode& mode = OutputMode::Usual());
 // Appends one row to the existing file, which must be free to lock for
 // writing; when another holds it the row is not written.
 Result AppendDataRow(const std::string& path, const std::string& row);

@@ -6,7 +6,7 @@ a profile of its own inside the work folder), driven over a UNO pipe:
 
   writer_merge.py create --work DIR --data FILE --template NEW
   writer_merge.py edit   --work DIR --data FILE --template FILE
-  writer_merge.py merge  --work DIR --data FILE --template FILE --output FILE.odt
+  writer_merge.py merge  --work DIR --data FILE --template FILE
 
 The data file is the comma-separated "__tdatafile.tmp" of the template
 folder, in UTF-8: a heading line of field names, then one row per
@@ -18,13 +18,20 @@ fields, double quote around texts, UTF-8. A template bound to that data
 source also finds its fields when the user opens it later in their own
 LibreOffice.
 
-  create  a new document bound to the data source, written as the template
-  edit    the template bound to the data source again and written back
+  create  a new document bound to the data source: the new template
+  edit    a copy of the template bound to the data source again
   merge   the template merged with every row of the data file, one page a
-          row, written as an OpenDocument text (the template is not changed)
+          row (the template is not changed)
 
-The work folder must exist and belong to this run alone; the office's
-profile and working copies are made inside it, and the caller removes it.
+Nothing is written outside the work folder, which must exist and belong to
+this run alone: the office's profile and working copies are made inside it,
+the finished document is left there as "document.odt" (an OpenDocument
+text), and the caller puts it in its place (the template, or the merged
+document) and removes the folder. The one exception is the data source
+document "__tdatafile.odb", which names its data relative to where it lies:
+it is written under a fresh name made exclusively beside the data file and
+renamed over its place (never through a link; a folder, pipe or device at
+its name is refused).
 
 Output: "step N" on standard output as each step begins, and "office-group
 PGID" once the office runs in a process group of its own. The exit status is
@@ -41,8 +48,10 @@ line on standard error), or 64 for wrong arguments:
 import argparse
 import os
 import signal
+import stat
 import subprocess
 import sys
+import tempfile
 import time
 import uuid
 
@@ -54,6 +63,8 @@ QUIT_SECONDS = 20
 COMMAND_TYPE_TABLE = 0
 MERGE_TO_DOCUMENT = 4
 DATABASE_FIELD = "com.sun.star.text.TextField.Database"
+# What a run leaves in the work folder for the caller to put in place.
+DOCUMENT_NAME = "document.odt"
 
 
 class StepFailed(Exception):
@@ -184,10 +195,14 @@ class DataSource:
                        prop("DecimalDelimiter", "."), prop("ThousandDelimiter", ""),
                        prop("CharSet", "UTF-8"))
         self.url = file_url(self.document)
-        partial = self.document + ".part"
-        source.DatabaseDocument.storeAsURL(file_url(partial), ())
-        source.DatabaseDocument.close(True)
-        os.replace(partial, self.document)
+        fresh = fresh_file_beside(self.document, steps)
+        try:
+            source.DatabaseDocument.storeAsURL(file_url(fresh), (prop("Overwrite", True),))
+            source.DatabaseDocument.close(True)
+            put_in_place(fresh, self.document, steps)
+        finally:
+            if os.path.lexists(fresh):
+                os.unlink(fresh)
         source = context.getByName(self.url)
         connection = source.getConnection("", "")
         try:
@@ -195,6 +210,50 @@ class DataSource:
                 steps.fail("the data file %s gives no table %s" % (self.data_file, self.table))
         finally:
             connection.close()
+
+
+def fresh_file_beside(path, steps):
+    """A new empty file in the folder of path under an unguessable name,
+    created exclusively (never through a link someone put there)."""
+    folder, name = os.path.split(path)
+    try:
+        handle, fresh = tempfile.mkstemp(prefix="." + name + ".", dir=folder)
+    except OSError as e:
+        steps.fail("cannot create a file beside %s: %s" % (path, e))
+    os.close(handle)
+    return fresh
+
+
+def put_in_place(fresh, path, steps):
+    """Renames the finished fresh file over path: a regular file there keeps
+    its permission bits, a new one gets what the file-creation mask allows;
+    a link at path is replaced, not followed; anything else is refused."""
+    try:
+        there = os.lstat(path)
+    except FileNotFoundError:
+        there = None
+    if there is not None and not stat.S_ISREG(there.st_mode) and not stat.S_ISLNK(there.st_mode):
+        steps.fail("%s is not a regular file" % path)
+    if there is not None and stat.S_ISREG(there.st_mode):
+        mode = stat.S_IMODE(there.st_mode) & 0o777
+    else:
+        mask = os.umask(0o022)
+        os.umask(mask)
+        mode = 0o666 & ~mask
+    handle = os.open(fresh, os.O_RDONLY | os.O_NOFOLLOW)
+    try:
+        os.fsync(handle)
+        os.fchmod(handle, mode)
+    finally:
+        os.close(handle)
+    os.replace(fresh, path)
+    folder = os.open(os.path.dirname(path) or ".", os.O_RDONLY | os.O_DIRECTORY)
+    try:
+        os.fsync(folder)
+    except OSError:
+        pass
+    finally:
+        os.close(folder)
 
 
 def bind(office, document, source, steps):
@@ -236,14 +295,24 @@ def iterate(enumeration):
         yield enumeration.nextElement()
 
 
-def open_document(desktop, path, read_only, steps):
-    """Opens the template itself (not a new document made from it); read
-    only when it is not written back, so that it is not locked meanwhile."""
+def open_document(desktop, path, work, steps):
+    """Opens a copy of the template in the work folder (not a new document
+    made from it), so that the office neither locks nor writes anything
+    beside the template."""
     if not os.path.isfile(path):
         steps.fail("the template %s does not exist" % path)
-    document = desktop.loadComponentFromURL(file_url(path), "_blank", 0,
-                                            (prop("Hidden", True), prop("AsTemplate", False),
-                                             prop("ReadOnly", read_only)))
+    copy = os.path.join(work, "template.odt")
+    try:
+        with open(path, "rb") as original, open(copy, "xb") as duplicate:
+            while True:
+                block = original.read(1 << 16)
+                if not block:
+                    break
+                duplicate.write(block)
+    except OSError as e:
+        steps.fail("the template %s cannot be read: %s" % (path, e))
+    document = desktop.loadComponentFromURL(file_url(copy), "_blank", 0,
+                                            (prop("Hidden", True), prop("AsTemplate", False)))
     if document is None or not document.supportsService("com.sun.star.text.TextDocument"):
         if document is not None:
             document.close(True)
@@ -251,12 +320,9 @@ def open_document(desktop, path, read_only, steps):
     return document
 
 
-def store_replacing(document, path):
-    """Writes the document as an OpenDocument text beside the path and puts it
-    in place whole, so that a failed write leaves the old file as it was."""
-    partial = path + ".part"
-    document.storeToURL(file_url(partial), (prop("FilterName", "writer8"), prop("Overwrite", True)))
-    os.replace(partial, path)
+def store_in_work(document, work, name):
+    """Writes the document as an OpenDocument text into the work folder."""
+    document.storeToURL(file_url(os.path.join(work, name)), (prop("FilterName", "writer8"),))
 
 
 def run(args, steps):
@@ -287,26 +353,25 @@ def run(args, steps):
             if document is None:
                 steps.fail("the office made no new document")
         else:
-            document = open_document(desktop, args.template, args.command == "merge", steps)
+            document = open_document(desktop, args.template, args.work, steps)
 
         try:
             bind(office, document, source, steps)
             if args.command in ("create", "edit"):
-                store_replacing(document, args.template)
+                store_in_work(document, args.work, DOCUMENT_NAME)
             else:
-                copy = os.path.join(args.work, "template.odt")
-                document.storeToURL(file_url(copy), (prop("FilterName", "writer8"),))
+                store_in_work(document, args.work, "bound.odt")
         finally:
             document.close(True)
 
         if args.command == "merge":
             steps.begin(9)
-            merge(office, copy, source, args.output, steps)
+            merge(office, os.path.join(args.work, "bound.odt"), source, args.work, steps)
     finally:
         office.quit()
 
 
-def merge(office, template_copy, source, output, steps):
+def merge(office, template_copy, source, work, steps):
     merger = office.service("com.sun.star.text.MailMerge")
     merger.DocumentURL = file_url(template_copy)
     merger.DataSourceName = source.url
@@ -317,7 +382,7 @@ def merge(office, template_copy, source, output, steps):
     if result is None:
         steps.fail("the merge gave no document")
     try:
-        store_replacing(result, output)
+        store_in_work(result, work, DOCUMENT_NAME)
     finally:
         result.close(True)
 
@@ -328,14 +393,13 @@ def main():
     parser.add_argument("--work", required=True, help="a private folder for this run")
     parser.add_argument("--data", required=True, help="the comma-separated data file")
     parser.add_argument("--template", required=True)
-    parser.add_argument("--output", help="the merged document (merge only)")
     parser.add_argument("--soffice", default=SOFFICE)
     try:
         args = parser.parse_args()
     except SystemExit as e:
         return EXIT_USAGE if e.code else 0
-    if (args.command == "merge") != bool(args.output) or not os.path.isdir(args.work):
-        print("writer_merge: --output goes with merge only, and --work must be a folder", file=sys.stderr)
+    if not os.path.isdir(args.work):
+        print("writer_merge: --work must be a folder", file=sys.stderr)
         return EXIT_USAGE
 
     steps = Steps()

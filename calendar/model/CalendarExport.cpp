@@ -45,7 +45,9 @@ Result ExportEvents(RecordStore& store, const ExportOptions& options, const std:
   std::vector<SelectedEvent> events;
   Result selected = SelectEvents(store, options, events);
   if (!selected) return selected;
-  return WriteTextFile(path, FormatExport(events), "Cannot create the export file");
+  // The export carries the calendar's events: no wider readable than it.
+  return WriteTextFile(path, FormatExport(events), "Cannot create the export file",
+                       OutputMode::NoWiderThanFile(FileSystem::Default(), store.path()));
 }
 
 std::string ExportOutcomeMessage(const Result& result) { return result ? kExportDone : result.Message(); }

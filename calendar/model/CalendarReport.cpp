@@ -162,7 +162,9 @@ Result WriteCalendarReport(RecordStore& store, const ExportOptions& options, con
                            std::string& text, const ReportProgress& progress) {
   Result made = MakeCalendarReport(store, options, Today(), text, progress);
   if (!made) return made;
-  return WriteTextFile(path, text, "Cannot create the report file");
+  // The report carries the calendar's events: no wider readable than it.
+  return WriteTextFile(path, text, "Cannot create the report file",
+                       OutputMode::NoWiderThanFile(FileSystem::Default(), store.path()));
 }
 
 std::string DefaultReportPath() { return ProgramFolder() + "/report.txt"; }

@@ -1,6 +1,9 @@
 // The picture window and the history window beside a main window: their
 // placement, the picture buttons acting on the selected contact, the
 // history file, rows, commands and dialogs.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QDialog>
 #include <QFile>
 #include <QFileDialog>
@@ -23,6 +26,8 @@
 #include "resources/Strings.h"
 #include "shell/DesktopIntegration.h"
 #include "store/RecordHeader.h"
+#include "tests/support/Files.h"
+#include "tests/support/OtherUser.h"
 #include "tests/support/Records.h"
 #include "toolkit/TFlyMenu.h"
 #include "toolkit/TesselClassPictureWnd.h"
@@ -383,6 +388,32 @@ TEST_F(HistoryWindowTest, ShowingAContactCreatesTheHistoryFileBesideTheAddressBo
   EXPECT_EQ(window.title(), " ");
   EXPECT_EQ(window.contactId(), 0u);
   EXPECT_EQ(window.list()->rowCount(), 0);
+}
+
+TEST_F(HistoryWindowTest, TheHistoryReportReplacesAnotherUsersLinkAndIsNoWiderThanTheHistoryFile) {
+  HistoryWindow& window = Show(ann_);
+  RecordStore& history = *window.historyStore();
+  AddEntry(history, annId_, {3, 4, 2010}, {9, 30, 0, kHalfAm}, "called about the lease");
+  ASSERT_EQ(::chmod(history.path().c_str(), 0600), 0);
+  const testing::ScopedUmask mask(022);
+  const std::string victim = sandbox_.File("victim.txt");
+  ASSERT_TRUE(testing::WriteWholeFile(victim, "the victim's own\n"));
+  std::string report = sandbox_.File("history.txt");
+  if (testing::CanActAsOtherUser()) {
+    report = testing::MakeSharedFolder(sandbox_.folder()) + "/history.txt";
+    ASSERT_TRUE(testing::PlantLinkAsOtherUser(victim, report));
+  } else {
+    ASSERT_EQ(::symlink(victim.c_str(), report.c_str()), 0);
+  }
+
+  const Result written = WriteHistoryReport(history, annId_, "Ann", "Lee", report);
+  ASSERT_TRUE(written.ok()) << written.Message();
+  EXPECT_EQ(testing::ReadWholeFile(victim), "the victim's own\n");
+  struct stat st;
+  ASSERT_EQ(::lstat(report.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISREG(st.st_mode));
+  EXPECT_EQ(st.st_mode & 0777, mode_t(0600));
+  EXPECT_NE(testing::ReadWholeFile(report).find("called about the lease"), std::string::npos);
 }
 
 TEST_F(HistoryWindowTest, RowsSortByDateThenTimeWithAnInvalidDateFirst) {

@@ -16,6 +16,8 @@
 #include <sys/stat.h>
 
 #include "CardoraTestSupport.h"
+#include "tests/support/Files.h"
+#include "tests/support/OtherUser.h"
 #include "addressbook/gui/CardoraApp.h"
 #include "addressbook/gui/CardoraFeatures.h"
 #include "addressbook/gui/CardoraMainWindow.h"
@@ -570,6 +572,27 @@ TEST_F(MailMergeJobWindowTest, TextProcessorWritesTheRowsThenMerges) {
                              DataFileRow(entries[2].contact, context, WordProcessor::MsWord));
   EXPECT_EQ(window->statusText(), QStringLiteral("Items 2, True 2, False 0"));
   EXPECT_TRUE(sandbox_.messages.empty());
+  QTest::mouseClick(Button(window, "ok"), Qt::LeftButton);
+  EXPECT_FALSE(jobs.Running());
+}
+
+TEST_F(MailMergeJobWindowTest, TheDataFileIsNoWiderReadableThanTheAddressBook) {
+  const std::string book = sandbox_.File("private.adr");
+  ASSERT_TRUE(testing::WriteWholeFile(book, "records"));
+  ASSERT_EQ(::chmod(book.c_str(), 0600), 0);
+  const testing::ScopedUmask mask(022);
+  MailMergeJobs jobs;
+  mode_t seen = 0;
+  jobs.SetLetterMerge([&](const std::string& dataFile, const MailMergeSettings&) {
+    struct stat info;
+    if (::stat(dataFile.c_str(), &info) == 0) seen = info.st_mode & 0777;
+    return Result::Ok();
+  });
+  ASSERT_TRUE(jobs.Start(TextJob(), JobMailKind::Text, nullptr, book).ok());
+  MailMergeJobWindow* window = jobs.window();
+  ASSERT_TRUE(window);
+  ASSERT_TRUE(WaitUntil([&] { return window->finished(); }));
+  EXPECT_EQ(seen, mode_t(0600));
   QTest::mouseClick(Button(window, "ok"), Qt::LeftButton);
   EXPECT_FALSE(jobs.Running());
 }

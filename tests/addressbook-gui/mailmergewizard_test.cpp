@@ -4,6 +4,8 @@
 // summary list, and what "Finish" hands over and remembers.
 #include "addressbook/gui/MailMergeWizard.h"
 
+#include <sys/stat.h>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -34,6 +36,7 @@
 #include "addressbook/model/Contact.h"
 #include "store/Categories.h"
 #include "tests/support/Files.h"
+#include "tests/support/OtherUser.h"
 #include "tests/support/WaitUntil.h"
 
 // The SMTP sink finds its scripts beside the test data of the mail-merge
@@ -131,6 +134,9 @@ class MailMergeWizardTest : public ::testing::Test {
 };
 
 TEST_F(MailMergeWizardTest, ALookupToTheWordProcessorChecksEachPageAndHandsOverTheJob) {
+  // A book only its owner may read gives a data file only its owner may read.
+  ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
+  const testing::ScopedUmask mask(022);
   Add("Ada", "Berg", "LUND", "");
   Add("Bo", "Ceder", "Malmo", "");
   Add("Cy", "", "Lundby", "");
@@ -206,6 +212,9 @@ TEST_F(MailMergeWizardTest, ALookupToTheWordProcessorChecksEachPageAndHandsOverT
   ResultOf<std::string> data = TemplatePath("__tdatafile.tmp");
   ASSERT_TRUE(data.ok());
   EXPECT_EQ(ReadWholeFile(data.value()).rfind("First_Name,Middle_Name,", 0), 0u);
+  struct stat info;
+  ASSERT_EQ(::stat(data.value().c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, mode_t(0600));
 }
 
 // "Attach" takes only regular files within the limit the page states, and

@@ -3,6 +3,7 @@
 #include "importexport/ContactRecordText.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <filesystem>
@@ -16,6 +17,7 @@
 #include "store/Dates.h"
 #include "tests/support/Files.h"
 #include "tests/support/ForwardingFiles.h"
+#include "tests/support/OtherUser.h"
 #include "tests/support/Records.h"
 #include "tests/support/Sandbox.h"
 
@@ -318,6 +320,42 @@ TEST_F(ContactRecordTextTest, AFailedWriteLeavesTheOldFileWhole) {
   size_t files = 0;
   for (const auto& entry : std::filesystem::directory_iterator(dir.path())) files += entry.is_regular_file();
   EXPECT_EQ(files, 2u);  // the book and the old file: no fresh file left behind
+}
+
+mode_t ModeOf(const std::string& file) {
+  struct stat st;
+  return ::lstat(file.c_str(), &st) == 0 ? st.st_mode & 07777 : mode_t(-1);
+}
+
+TEST_F(ContactRecordTextTest, ExportsAndReportsAreNoWiderReadableThanTheBookAndKeepTheReplacedFilesBits) {
+  struct Case {
+    const char* name;
+    mode_t book;
+    int existing;  // the output's bits before, or -1 for a new file
+    mode_t expected;
+  };
+  const Case cases[] = {
+      {"private book, new output", 0600, -1, 0600},
+      {"group book, new output", 0640, -1, 0640},
+      {"readable book, new output", 0644, -1, 0644},
+      {"readable book, private output kept", 0644, 0600, 0600},
+  };
+  const testing::ScopedUmask mask(022);
+  for (const Case& k : cases) {
+    for (RecordTextMode mode : {RecordTextMode::Export, RecordTextMode::Report}) {
+      SCOPED_TRACE(std::string(k.name) + (mode == RecordTextMode::Export ? " (export)" : " (report)"));
+      ASSERT_EQ(::chmod(path.c_str(), k.book), 0);
+      std::filesystem::remove(out);
+      if (k.existing >= 0) {
+        ASSERT_TRUE(testing::WriteWholeFile(out, "old"));
+        ASSERT_EQ(::chmod(out.c_str(), mode_t(k.existing)), 0);
+      }
+      RecordStore store(path, "");
+      const Result written = WriteRecordText(store, mode, {}, out);
+      ASSERT_TRUE(written.ok()) << written.Message();
+      EXPECT_EQ(ModeOf(out), k.expected);
+    }
+  }
 }
 
 TEST_F(ContactRecordTextTest, ProgressCountsTheRecordsWrittenOfThoseSelected) {

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -20,21 +21,25 @@ using testing::ReadWholeFile;
 using testing::TempDir;
 using testing::WriteWholeFile;
 
-enum class Fault { None, Open, Truncate, Write, Sync };
+enum class Fault { None, Create, Write, Sync, Rename };
 
 // The real file system, with one step of writing a file made to fail.
 class FailingFileSystem : public testing::ForwardingFileSystem {
  public:
   explicit FailingFileSystem(Fault fault) : fault_(fault) {}
 
-  Result OpenOrCreate(const std::string& path, std::unique_ptr<File>& out) override {
-    if (fault_ == Fault::Open) return Result::Fail("Cannot open", EACCES, path);
-    return ForwardingFileSystem::OpenOrCreate(path, out);
+  Result CreateTemp(const std::string& nearPath, std::string& tempPath, std::unique_ptr<File>& out) override {
+    if (fault_ == Fault::Create) return Result::Fail("Cannot create", EACCES, nearPath);
+    return ForwardingFileSystem::CreateTemp(nearPath, tempPath, out);
+  }
+  Result Rename(const std::string& from, const std::string& to) override {
+    if (fault_ == Fault::Rename) return Result::Fail("Cannot rename", EXDEV, from);
+    return ForwardingFileSystem::Rename(from, to);
   }
 
  protected:
   void Wrap(Opening how, const std::string&, std::unique_ptr<File>& file) override {
-    if (how == Opening::OpenOrCreate) file = std::make_unique<FailingFile>(std::move(file), fault_);
+    if (how == Opening::CreateTemp) file = std::make_unique<FailingFile>(std::move(file), fault_);
   }
 
  private:
@@ -44,10 +49,6 @@ class FailingFileSystem : public testing::ForwardingFileSystem {
     Result WriteAt(uint64_t o, const void* b, size_t n) override {
       if (fault_ == Fault::Write) return Result::Fail("Cannot write", ENOSPC, "text");
       return inner().WriteAt(o, b, n);
-    }
-    Result Truncate(uint64_t s) override {
-      if (fault_ == Fault::Truncate) return Result::Fail("Cannot truncate", EIO, "text");
-      return inner().Truncate(s);
     }
     Result Sync() override {
       if (fault_ == Fault::Sync) return Result::Fail("Cannot flush", EIO, "text");
@@ -87,14 +88,15 @@ TEST(TextFileOutputTest, EveryFailingStepIsAFailureNamingTheFileAndTheReason) {
     int error;
   };
   const Case cases[] = {
-      {Fault::Open, "Cannot create the export file", EACCES},
-      {Fault::Truncate, "Cannot write", EIO},
+      {Fault::Create, "Cannot create the export file", EACCES},
       {Fault::Write, "Cannot write", ENOSPC},
       {Fault::Sync, "Cannot write", EIO},
+      {Fault::Rename, "Cannot write", EXDEV},
   };
   for (const Case& c : cases) {
     TempDir dir;
     const std::string path = dir.File("out.csv");
+    ASSERT_TRUE(WriteWholeFile(path, "old\r\n"));
     FailingFileSystem failing(c.fault);
     ScopedFileSystem installed(&failing);
     Result written = WriteTextFile(path, "\"a\",\"b\"\r\n", "Cannot create the export file");
@@ -104,6 +106,14 @@ TEST(TextFileOutputTest, EveryFailingStepIsAFailureNamingTheFileAndTheReason) {
     EXPECT_EQ(written.path(), path) << int(c.fault);
     EXPECT_EQ(written.Message(), std::string(c.what) + " \"" + path + "\": " + std::strerror(c.error))
         << int(c.fault);
+    // The file there is untouched, and no fresh file is left beside it.
+    EXPECT_EQ(ReadWholeFile(path), "old\r\n") << int(c.fault);
+    size_t entries = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+      (void)entry;
+      ++entries;
+    }
+    EXPECT_EQ(entries, 1u) << int(c.fault);
   }
 }
 

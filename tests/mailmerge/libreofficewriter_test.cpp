@@ -25,11 +25,14 @@
 #include "addressbook/mailmerge/MergeTemplates.h"
 #include "addressbook/mailmerge/WordProcessorMerge.h"
 #include "tests/support/Files.h"
+#include "tests/support/OtherUser.h"
 #include "tests/support/Sandbox.h"
 
 namespace velmora {
 namespace {
 
+using testing::CanActAsOtherUser;
+using testing::PlantLinkAsOtherUser;
 using testing::ReadWholeFile;
 using testing::TempDir;
 using testing::WriteWholeFile;
@@ -288,6 +291,45 @@ TEST(LibreOfficeWriterMerge, ValuesWithQuotesSeparatorsTabsAndLineBreaksMergeWho
             "Dear Acme, \"Inc.\" \"Quoted\",\n"
             "Tab\\there Line one\\nLine \"two\", end\n"
             "From Nordlys \"AS\", Oslo\n");
+}
+
+TEST(LibreOfficeWriterMerge, LinksAnotherUserPlantedInTheTemplateFolderAreNotWrittenThrough) {
+  SKIP_WITHOUT_WRITER();
+  if (!CanActAsOtherUser()) GTEST_SKIP() << "needs root to act as another user";
+  Office office;
+  std::string data = TwoRecipients();
+  std::string letter = TemplatePath("Letter.dot").value();
+  ASSERT_TRUE(WriteWholeFile(letter, Letter()));
+  const std::string folder = TemplateFolder().value();
+  // The template folder is shared: another user may put names in it.
+  ASSERT_EQ(::chmod(office.dir.path().c_str(), 0755), 0);
+  ASSERT_EQ(::chmod(folder.c_str(), 0777), 0);
+  const std::string kept = office.dir.File("kept.txt");
+  ASSERT_TRUE(WriteWholeFile(kept, "the victim's own\n"));
+  const std::string created = office.dir.File("created-in-the-victims-name");
+  const std::string merged = folder + "/Letter merged.odt";
+  ASSERT_TRUE(PlantLinkAsOtherUser(kept, merged + ".part"));
+  ASSERT_TRUE(PlantLinkAsOtherUser(created, folder + "/__tdatafile.odb.part"));
+  ASSERT_TRUE(PlantLinkAsOtherUser(kept, merged));
+
+  ResultOf<std::string> result = office.merge.RunLetterMerge(WordProcessor::MsWord, data, letter);
+  ASSERT_TRUE(result.ok()) << result.Message() << ": " << office.merge.lastDetail();
+  EXPECT_EQ(result.value(), merged);
+  EXPECT_EQ(ReadWholeFile(kept), "the victim's own\n");
+  EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(created)));
+  EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(merged)));
+  EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(folder + "/__tdatafile.odb")));
+  EXPECT_EQ(RunPython(office.dir, kPagesScript, merged),
+            "Dear Ann O'Hara, | Springfield, East 01234 | From Nordlys AS\n"
+            "Dear Bob Smith, | Shelbyville  | From Nordlys AS\n");
+  std::vector<std::string> files;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    files.push_back(entry.path().filename().string());
+  }
+  std::sort(files.begin(), files.end());
+  EXPECT_EQ(files, (std::vector<std::string>{"Letter merged.odt", "Letter merged.odt.part", "Letter.dot",
+                                             "__tdatafile.odb", "__tdatafile.odb.part", "__tdatafile.tmp"}))
+      << "nothing but the results is left";
 }
 
 TEST(LibreOfficeWriterMerge, NewTemplateIsBoundToTheDataFile) {

@@ -26,7 +26,8 @@ using Box = std::pair<std::string, std::string>;  // caption, text
 // A stand-in for writer_merge.py that announces the steps as the real one
 // does and stops where FAKE_WRITER_FAILS_AT says: with that step's status,
 // or ("die") by a signal after step 6. It writes its arguments to the file
-// FAKE_WRITER_ARGS.
+// FAKE_WRITER_ARGS, and leaves in its work folder the document a finished
+// run leaves there.
 constexpr const char* kFakeScript = R"(import os, signal, sys
 with open(os.environ["FAKE_WRITER_ARGS"], "w") as f:
     f.write("\n".join(sys.argv[1:]))
@@ -38,6 +39,9 @@ for step in (1, 2, 3, 4, 6, 7, 8, 9):
     if str(step) == fail:
         print("stopped at step %d" % step, file=sys.stderr)
         sys.exit(step)
+work = sys.argv[sys.argv.index("--work") + 1]
+with open(os.path.join(work, "document.odt"), "w") as f:
+    f.write(sys.argv[1] + " document.odt")
 )";
 
 struct Fixture {
@@ -154,12 +158,54 @@ TEST(WordProcessorMerge, DoneActionsOpenTheirDocumentForTheUser) {
   ASSERT_TRUE(merged.ok());
   EXPECT_EQ(merged.value(), f.dir.File("Letter merged.odt"));
   args = Lines(ReadWholeFile(f.args));
-  ASSERT_EQ(args.size(), 11u);
+  ASSERT_EQ(args.size(), 9u);
   EXPECT_EQ(args.front(), "merge");
-  EXPECT_EQ(args[9], "--output");
-  EXPECT_EQ(args[10], merged.value());
+  // What the run left in its work folder is put in place.
+  EXPECT_EQ(ReadWholeFile(merged.value()), "merge document.odt");
+  EXPECT_EQ(ReadWholeFile(letter), "edit document.odt");
   EXPECT_EQ(f.opened, (std::vector<std::string>{letter, letter, merged.value()}));
   EXPECT_TRUE(f.boxes.empty());
+}
+
+TEST(WordProcessorMerge, TheDocumentIsPutInPlaceOnlyOverARegularFileOrANewName) {
+  Fixture f;
+  LibreOfficeWriter writer(f.Setup());
+  WordProcessorMerge merge(writer, f.Show(), f.Open());
+  const std::string data = f.dir.File("__tdatafile.tmp");
+  const std::string letter = f.dir.File("Letter.dot");
+  const std::string merged = f.dir.File("Letter merged.odt");
+  ASSERT_EQ(::mkfifo(merged.c_str(), 0644), 0);
+  ResultOf<std::string> r = merge.RunLetterMerge(WordProcessor::MsWord, data, letter);
+  EXPECT_FALSE(r.ok());
+  EXPECT_EQ(r.result().what(), "Could not perform Merge");
+  EXPECT_NE(merge.lastDetail().find("this is a pipe (FIFO), not a regular file: \"" + merged + "\""),
+            std::string::npos)
+      << merge.lastDetail();
+  EXPECT_TRUE(f.opened.empty());
+  struct stat info;
+  ASSERT_EQ(::lstat(merged.c_str(), &info), 0);
+  EXPECT_TRUE(S_ISFIFO(info.st_mode));
+
+  ASSERT_EQ(::mkdir(letter.c_str(), 0755), 0);
+  EXPECT_FALSE(merge.CreateLetterTemplate(WordProcessor::MsWord, data, letter).ok());
+  EXPECT_NE(merge.lastDetail().find("this is a folder, not a file: \"" + letter + "\""), std::string::npos)
+      << merge.lastDetail();
+}
+
+TEST(WordProcessorMerge, TheMergedDocumentIsNoWiderReadableThanTheDataFile) {
+  Fixture f;
+  LibreOfficeWriter writer(f.Setup());
+  WordProcessorMerge merge(writer, f.Show(), f.Open());
+  const std::string data = f.dir.File("__tdatafile.tmp");
+  ASSERT_TRUE(WriteWholeFile(data, "heading\r\n"));
+  ASSERT_EQ(::chmod(data.c_str(), 0600), 0);
+  const mode_t saved = ::umask(022);
+  ResultOf<std::string> merged = merge.RunLetterMerge(WordProcessor::MsWord, data, f.dir.File("Letter.dot"));
+  ::umask(saved);
+  ASSERT_TRUE(merged.ok()) << merge.lastDetail();
+  struct stat info;
+  ASSERT_EQ(::stat(merged.value().c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, mode_t(0600));
 }
 
 TEST(WordProcessorMerge, EachRunHasAPrivateWorkFolderThatIsRemovedAfterwards) {

@@ -85,6 +85,21 @@ TEST_F(DesktopTest, RegisteringAgainRewritesTheSameFiles) {
   EXPECT_EQ(ReadWholeFile(DesktopEntryPath()), entry);
 }
 
+TEST_F(DesktopTest, RegisteringReplacesALinkAtAFileNameInsteadOfWritingThroughIt) {
+  const std::string victim = File("victim.txt");
+  ASSERT_TRUE(WriteWholeFile(victim, "someone else's file\n"));
+  for (const std::string& path : {MimePackagePath("adr"), DesktopEntryPath()}) {
+    fs::create_directories(fs::path(path).parent_path());
+    fs::create_symlink(victim, path);
+  }
+  RegisterFileType("adr");
+  EXPECT_EQ(ReadWholeFile(victim), "someone else's file\n");
+  for (const std::string& path : {MimePackagePath("adr"), DesktopEntryPath()}) {
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(path))) << path;
+  }
+  EXPECT_NE(ReadWholeFile(MimePackagePath("adr")).find("<glob pattern=\"*.adr\"/>"), std::string::npos);
+}
+
 TEST_F(DesktopTest, TheCalendarRegistersItsOwnType) {
   SetProgramName("Almanor");
   RegisterFileType("cld");

@@ -62,6 +62,7 @@ class ForwardingFileSystem : public FileSystem {
   Result CreateTemp(const std::string& nearPath, std::string& tempPath, std::unique_ptr<File>& out) override {
     return Wrapped(real_.CreateTemp(nearPath, tempPath, out), Opening::CreateTemp, tempPath, out);
   }
+  Result Inspect(const std::string& path, PathInfo& out) override { return real_.Inspect(path, out); }
   Result Resolve(const std::string& path, std::string& out) override { return real_.Resolve(path, out); }
   bool Exists(const std::string& path) override { return real_.Exists(path); }
   Result Remove(const std::string& path) override { return real_.Remove(path); }
