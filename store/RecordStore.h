@@ -14,7 +14,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
+#include <set>
 #include <span>
 #include <string>
 #include <vector>
@@ -107,11 +109,15 @@ class RecordStore {
   Result AddRecords(std::span<const uint8_t> records, size_t* added = nullptr,
                     std::vector<RecordPosition>* where = nullptr);
   Result UpdateRecord(const Bytes& record, RecordPosition position);
+  // Frees the slot and clears its edit lock in one guarded step; a lock this
+  // connection held on it counts as released.
   Result DeleteRecord(RecordPosition position);
   // Test-and-set of the slot's edit-lock byte; clears *refresh allowed* on
   // success.
   Result LockRecord(RecordPosition position);
-  // Sets *refresh allowed*, then clears a held lock byte.
+  // Sets *refresh allowed*, then clears a held lock byte. A lock this
+  // connection took on a record that has since been deleted (by it or by
+  // another user) is over: the slot is left alone and the unlock succeeds.
   Result UnlockRecord(RecordPosition position);
   bool IsSameRecord(uint64_t id, RecordPosition position);
 
@@ -156,6 +162,8 @@ class RecordStore {
   Result ValidatePrologue(const Bytes& prologue, uint64_t fileSize);
   bool SlotInRange(RecordPosition position, uint64_t fileSize) const;
   Result AdjustHeader(int balanceDelta, int counterDelta, int openDelta);
+  // Adds by to the change counter in header and writes just that field.
+  Result RaiseChangeCounterLocked(Bytes& header, uint64_t by);
   Result FindSlotLocked(RecordPosition& position, Bytes& header);
   Result AddBatchLocked(const uint8_t* records, size_t count, size_t& added, std::vector<RecordPosition>* where);
   int AccessLevelFrom(const Bytes& header) const;
@@ -173,6 +181,10 @@ class RecordStore {
   Result scanError_ = Result::Ok();
   Result openError_ = Result::Ok();
   std::unique_ptr<File> file_;
+  // The edit locks this connection took, with the id of the record locked.
+  std::map<RecordPosition, uint64_t> heldLocks_;
+  // Slots whose lock this connection's DeleteRecord ended.
+  std::set<RecordPosition> releasedByDelete_;
 };
 
 // Holds a record's edit lock for a scope: locks on construction, unlocks
