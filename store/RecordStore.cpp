@@ -189,6 +189,8 @@ Result RecordStore::Open() {
     if (Result wr = file->WriteAt(format::kHeaderOffset, header.data(), header.size()); !wr.ok()) return wr;
   }
   if (first) changeCounterSeen_ = GetU64(header.data() + h::kChangeCounter);
+  // The fallback of GetChangeCounter until it first reads the counter.
+  lastCounter_ = GetU64(header.data() + h::kChangeCounter);
   file_ = std::move(file);
   readOnly_ = readOnly;
   damage_ = damage;
@@ -399,18 +401,21 @@ uint64_t RecordStore::GetChangeCounter() {
   // An add raises the counter before it writes its records, all under the
   // guard lock (so that a process killed midway leaves no record uncounted).
   // The counter is therefore read with the guard held shared: a list that
-  // sees the raised counter and reloads finds the records in place. A guard
-  // held on for longer than any add takes (a stopped process) is not waited
-  // for: the counter is then read as it stands.
+  // sees the raised counter and reloads finds the records in place. While
+  // other users keep the guard busy, the value last read that way is the
+  // answer: a list then reloads a moment later, never too early.
   bool guarded = false;
-  for (int attempt = 0; attempt < 100 && !guarded; ++attempt) {
+  for (int attempt = 0; attempt < 50 && !guarded; ++attempt) {
     guarded = file_->TryLock(locks::kGuard, locks::kLength, false);
     if (!guarded) ::usleep(1000);
   }
+  if (!guarded) return lastCounter_;
   uint8_t bytes[8];
   const bool read = file_->ReadAt(format::kHeaderOffset + h::kChangeCounter, bytes, sizeof bytes).ok();
-  if (guarded) file_->Unlock(locks::kGuard, locks::kLength);
-  return read ? GetU64(bytes) : 0;
+  file_->Unlock(locks::kGuard, locks::kLength);
+  if (!read) return 0;
+  lastCounter_ = GetU64(bytes);
+  return lastCounter_;
 }
 
 Result RecordStore::AdjustHeader(int balanceDelta, int counterDelta, int openDelta) {
@@ -506,7 +511,12 @@ Result RecordStore::AddRecord(const Bytes& record, RecordPosition* where) {
   // the counter one too high (lists reload once for nothing), never a record
   // that other users' lists do not know about.
   if (Result counted = RaiseChangeCounterLocked(header, 1); !counted.ok()) return counted;
-  if (Result wr = file_->WriteAt(position, record.data(), record.size()); !wr.ok()) return wr;
+  if (Result wr = file_->WriteAt(position, record.data(), record.size()); !wr.ok()) {
+    // Nothing was added: the count goes back (readers never saw it, as they
+    // read it under the guard). Were this to fail, it only counts too high.
+    (void)RaiseChangeCounterLocked(header, uint64_t(-1));
+    return wr;
+  }
   if (Result wr = file_->WriteAt(format::kHeaderOffset, header.data(), header.size()); !wr.ok()) return wr;
   if (where) *where = position;
   return Result::Ok();
@@ -546,7 +556,9 @@ Result RecordStore::AddRecords(std::span<const uint8_t> records, size_t* added, 
 //     scans ignore a partial last slot.
 //  0. First of all the change counter, raised by the whole batch: no record
 //     is visible before it is counted.
-//  3. The header last: the balance (and the counter raised in step 0).
+//  3. The header last: the balance, and the counter of step 0 corrected to
+//     the records that went in (a failed write adds fewer); readers, who
+//     read the counter under the guard, never see the value of step 0.
 // A process killed at any step leaves whole records, live or free, a change
 // counter that may be too high but never too low, and at worst a balance
 // that counts reused slots as still free, which the next add that finds no
@@ -593,8 +605,13 @@ Result RecordStore::AddBatchLocked(const uint8_t* records, size_t count, size_t&
     slot[r::kInUse] = 0;
     failure = file_->WriteAt(reuse[i], slot.data(), slot.size());
   }
-  // A slot whose write failed is still free; none has been made live yet.
-  if (!failure.ok()) return failure;
+  // A slot whose write failed is still free; none has been made live yet,
+  // so the count goes back (best effort: were it to fail, the counter is
+  // only too high).
+  if (!failure.ok()) {
+    (void)RaiseChangeCounterLocked(header, uint64_t(0) - count);
+    return failure;
+  }
   for (; reused < reuse.size() && failure.ok(); ++reused) {
     failure = file_->WriteAt(reuse[reused] + r::kInUse, records + reused * recordSize_ + r::kInUse, 1);
     if (!failure.ok()) break;
@@ -619,9 +636,9 @@ Result RecordStore::AddBatchLocked(const uint8_t* records, size_t count, size_t&
   uint8_t* p = header.data();
   const int32_t newBalance = balanceTooLow && appended > 0 ? 0 : balance + int32_t(reused);
   PutI32(p + h::kFreeSlotBalance, newBalance);
-  if (reused + appended > 0) {
-    Result written = file_->WriteAt(format::kHeaderOffset, header.data(), header.size());
-    if (failure.ok()) failure = written;
+  PutU64(p + h::kChangeCounter, GetU64(p + h::kChangeCounter) - (count - reused - appended));
+  if (Result written = file_->WriteAt(format::kHeaderOffset, header.data(), header.size()); failure.ok()) {
+    failure = written;
   }
   added = reused + appended;
   if (where) {

@@ -123,6 +123,9 @@ class RecordStore {
 
   // Reader for a connection that could only open the file read-only.
   int GetAccessLevel();
+  // The file's change counter, read under the guard lock so that it never
+  // runs ahead of the records it counts; while other users keep the guard
+  // busy, the value last read.
   uint64_t GetChangeCounter();
   bool HasDefaultIdentity();
   // Rewrites the file's identity and exchange server, then re-stamps the
@@ -174,6 +177,8 @@ class RecordStore {
   uint32_t categorySize_ = kUnsetSize;
   uint32_t recordSize_ = kUnsetSize;
   uint64_t changeCounterSeen_ = format::kNewChangeCounter;
+  // The change counter as last read under the guard lock.
+  uint64_t lastCounter_ = format::kNewChangeCounter;
   bool openFailed_ = false;
   bool readOnly_ = false;
   Result damage_ = Result::Ok();
