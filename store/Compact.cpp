@@ -170,9 +170,10 @@ LeftoverReport RemoveLeftoversLocked(const std::string& realPath) {
   const std::string folder = slash == std::string::npos ? std::string(".") : realPath.substr(0, slash + 1);
   const std::string prefix = "." + BaseName(realPath) + kCopySuffix + ".";
   std::error_code error;
-  fsys::directory_iterator entries(folder, error);
-  if (error) return report;  // an unreadable folder: nothing to find
-  for (const fsys::directory_entry& entry : entries) {
+  // An unreadable folder has nothing to find; a listing cut short by an
+  // error ends the search (the next one tries again).
+  for (fsys::directory_iterator it(folder, error); !error && it != fsys::directory_iterator(); it.increment(error)) {
+    const fsys::directory_entry& entry = *it;
     const std::string name = entry.path().filename().string();
     if (!IsCopyName(name, prefix)) continue;
     // Only plain files: a link or anything else of that name is not ours.
