@@ -548,14 +548,14 @@ Result RecordStore::AddRecords(std::span<const uint8_t> records, size_t* added, 
 // (or the file has fewer than it says, which resets it to 0), the end of the
 // file. The order of the writes keeps every record whole or absent for
 // other connections, which read slots without the guard lock:
+//  0. First of all the change counter, raised by the whole batch: no record
+//     is visible before it is counted.
 //  1. Each reused free slot gets its record with the in-use byte still 0, so
 //     readers keep skipping it; only when all are written does each slot's
 //     in-use byte follow, a one-byte write that makes the record live at once.
 //  2. The records past the end go in one write. The file grows only as the
 //     bytes arrive, so a slot there is seen only once it is whole, and slot
 //     scans ignore a partial last slot.
-//  0. First of all the change counter, raised by the whole batch: no record
-//     is visible before it is counted.
 //  3. The header last: the balance, and the counter of step 0 corrected to
 //     the records that went in (a failed write adds fewer); readers, who
 //     read the counter under the guard, never see the value of step 0.
@@ -669,29 +669,36 @@ Result RecordStore::DeleteRecord(RecordPosition position) {
   int level = GetAccessLevel();
   if (level == kAccessReader || level == kAccessNone) return Refusal("DeleteRecord", path_);
   if (Result writable = RequireWritable("DeleteRecord"); !writable.ok()) return writable;
-  {
-    GuardLock guard(*file_);
-    if (!guard.result().ok()) return guard.result();
-    uint64_t size = 0;
-    if (Result sz = file_->Size(size); !sz.ok()) return sz;
-    if (!SlotInRange(position, size)) return Result::Fail("Not a record position in", 0, path_);
-    uint8_t inUse = 0;
-    if (Result rd = file_->ReadAt(position + r::kInUse, &inUse, 1); !rd.ok()) return rd;
-    // Deleting a slot that is already free would count it twice in the
-    // balance; the record is gone either way.
-    if (inUse == 0) return Result::Fail("The record was already deleted:", 0, path_);
-    if (inUse > 1) return DamageRefusal(InUseProblem(inUse, position), path_);
-    // The slot is freed and its edit lock cleared in one write under the
-    // guard: once another user's add may reuse the slot, no lock of the
-    // deleted record is left to clear, and the deleter's own unlock that
-    // follows leaves the slot alone (see UnlockRecord).
-    const uint8_t freed[2] = {0, 0};  // in-use and edit-lock bytes
-    static_assert(r::kEditLock == r::kInUse + 1);
-    if (Result wr = file_->WriteAt(position + r::kInUse, freed, sizeof freed); !wr.ok()) return wr;
-    heldLocks_.erase(position);
-    releasedByDelete_.insert(position);
+  GuardLock guard(*file_);
+  if (!guard.result().ok()) return guard.result();
+  uint64_t size = 0;
+  if (Result sz = file_->Size(size); !sz.ok()) return sz;
+  if (!SlotInRange(position, size)) return Result::Fail("Not a record position in", 0, path_);
+  uint8_t inUse = 0;
+  if (Result rd = file_->ReadAt(position + r::kInUse, &inUse, 1); !rd.ok()) return rd;
+  // Deleting a slot that is already free would count it twice in the
+  // balance; the record is gone either way.
+  if (inUse == 0) return Result::Fail("The record was already deleted:", 0, path_);
+  if (inUse > 1) return DamageRefusal(InUseProblem(inUse, position), path_);
+  // The slot is freed and its edit lock cleared in one write under the
+  // guard: once another user's add may reuse the slot, no lock of the
+  // deleted record is left to clear, and the deleter's own unlock that
+  // follows leaves the slot alone (see UnlockRecord).
+  // The header follows in the same step, the change counter first, as
+  // for an add: lists never miss the delete.
+  Bytes header(format::kHeaderSize);
+  if (Result rd = file_->ReadAt(format::kHeaderOffset, header.data(), header.size()); !rd.ok()) return rd;
+  if (Result counted = RaiseChangeCounterLocked(header, 1); !counted.ok()) return counted;
+  const uint8_t freed[2] = {0, 0};  // in-use and edit-lock bytes
+  static_assert(r::kEditLock == r::kInUse + 1);
+  if (Result wr = file_->WriteAt(position + r::kInUse, freed, sizeof freed); !wr.ok()) {
+    (void)RaiseChangeCounterLocked(header, uint64_t(-1));  // nothing was deleted
+    return wr;
   }
-  return AdjustHeader(-1, 1, 0);
+  heldLocks_.erase(position);
+  releasedByDelete_.insert(position);
+  PutU32(header.data() + h::kFreeSlotBalance, GetU32(header.data() + h::kFreeSlotBalance) - 1);  // wraps
+  return file_->WriteAt(format::kHeaderOffset, header.data(), header.size());
 }
 
 Result RecordStore::LockRecord(RecordPosition position) {

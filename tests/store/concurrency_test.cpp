@@ -925,6 +925,26 @@ TEST_F(ConcurrencyTest, AnAddKilledMidwayLeavesNoLiveRecordUncounted) {
   }
 }
 
+// The same for a delete: killed before its header write, the record it
+// freed is already counted as a change, so lists drop it.
+TEST_F(ConcurrencyTest, ADeleteKilledMidwayIsCountedAlready) {
+  const RecordPosition target = AddNamed("doomed-", 2).front();
+  const uint64_t before = FileImage(path).changeCounter();
+  Child killed([&]() -> int {
+    KillAtHeaderWrite fs;
+    SetFileSystemForTesting(&fs);
+    RecordStore store(path, "");
+    if (!store.IsOpen()) return kNoConnection;
+    gKillArmed = true;
+    (void)store.DeleteRecord(target);
+    return 0;
+  });
+  ASSERT_EQ(killed.WaitExitCode(), kKilledExit);
+  FileImage file(path);
+  ASSERT_EQ(file.bytes[target + r::kInUse], 0) << "the slot was to be freed before the kill";
+  EXPECT_GE(file.changeCounter(), before + 1);
+}
+
 // Slot writes (not header writes) of the adder wait a while first: a slow
 // disk between an add's counting and its records.
 class SlowSlotWrites : public testing::ForwardingFileSystem {
