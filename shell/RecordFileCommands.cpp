@@ -116,7 +116,12 @@ std::optional<std::string> ChooseOpenPassword(const std::string& path, const Pas
   if (!prompt) return std::nullopt;
   std::optional<std::string> typed = prompt(BaseName(path));
   if (!typed) return std::nullopt;
-  if (*typed == passwords->owner || *typed == passwords->assistant || *typed == passwords->reader) return typed;
+  // The Owner password is set, so an empty slot is no password: an empty
+  // text opens nothing (as RecordStore's access check has it).
+  if (!typed->empty() &&
+      (*typed == passwords->owner || *typed == passwords->assistant || *typed == passwords->reader)) {
+    return typed;
+  }
   Say(ui, kMsgWrongPassword);
   return std::nullopt;
 }

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 
 #include "store/Bytes.h"
@@ -70,6 +71,18 @@ Result MatchOwnership(File& made, const FileOwnership& wanted, const std::string
       set.sysError(), path);
 }
 
+// The name a compaction's copy of a file gets, before its random part.
+constexpr const char* kCopySuffix = ".compact";
+
+// Whether name is prefix followed by the six letters and digits that
+// mkstemp puts in.
+bool IsCopyName(const std::string& name, const std::string& prefix) {
+  if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) return false;
+  return std::all_of(name.begin() + std::ptrdiff_t(prefix.size()), name.end(), [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+  });
+}
+
 // The permission bits a newly created file gets: 0666 less the umask.
 mode_t NewFileMode() {
   std::ifstream status("/proc/self/status");
@@ -110,12 +123,93 @@ Result CheckAndCompact(const std::string& path, int force, const CompactUi& ui, 
   }
   // Replaced since it was opened: somebody else compacted it just now.
   if (!source->IsAt(real)) return Result::Fail("The file was replaced while it was being opened:", 0, path);
+  // Copies left by compactions of this file that died go first; nobody can
+  // be compacting it while the presence lock is held here.
+  LeftoverReport leftovers = RemoveLeftoversLocked(real);
+  for (const std::string& line : leftovers.Lines()) Notify(ui, line);
+  auto withLeftovers = [&] {
+    if (report) report->leftovers = leftovers;
+  };
   RecordFileShape shape;
-  if (Result read = ReadShape(*source, path, shape); !read.ok()) return read;
+  if (Result read = ReadShape(*source, path, shape); !read.ok()) {
+    withLeftovers();
+    return read;
+  }
   Bytes header(format::kHeaderSize);
-  if (Result rd = source->ReadAt(format::kHeaderOffset, header.data(), header.size()); !rd.ok()) return rd;
-  if (force == 0 && GetI32(header.data() + h::kOpenCount) == 0) return Result::Ok();
-  return CompactFile(*source, real, ui, report);
+  if (Result rd = source->ReadAt(format::kHeaderOffset, header.data(), header.size()); !rd.ok()) {
+    withLeftovers();
+    return rd;
+  }
+  if (force == 0 && GetI32(header.data() + h::kOpenCount) == 0) {
+    withLeftovers();
+    return Result::Ok();
+  }
+  Result compacted = CompactFile(*source, real, ui, report);
+  withLeftovers();
+  return compacted;
+}
+
+std::vector<std::string> LeftoverReport::Lines() const {
+  std::vector<std::string> lines;
+  for (const Leftover& left : removed) {
+    lines.push_back("Removed \"" + left.path + "\", the copy (" + std::to_string(left.bytes) +
+                    " bytes) of a compaction that did not finish.");
+  }
+  for (const Failure& failed : notRemoved) {
+    lines.push_back("Cannot remove \"" + failed.path + "\", the copy of a compaction that did not finish: " +
+                    failed.why.Message());
+  }
+  return lines;
+}
+
+LeftoverReport RemoveLeftoversLocked(const std::string& realPath) {
+  namespace fsys = std::filesystem;
+  FileSystem& fs = FileSystem::Default();
+  LeftoverReport report;
+  const auto slash = realPath.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? std::string(".") : realPath.substr(0, slash + 1);
+  const std::string prefix = "." + BaseName(realPath) + kCopySuffix + ".";
+  std::error_code error;
+  // An unreadable folder has nothing to find; a listing cut short by an
+  // error ends the search (the next one tries again).
+  for (fsys::directory_iterator it(folder, error); !error && it != fsys::directory_iterator(); it.increment(error)) {
+    const fsys::directory_entry& entry = *it;
+    const std::string name = entry.path().filename().string();
+    if (!IsCopyName(name, prefix)) continue;
+    // Only plain files: a link or anything else of that name is not ours.
+    std::error_code statError;
+    if (!fsys::is_regular_file(entry.symlink_status(statError)) || statError) continue;
+    const std::string candidate = (slash == std::string::npos ? std::string() : folder) + name;
+    std::unique_ptr<File> copy;
+    if (!fs.OpenReadOnly(candidate, copy).ok()) continue;  // gone meanwhile, or not ours to read
+    // A live compaction holds the mark exclusively: leave its copy alone.
+    if (!copy->TryLock(locks::kCompactCopy, locks::kLength, false)) continue;
+    uint64_t bytes = 0;
+    (void)copy->Size(bytes);
+    if (Result removed = fs.Remove(candidate); removed.ok()) {
+      report.removed.push_back({candidate, bytes});
+    } else {
+      report.notRemoved.push_back({candidate, removed});
+    }
+  }
+  return report;
+}
+
+Result RemoveCompactionLeftovers(const std::string& path, LeftoverReport& report) {
+  report = LeftoverReport();
+  FileSystem& fs = FileSystem::Default();
+  std::string real;
+  if (Result resolved = fs.Resolve(path, real); !resolved.ok()) return resolved;
+  std::unique_ptr<File> file;
+  if (Result opened = fs.OpenReadOnly(real, file); !opened.ok()) return opened;
+  // Shared: open connections may stay, but no compaction can start (or be
+  // running) on the file meanwhile.
+  if (!file->TryLock(locks::kPresence, locks::kLength, false)) {
+    return Result::Fail("The file is being created or compacted by another user:", 0, path);
+  }
+  if (!file->IsAt(real)) return Result::Fail("The file was replaced while it was being opened:", 0, path);
+  report = RemoveLeftoversLocked(real);
+  return Result::Ok();
 }
 
 Result CompactFile(File& source, const std::string& path, const CompactUi& ui, CompactReport* report) {
@@ -128,9 +222,17 @@ Result CompactFile(File& source, const std::string& path, const CompactUi& ui, C
 
   std::string tempPath;
   std::unique_ptr<File> temp;
-  if (Result made = fs.CreateTemp(path, tempPath, temp); !made.ok()) {
+  if (Result made = fs.CreateTemp(path + kCopySuffix, tempPath, temp); !made.ok()) {
     Tell(ui, "Program can't create \"" + tempPath + "\".");
     return made;
+  }
+  // Marks the copy as being written by a live compaction until the copy has
+  // replaced the file (see RemoveLeftoversLocked). The copy is brand new, so
+  // nobody else can hold this yet.
+  if (!temp->TryLock(locks::kCompactCopy, locks::kLength, true)) {
+    temp.reset();
+    (void)fs.Remove(tempPath);
+    return Result::Fail("Cannot mark the new copy as in use:", 0, tempPath);
   }
   auto abandon = [&](Result why) {
     temp.reset();
@@ -192,15 +294,18 @@ Result CompactFile(File& source, const std::string& path, const CompactUi& ui, C
     finish();
     return writeFailed(synced);
   }
-  temp.reset();
+  // The copy stays open (and marked) until it is in place, so that it is
+  // never taken for the leftover of a compaction that died.
   Result moved = fs.Rename(tempPath, path);
   if (!moved.ok()) {
     // The source is untouched and holds every record; the copy goes.
     Tell(ui, "Compact: MoveFile: error.\r\n\"" + tempPath + "\"\r\nto\r\n\"" + path + "\"\r\n");
     (void)fs.Remove(tempPath);
+    temp.reset();
     finish();
     return moved;
   }
+  temp.reset();
   (void)fs.SyncFolderOf(path);  // the copy is in place; this only adds durability
   finish();
   done.compacted = true;

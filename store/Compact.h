@@ -19,6 +19,24 @@
 
 namespace velmora {
 
+// The copies of compactions that died (killed or cut off midway), found
+// beside a file under the name its compactions give their copy.
+struct LeftoverReport {
+  struct Leftover {
+    std::string path;
+    uint64_t bytes = 0;
+  };
+  struct Failure {
+    std::string path;
+    Result why;
+  };
+  std::vector<Leftover> removed;
+  std::vector<Failure> notRemoved;
+
+  // One line for each copy removed or not removed.
+  std::vector<std::string> Lines() const;
+};
+
 // What a compaction did with the slots it read.
 struct CompactReport {
   bool compacted = false;  // false when a cleanly closed file was left as it was
@@ -29,6 +47,8 @@ struct CompactReport {
   // Bytes of a slot cut short at the end of the file (an append that never
   // finished), dropped; 0 when the file ended on a whole slot.
   uint64_t partialSlotBytes = 0;
+  // Copies of earlier compactions that died, removed before this one.
+  LeftoverReport leftovers;
 
   // One line for each drop the user should hear of (free slots are the
   // point of compacting and are not mentioned); empty when there is none.
@@ -48,12 +68,25 @@ struct CompactUi {
 };
 
 // Ok when the file is ready to use: untouched when it was closed cleanly
-// and force is 0, otherwise compacted. Fails, saying why, when the file is
+// and force is 0, otherwise compacted. Either way the copies that earlier
+// compactions of the file left when they died are removed first (the ui's
+// notice tells of each). Fails, saying why, when the file is
 // missing, not a record file, damaged, in use anywhere, or compaction
 // failed; the file is then unchanged. report (when given) tells what was
 // dropped.
 Result CheckAndCompact(const std::string& path, int force, const CompactUi& ui = {},
                        CompactReport* report = nullptr);
+
+// Removes the copies of compactions of path that died: files beside the
+// real file named as a compaction names its copy, which no running
+// compaction holds. A copy that a compaction is writing right now is never
+// touched. Fails (removing nothing) when the file is missing or being
+// created or compacted.
+Result RemoveCompactionLeftovers(const std::string& path, LeftoverReport& report);
+
+// As RemoveCompactionLeftovers. REQUIRES: the caller holds the presence
+// lock of realPath (the real file, no link), shared or exclusive.
+LeftoverReport RemoveLeftoversLocked(const std::string& realPath);
 
 // Copies the live slots of source into a new file beside path and replaces
 // path with it in one rename. REQUIRES: path names the real file (no link)

@@ -8,7 +8,9 @@
 #include <chrono>
 #include <algorithm>
 #include <cstring>
+#include <map>
 #include <mutex>
+#include <set>
 #include <random>
 
 #include "store/Bytes.h"
@@ -187,6 +189,8 @@ Result RecordStore::Open() {
     if (Result wr = file->WriteAt(format::kHeaderOffset, header.data(), header.size()); !wr.ok()) return wr;
   }
   if (first) changeCounterSeen_ = GetU64(header.data() + h::kChangeCounter);
+  // The fallback of GetChangeCounter until it first reads the counter.
+  lastCounter_ = GetU64(header.data() + h::kChangeCounter);
   file_ = std::move(file);
   readOnly_ = readOnly;
   damage_ = damage;
@@ -364,10 +368,25 @@ Result RecordStore::ReadRecordIfLive(Bytes& buffer, RecordPosition position) {
   return Result::Ok();
 }
 
+// The connection password is compared exactly with the Owner, Assistant and
+// Reader passwords, in that order; the first equal one gives its level.
+// An empty slot means "no such password", not "the empty password":
+//  - A file without any password gives everybody Owner rights.
+//  - An empty Owner password leaves the file without an owner to protect
+//    it: the empty password gives Owner, whatever the other two are (else
+//    nobody could ever change the file or its passwords again).
+//  - Once the Owner password is set, an empty Assistant or Reader slot
+//    grants nothing: opening with no password gets no access, not the
+//    rights of the empty slot (which could exceed the Reader password's).
+// A connection that could only open the file read-only is a Reader at most.
 int RecordStore::AccessLevelFrom(const Bytes& header) const {
-  if (password_ == PasswordField(header, h::kOwnerPassword)) return readOnly_ ? kAccessReader : kAccessOwner;
-  if (password_ == PasswordField(header, h::kAssistantPassword)) return readOnly_ ? kAccessReader : kAccessAssistant;
-  if (password_ == PasswordField(header, h::kReaderPassword)) return kAccessReader;
+  const std::string owner = PasswordField(header, h::kOwnerPassword);
+  const std::string assistant = PasswordField(header, h::kAssistantPassword);
+  const std::string reader = PasswordField(header, h::kReaderPassword);
+  if (password_.empty()) return owner.empty() ? (readOnly_ ? kAccessReader : kAccessOwner) : kAccessNone;
+  if (password_ == owner) return readOnly_ ? kAccessReader : kAccessOwner;
+  if (password_ == assistant) return readOnly_ ? kAccessReader : kAccessAssistant;
+  if (password_ == reader) return kAccessReader;
   return kAccessNone;
 }
 
@@ -379,9 +398,24 @@ int RecordStore::GetAccessLevel() {
 
 uint64_t RecordStore::GetChangeCounter() {
   if (!file_) return 0;
+  // An add raises the counter before it writes its records, all under the
+  // guard lock (so that a process killed midway leaves no record uncounted).
+  // The counter is therefore read with the guard held shared: a list that
+  // sees the raised counter and reloads finds the records in place. While
+  // other users keep the guard busy, the value last read that way is the
+  // answer: a list then reloads a moment later, never too early.
+  bool guarded = false;
+  for (int attempt = 0; attempt < 50 && !guarded; ++attempt) {
+    guarded = file_->TryLock(locks::kGuard, locks::kLength, false);
+    if (!guarded) ::usleep(1000);
+  }
+  if (!guarded) return lastCounter_;
   uint8_t bytes[8];
-  if (!file_->ReadAt(format::kHeaderOffset + h::kChangeCounter, bytes, sizeof bytes).ok()) return 0;
-  return GetU64(bytes);
+  const bool read = file_->ReadAt(format::kHeaderOffset + h::kChangeCounter, bytes, sizeof bytes).ok();
+  file_->Unlock(locks::kGuard, locks::kLength);
+  if (!read) return 0;
+  lastCounter_ = GetU64(bytes);
+  return lastCounter_;
 }
 
 Result RecordStore::AdjustHeader(int balanceDelta, int counterDelta, int openDelta) {
@@ -397,6 +431,13 @@ Result RecordStore::AdjustHeader(int balanceDelta, int counterDelta, int openDel
   PutU64(p + h::kChangeCounter, GetU64(p + h::kChangeCounter) + uint64_t(int64_t(counterDelta)));
   PutU32(p + h::kOpenCount, GetU32(p + h::kOpenCount) + uint32_t(openDelta));
   return file_->WriteAt(format::kHeaderOffset, header.data(), header.size());
+}
+
+// REQUIRES: the caller holds the guard lock and has read header.
+Result RecordStore::RaiseChangeCounterLocked(Bytes& header, uint64_t by) {
+  uint8_t* counter = header.data() + h::kChangeCounter;
+  PutU64(counter, GetU64(counter) + by);
+  return file_->WriteAt(format::kHeaderOffset + h::kChangeCounter, counter, 8);
 }
 
 int64_t RecordStore::ReadSlots(RecordPosition position, uint8_t* buffer, size_t length) {
@@ -466,9 +507,16 @@ Result RecordStore::AddRecord(const Bytes& record, RecordPosition* where) {
   if (const Result& damage = Damage(); !damage.ok()) return damage;
   RecordPosition position = 0;
   if (Result found = FindSlotLocked(position, header); !found.ok()) return found;
-  if (Result wr = file_->WriteAt(position, record.data(), record.size()); !wr.ok()) return wr;
-  uint8_t* p = header.data();
-  PutU64(p + h::kChangeCounter, GetU64(p + h::kChangeCounter) + 1);
+  // Counted before it becomes visible: a process killed after this leaves
+  // the counter one too high (lists reload once for nothing), never a record
+  // that other users' lists do not know about.
+  if (Result counted = RaiseChangeCounterLocked(header, 1); !counted.ok()) return counted;
+  if (Result wr = file_->WriteAt(position, record.data(), record.size()); !wr.ok()) {
+    // Nothing was added: the count goes back (readers never saw it, as they
+    // read it under the guard). Were this to fail, it only counts too high.
+    (void)RaiseChangeCounterLocked(header, uint64_t(-1));
+    return wr;
+  }
   if (Result wr = file_->WriteAt(format::kHeaderOffset, header.data(), header.size()); !wr.ok()) return wr;
   if (where) *where = position;
   return Result::Ok();
@@ -500,18 +548,23 @@ Result RecordStore::AddRecords(std::span<const uint8_t> records, size_t* added, 
 // (or the file has fewer than it says, which resets it to 0), the end of the
 // file. The order of the writes keeps every record whole or absent for
 // other connections, which read slots without the guard lock:
+//  0. First of all the change counter, raised by the whole batch: no record
+//     is visible before it is counted.
 //  1. Each reused free slot gets its record with the in-use byte still 0, so
 //     readers keep skipping it; only when all are written does each slot's
 //     in-use byte follow, a one-byte write that makes the record live at once.
 //  2. The records past the end go in one write. The file grows only as the
 //     bytes arrive, so a slot there is seen only once it is whole, and slot
 //     scans ignore a partial last slot.
-//  3. The header last: change counter up by the records added, the balance.
-// A process killed at any step leaves whole records, live or free, and at
-// worst a balance that counts reused slots as still free, which the next
-// add that finds no free slot corrects, as after a killed AddRecord. A
-// failed write ends the batch: records already live stay and are counted in
-// the header, a partial slot past them is cut off, the rest are not added.
+//  3. The header last: the balance, and the counter of step 0 corrected to
+//     the records that went in (a failed write adds fewer); readers, who
+//     read the counter under the guard, never see the value of step 0.
+// A process killed at any step leaves whole records, live or free, a change
+// counter that may be too high but never too low, and at worst a balance
+// that counts reused slots as still free, which the next add that finds no
+// free slot corrects, as after a killed AddRecord. A failed write ends the
+// batch: records already live stay and are counted in the header, a partial
+// slot past them is cut off, the rest are not added.
 Result RecordStore::AddBatchLocked(const uint8_t* records, size_t count, size_t& added,
                                    std::vector<RecordPosition>* where) {
   added = 0;
@@ -542,6 +595,8 @@ Result RecordStore::AddBatchLocked(const uint8_t* records, size_t count, size_t&
     balanceTooLow = reuse.size() < wanted;
   }
 
+  if (Result counted = RaiseChangeCounterLocked(header, count); !counted.ok()) return counted;
+
   Result failure = Result::Ok();
   size_t reused = 0;
   Bytes slot(recordSize_);
@@ -550,8 +605,13 @@ Result RecordStore::AddBatchLocked(const uint8_t* records, size_t count, size_t&
     slot[r::kInUse] = 0;
     failure = file_->WriteAt(reuse[i], slot.data(), slot.size());
   }
-  // A slot whose write failed is still free; none has been made live yet.
-  if (!failure.ok()) return failure;
+  // A slot whose write failed is still free; none has been made live yet,
+  // so the count goes back (best effort: were it to fail, the counter is
+  // only too high).
+  if (!failure.ok()) {
+    (void)RaiseChangeCounterLocked(header, uint64_t(0) - count);
+    return failure;
+  }
   for (; reused < reuse.size() && failure.ok(); ++reused) {
     failure = file_->WriteAt(reuse[reused] + r::kInUse, records + reused * recordSize_ + r::kInUse, 1);
     if (!failure.ok()) break;
@@ -576,10 +636,9 @@ Result RecordStore::AddBatchLocked(const uint8_t* records, size_t count, size_t&
   uint8_t* p = header.data();
   const int32_t newBalance = balanceTooLow && appended > 0 ? 0 : balance + int32_t(reused);
   PutI32(p + h::kFreeSlotBalance, newBalance);
-  PutU64(p + h::kChangeCounter, GetU64(p + h::kChangeCounter) + reused + appended);
-  if (reused + appended > 0) {
-    Result written = file_->WriteAt(format::kHeaderOffset, header.data(), header.size());
-    if (failure.ok()) failure = written;
+  PutU64(p + h::kChangeCounter, GetU64(p + h::kChangeCounter) - (count - reused - appended));
+  if (Result written = file_->WriteAt(format::kHeaderOffset, header.data(), header.size()); failure.ok()) {
+    failure = written;
   }
   added = reused + appended;
   if (where) {
@@ -610,22 +669,36 @@ Result RecordStore::DeleteRecord(RecordPosition position) {
   int level = GetAccessLevel();
   if (level == kAccessReader || level == kAccessNone) return Refusal("DeleteRecord", path_);
   if (Result writable = RequireWritable("DeleteRecord"); !writable.ok()) return writable;
-  {
-    GuardLock guard(*file_);
-    if (!guard.result().ok()) return guard.result();
-    uint64_t size = 0;
-    if (Result sz = file_->Size(size); !sz.ok()) return sz;
-    if (!SlotInRange(position, size)) return Result::Fail("Not a record position in", 0, path_);
-    uint8_t inUse = 0;
-    if (Result rd = file_->ReadAt(position + r::kInUse, &inUse, 1); !rd.ok()) return rd;
-    // Deleting a slot that is already free would count it twice in the
-    // balance; the record is gone either way.
-    if (inUse == 0) return Result::Fail("The record was already deleted:", 0, path_);
-    if (inUse > 1) return DamageRefusal(InUseProblem(inUse, position), path_);
-    uint8_t zero = 0;
-    if (Result wr = file_->WriteAt(position + r::kInUse, &zero, 1); !wr.ok()) return wr;
+  GuardLock guard(*file_);
+  if (!guard.result().ok()) return guard.result();
+  uint64_t size = 0;
+  if (Result sz = file_->Size(size); !sz.ok()) return sz;
+  if (!SlotInRange(position, size)) return Result::Fail("Not a record position in", 0, path_);
+  uint8_t inUse = 0;
+  if (Result rd = file_->ReadAt(position + r::kInUse, &inUse, 1); !rd.ok()) return rd;
+  // Deleting a slot that is already free would count it twice in the
+  // balance; the record is gone either way.
+  if (inUse == 0) return Result::Fail("The record was already deleted:", 0, path_);
+  if (inUse > 1) return DamageRefusal(InUseProblem(inUse, position), path_);
+  // The slot is freed and its edit lock cleared in one write under the
+  // guard: once another user's add may reuse the slot, no lock of the
+  // deleted record is left to clear, and the deleter's own unlock that
+  // follows leaves the slot alone (see UnlockRecord).
+  // The header follows in the same step, the change counter first, as
+  // for an add: lists never miss the delete.
+  Bytes header(format::kHeaderSize);
+  if (Result rd = file_->ReadAt(format::kHeaderOffset, header.data(), header.size()); !rd.ok()) return rd;
+  if (Result counted = RaiseChangeCounterLocked(header, 1); !counted.ok()) return counted;
+  const uint8_t freed[2] = {0, 0};  // in-use and edit-lock bytes
+  static_assert(r::kEditLock == r::kInUse + 1);
+  if (Result wr = file_->WriteAt(position + r::kInUse, freed, sizeof freed); !wr.ok()) {
+    (void)RaiseChangeCounterLocked(header, uint64_t(-1));  // nothing was deleted
+    return wr;
   }
-  return AdjustHeader(-1, 1, 0);
+  heldLocks_.erase(position);
+  releasedByDelete_.insert(position);
+  PutU32(header.data() + h::kFreeSlotBalance, GetU32(header.data() + h::kFreeSlotBalance) - 1);  // wraps
+  return file_->WriteAt(format::kHeaderOffset, header.data(), header.size());
 }
 
 Result RecordStore::LockRecord(RecordPosition position) {
@@ -636,13 +709,16 @@ Result RecordStore::LockRecord(RecordPosition position) {
     uint64_t size = 0;
     if (Result sz = file_->Size(size); !sz.ok()) return sz;
     if (!SlotInRange(position, size)) return Result::Fail("Not a record position in", 0, path_);
-    uint8_t flags[2];  // in-use and edit-lock bytes
-    if (Result rd = file_->ReadAt(position + r::kInUse, flags, 2); !rd.ok()) return rd;
+    uint8_t flags[2 + 8];  // in-use and edit-lock bytes, then the record id
+    static_assert(r::kEditLock == r::kInUse + 1 && r::kId == r::kInUse + 2);
+    if (Result rd = file_->ReadAt(position + r::kInUse, flags, sizeof flags); !rd.ok()) return rd;
     if (flags[0] == 0) return Result::Fail("The record was deleted by another user:", 0, path_);
     if (flags[0] > 1) return DamageRefusal(InUseProblem(flags[0], position), path_);
     if (flags[1] == 1) return Result::Fail("The record is being edited by another user:", 0, path_);
     uint8_t one = 1;
     if (Result wr = file_->WriteAt(position + r::kEditLock, &one, 1); !wr.ok()) return wr;
+    heldLocks_[position] = GetU64(flags + 2);
+    releasedByDelete_.erase(position);
   }
   SetRefreshAllowed(false);
   return Result::Ok();
@@ -656,10 +732,20 @@ Result RecordStore::UnlockRecord(RecordPosition position) {
   if (!guard.result().ok()) return guard.result();
   uint64_t size = 0;
   if (Result sz = file_->Size(size); !sz.ok()) return sz;
+  // This connection deleted the record it had locked: the delete ended the
+  // lock, and the slot may already hold another user's record and lock.
+  if (releasedByDelete_.erase(position) != 0) return Result::Ok();
   if (!SlotInRange(position, size)) return Result::Fail("Not a record position in", 0, path_);
-  uint8_t lock = 0;
-  if (Result rd = file_->ReadAt(position + r::kEditLock, &lock, 1); !rd.ok()) return rd;
-  if (lock == 0) return Result::Fail("The record was not locked:", 0, path_);
+  uint8_t flags[2 + 8];  // in-use and edit-lock bytes, then the record id
+  if (Result rd = file_->ReadAt(position + r::kInUse, flags, sizeof flags); !rd.ok()) return rd;
+  if (auto held = heldLocks_.find(position); held != heldLocks_.end()) {
+    const uint64_t lockedId = held->second;
+    heldLocks_.erase(held);
+    // Another user deleted the record this connection had locked; whatever
+    // lies in the slot now is not ours to unlock.
+    if (flags[0] == 0 || GetU64(flags + 2) != lockedId) return Result::Ok();
+  }
+  if (flags[1] == 0) return Result::Fail("The record was not locked:", 0, path_);
   uint8_t zero = 0;
   return file_->WriteAt(position + r::kEditLock, &zero, 1);
 }

@@ -14,7 +14,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
+#include <set>
 #include <span>
 #include <string>
 #include <vector>
@@ -107,16 +109,23 @@ class RecordStore {
   Result AddRecords(std::span<const uint8_t> records, size_t* added = nullptr,
                     std::vector<RecordPosition>* where = nullptr);
   Result UpdateRecord(const Bytes& record, RecordPosition position);
+  // Frees the slot and clears its edit lock in one guarded step; a lock this
+  // connection held on it counts as released.
   Result DeleteRecord(RecordPosition position);
   // Test-and-set of the slot's edit-lock byte; clears *refresh allowed* on
   // success.
   Result LockRecord(RecordPosition position);
-  // Sets *refresh allowed*, then clears a held lock byte.
+  // Sets *refresh allowed*, then clears a held lock byte. A lock this
+  // connection took on a record that has since been deleted (by it or by
+  // another user) is over: the slot is left alone and the unlock succeeds.
   Result UnlockRecord(RecordPosition position);
   bool IsSameRecord(uint64_t id, RecordPosition position);
 
   // Reader for a connection that could only open the file read-only.
   int GetAccessLevel();
+  // The file's change counter, read under the guard lock so that it never
+  // runs ahead of the records it counts; while other users keep the guard
+  // busy, the value last read.
   uint64_t GetChangeCounter();
   bool HasDefaultIdentity();
   // Rewrites the file's identity and exchange server, then re-stamps the
@@ -156,6 +165,8 @@ class RecordStore {
   Result ValidatePrologue(const Bytes& prologue, uint64_t fileSize);
   bool SlotInRange(RecordPosition position, uint64_t fileSize) const;
   Result AdjustHeader(int balanceDelta, int counterDelta, int openDelta);
+  // Adds by to the change counter in header and writes just that field.
+  Result RaiseChangeCounterLocked(Bytes& header, uint64_t by);
   Result FindSlotLocked(RecordPosition& position, Bytes& header);
   Result AddBatchLocked(const uint8_t* records, size_t count, size_t& added, std::vector<RecordPosition>* where);
   int AccessLevelFrom(const Bytes& header) const;
@@ -166,6 +177,8 @@ class RecordStore {
   uint32_t categorySize_ = kUnsetSize;
   uint32_t recordSize_ = kUnsetSize;
   uint64_t changeCounterSeen_ = format::kNewChangeCounter;
+  // The change counter as last read under the guard lock.
+  uint64_t lastCounter_ = format::kNewChangeCounter;
   bool openFailed_ = false;
   bool readOnly_ = false;
   Result damage_ = Result::Ok();
@@ -173,6 +186,10 @@ class RecordStore {
   Result scanError_ = Result::Ok();
   Result openError_ = Result::Ok();
   std::unique_ptr<File> file_;
+  // The edit locks this connection took, with the id of the record locked.
+  std::map<RecordPosition, uint64_t> heldLocks_;
+  // Slots whose lock this connection's DeleteRecord ended.
+  std::set<RecordPosition> releasedByDelete_;
 };
 
 // Holds a record's edit lock for a scope: locks on construction, unlocks

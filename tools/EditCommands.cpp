@@ -4,11 +4,13 @@
 
 #include <charconv>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "addressbook/model/ContactCommands.h"
 #include "importexport/RecordJson.h"
 #include "resources/Strings.h"
+#include "store/RecordHeader.h"
 #include "tools/Commands.h"
 #include "tools/InputLines.h"
 #include "tools/RecordLineReader.h"
@@ -19,23 +21,40 @@ namespace velmora::tool {
 
 namespace {
 
-// The connection and the position of the contact a command changes, or the
-// message that refuses the command line.
+// The connection and the position of the contact a command changes, with
+// the id the contact there must carry (when --id was given), or the message
+// that refuses the command line.
 struct Target {
   OpenedStore opened;
   RecordPosition position = 0;
+  std::optional<uint64_t> id;
 };
+
+// A whole decimal number, as `list` prints positions and ids.
+bool ParseNumber(const std::string& word, uint64_t& value) {
+  const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
+  return !word.empty() && error == std::errc() && end == word.data() + word.size();
+}
 
 ResultOf<Target> OpenTarget(const Arguments& args) {
   const std::string& word = args.positional()[1];
   RecordPosition position = 0;
-  const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), position);
-  if (word.empty() || error != std::errc() || end != word.data() + word.size()) {
+  if (!ParseNumber(word, position)) {
     return Result::Fail("POSITION must be a record position as `velmora list` prints it, not \"" + word + "\".");
   }
+  std::optional<uint64_t> id;
+  if (std::optional<std::string> idWord = args.Value("--id")) {
+    uint64_t value = 0;
+    if (!ParseNumber(*idWord, value)) {
+      return Result::Fail("--id must be a record id as `velmora list` prints it, not \"" + *idWord + "\".");
+    }
+    id = value;
+  }
+  // Without --id, whatever contact lies at the position now is changed (the
+  // usage text and the README warn about it); old scripts keep working.
   ResultOf<OpenedStore> opening = OpenWithPassword(args.positional()[0], args.ValueOr("--password", ""));
   if (!opening.ok()) return opening.result();
-  Target target{std::move(opening).value(), position};
+  Target target{std::move(opening).value(), position, id};
   if (target.opened.kind != format::FileKind::Address) {
     return Result::Fail("Contacts are updated and deleted in address books only.");
   }
@@ -47,6 +66,16 @@ ResultOf<Target> OpenTarget(const Arguments& args) {
     return Result::Fail("There is no record at position " + word + " of " + store.path() + ".");
   }
   return target;
+}
+
+// The refusal when the record at position is not the contact with the
+// expected id; checked under the edit lock, so the answer holds until the
+// change is written.
+std::string WrongContact(const std::optional<uint64_t>& expected, const Bytes& current, RecordPosition position) {
+  if (!expected || rec::Id(current.data()) == *expected) return {};
+  return "The record at position " + std::to_string(position) + " is not the contact with id " +
+         std::to_string(*expected) + " (it holds id " + std::to_string(rec::Id(current.data())) +
+         "); nothing was changed.";
 }
 
 // The message for a command that did not get done; empty when it did.
@@ -120,6 +149,9 @@ int RunUpdate(const Arguments& args) {
   if (!input.ok()) return Fail(input.Message());
   const std::string line = std::move(input).value();
   ContactChange change = EditContact(store, target.position, [&](const Bytes& current, Bytes& changed) {
+    if (std::string wrong = WrongContact(target.id, current, target.position); !wrong.empty()) {
+      return Result::Fail(wrong);
+    }
     Result read = reader->ReadOver(line, current, changed);
     if (!read.ok()) return Result::Fail("line 1: " + read.what());
     return read;
@@ -137,7 +169,20 @@ int RunDelete(const Arguments& args) {
   ResultOf<Target> opening = OpenTarget(args);
   if (!opening.ok()) return Fail(opening.Message());
   Target target = std::move(opening).value();
-  ContactChange change = DeleteContact(*target.opened.store, target.position);
+  RecordStore& store = *target.opened.store;
+  // Asked under the edit lock, before the contact is deleted.
+  std::string wrong;
+  auto sameContact = [&] {
+    Bytes current;
+    // A slot freed meanwhile is told by the delete itself, and so is a
+    // contact this user may not see (whose id is not theirs to learn).
+    if (!store.ReadRecordIfLive(current, target.position).ok()) return true;
+    if (current[format::record::kConfidential] != 0 && target.opened.accessLevel != kAccessOwner) return true;
+    wrong = WrongContact(target.id, current, target.position);
+    return wrong.empty();
+  };
+  ContactChange change = DeleteContact(store, target.position, sameContact);
+  if (!wrong.empty()) return Fail(wrong);
   if (std::string refusal = Refusal(change, target.position); !refusal.empty()) return Fail(refusal);
   if (!change.history.ok()) {
     return Fail("The contact was deleted, but not its history: " + change.history.Message());

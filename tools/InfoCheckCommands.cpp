@@ -9,6 +9,7 @@
 #include "importexport/RecordJson.h"
 #include "store/Bytes.h"
 #include "store/Categories.h"
+#include "store/Compact.h"
 #include "store/Format.h"
 #include "store/RecordFileView.h"
 #include "store/RecordHeader.h"
@@ -93,6 +94,21 @@ int RunCheck(const Arguments& args) {
   // compaction apply before they change a file.
   std::vector<std::string> findings = image.Problems();
   auto find = [&findings](std::string line) { findings.push_back(std::move(line)); };
+
+  // Copies left beside the file by compactions that died are removed (a
+  // copy a running compaction is writing is never touched) and told on
+  // standard output; one that cannot be removed is a finding. While the
+  // file is being compacted nothing is looked for.
+  LeftoverReport leftovers;
+  if (RemoveCompactionLeftovers(path, leftovers).ok()) {
+    for (const LeftoverReport::Leftover& left : leftovers.removed) {
+      std::cout << "removed \"" << left.path << "\": the copy (" << left.bytes
+                << " bytes) of a compaction that did not finish\n";
+    }
+    for (const LeftoverReport::Failure& failed : leftovers.notRemoved) {
+      find("leftover copy of a compaction that did not finish, not removed: " + failed.why.Message());
+    }
+  }
 
   if (findings.empty()) {
     if (uint64_t trailing = image.TrailingBytes(); trailing != 0) {

@@ -8,8 +8,10 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "addressbook/model/ContactHistory.h"
 #include "addressbook/model/ContactSearch.h"
 #include "resources/Strings.h"
 #include "store/RecordQuery.h"
@@ -71,8 +73,10 @@ ResultOf<int> SortOrderOption(const std::string& text) {
 }
 
 // Prints the records at the query's positions, in its order, one JSON line
-// each.
-int PrintRecords(RecordStore& store, const RecordQuery& query, std::optional<format::FileKind> kind) {
+// each; with rights (a contact history), only the entries of the contacts
+// they show.
+int PrintRecords(RecordStore& store, const RecordQuery& query, std::optional<format::FileKind> kind,
+                 const HistoryRights* rights = nullptr) {
   const RecordJsonWriter writer(BodyFields(kind));
   TextOutput out;
   Bytes record;
@@ -81,11 +85,39 @@ int PrintRecords(RecordStore& store, const RecordQuery& query, std::optional<for
     if (Interrupted()) break;
     // A record deleted by another user since the scan is simply gone.
     if (!store.ReadRecordIfLive(record, position).ok()) continue;
+    if (rights && !rights->Shows(GetU64(record.data() + history::kContactId))) continue;
     line.clear();
     writer.Append(line, record.data(), position);
     if (!out.Write(line)) break;
   }
   return FinishListing(out);
+}
+
+constexpr std::string_view kHistorySuffix = ".history";
+
+// Opens the file to list. A contact history ("<book>.history") has no
+// passwords of its own: it is opened as the programs open it, and the
+// password is the book's, which decides what it shows (rights). A history
+// without its book beside it has nothing to take rights from and lists
+// whole, as any file without passwords.
+ResultOf<OpenedStore> OpenForListing(const std::string& path, const std::string& password,
+                                     std::optional<HistoryRights>& rights) {
+  rights.reset();
+  ResultOf<OpenedStore> plain = OpenWithPassword(path, "");
+  if (!plain.ok() || plain->kind != format::FileKind::History) return OpenWithPassword(path, password);
+  const std::string_view name(path);
+  if (name.size() <= kHistorySuffix.size() || name.substr(name.size() - kHistorySuffix.size()) != kHistorySuffix) {
+    return OpenWithPassword(path, password);
+  }
+  const std::string book(name.substr(0, name.size() - kHistorySuffix.size()));
+  if (!RecordStore::FileExists(book)) return OpenWithPassword(path, password);
+  ResultOf<OpenedStore> opening = OpenWithPassword(book, password);
+  if (!opening.ok()) return opening.result();
+  if (opening->kind != format::FileKind::Address) return OpenWithPassword(path, password);
+  HistoryRights granted;
+  if (Result found = HistoryRightsOf(*opening->store, granted); !found.ok()) return found;
+  rights = std::move(granted);
+  return plain;
 }
 
 }  // namespace
@@ -99,7 +131,8 @@ int RunList(const Arguments& args) {
     if (!order.ok()) return Fail(order.Message());
     sortOrder = order.value();
   }
-  ResultOf<OpenedStore> opening = OpenWithPassword(args.positional()[0], args.ValueOr("--password", ""));
+  std::optional<HistoryRights> rights;
+  ResultOf<OpenedStore> opening = OpenForListing(args.positional()[0], args.ValueOr("--password", ""), rights);
   if (!opening.ok()) return Fail(opening.Message());
   OpenedStore opened = std::move(opening).value();
   RecordStore& store = *opened.store;
@@ -115,7 +148,7 @@ int RunList(const Arguments& args) {
     query.AddMatchAll();
     if (Result ran = query.Run(store); !ran.ok()) return Fail(ran.Message());
   }
-  return PrintRecords(store, query, opened.kind);
+  return PrintRecords(store, query, opened.kind, rights ? &*rights : nullptr);
 }
 
 int RunFind(const Arguments& args) {

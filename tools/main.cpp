@@ -32,8 +32,16 @@ const std::vector<Command>& Commands() {
        {{"--sort", "--category", "--password"}, {}}, RunList},
       {"find", "find FILE TEXT [--category TEXT] [--password P]", 2, {{"--category", "--password"}, {}}, RunFind},
       {"add", "add FILE [--password P] < RECORDS", 1, {{"--password"}, {}}, RunAdd},
-      {"update", "update FILE POSITION [--password P] < RECORD", 2, {{"--password"}, {}}, RunUpdate},
-      {"delete", "delete FILE POSITION [--password P]", 2, {{"--password"}, {}}, RunDelete},
+      {"update",
+       "update FILE POSITION [--id ID] [--password P] < RECORD\n"
+       "      Give the contact's ID (as `list` prints it): positions are reused, and without --id the contact\n"
+       "      now at POSITION is changed, whoever it is after another user's delete and add or a compaction.",
+       2, {{"--id", "--password"}, {}}, RunUpdate},
+      {"delete",
+       "delete FILE POSITION [--id ID] [--password P]\n"
+       "      Give the contact's ID (as `list` prints it): without --id the contact now at POSITION is\n"
+       "      deleted, whoever it is.",
+       2, {{"--id", "--password"}, {}}, RunDelete},
       {"check", "check FILE", 1, {}, RunCheck},
       {"compact", "compact FILE", 1, {}, RunCompact},
       {"agenda", "agenda FILE --from YYYY-MM-DD --to YYYY-MM-DD [--category NAME] [--password P]", 1,

@@ -2,6 +2,7 @@
 
 #include "store/Bytes.h"
 #include "store/Compact.h"
+#include "store/RecordHeader.h"
 #include "store/RecordQuery.h"
 
 namespace velmora {
@@ -102,6 +103,29 @@ ResultOf<std::string> BuildHistoryReport(RecordStore& history, uint64_t contactI
     report += DateAndTime(entry, " - ") + "\r\n" + Description(entry) + "\r\n\r\n";
   }
   return report;
+}
+
+Result HistoryRightsOf(RecordStore& addressBook, HistoryRights& out) {
+  out = HistoryRights();
+  out.accessLevel = addressBook.GetAccessLevel();
+  if (out.accessLevel == kAccessNone) return Result::Ok();
+  if (out.accessLevel == kAccessOwner) {
+    out.all = true;
+    return Result::Ok();
+  }
+  // Every slot, not a query: a query stops at its result limit, and an
+  // entry of a contact beyond it would wrongly be hidden.
+  const uint32_t size = addressBook.recordSize();
+  std::set<uint64_t> visible;
+  Result scanned = addressBook.ScanSlots([&](RecordPosition, const uint8_t* slots, size_t count) {
+    for (size_t i = 0; i < count; ++i) {
+      const uint8_t* slot = slots + i * size_t(size);
+      if (slot[format::record::kInUse] == 1 && slot[format::record::kConfidential] == 0) visible.insert(rec::Id(slot));
+    }
+  });
+  if (!scanned.ok()) return scanned;
+  out.visible = std::move(visible);
+  return Result::Ok();
 }
 
 Result DeleteContactHistory(const std::string& addressBookPath, uint64_t contactId, size_t* deleted) {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -34,6 +35,21 @@ std::string HistoryPath(std::string_view addressBookPath);
 // the compacting check every file gets before it is opened. With create, a
 // missing history file is made first; without, a missing one fails.
 Result OpenHistoryFile(const std::string& addressBookPath, bool create, std::unique_ptr<RecordStore>& out);
+
+// The contacts whose history a user of the address book may see: a history
+// file has no passwords of its own and takes the rights of its book. The
+// Owner sees every entry (visible stays empty and all is true); anybody
+// else only those of the live contacts that are not confidential.
+struct HistoryRights {
+  int accessLevel = kAccessNone;
+  bool all = false;
+  std::set<uint64_t> visible;
+
+  bool Shows(uint64_t contactId) const { return all || visible.count(contactId) != 0; }
+};
+// The rights of the connection addressBook (opened with the user's
+// password) over the history file beside it.
+Result HistoryRightsOf(RecordStore& addressBook, HistoryRights& out);
 
 // Deletes every entry of the contact with record id contactId. Ok, deleting
 // nothing, when the address book has no history file; an entry that another

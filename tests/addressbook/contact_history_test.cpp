@@ -6,6 +6,7 @@
 
 #include "store/Bytes.h"
 #include "store/RecordQuery.h"
+#include "tests/support/Records.h"
 #include "tests/support/Sandbox.h"
 
 namespace velmora {
@@ -173,6 +174,61 @@ TEST_F(HistoryListTest, ANewEntryTakesItsContactDateAndFiveMinuteTime) {
   EXPECT_EQ(TimeSlot(GetTime(entry.data() + history::kTime)), TimeSlot(3, 45, kHalfPm));
   EXPECT_EQ(DescriptionAfterBrowse(""), "Attachment.");
   EXPECT_EQ(DescriptionAfterBrowse("Invoice"), "Invoice");
+}
+
+}  // namespace
+}  // namespace velmora
+
+namespace velmora {
+namespace {
+
+// A history file has no passwords: whose entries a user sees follows the
+// address book's rights. The Owner sees all; the Assistant and the Reader
+// only the live contacts that are not confidential; a wrong password none.
+TEST(HistoryRightsTest, FollowTheRightsOfTheAddressBook) {
+  velmora::testing::TempDir dir;
+  const std::string book = dir.File("contacts.adr");
+  ASSERT_TRUE(CreateRecordFile(book, format::FileKind::Address).ok());
+  uint64_t open = 0, secret = 0, gone = 0;
+  {
+    RecordStore owner(book, "");
+    auto add = [&](bool confidential) {
+      Bytes record;
+      owner.InitRecord(record, owner.recordSize());
+      record[format::record::kConfidential] = confidential ? 1 : 0;
+      RecordPosition where = 0;
+      EXPECT_TRUE(owner.AddRecord(record, &where).ok());
+      return std::pair{GetU64(record.data() + format::record::kId), where};
+    };
+    open = add(false).first;
+    secret = add(true).first;
+    const auto [id, where] = add(false);
+    gone = id;
+    ASSERT_TRUE(owner.DeleteRecord(where).ok());
+    velmora::testing::SetPasswords(owner, {"own", "asst", "read"});
+  }
+  struct Case {
+    const char* password;
+    int level;
+    bool open, secret, gone;
+  };
+  const Case cases[] = {
+      {"own", kAccessOwner, true, true, true},
+      {"asst", kAccessAssistant, true, false, false},
+      {"read", kAccessReader, true, false, false},
+      {"", kAccessNone, false, false, false},
+      {"wrong", kAccessNone, false, false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.password);
+    RecordStore store(book, c.password);
+    HistoryRights rights;
+    ASSERT_TRUE(HistoryRightsOf(store, rights).ok());
+    EXPECT_EQ(rights.accessLevel, c.level);
+    EXPECT_EQ(rights.Shows(open), c.open);
+    EXPECT_EQ(rights.Shows(secret), c.secret);
+    EXPECT_EQ(rights.Shows(gone), c.gone);
+  }
 }
 
 }  // namespace

@@ -132,6 +132,17 @@ TEST_F(RecordFileCommandsTest, ChoosingThePasswordWhenOpening) {
   EXPECT_EQ(ChooseOpenPassword(path, answer(std::nullopt), shown.ui()), std::nullopt);  // Cancel
   EXPECT_EQ(shown.messages.size(), 1u);
   EXPECT_EQ(ChooseOpenPassword(dir.File("missing.adr"), answer("own"), shown.ui()), std::nullopt);
+  // With the Owner password set, an empty Assistant or Reader slot is no
+  // password: typing nothing opens nothing.
+  for (const NetworkPasswords& set : {NetworkPasswords{"own", "", "read"}, NetworkPasswords{"own", "asst", ""},
+                                      NetworkPasswords{"own", "", ""}}) {
+    SetPasswords(set.owner, set.assistant, set.reader);
+    shown.messages.clear();
+    EXPECT_EQ(ChooseOpenPassword(path, answer(""), shown.ui()), std::nullopt) << set.assistant << "/" << set.reader;
+    EXPECT_EQ(shown.messages, std::vector<int>{103});
+  }
+  shown.messages.clear();
+  EXPECT_EQ(ChooseOpenPassword(path, answer("own"), shown.ui()), std::optional<std::string>("own"));
   // The probe connection left nothing open.
   EXPECT_FALSE(RecordStore::IsInUse(path));
 }

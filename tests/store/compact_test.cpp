@@ -208,8 +208,9 @@ TEST_F(CompactTest, FailuresKeepTheSourceAndSayWhy) {
   EXPECT_EQ(ReadWholeFile(path), before);
   EXPECT_EQ(FolderEntries(), std::vector<std::string>{"book.adr"});
   ASSERT_EQ(messages.size(), 1u);
-  // The message names the temporary file that was made beside the source.
-  const std::string start = "Compact: MoveFile: error.\r\n\"" + dir.path() + "/.book.adr.";
+  // The message names the temporary file that was made beside the source,
+  // under the name compaction gives its copies.
+  const std::string start = "Compact: MoveFile: error.\r\n\"" + dir.path() + "/.book.adr.compact.";
   const std::string end = "\"\r\nto\r\n\"" + path + "\"\r\n";
   EXPECT_EQ(messages[0].rfind(start, 0), 0u) << messages[0];
   EXPECT_TRUE(messages[0].ends_with(end)) << messages[0];
@@ -222,7 +223,7 @@ TEST_F(CompactTest, FailuresKeepTheSourceAndSayWhy) {
   EXPECT_FALSE(notMade.ok());
   EXPECT_EQ(notMade.sysError(), EACCES);
   ASSERT_EQ(messages.size(), 1u);
-  EXPECT_EQ(messages[0], "Program can't create \"" + path + ".XXXXXX\".");
+  EXPECT_EQ(messages[0], "Program can't create \"" + path + ".compact.XXXXXX\".");
   EXPECT_EQ(ReadWholeFile(path), before);
   SetFileSystemForTesting(nullptr);
 }

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <iostream>
 #include <map>
@@ -767,6 +768,417 @@ TEST_F(ConcurrencyTest, ARecordAddedInABatchIsSeenWholeOrNotAtAll) {
   for (size_t i = 0; i < file.slotCount(); ++i) live += file.slot(i)[r::kInUse] == 1;
   EXPECT_EQ(live, kOld / 2 + kBatches * kPerBatch);
   EXPECT_EQ(file.balance(), 0);
+}
+
+// ---- A delete, another user's add into the freed slot, then the unlock --------
+
+// The deleter locks a contact, deletes it and only then unlocks, as the
+// window's delete does. In between, another process adds a contact that
+// reuses the freed slot and locks it for editing. The deleter's unlock must
+// not clear the newcomer's lock, or a third user could edit it at the same
+// time and one of the two edits would be lost.
+TEST_F(ConcurrencyTest, ADeletersUnlockLeavesTheLockOfARecordAddedIntoTheFreedSlot) {
+  const RecordPosition target = AddNamed("doomed-", 1).front();
+  (void)AddNamed("neighbour-", 1);  // the slot is not the last one
+  Pipe deleted, relocked;
+  ASSERT_TRUE(deleted.ok() && relocked.ok());
+  Child deleter([&]() -> int {
+    deleted.CloseRead();
+    relocked.CloseWrite();
+    RecordStore store(path, "");
+    if (!store.IsOpen()) return kNoConnection;
+    if (!store.LockRecord(target).ok()) return kReadFailed;
+    if (!store.DeleteRecord(target).ok()) return kDeleteFailed;
+    const uint8_t done = 1;
+    if (!deleted.Write(&done, 1)) return 1;
+    uint8_t go = 0;
+    if (!relocked.Read(&go, 1)) return 2;
+    return store.UnlockRecord(target).ok() ? 0 : int(kUnlockFailed);
+  });
+  Child adder([&]() -> int {
+    deleted.CloseWrite();
+    relocked.CloseRead();
+    uint8_t go = 0;
+    if (!deleted.Read(&go, 1)) return 2;
+    RecordStore store(path, "");
+    if (!store.IsOpen()) return kNoConnection;
+    RecordPosition at = 0;
+    if (!store.AddRecord(NewRecord(store, "newcomer"), &at).ok()) return kAddFailed;
+    if (at != target) return 20;  // the add was to reuse the freed slot
+    if (!store.LockRecord(at).ok()) return 21;
+    const uint8_t done = 1;
+    return relocked.Write(&done, 1) ? 0 : 1;  // exits with the lock held
+  });
+  deleted.CloseRead();
+  deleted.CloseWrite();
+  relocked.CloseRead();
+  relocked.CloseWrite();
+  EXPECT_EQ(adder.WaitExitCode(), 0);
+  EXPECT_EQ(deleter.WaitExitCode(), 0) << "the deleter's unlock failed";
+
+  FileImage file(path);
+  const uint8_t* slot = file.bytes.data() + target;
+  EXPECT_EQ(slot[r::kInUse], 1);
+  EXPECT_EQ(Name(slot), "newcomer");
+  EXPECT_EQ(slot[r::kEditLock], 1) << "the deleter's unlock cleared the newcomer's edit lock";
+}
+
+// A connection whose locked record another user deleted (and whose slot a
+// third user's add reused and locked) leaves that slot alone at its unlock.
+TEST_F(ConcurrencyTest, AnUnlockAfterAnotherUsersDeleteLeavesTheReusedSlotAlone) {
+  const RecordPosition target = AddNamed("doomed-", 1).front();
+  RecordStore holder(path, "");
+  RecordStore deleter(path, "");
+  RecordStore adder(path, "");
+  ASSERT_TRUE(holder.LockRecord(target).ok());
+  ASSERT_TRUE(deleter.DeleteRecord(target).ok());
+  EXPECT_EQ(FileImage(path).bytes[target + r::kEditLock], 0) << "the delete leaves no lock behind";
+  RecordPosition at = 0;
+  ASSERT_TRUE(adder.AddRecord(NewRecord(adder, "newcomer"), &at).ok());
+  ASSERT_EQ(at, target);
+  ASSERT_TRUE(adder.LockRecord(at).ok());
+  EXPECT_TRUE(holder.UnlockRecord(target).ok()) << "the holder's lock ended with its record";
+  EXPECT_EQ(FileImage(path).bytes[target + r::kEditLock], 1);
+  EXPECT_TRUE(adder.UnlockRecord(at).ok());
+  EXPECT_EQ(FileImage(path).bytes[target + r::kEditLock], 0);
+}
+
+// ---- An add killed before it wrote the header ------------------------------------
+
+// Ends the process (as a kill would) at the first whole-header write once
+// armed: the moment between an add's record writes and its header write.
+bool gKillArmed = false;
+constexpr int kKilledExit = 42;
+
+class KillAtHeaderWrite : public testing::ForwardingFileSystem {
+ protected:
+  void Wrap(Opening how, const std::string&, std::unique_ptr<File>& file) override {
+    if (how == Opening::Open) file = std::make_unique<Killing>(std::move(file));
+  }
+
+ private:
+  class Killing : public testing::ForwardingFile {
+   public:
+    using ForwardingFile::ForwardingFile;
+    Result WriteAt(uint64_t o, const void* b, size_t n) override {
+      if (gKillArmed && o == format::kHeaderOffset && n == format::kHeaderSize) ::_exit(kKilledExit);
+      return inner().WriteAt(o, b, n);
+    }
+  };
+};
+
+// Other users' lists reload when the change counter moves. An add killed
+// after its records became live but before its header write must not leave
+// them uncounted: the counter may be too high after a crash, never too low.
+TEST_F(ConcurrencyTest, AnAddKilledMidwayLeavesNoLiveRecordUncounted) {
+  struct Case {
+    const char* name;
+    bool batch;
+    bool intoFreeSlots;
+  };
+  const Case cases[] = {
+      {"one record at the end", false, false},
+      {"one record into a free slot", false, true},
+      {"a batch at the end", true, false},
+      {"a batch into free slots", true, true},
+  };
+  constexpr int kBatch = 5;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_TRUE(::unlink(path.c_str()) == 0);
+    ASSERT_TRUE(CreateRecordFile(path, format::FileKind::Address).ok());
+    std::vector<RecordPosition> old = AddNamed("old-", kBatch + 1);
+    if (c.intoFreeSlots) {
+      RecordStore store(path, "");
+      for (int i = 0; i < kBatch; ++i) ASSERT_TRUE(store.DeleteRecord(old[size_t(i)]).ok());
+    }
+    const uint64_t before = FileImage(path).changeCounter();
+
+    Child killed([&]() -> int {
+      KillAtHeaderWrite fs;
+      SetFileSystemForTesting(&fs);
+      RecordStore store(path, "");
+      if (!store.IsOpen()) return kNoConnection;
+      gKillArmed = true;
+      if (c.batch) {
+        Bytes records;
+        for (int i = 0; i < kBatch; ++i) {
+          Bytes record = NewRecord(store, "killed-" + std::to_string(i));
+          records.insert(records.end(), record.begin(), record.end());
+        }
+        (void)store.AddRecords(records);
+      } else {
+        (void)store.AddRecord(NewRecord(store, "killed-0"));
+      }
+      return 0;  // not killed: the add wrote no header
+    });
+    ASSERT_EQ(killed.WaitExitCode(), kKilledExit);
+
+    FileImage file(path);
+    uint64_t live = 0;
+    for (size_t i = 0; i < file.slotCount(); ++i) {
+      live += file.slot(i)[r::kInUse] == 1 && Name(file.slot(i)).starts_with("killed-");
+    }
+    ASSERT_GT(live, 0u) << "the records were to be written before the kill";
+    EXPECT_GE(file.changeCounter(), before + live)
+        << live << " live records, but the change counter rose by " << file.changeCounter() - before;
+  }
+}
+
+// The same for a delete: killed before its header write, the record it
+// freed is already counted as a change, so lists drop it.
+TEST_F(ConcurrencyTest, ADeleteKilledMidwayIsCountedAlready) {
+  const RecordPosition target = AddNamed("doomed-", 2).front();
+  const uint64_t before = FileImage(path).changeCounter();
+  Child killed([&]() -> int {
+    KillAtHeaderWrite fs;
+    SetFileSystemForTesting(&fs);
+    RecordStore store(path, "");
+    if (!store.IsOpen()) return kNoConnection;
+    gKillArmed = true;
+    (void)store.DeleteRecord(target);
+    return 0;
+  });
+  ASSERT_EQ(killed.WaitExitCode(), kKilledExit);
+  FileImage file(path);
+  ASSERT_EQ(file.bytes[target + r::kInUse], 0) << "the slot was to be freed before the kill";
+  EXPECT_GE(file.changeCounter(), before + 1);
+}
+
+// Slot writes (not header writes) of the adder wait a while first: a slow
+// disk between an add's counting and its records.
+class SlowSlotWrites : public testing::ForwardingFileSystem {
+ protected:
+  void Wrap(Opening how, const std::string&, std::unique_ptr<File>& file) override {
+    if (how == Opening::Open) file = std::make_unique<Slow>(std::move(file));
+  }
+
+ private:
+  class Slow : public testing::ForwardingFile {
+   public:
+    using ForwardingFile::ForwardingFile;
+    Result WriteAt(uint64_t o, const void* b, size_t n) override {
+      if (o >= format::kFirstSlotOffset) ::usleep(30000);
+      return inner().WriteAt(o, b, n);
+    }
+  };
+};
+
+// Counting an add before its records are written must not let another
+// user's list see the new counter, reload, find nothing new and then miss
+// the records until the next change: whenever the counter is seen raised,
+// the records it counts are there.
+TEST_F(ConcurrencyTest, AChangeCounterSeenRaisedFindsTheRecordsItCounts) {
+  constexpr int kAdds = 20;
+  Pipe go;
+  Child adder([&]() -> int {
+    go.CloseWrite();
+    char start;
+    (void)go.Read(&start, 1);
+    SlowSlotWrites fs;
+    SetFileSystemForTesting(&fs);
+    RecordStore store(path, "");
+    if (!store.IsOpen()) return kNoConnection;
+    for (int i = 0; i < kAdds; ++i) {
+      if (!store.AddRecord(NewRecord(store, "added-" + std::to_string(i))).ok()) return kAddFailed;
+    }
+    return 0;
+  });
+  RecordStore watcher(path, "");
+  ASSERT_TRUE(watcher.IsOpen());
+  const uint64_t start = watcher.GetChangeCounter();
+  go.CloseRead();
+  go.CloseWrite();
+  int ahead = 0, looks = 0;
+  for (uint64_t seen = start; seen < start + kAdds && looks < 200000; ++looks) {
+    seen = watcher.GetChangeCounter();
+    int live = 0;
+    ASSERT_TRUE(watcher
+                    .ScanSlots([&](RecordPosition, const uint8_t* slots, size_t count) {
+                      for (size_t i = 0; i < count; ++i) {
+                        live += slots[i * watcher.recordSize() + r::kInUse] == 1;
+                      }
+                    })
+                    .ok());
+    if (uint64_t(live) < seen - start && ++ahead <= 3) {
+      ADD_FAILURE() << "the counter says " << seen - start << " records were added, but " << live << " are there";
+    }
+  }
+  EXPECT_EQ(adder.WaitExitCode(), 0);
+  EXPECT_EQ(ahead, 0);
+  EXPECT_GT(looks, kAdds);
+}
+
+// ---- A compaction killed midway ----------------------------------------------
+
+// Ends the process at the first slot written into a compaction's copy, once
+// its prefix is written: a compaction killed halfway through.
+class KillInCopy : public testing::ForwardingFileSystem {
+ public:
+  // With a pipe, the copy instead tells it that it has begun and waits for
+  // a byte on the other pipe: a compaction that is still running.
+  void PauseInstead(Pipe* begun, Pipe* resume) {
+    begun_ = begun;
+    resume_ = resume;
+  }
+
+ protected:
+  void Wrap(Opening how, const std::string&, std::unique_ptr<File>& file) override {
+    if (how == Opening::CreateTemp) file = std::make_unique<Copy>(std::move(file), begun_, resume_);
+  }
+
+ private:
+  class Copy : public testing::ForwardingFile {
+   public:
+    Copy(std::unique_ptr<File> inner, Pipe* begun, Pipe* resume)
+        : ForwardingFile(std::move(inner)), begun_(begun), resume_(resume) {}
+    Result WriteAt(uint64_t o, const void* b, size_t n) override {
+      if (o >= format::kFirstSlotOffset && !paused_) {
+        if (!begun_) ::_exit(kKilledExit);
+        paused_ = true;
+        const uint8_t one = 1;
+        uint8_t go = 0;
+        if (!begun_->Write(&one, 1) || !resume_->Read(&go, 1)) ::_exit(3);
+      }
+      return inner().WriteAt(o, b, n);
+    }
+
+   private:
+    Pipe* begun_;
+    Pipe* resume_;
+    bool paused_ = false;
+  };
+  Pipe* begun_ = nullptr;
+  Pipe* resume_ = nullptr;
+};
+
+// The files beside path whose names begin with "." and path's own name:
+// where compaction and the other writers put their copies.
+std::vector<std::string> HiddenCopiesOf(const std::string& folder, const std::string& name) {
+  std::vector<std::string> found;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    const std::string file = entry.path().filename().string();
+    if (file.rfind("." + name + ".", 0) == 0) found.push_back(file);
+  }
+  return found;
+}
+
+int LiveRecords(const std::string& path) {
+  FileImage file(path);
+  int live = 0;
+  for (size_t i = 0; i < file.slotCount(); ++i) live += file.slot(i)[r::kInUse] == 1;
+  return live;
+}
+
+TEST_F(ConcurrencyTest, TheCopyOfAKilledCompactionIsRemovedByTheNextOne) {
+  std::vector<RecordPosition> positions = AddNamed("kept-", 20);
+  {
+    RecordStore store(path, "");
+    ASSERT_TRUE(store.DeleteRecord(positions[3]).ok());
+  }
+  Child compactor([&]() -> int {
+    KillInCopy fs;
+    SetFileSystemForTesting(&fs);
+    (void)CheckAndCompact(path, 1);
+    return 0;  // not killed: the copy got no slot
+  });
+  ASSERT_EQ(compactor.WaitExitCode(), kKilledExit);
+  ASSERT_EQ(HiddenCopiesOf(dir.path(), "shared.adr").size(), 1u) << "the killed compaction left its copy";
+  EXPECT_EQ(LiveRecords(path), 19) << "the file itself is untouched";
+
+  // The next opening's check removes it, though the file was closed cleanly.
+  CompactReport report;
+  ASSERT_TRUE(CheckAndCompact(path, 0, {}, &report).ok());
+  EXPECT_EQ(HiddenCopiesOf(dir.path(), "shared.adr"), std::vector<std::string>{});
+  ASSERT_EQ(report.leftovers.removed.size(), 1u);
+  EXPECT_GE(report.leftovers.removed[0].bytes, format::kFirstSlotOffset);
+  EXPECT_EQ(LiveRecords(path), 19);
+}
+
+// A compaction of the file that is running right now is not dead: its copy
+// stays, and the compaction completes.
+TEST_F(ConcurrencyTest, TheCopyOfARunningCompactionIsLeftAlone) {
+  std::vector<RecordPosition> positions = AddNamed("kept-", 20);
+  {
+    RecordStore store(path, "");
+    ASSERT_TRUE(store.DeleteRecord(positions[3]).ok());
+  }
+  Pipe begun, resume;
+  ASSERT_TRUE(begun.ok() && resume.ok());
+  Child compactor([&]() -> int {
+    begun.CloseRead();
+    resume.CloseWrite();
+    KillInCopy fs;
+    fs.PauseInstead(&begun, &resume);
+    SetFileSystemForTesting(&fs);
+    return CheckAndCompact(path, 1).ok() ? 0 : 1;
+  });
+  begun.CloseWrite();
+  resume.CloseRead();
+  uint8_t signal = 0;
+  ASSERT_TRUE(begun.Read(&signal, 1)) << "the compaction never began its copy";
+  const std::vector<std::string> copies = HiddenCopiesOf(dir.path(), "shared.adr");
+  ASSERT_EQ(copies.size(), 1u);
+
+  // Neither the check of a user (which waits for no compaction) nor a
+  // cleaner that skips the file's presence lock may take the copy.
+  LeftoverReport report;
+  EXPECT_FALSE(RemoveCompactionLeftovers(path, report).ok()) << "the file is being compacted";
+  std::string real;
+  ASSERT_TRUE(FileSystem::Default().Resolve(path, real).ok());
+  report = RemoveLeftoversLocked(real);
+  EXPECT_TRUE(report.removed.empty());
+  EXPECT_TRUE(report.notRemoved.empty());
+  EXPECT_EQ(HiddenCopiesOf(dir.path(), "shared.adr"), copies);
+
+  const uint8_t go = 1;
+  ASSERT_TRUE(resume.Write(&go, 1));
+  EXPECT_EQ(compactor.WaitExitCode(), 0) << "the compaction failed";
+  EXPECT_EQ(HiddenCopiesOf(dir.path(), "shared.adr"), std::vector<std::string>{});
+  FileImage file(path);
+  EXPECT_EQ(file.slotCount(), 19u) << "the compaction completed";
+}
+
+// Only a compaction's own copies are taken: plain files of its naming that
+// nobody holds. Others' copies, links and look-alikes stay.
+TEST_F(ConcurrencyTest, OnlyCopiesOfACompactionsNamingAreRemoved) {
+  (void)AddNamed("kept-", 2);
+  struct Case {
+    std::string name;
+    bool link;
+    bool removed;
+  };
+  const Case cases[] = {
+      {".shared.adr.compact.Ab12Cd", false, true},
+      {".shared.adr.Ab12Cd", false, false},            // another writer's copy
+      {".shared.adr.compact.Ab12C", false, false},     // not mkstemp's six
+      {".shared.adr.compact.Ab12C-", false, false},
+      {".other.adr.compact.Ab12Cd", false, false},     // another file's
+      {".shared.adr.history.compact.Ab12Cd", false, false},
+      {".shared.adr.compact.Zz9999", true, false},     // a link is nobody's copy
+  };
+  const std::string outside = dir.File("outside");
+  ASSERT_TRUE(testing::WriteWholeFile(outside, Bytes(100, 7)));
+  for (const Case& c : cases) {
+    const std::string at = dir.File(c.name);
+    if (c.link) {
+      ASSERT_EQ(::symlink(outside.c_str(), at.c_str()), 0);
+    } else {
+      ASSERT_TRUE(testing::WriteWholeFile(at, Bytes(3000, 1)));
+    }
+  }
+  LeftoverReport report;
+  ASSERT_TRUE(RemoveCompactionLeftovers(path, report).ok());
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::error_code error;
+    EXPECT_EQ(!std::filesystem::exists(std::filesystem::symlink_status(dir.File(c.name), error)), c.removed);
+  }
+  ASSERT_EQ(report.removed.size(), 1u);
+  EXPECT_EQ(report.removed[0].path, dir.File(".shared.adr.compact.Ab12Cd"));
+  EXPECT_EQ(report.removed[0].bytes, 3000u);
+  EXPECT_TRUE(std::filesystem::exists(outside));
+  EXPECT_EQ(LiveRecords(path), 2);
 }
 
 }  // namespace

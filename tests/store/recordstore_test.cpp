@@ -176,6 +176,14 @@ TEST_F(RecordStoreTest, AccessLevelsFollowThePasswords) {
       {"o", "a", "r", "", kAccessNone},
       {"same", "same", "r", "same", kAccessOwner},
       {"o", "a", "r", "o ", kAccessNone},      // whole text
+      {"", "", "", "", kAccessOwner},          // no passwords at all: everybody is Owner
+      {"", "", "", "x", kAccessNone},
+      // Once the Owner password is set, an empty slot grants nothing.
+      {"o", "", "r", "", kAccessNone},         // not the Assistant's rights, more than "r" gives
+      {"o", "", "", "", kAccessNone},          // only an Owner password
+      {"o", "a", "", "", kAccessNone},
+      {"o", "", "r", "r", kAccessReader},
+      {"o", "", "", "o", kAccessOwner},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.typed);

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <functional>
 
 #include "ToolFixture.h"
@@ -13,6 +14,7 @@
 namespace velmora::testing {
 namespace {
 
+namespace fs = std::filesystem;
 namespace h = format::header;
 namespace r = format::record;
 using format::FileKind;
@@ -100,6 +102,40 @@ TEST_F(ToolCheckTest, OpenCountAndLocksOfAFileInUseAreNotFindings) {
   ToolRun run = Run({"check", book});
   EXPECT_EQ(run.exitCode, 0) << run.err;
   ASSERT_TRUE(holder.UnlockRecord(SlotPosition(size, 0)).ok());
+}
+
+// A compaction killed midway leaves its copy beside the file, as large as
+// the file. check removes such copies (no compaction holds them) and says
+// so on standard output; the file passes. Other hidden files stay.
+TEST_F(ToolCheckTest, CheckRemovesTheCopyOfAKilledCompaction) {
+  const std::string copy = dir.File(".book.adr.compact.q7Rt2x");
+  const std::string otherWriters = dir.File(".book.adr.q7Rt2x");
+  ASSERT_TRUE(WriteWholeFile(copy, ReadWholeFile(book)));
+  ASSERT_TRUE(WriteWholeFile(otherWriters, std::string("partial")));
+  const uint64_t copySize = fs::file_size(copy);
+  const std::string before = ReadWholeFile(book);
+
+  ToolRun run = Run({"check", book});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.out, "removed \"" + copy + "\": the copy (" + std::to_string(copySize) +
+                         " bytes) of a compaction that did not finish\nok\n");
+  EXPECT_EQ(run.err, "");
+  EXPECT_FALSE(fs::exists(copy));
+  EXPECT_TRUE(fs::exists(otherWriters));
+  EXPECT_EQ(ReadWholeFile(book), before);
+
+  // Once removed, nothing is left to tell.
+  EXPECT_EQ(Ok({"check", book}).out, "ok\n");
+}
+
+// compact removes such a copy too, and tells it with what it dropped.
+TEST_F(ToolCheckTest, CompactRemovesTheCopyOfAKilledCompaction) {
+  const std::string copy = dir.File(".book.adr.compact.Q7rT2X");
+  ASSERT_TRUE(WriteWholeFile(copy, ReadWholeFile(book)));
+  ToolRun run = Ok({"compact", book});
+  EXPECT_NE(run.out.find("Removed \"" + copy + "\""), std::string::npos) << run.out;
+  EXPECT_FALSE(fs::exists(copy));
+  EXPECT_EQ(Ok({"check", book}).out, "ok\n");
 }
 
 TEST_F(ToolCheckTest, CheckDoesNotChangeTheFile) {

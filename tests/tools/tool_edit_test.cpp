@@ -136,5 +136,104 @@ TEST_F(ToolEditTest, AccessLevelsApplyAsInTheWindow) {
   EXPECT_EQ(List(book, "owner-pw")[0]["Nick_Name"], "Annie");
 }
 
+// Positions are reused: after Ann is deleted and Carl added, Carl lies where
+// Ann was. A script that still holds Ann's position and id must not change
+// or delete Carl.
+TEST_F(ToolEditTest, AnIdThatIsNotTheContactAtThePositionIsRefused) {
+  const std::string position = Pos(ann_);
+  const std::string annId = std::to_string(Id(ann_));
+  Ok({"delete", book, position, "--id", annId});
+  Ok({"add", book}, "{\"First_Name\": \"Carl\"}\n");
+  std::vector<json> contacts = List(book);
+  ASSERT_EQ(contacts.size(), 2u);
+  const json carl = contacts[0];
+  ASSERT_EQ(carl["First_Name"], "Carl");
+  ASSERT_EQ(Pos(carl), position) << "the add was to reuse Ann's slot";
+  const std::string carlId = std::to_string(Id(carl));
+
+  const std::string refusal = "The record at position " + position + " is not the contact with id " + annId +
+                              " (it holds id " + carlId + "); nothing was changed.\n";
+  for (const std::string& command : {std::string("update"), std::string("delete")}) {
+    SCOPED_TRACE(command);
+    ToolRun run = Run({command, book, position, "--id", annId}, "{\"First_Name\": \"Changed\"}\n");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, refusal);
+  }
+  contacts = List(book);
+  ASSERT_EQ(contacts.size(), 2u);
+  EXPECT_EQ(contacts[0], carl) << "Carl is untouched and not locked";
+
+  // The right id is taken.
+  ToolRun updated = Ok({"update", book, position, "--id", carlId}, "{\"Nick_Name\": \"C\"}\n");
+  EXPECT_EQ(updated.Json().at(0)["Nick_Name"], "C");
+  Ok({"delete", book, position, "--id", carlId});
+  EXPECT_EQ(List(book).size(), 1u);
+}
+
+TEST_F(ToolEditTest, AnIdOptionIsCheckedAndExplained) {
+  for (const std::string& command : {std::string("update"), std::string("delete")}) {
+    SCOPED_TRACE(command);
+    for (const char* bad : {"", "12x", "-1", "99999999999999999999999"}) {
+      ToolRun run = Run({command, book, Pos(ann_), "--id", bad}, "{}\n");
+      EXPECT_EQ(run.exitCode, 1);
+      EXPECT_NE(run.err.find("--id must be a record id"), std::string::npos) << run.err;
+    }
+    // The usage warns about a position given alone.
+    ToolRun help = Ok({command, "--help"});
+    EXPECT_NE(help.out.find("[--id ID]"), std::string::npos) << help.out;
+    EXPECT_NE(help.out.find("whoever it is"), std::string::npos) << help.out;
+  }
+  EXPECT_EQ(List(book)[0], ann_);
+}
+
+// A confidential contact's id is not told to a user who may not see it.
+TEST_F(ToolEditTest, AnIdCheckDoesNotRevealAHiddenContact) {
+  SetPasswords(book, "owner-pw", "assistant-pw", "reader-pw");
+  ToolRun run = Run({"delete", book, Pos(bob_), "--id", "1", "--password", "assistant-pw"});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.err, "There is no contact at position " + Pos(bob_) + ".\n");
+  EXPECT_EQ(List(book, "owner-pw").size(), 2u);
+}
+
+// The history file has no passwords of its own: listing it takes the
+// address book's password, and only the Owner sees the entries of a
+// confidential contact (Bob).
+TEST_F(ToolEditTest, AHistoryIsListedWithTheRightsOfItsBook) {
+  AddHistory(Id(ann_));
+  AddHistory(Id(bob_));
+  AddHistory(Id(bob_));
+  SetPasswords(book, "owner-pw", "assistant-pw", "reader-pw");
+  const std::string wrong = OneLineOf(LoadText(Program::Cardora, 103)) + "\n";
+  struct Case {
+    std::string password;
+    std::vector<std::string> contacts;  // Contact_Id of each entry listed; none: refused
+  };
+  const std::string ann = ann_["id"].get<std::string>(), bob = bob_["id"].get<std::string>();
+  const Case cases[] = {
+      {"", {}},
+      {"nobody", {}},
+      {"reader-pw", {ann}},
+      {"assistant-pw", {ann}},
+      {"owner-pw", {ann, bob, bob}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.password);
+    std::vector<std::string> args{"list", HistoryPath(book)};
+    if (!c.password.empty()) args.insert(args.end(), {"--password", c.password});
+    ToolRun run = Run(args);
+    if (c.contacts.empty()) {
+      EXPECT_EQ(run.exitCode, 1);
+      EXPECT_EQ(run.out, "");
+      EXPECT_EQ(run.err, wrong);
+      continue;
+    }
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    std::vector<std::string> listed;
+    for (const json& entry : run.Json()) listed.push_back(entry["Contact_Id"].get<std::string>());
+    EXPECT_EQ(listed, c.contacts);
+  }
+}
+
 }  // namespace
 }  // namespace velmora::testing
