@@ -206,7 +206,8 @@ class WriterLock {
  public:
   explicit WriterLock(const std::string& path) {
     for (int attempt = 0; attempt < 100; ++attempt) {
-      fd_ = ::open(path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0666);
+      // Never through a link: the caller resolved the links it may follow.
+      fd_ = ::open(path.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
       if (fd_ < 0) {
         error_ = errno;
         return;
@@ -236,11 +237,14 @@ class WriterLock {
   int error_ = 0;
 };
 
-// A symbolic link to a settings file keeps pointing at the file: the
-// replacement goes where the link leads.
+// A symbolic link this user made to a settings file keeps pointing at the
+// file: the replacement goes where the link leads. A link another user
+// planted (in a shared program folder, say) is not followed: the writer's
+// lock refuses it, so nothing is read, created or written through it.
 std::string ResolveLink(const std::string& path) {
   struct stat info;
   if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
+  if (info.st_uid != ::geteuid()) return path;
   char* real = ::realpath(path.c_str(), nullptr);
   if (!real) return path;
   std::string resolved = real;
@@ -378,6 +382,9 @@ Result WriteSettingTexts(const std::string& file, std::string_view section, cons
   std::string path = ResolveLink(file);
   WriterLock lock(path);
   // A file that cannot be opened and read is never replaced blindly.
+  if (lock.fd() < 0 && lock.error() == ELOOP) {
+    return Result::Fail("The settings file is a link another user made; nothing is written through it:", 0, path);
+  }
   if (lock.fd() < 0) return Result::Fail("Cannot open the settings file", lock.error(), path);
   std::string content;
   struct stat info;

@@ -7,12 +7,14 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <thread>
 #include <vector>
 
 #include "store/FileSystem.h"
 #include "store/Settings.h"
+#include "tests/support/OtherUser.h"
 #include "tests/support/Files.h"
 #include "tests/support/ForwardingFiles.h"
 #include "tests/support/Sandbox.h"
@@ -341,6 +343,33 @@ TEST_F(SettingsTest, WriteThroughASymbolicLinkKeepsTheLink) {
   EXPECT_TRUE(WriteSettingText(link, "A", "x", "2").ok());
   EXPECT_TRUE(fs::is_symlink(link));
   EXPECT_EQ(Contents(), "[A]\nx=2\n");
+}
+
+TEST_F(SettingsTest, ALinkAnotherUserPlantedIsNeitherFollowedNorWrittenThrough) {
+  if (!testing::CanActAsOtherUser()) GTEST_SKIP() << "needs root to act as another user";
+  const std::string shared = testing::MakeSharedFolder(folder_);
+  // The victim's own file, and a name where none exists yet.
+  const std::string kept = folder_ + "/private.txt";
+  {
+    std::ofstream out(kept);
+    out << "secret\n";
+  }
+  const std::string created = folder_ + "/created-in-the-victims-name";
+  const std::string toKept = shared + "/Velmora.ini";
+  const std::string toNothing = shared + "/Cardora.ini";
+  ASSERT_TRUE(testing::PlantLinkAsOtherUser(kept, toKept));
+  ASSERT_TRUE(testing::PlantLinkAsOtherUser(created, toNothing));
+
+  for (const std::string& link : {toKept, toNothing}) {
+    const Result written = WriteSettingText(link, "A", "x", "2");
+    EXPECT_FALSE(written.ok()) << link;
+    EXPECT_NE(written.Message().find("link another user made"), std::string::npos) << written.Message();
+    EXPECT_TRUE(fs::is_symlink(link)) << "the link stays as it was";
+  }
+  std::ifstream in(kept);
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(text, "secret\n");
+  EXPECT_FALSE(fs::exists(fs::symlink_status(created))) << "nothing created in the victim's name";
 }
 
 TEST_F(SettingsTest, ConcurrentWritersKeepEachOthersKeys) {
