@@ -79,6 +79,18 @@ std::string ContactDuplicateKey(const uint8_t* record) {
   return key;
 }
 
+// FNV-1a over the key, and the standard library's own string hash (a
+// different function): two records are taken as equal only when both
+// agree, which for different keys happens about once in 2^128 pairs.
+ContactDuplicateIndex::Digest ContactDuplicateIndex::DigestOf(const std::string& key) {
+  uint64_t fnv = 0xcbf29ce484222325ULL;
+  for (unsigned char c : key) {
+    fnv ^= c;
+    fnv *= 0x100000001b3ULL;
+  }
+  return {fnv, uint64_t(std::hash<std::string_view>{}(key)) ^ (uint64_t(key.size()) << 56)};
+}
+
 Result ContactDuplicateIndex::Load(RecordStore& store) {
   keys_.clear();
   if (!store.IsOpen()) return Result::Fail("The address book is not open:", 0, store.path());
@@ -94,7 +106,7 @@ Result ContactDuplicateIndex::Load(RecordStore& store) {
           const uint8_t* record = slots + i * size;
           if (record[format::record::kInUse] != 1) continue;
           if (record[format::record::kConfidential] != 0 && !owner) continue;
-          keys_.insert(ContactDuplicateKey(record));
+          keys_.insert(DigestOf(ContactDuplicateKey(record)));
         }
       },
       slotsPerRead);
@@ -104,9 +116,9 @@ bool ContactDuplicateIndex::Contains(const Bytes& record) const {
   if (record.size() < c::kRecordSize) {
     Bytes padded(record);
     padded.resize(c::kRecordSize, 0);
-    return keys_.count(ContactDuplicateKey(padded.data())) != 0;
+    return keys_.count(DigestOf(ContactDuplicateKey(padded.data()))) != 0;
   }
-  return keys_.count(ContactDuplicateKey(record.data())) != 0;
+  return keys_.count(DigestOf(ContactDuplicateKey(record.data()))) != 0;
 }
 
 void ContactDuplicateIndex::Add(const Bytes& record) { (void)AddIfNew(record); }
@@ -115,9 +127,9 @@ bool ContactDuplicateIndex::AddIfNew(const Bytes& record) {
   if (record.size() < c::kRecordSize) {
     Bytes padded(record);
     padded.resize(c::kRecordSize, 0);
-    return keys_.insert(ContactDuplicateKey(padded.data())).second;
+    return keys_.insert(DigestOf(ContactDuplicateKey(padded.data()))).second;
   }
-  return keys_.insert(ContactDuplicateKey(record.data())).second;
+  return keys_.insert(DigestOf(ContactDuplicateKey(record.data()))).second;
 }
 
 bool ContactImportAcceptor::Accept(Bytes& record) {
