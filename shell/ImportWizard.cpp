@@ -12,7 +12,10 @@
 #include <QRadioButton>
 #include <QStackedWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cerrno>
+#include <ios>
+#include <istream>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -34,15 +37,17 @@ constexpr size_t kProblemsShown = 5;
 
 QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
-// The whole file through the store's file system, so that a failure keeps
-// its cause (a file this user may not read, a failing disk). A file that
-// shrinks while it is read gives what is left of it.
-Result ReadImportFile(const std::string& path, std::string& out) {
+// The start of the file (at most kImportStartBytes) through the store's
+// file system, so that a failure keeps its cause (a file this user may not
+// read, a failing disk). more is set when the file goes on beyond it; the
+// start then ends at its last line end (at a whole unit of UTF-16 text), so
+// that a character cut in two neither shows in the preview nor makes UTF-8
+// text look like Windows-1252.
+Result ReadImportStart(const std::string& path, std::string& out, bool& more) {
   std::unique_ptr<File> file;
   if (Result opened = FileSystem::Default().OpenReadOnly(path, file); !opened.ok()) return opened;
-  uint64_t size = 0;
-  if (Result sized = file->Size(size); !sized.ok()) return sized;
-  out.assign(size, '\0');
+  // One byte beyond the start tells whether the file goes on.
+  out.assign(kImportStartBytes + 1, '\0');
   size_t done = 0;
   while (done < out.size()) {
     const int64_t got = file->ReadSome(done, out.data() + done, out.size() - done);
@@ -50,9 +55,76 @@ Result ReadImportFile(const std::string& path, std::string& out) {
     if (got == 0) break;
     done += static_cast<size_t>(got);
   }
-  out.resize(done);
+  more = done > kImportStartBytes;
+  out.resize(std::min(done, kImportStartBytes));
+  if (!more) return Result::Ok();
+  if (DetectImportEncoding(out) != ImportEncoding::Utf8) {
+    out.resize(out.size() & ~size_t{1});
+  } else if (const size_t lastEnd = out.find_last_of("\r\n"); lastEnd != std::string::npos) {
+    out.resize(lastEnd + 1);
+  } else {
+    out.resize(Utf8CutLength(out, out.size()));
+  }
   return Result::Ok();
 }
+
+// The chosen file as a stream for the import, read a piece at a time
+// through the store's file system from the file opened at Finish. A read
+// that fails keeps its cause and throws out of the buffer, which the
+// stream takes as its bad state: the import stops there instead of taking
+// the failure for the end of the file.
+class ImportFileBuffer : public std::streambuf {
+ public:
+  ImportFileBuffer(File& file, std::string path) : file_(file), path_(std::move(path)), buffer_(kPieceBytes) {
+    setg(buffer_.data(), buffer_.data(), buffer_.data());
+  }
+  // Bytes handed to the reader so far.
+  uint64_t consumed() const { return start_ + static_cast<uint64_t>(gptr() - eback()); }
+  const Result& status() const { return status_; }
+
+ protected:
+  int_type underflow() override {
+    if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
+    start_ += static_cast<uint64_t>(egptr() - eback());
+    const int64_t got = file_.ReadSome(start_, buffer_.data(), buffer_.size());
+    if (got < 0) {
+      status_ = Result::Fail("Cannot read", errno, path_);
+      setg(buffer_.data(), buffer_.data(), buffer_.data());
+      throw std::ios_base::failure(status_.Message());
+    }
+    setg(buffer_.data(), buffer_.data(), buffer_.data() + got);
+    return got == 0 ? traits_type::eof() : traits_type::to_int_type(*gptr());
+  }
+
+  pos_type seekoff(off_type offset, std::ios_base::seekdir dir, std::ios_base::openmode which) override {
+    const pos_type failed(off_type(-1));
+    if (!(which & std::ios_base::in)) return failed;
+    off_type base = 0;
+    if (dir == std::ios_base::cur) {
+      base = static_cast<off_type>(consumed());
+    } else if (dir == std::ios_base::end) {
+      uint64_t size = 0;
+      if (!file_.Size(size).ok()) return failed;
+      base = static_cast<off_type>(size);
+    }
+    const off_type target = base + offset;
+    if (target < 0) return failed;
+    start_ = static_cast<uint64_t>(target);
+    setg(buffer_.data(), buffer_.data(), buffer_.data());
+    return pos_type(target);
+  }
+  pos_type seekpos(pos_type position, std::ios_base::openmode which) override {
+    return seekoff(off_type(position), std::ios_base::beg, which);
+  }
+
+ private:
+  static constexpr size_t kPieceBytes = size_t{64} << 10;
+  File& file_;
+  std::string path_;
+  std::vector<char> buffer_;
+  uint64_t start_ = 0;  // file offset of the buffer's first byte
+  Result status_ = Result::Ok();
+};
 
 // Up to kProblemsShown problems with their line, and how many more there are.
 void ListProblems(std::ostringstream& text, const std::vector<ImportLineProblem>& problems, const char* heading) {
@@ -202,8 +274,11 @@ class ImportWizardDialog : public QDialog {
     Go(0);
   }
 
-  std::string bytes;
+  // The file to import, opened at Finish.
+  std::unique_ptr<File> file;
+  uint64_t fileSize = 0;
   bool wholeFile = false;
+  std::string path() const { return path_->text().toStdString(); }
   ImportSettings settings;
 
  private:
@@ -231,20 +306,23 @@ class ImportWizardDialog : public QDialog {
         InformationBox(this, "Import file could not be found.");
         return;
       }
-      if (Result read = ReadImportFile(path, bytes); !read.ok()) {
+      std::string start;
+      bool more = false;
+      if (Result read = ReadImportStart(path, start, more); !read.ok()) {
         InformationBox(this, read.Message());
         return;
       }
-      if (host_.wholeFile.recognises && host_.wholeFile.recognises(bytes)) {
+      if (host_.wholeFile.recognises && host_.wholeFile.recognises(start)) {
+        if (!Open()) return;
         wholeFile = true;
         Save();
         accept();
         return;
       }
-      text_ = PrepareImportText(bytes).text;
+      text_ = PrepareImportText(start).text;
       // Cut between two characters, so the preview never ends in half of one.
       std::string shown = text_.substr(0, Utf8CutLength(text_, kImportPreviewBytes));
-      if (text_.size() > kImportPreviewBytes) shown += "\r\n(The rest of the file is not shown.)";
+      if (text_.size() > kImportPreviewBytes || more) shown += "\r\n(The rest of the file is not shown.)";
       preview_->setPlainText(Q(shown));
       switch (DetectSeparator(text_)) {
         case '\t':
@@ -260,12 +338,14 @@ class ImportWizardDialog : public QDialog {
       Go(1);
     } else if (page == 1) {
       // The file is read again: it may have been changed while the reading
-      // page was shown, and the import takes what the mapping page shows.
-      if (Result read = ReadImportFile(path_->text().toStdString(), bytes); !read.ok()) {
+      // page was shown, and the mapping is made for what is there now.
+      std::string start;
+      bool more = false;
+      if (Result read = ReadImportStart(path_->text().toStdString(), start, more); !read.ok()) {
         InformationBox(this, read.Message());
         return;
       }
-      text_ = PrepareImportText(bytes).text;
+      text_ = PrepareImportText(start).text;
       headings_ = FirstLineFields(text_, Separator(), Qualifier());
       sources_->clear();
       for (const std::string& heading : headings_) sources_->addItem(Q(heading));
@@ -284,9 +364,27 @@ class ImportWizardDialog : public QDialog {
       settings.separator = Separator();
       settings.qualifier = Qualifier();
       settings.mapping = mapping_;
+      if (!Open()) return;
       Save();
       accept();
     }
+  }
+
+  // Opens the file for the import, which streams it. A file that cannot be
+  // opened is told with its cause, and the page stays.
+  bool Open() {
+    const std::string path = path_->text().toStdString();
+    std::unique_ptr<File> opened;
+    Result result = FileSystem::Default().OpenReadOnly(path, opened);
+    uint64_t size = 0;
+    if (result.ok()) result = opened->Size(size);
+    if (!result.ok()) {
+      InformationBox(this, result.Message());
+      return false;
+    }
+    file = std::move(opened);
+    fileSize = size;
+    return true;
   }
 
   // Remembers the file for the next import. The import goes on when that
@@ -372,13 +470,23 @@ int RunImportWizard(QWidget* owner, RecordStore& store, const ImportWizardHost& 
   ImportCounts counts;
   Result result = Result::Ok();
   {
+    ImportFileBuffer buffer(*dialog.file, dialog.path());
+    std::istream in(&buffer);
     WorkProgressWindow progress("Import...", true, owner);
     progress.show();
-    ImportProgress report = [&progress](size_t done, size_t total) { return progress.Report(done, total); };
+    // A streamed import does not know its total; the bar then shows how
+    // much of the file has been read.
+    const uint64_t size = dialog.fileSize;
+    ImportProgress report = [&progress, &buffer, size](size_t done, size_t total) {
+      if (total == 0 && size > 0) return progress.Report(static_cast<size_t>(std::min(buffer.consumed(), size)), size);
+      return progress.Report(done, total);
+    };
     if (dialog.wholeFile)
-      result = host.wholeFile.run(dialog.bytes, counts, report);
+      result = host.wholeFile.run(in, dialog.fileSize, counts, report);
     else
-      result = host.run(dialog.bytes, dialog.settings, counts, report);
+      result = host.run(in, dialog.settings, counts, report);
+    // A failed read is told with its own cause.
+    if (!buffer.status().ok()) result = buffer.status();
   }
   InformationBox(owner, Summary(result, counts));
   return static_cast<int>(counts.added);

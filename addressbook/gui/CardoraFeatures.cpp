@@ -1,5 +1,9 @@
 #include "addressbook/gui/CardoraFeatures.h"
 
+#include <cerrno>
+#include <istream>
+#include <string>
+
 #include "addressbook/gui/CardoraMainWindow.h"
 #include "addressbook/gui/MailMergeConnection.h"
 #include "addressbook/gui/MailMergeWizard.h"
@@ -9,10 +13,17 @@
 #include "addressbook/gui/WorkPane.h"
 #include "importexport/ContactImport.h"
 #include "importexport/ContactImportCatalogue.h"
+#include "importexport/ImportReader.h"
 #include "importexport/VCard.h"
 #include "shell/ImportWizard.h"
 
 namespace velmora {
+namespace {
+
+// The first bytes of an import file that tell whether it is text at all.
+constexpr size_t kTextCheckBytes = size_t(256) << 10;
+
+}  // namespace
 
 CardoraFeatures::CardoraFeatures() {
   // A word-processor job ends with LibreOffice merging the data file into
@@ -77,12 +88,36 @@ bool CardoraFeatures::RunImportWizard(QWidget* owner, RecordStore& store) {
   host.catalogue = ContactImportCatalogue();
   host.aliases = ContactImportAliases();
   host.further = ContactTodayAliases();
-  host.run = [&store](std::string_view bytes, const ImportSettings& settings, ImportCounts& counts,
-                      const ImportProgress& progress) { return ImportContacts(store, bytes, settings, counts, progress); };
-  // A vCard file is read whole: its cards say which value is which.
-  host.wholeFile.recognises = [](std::string_view bytes) { return LooksLikeVCard(bytes); };
-  host.wholeFile.run = [&store](std::string_view bytes, ImportCounts& counts, const ImportProgress& progress) {
-    return ImportVCards(store, bytes, counts, progress);
+  // Both kinds of file are streamed from the file the wizard opened, so a
+  // large file costs no more memory than a small one.
+  host.run = [&store](std::istream& file, const ImportSettings& settings, ImportCounts& counts,
+                      const ImportProgress& progress) -> Result {
+    // Only text can be delimited text: a file that is not is refused before
+    // anything is added.
+    std::string start(kTextCheckBytes, '\0');
+    file.read(start.data(), static_cast<std::streamsize>(start.size()));
+    start.resize(static_cast<size_t>(file.gcount()));
+    if (file.bad()) return Result::Fail("Cannot read the import file", errno);
+    if (!LooksLikeText(start)) return Result::Fail(std::string(kNotAContactsFile));
+    file.clear();
+    if (!file.seekg(0)) return Result::Fail("Cannot read the import file", errno);
+    return ImportContacts(store, file, settings, counts, progress);
+  };
+  // A vCard file is recognised by its start and read a piece at a time:
+  // its cards say which value is which.
+  host.wholeFile.recognises = [](std::string_view fileStart) { return LooksLikeVCard(fileStart); };
+  host.wholeFile.run = [&store](std::istream& file, uint64_t size, ImportCounts& counts,
+                                const ImportProgress& progress) {
+    VCardInput input;
+    input.size = static_cast<size_t>(size);
+    input.next = [&file](std::string& chunk) {
+      chunk.resize(kVCardChunkBytes);
+      file.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+      chunk.resize(static_cast<size_t>(file.gcount()));
+      if (file.bad()) return Result::Fail("Cannot read the import file", errno);
+      return Result::Ok();
+    };
+    return ImportVCards(store, input, counts, progress);
   };
   return velmora::RunImportWizard(owner, store, host) > 0;
 }

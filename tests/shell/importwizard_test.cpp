@@ -15,6 +15,8 @@
 #include <QTest>
 #include <cerrno>
 #include <filesystem>
+#include <iterator>
+#include <optional>
 #include <set>
 
 #include "RecordFiles.h"
@@ -99,8 +101,8 @@ class ImportWizardTest : public ShellTest {
     host.catalogue = ContactImportCatalogue();
     host.aliases = ContactImportAliases();
     host.further = ContactTodayAliases();
-    host.run = [&store](std::string_view bytes, const ImportSettings& settings, ImportCounts& counts,
-                        const ImportProgress& progress) { return ImportContacts(store, bytes, settings, counts, progress); };
+    host.run = [&store](std::istream& file, const ImportSettings& settings, ImportCounts& counts,
+                        const ImportProgress& progress) { return ImportContacts(store, file, settings, counts, progress); };
     return host;
   }
   std::string TargetRow(QWidget* wizard, int row) {
@@ -393,9 +395,9 @@ TEST_F(ImportWizardTest, CancelHalfWayKeepsTheRecordsAddedSoFar) {
     ImportWizardHost host = Host(store);
     // The import as the host runs it, with "Cancel" of the progress window
     // clicked once kCancelAt lines are done.
-    host.run = [&](std::string_view bytes, const ImportSettings& settings, ImportCounts& counts,
+    host.run = [&](std::istream& file, const ImportSettings& settings, ImportCounts& counts,
                    const ImportProgress& progress) {
-      return ImportContacts(store, bytes, settings, counts, [&](size_t done, size_t total) {
+      return ImportContacts(store, file, settings, counts, [&](size_t done, size_t total) {
         if (done == kCancelAt) {
           for (QWidget* top : QApplication::topLevelWidgets()) {
             auto* window = qobject_cast<WorkProgressWindow*>(top);
@@ -426,6 +428,130 @@ TEST_F(ImportWizardTest, CancelHalfWayKeepsTheRecordsAddedSoFar) {
       << summary;
 }
 
+// A file of about 3 MiB, far beyond what the pages read: one heading line
+// and lines of a name and long notes with two-byte characters, laid out so
+// that the end of the start the pages read falls inside a character.
+std::string LargeCsv(size_t& lines) {
+  const std::string e = "\xC3\xA9";
+  std::string notes;
+  while (notes.size() < 900) notes += "caf" + e + " ";
+  for (int pad = 0; pad < 2; ++pad) {
+    std::string text = "First Name,Notes\r\n" + std::string(static_cast<size_t>(pad), 'x');
+    lines = 0;
+    while (text.size() < (size_t{3} << 20)) {
+      text += "Person " + std::to_string(lines) + "," + notes + "\r\n";
+      ++lines;
+    }
+    // The byte just beyond the start is the second byte of a character.
+    if ((static_cast<unsigned char>(text[kImportStartBytes]) & 0xC0) == 0x80) return text;
+  }
+  return "";
+}
+
+TEST_F(ImportWizardTest, AFileLargerThanThePagesReadIsImportedWhole) {
+  size_t lines = 0;
+  const std::string text = LargeCsv(lines);
+  ASSERT_GT(text.size(), kImportStartBytes * 2);
+  ASSERT_TRUE(WriteWholeFile(csv, text));
+  int midway = -1;
+  {
+    RecordStore store(book, "boss");
+    ImportWizardHost host = Host(store);
+    host.run = [&](std::istream& file, const ImportSettings& settings, ImportCounts& counts,
+                   const ImportProgress& progress) {
+      return ImportContacts(store, file, settings, counts, [&](size_t done, size_t total) {
+        const bool go = progress(done, total);
+        // Halfway through the lines the bar shows how much has been read.
+        if (done == lines / 2) {
+          for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (auto* window = qobject_cast<WorkProgressWindow*>(top); window && window->isVisible()) {
+              midway = window->shownPermille();
+            }
+          }
+        }
+        return go;
+      });
+    };
+    DialogScript script;
+    script.Expect("importWizard", [&](QWidget* w) {
+      GoToPage(w, csv, 2);
+      const QString preview = Control<QPlainTextEdit>(w, "preview")->toPlainText();
+      EXPECT_TRUE(preview.startsWith("First Name,Notes"));
+      EXPECT_TRUE(preview.contains(QString::fromUtf8("caf\xC3\xA9"))) << "read as UTF-8";
+      EXPECT_FALSE(preview.contains(QString::fromUtf8("\xC3\x83\xC2\xA9"))) << "not as Windows-1252";
+      EXPECT_TRUE(preview.endsWith("(The rest of the file is not shown.)"));
+      Click(w, "next");
+      EXPECT_EQ(SourceRow(w, 0), "First Name");
+      EXPECT_EQ(SourceRow(w, 1), "Notes");
+      Click(w, "defaultMap");
+      Click(w, "next");
+    });
+    EXPECT_EQ(RunImportWizard(nullptr, store, host), static_cast<int>(lines));
+  }
+  EXPECT_EQ(LiveRecords(book, "boss"), lines);
+  const std::multiset<std::string> names = Texts(contact::kFirstName);
+  EXPECT_EQ(names.count("Person 0"), 1u);
+  EXPECT_EQ(names.count("Person " + std::to_string(lines - 1)), 1u);
+  EXPECT_GT(midway, 300);
+  EXPECT_LT(midway, 700);
+  ASSERT_FALSE(MessageTexts().empty());
+  EXPECT_NE(MessageTexts().back().find(std::to_string(lines) + " records added."), std::string::npos);
+}
+
+TEST_F(ImportWizardTest, AFileThatCannotBeOpenedAtFinishIsToldAndNothingIsAdded) {
+  ASSERT_TRUE(WriteWholeFile(csv, "e-mail,x\r\na@b.c,1\r\n"));
+  RecordStore store(book, "boss");
+  bool ran = false;
+  ImportWizardHost host = Host(store);
+  host.run = [&](std::istream&, const ImportSettings&, ImportCounts&, const ImportProgress&) {
+    ran = true;
+    return Result::Ok();
+  };
+  DialogScript script;
+  script.Expect("importWizard", [&](QWidget* w) {
+    GoToPage(w, csv, 3);
+    {
+      // Unreadable from now on: Finish tells why and the page stays.
+      UnreadableFileSystem fs(csv, UnreadableFileSystem::Step::Open, EACCES);
+      ScopedFileSystem installed(&fs);
+      Click(w, "next");
+    }
+    EXPECT_EQ(PageShown(w), 3);
+    EXPECT_TRUE(w->isVisible());
+    Click(w, "cancel");
+  });
+  EXPECT_EQ(RunImportWizard(nullptr, store, host), 0);
+  EXPECT_FALSE(ran);
+  EXPECT_EQ(LiveRecords(book, "boss"), 0u);
+  EXPECT_EQ(ProgramSetting("ImportFile"), "") << "not kept for an import that did not run";
+  ASSERT_EQ(MessageTexts().size(), 1u);
+  EXPECT_NE(MessageTexts()[0].find(csv), std::string::npos) << MessageTexts()[0];
+  EXPECT_NE(MessageTexts()[0].find(SystemErrorText(EACCES)), std::string::npos) << MessageTexts()[0];
+}
+
+TEST_F(ImportWizardTest, AReadThatFailsDuringTheImportIsToldWithItsCause) {
+  ASSERT_TRUE(WriteWholeFile(csv, "e-mail,x\r\na@b.c,1\r\nd@e.f,2\r\n"));
+  RecordStore store(book, "boss");
+  std::optional<UnreadableFileSystem> fs;
+  std::optional<ScopedFileSystem> installed;
+  DialogScript script;
+  script.Expect("importWizard", [&](QWidget* w) {
+    GoToPage(w, csv, 3);
+    // Every read fails from here on; the file opens.
+    fs.emplace(csv, UnreadableFileSystem::Step::Read, EIO);
+    installed.emplace(&*fs);
+    Click(w, "next");
+  });
+  EXPECT_EQ(RunImportWizard(nullptr, store, Host(store)), 0);
+  installed.reset();
+  EXPECT_EQ(LiveRecords(book, "boss"), 0u);
+  ASSERT_FALSE(MessageTexts().empty());
+  const std::string summary = MessageTexts().back();
+  EXPECT_NE(summary.find(csv), std::string::npos) << summary;
+  EXPECT_NE(summary.find(SystemErrorText(EIO)), std::string::npos) << summary;
+  EXPECT_NE(summary.find("0 records added."), std::string::npos) << summary;
+}
+
 TEST_F(ImportWizardTest, AWholeFileImporterTakesTheFilesItRecognises) {
   struct Case {
     std::string text;
@@ -439,7 +565,7 @@ TEST_F(ImportWizardTest, AWholeFileImporterTakesTheFilesItRecognises) {
     {
       RecordStore store(book, "boss");
       ImportWizardHost host = Host(store);
-      host.run = [&](std::string_view, const ImportSettings&, ImportCounts& counts, const ImportProgress&) {
+      host.run = [&](std::istream&, const ImportSettings&, ImportCounts& counts, const ImportProgress&) {
         ++delimitedRuns;
         counts.added = 1;
         return Result::Ok();
@@ -448,8 +574,9 @@ TEST_F(ImportWizardTest, AWholeFileImporterTakesTheFilesItRecognises) {
         asked.emplace_back(bytes);
         return bytes.starts_with("BEGIN:VCARD");
       };
-      host.wholeFile.run = [&](std::string_view bytes, ImportCounts& counts, const ImportProgress&) {
-        run.emplace_back(bytes);
+      host.wholeFile.run = [&](std::istream& file, uint64_t size, ImportCounts& counts, const ImportProgress&) {
+        run.emplace_back(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+        EXPECT_EQ(size, c.text.size());
         counts.added = 3;
         counts.partly.push_back({1, "The category \"Golf\" was left out"});
         return Result::Ok();
