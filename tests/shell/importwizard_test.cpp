@@ -15,6 +15,7 @@
 #include <QTest>
 #include <cerrno>
 #include <filesystem>
+#include <algorithm>
 #include <iterator>
 #include <optional>
 #include <set>
@@ -53,11 +54,13 @@ void PressEnter(QWidget* wizard, const char* control) {
 }
 
 // Reads that fail at one path, with an errno of the test's choosing: at the
-// opening, or at every read of the opened file. Everything else is real.
+// opening, or at every read of the opened file from byte `from` on.
+// Everything else is real.
 class UnreadableFileSystem : public ForwardingFileSystem {
  public:
   enum class Step { Open, Read };
-  UnreadableFileSystem(std::string path, Step step, int error) : path_(std::move(path)), step_(step), error_(error) {}
+  UnreadableFileSystem(std::string path, Step step, int error, uint64_t from = 0)
+      : path_(std::move(path)), step_(step), error_(error), from_(from) {}
 
   Result OpenReadOnly(const std::string& path, std::unique_ptr<File>& out) override {
     if (path == path_ && step_ == Step::Open) return Result::Fail("Cannot open", error_, path);
@@ -66,28 +69,38 @@ class UnreadableFileSystem : public ForwardingFileSystem {
 
  protected:
   void Wrap(Opening, const std::string& path, std::unique_ptr<File>& file) override {
-    if (path == path_ && step_ == Step::Read) file = std::make_unique<FailingReads>(std::move(file), error_, path);
+    if (path == path_ && step_ == Step::Read) {
+      file = std::make_unique<FailingReads>(std::move(file), error_, path, from_);
+    }
   }
 
  private:
   class FailingReads : public ForwardingFile {
    public:
-    FailingReads(std::unique_ptr<File> inner, int error, std::string path)
-        : ForwardingFile(std::move(inner)), error_(error), path_(std::move(path)) {}
-    Result ReadAt(uint64_t, void*, size_t) override { return Result::Fail("Cannot read", error_, path_); }
-    int64_t ReadSome(uint64_t, void*, size_t) override {
-      errno = error_;
-      return -1;
+    FailingReads(std::unique_ptr<File> inner, int error, std::string path, uint64_t from)
+        : ForwardingFile(std::move(inner)), error_(error), path_(std::move(path)), from_(from) {}
+    Result ReadAt(uint64_t offset, void* buffer, size_t length) override {
+      if (offset + length > from_) return Result::Fail("Cannot read", error_, path_);
+      return ForwardingFile::ReadAt(offset, buffer, length);
+    }
+    int64_t ReadSome(uint64_t offset, void* buffer, size_t length) override {
+      if (offset >= from_) {
+        errno = error_;
+        return -1;
+      }
+      return ForwardingFile::ReadSome(offset, buffer, std::min<uint64_t>(length, from_ - offset));
     }
 
    private:
     int error_;
     std::string path_;
+    uint64_t from_;
   };
 
   std::string path_;
   Step step_;
   int error_;
+  uint64_t from_;
 };
 
 class ImportWizardTest : public ShellTest {
@@ -530,26 +543,52 @@ TEST_F(ImportWizardTest, AFileThatCannotBeOpenedAtFinishIsToldAndNothingIsAdded)
 }
 
 TEST_F(ImportWizardTest, AReadThatFailsDuringTheImportIsToldWithItsCause) {
-  ASSERT_TRUE(WriteWholeFile(csv, "e-mail,x\r\na@b.c,1\r\nd@e.f,2\r\n"));
-  RecordStore store(book, "boss");
-  std::optional<UnreadableFileSystem> fs;
-  std::optional<ScopedFileSystem> installed;
-  DialogScript script;
-  script.Expect("importWizard", [&](QWidget* w) {
-    GoToPage(w, csv, 3);
-    // Every read fails from here on; the file opens.
-    fs.emplace(csv, UnreadableFileSystem::Step::Read, EIO);
-    installed.emplace(&*fs);
-    Click(w, "next");
-  });
-  EXPECT_EQ(RunImportWizard(nullptr, store, Host(store)), 0);
-  installed.reset();
-  EXPECT_EQ(LiveRecords(book, "boss"), 0u);
-  ASSERT_FALSE(MessageTexts().empty());
-  const std::string summary = MessageTexts().back();
-  EXPECT_NE(summary.find(csv), std::string::npos) << summary;
-  EXPECT_NE(summary.find(SystemErrorText(EIO)), std::string::npos) << summary;
-  EXPECT_NE(summary.find("0 records added."), std::string::npos) << summary;
+  // Reads fail from the start of the file, or from the middle of a line far
+  // beyond what the pages read: that line, cut short, is not added.
+  const std::string rest = "," + std::string(900, 'x') + "\r\n";
+  std::string text = "First Name,x\r\n";
+  for (size_t i = 0; text.size() < 3 * kImportStartBytes; ++i) text += "Person " + std::to_string(i) + rest;
+  const uint64_t middle = text.find("Person", 2 * kImportStartBytes) + 4;
+  ASSERT_TRUE(WriteWholeFile(csv, text));
+  // The lines wholly before the failure, below the heading.
+  const auto lineEnds = std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(middle), '\n');
+  const size_t before = static_cast<size_t>(lineEnds) - 1;
+  for (const uint64_t from : {uint64_t{0}, middle}) {
+    messages.clear();
+    std::filesystem::remove(book);
+    MakeRecordFile(book, {"boss", "help", "look"});
+    size_t added = 0;
+    {
+      RecordStore store(book, "boss");
+      std::optional<UnreadableFileSystem> fs;
+      std::optional<ScopedFileSystem> installed;
+      DialogScript script;
+      script.Expect("importWizard", [&](QWidget* w) {
+        GoToPage(w, csv, 3);
+        // Reads fail from here on; the file opens.
+        fs.emplace(csv, UnreadableFileSystem::Step::Read, EIO, from);
+        installed.emplace(&*fs);
+        Click(w, "next");
+      });
+      added = static_cast<size_t>(RunImportWizard(nullptr, store, Host(store)));
+    }
+    // What was added before the failure is kept; nothing from beyond it.
+    if (from == 0) {
+      EXPECT_EQ(added, 0u);
+    } else {
+      EXPECT_GT(added, 0u);
+    }
+    EXPECT_LE(added, before);
+    EXPECT_EQ(LiveRecords(book, "boss"), added) << from;
+    for (const std::string& name : Texts(contact::kFirstName)) {
+      EXPECT_TRUE(text.find("\n" + name + rest) != std::string::npos) << "a line cut short: " << name;
+    }
+    ASSERT_FALSE(MessageTexts().empty());
+    const std::string summary = MessageTexts().back();
+    EXPECT_NE(summary.find(csv), std::string::npos) << summary;
+    EXPECT_NE(summary.find(SystemErrorText(EIO)), std::string::npos) << summary;
+    EXPECT_NE(summary.find(std::to_string(added) + " records added."), std::string::npos) << summary;
+  }
 }
 
 TEST_F(ImportWizardTest, AWholeFileImporterTakesTheFilesItRecognises) {
