@@ -101,7 +101,8 @@ TEST_F(CardoraImportTest, ADelimitedFileLargerThanThePagesReadIsImportedWhole) {
     script.Expect("importWizard", [&](QWidget* w) {
       Type(w, "importFile", file);
       Click(w, "next");
-      EXPECT_TRUE(Control<QPlainTextEdit>(w, "preview")->toPlainText().endsWith("(The rest of the file is not shown.)"));
+      const QString preview = Control<QPlainTextEdit>(w, "preview")->toPlainText();
+      EXPECT_TRUE(preview.endsWith("(The rest of the file is not shown.)"));
       Click(w, "next");
       Click(w, "defaultMap");
       Click(w, "next");

@@ -1,6 +1,7 @@
 // The "Import" wizard over a real address book: the keyboard, how it reads
-// the file and what it shows of it, what page 2 detects, how page 3 maps,
-// what Finish refuses, the import it runs and how it is cancelled, the
+// the start of the file and what it shows of it, what page 2 detects, how
+// page 3 maps, what Finish refuses, the import it streams (a file larger
+// than the pages read, a read that fails) and how it is cancelled, the
 // whole-file importers that skip the pages, and the settings it keeps.
 #include "shell/ImportWizard.h"
 
@@ -115,7 +116,9 @@ class ImportWizardTest : public ShellTest {
     host.aliases = ContactImportAliases();
     host.further = ContactTodayAliases();
     host.run = [&store](std::istream& file, const ImportSettings& settings, ImportCounts& counts,
-                        const ImportProgress& progress) { return ImportContacts(store, file, settings, counts, progress); };
+                        const ImportProgress& progress) {
+      return ImportContacts(store, file, settings, counts, progress);
+    };
     return host;
   }
   std::string TargetRow(QWidget* wizard, int row) {
