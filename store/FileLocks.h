@@ -19,9 +19,10 @@
 //   from choosing its slot until the header is written, so two adds never
 //   pick the same slot.
 //
-//   An add raises the change counter before its records become visible
-//   (an 8-byte write of the counter field), so a process killed midway can
-//   only leave the counter too high, never a record that lists miss.
+//   An add, update or delete raises the change counter before it changes
+//   any slot (an 8-byte write of the counter field, under kGuard), so a
+//   process killed midway can only leave the counter too high, never a
+//   change that lists miss.
 //
 //   Compaction writes its copy under the name ".<file>.compact.XXXXXX" beside
 //   the file and holds kCompactCopy exclusively on the copy until it has

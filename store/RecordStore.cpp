@@ -398,8 +398,9 @@ int RecordStore::GetAccessLevel() {
 
 uint64_t RecordStore::GetChangeCounter() {
   if (!file_) return 0;
-  // An add raises the counter before it writes its records, all under the
-  // guard lock (so that a process killed midway leaves no record uncounted).
+  // An add, update or delete raises the counter before it changes any slot,
+  // all under the guard lock (so that a process killed midway leaves no
+  // change uncounted).
   // The counter is therefore read with the guard held shared: a list that
   // sees the raised counter and reloads finds the records in place. While
   // other users keep the guard busy, the value last read that way is the
@@ -654,14 +655,24 @@ Result RecordStore::UpdateRecord(const Bytes& record, RecordPosition position) {
   int level = GetAccessLevel();
   if (level == kAccessReader || level == kAccessNone) return Refusal("UpdateRecord", path_);
   if (Result writable = RequireWritable("UpdateRecord"); !writable.ok()) return writable;
+  GuardLock guard(*file_);
+  if (!guard.result().ok()) return guard.result();
   uint64_t size = 0;
   if (Result sz = file_->Size(size); !sz.ok()) return sz;
   if (!SlotInRange(position, size)) return Result::Fail("Not a record position in", 0, path_);
   uint8_t inUse = 0;
   if (Result rd = file_->ReadAt(position + r::kInUse, &inUse, 1); !rd.ok()) return rd;
   if (inUse > 1) return DamageRefusal(InUseProblem(inUse, position), path_);
-  if (Result wr = file_->WriteAt(position, record.data(), record.size()); !wr.ok()) return wr;
-  return AdjustHeader(0, 1, 0);
+  // Counted before the slot changes, as for an add or a delete: a process
+  // killed after this leaves the counter one too high (lists reload once
+  // for nothing), never a changed record that other users' lists keep
+  // showing as it was. Only the counter changes in the header.
+  Bytes header(format::kHeaderSize);
+  if (Result rd = file_->ReadAt(format::kHeaderOffset, header.data(), header.size()); !rd.ok()) return rd;
+  if (Result counted = RaiseChangeCounterLocked(header, 1); !counted.ok()) return counted;
+  // A failed slot write keeps the count: the write may have changed part
+  // of the slot before it failed, and one reload too many is harmless.
+  return file_->WriteAt(position, record.data(), record.size());
 }
 
 Result RecordStore::DeleteRecord(RecordPosition position) {

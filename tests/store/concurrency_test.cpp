@@ -945,6 +945,76 @@ TEST_F(ConcurrencyTest, ADeleteKilledMidwayIsCountedAlready) {
   EXPECT_GE(file.changeCounter(), before + 1);
 }
 
+// Ends the process at the whole-slot write of gKillSlot once armed, just
+// before the write or just after it.
+RecordPosition gKillSlot = 0;
+bool gKillAfterSlotWrite = false;
+
+class KillAtSlotWrite : public testing::ForwardingFileSystem {
+ protected:
+  void Wrap(Opening how, const std::string&, std::unique_ptr<File>& file) override {
+    if (how == Opening::Open) file = std::make_unique<Killing>(std::move(file));
+  }
+
+ private:
+  class Killing : public testing::ForwardingFile {
+   public:
+    using ForwardingFile::ForwardingFile;
+    Result WriteAt(uint64_t o, const void* b, size_t n) override {
+      const bool target = gKillArmed && o == gKillSlot && n > r::kInUse;
+      if (target && !gKillAfterSlotWrite) ::_exit(kKilledExit);
+      Result written = inner().WriteAt(o, b, n);
+      if (target) ::_exit(kKilledExit);
+      return written;
+    }
+  };
+};
+
+// An update killed around its slot write has already counted the change:
+// other users' lists reload and show the record as it now lies in the file.
+TEST_F(ConcurrencyTest, AnUpdateKilledAtItsSlotWriteIsCountedAlready) {
+  struct Case {
+    const char* name;
+    bool afterWrite;
+    const char* nameAfter;  // of the record in the file after the kill
+  };
+  const Case cases[] = {
+      {"killed before the slot write", false, "kept-0"},
+      {"killed after the slot write", true, "edited"},
+  };
+  const RecordPosition target = AddNamed("kept-", 2).front();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    {
+      // The record starts each case under its first name.
+      RecordStore store(path, "");
+      Bytes record;
+      ASSERT_TRUE(store.ReadRecord(record, target).ok());
+      PutText(record.data() + kNameOffset, kNameWidth, "kept-0");
+      ASSERT_TRUE(store.UpdateRecord(record, target).ok());
+    }
+    const uint64_t before = FileImage(path).changeCounter();
+    Child killed([&]() -> int {
+      KillAtSlotWrite fs;
+      SetFileSystemForTesting(&fs);
+      RecordStore store(path, "");
+      if (!store.IsOpen()) return kNoConnection;
+      Bytes record;
+      if (!store.ReadRecord(record, target).ok()) return kReadFailed;
+      PutText(record.data() + kNameOffset, kNameWidth, "edited");
+      gKillSlot = target;
+      gKillAfterSlotWrite = c.afterWrite;
+      gKillArmed = true;
+      (void)store.UpdateRecord(record, target);
+      return 0;  // not killed: the update wrote no slot
+    });
+    ASSERT_EQ(killed.WaitExitCode(), kKilledExit);
+    FileImage file(path);
+    ASSERT_EQ(Name(file.bytes.data() + target), c.nameAfter);
+    EXPECT_EQ(file.changeCounter(), before + 1) << "the update was to be counted before its slot write";
+  }
+}
+
 // Slot writes (not header writes) of the adder wait a while first: a slow
 // disk between an add's counting and its records.
 class SlowSlotWrites : public testing::ForwardingFileSystem {
