@@ -7,10 +7,10 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QRadioButton>
-#include <QKeyEvent>
 #include <QToolButton>
 
 #include "RecordCommandsSupport.h"
+#include "tests/support/TypeText.h"
 
 namespace velmora::testing {
 namespace {
@@ -19,20 +19,6 @@ QWidget* Find(QWidget* dialog, int control) { return dialog->findChild<QWidget*>
 void TypeInto(QWidget* dialog, int control, const std::string& text) {
   Type(dialog, std::to_string(control).c_str(), text);
 }
-// Types text as a keyboard would, one character at a time (QTest's own
-// typing takes only ASCII).
-void TypeText(QWidget* widget, const QString& text) {
-  for (int i = 0; i < text.size(); ++i) {
-    const int units = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
-    const QString typed = text.mid(i, units);
-    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, typed);
-    QApplication::sendEvent(widget, &press);
-    QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, typed);
-    QApplication::sendEvent(widget, &release);
-    i += units - 1;
-  }
-}
-
 bool OkEnabled(QWidget* dialog) { return Control<QPushButton>(dialog, "1")->isEnabled(); }
 
 // What the editor would have handed to the desktop.

@@ -23,15 +23,10 @@ using test::At;
 using test::D;
 using testing::CanActAsOtherUser;
 using testing::MakeSharedFolder;
+using testing::ModeOf;
 using testing::PlantLinkAsOtherUser;
 using testing::ScopedUmask;
 using testing::WriteWholeFile;
-
-mode_t ModeOf(const std::string& path) {
-  struct stat st;
-  if (::lstat(path.c_str(), &st) != 0) return mode_t(-1);
-  return st.st_mode & 07777;
-}
 
 class CalendarOutputFiles : public ::testing::Test {
  protected:

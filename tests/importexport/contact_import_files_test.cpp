@@ -15,6 +15,8 @@
 #include "importexport/ContactFields.h"
 #include "importexport/ContactImport.h"
 #include "store/Dates.h"
+#include "tests/importexport/ImportTestSupport.h"
+#include "tests/support/Files.h"
 #include "tests/support/Records.h"
 #include "tests/support/Sandbox.h"
 
@@ -22,29 +24,12 @@ namespace velmora {
 namespace {
 
 namespace c = contact;
+using testing::Contacts;
 using testing::TempDir;
 
 std::string DataPath(const std::string& name) { return std::string(VELMORA_TEST_DATA) + "/contacts/" + name; }
 
-std::string ReadData(const std::string& name) {
-  std::ifstream in(DataPath(name), std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
-
-std::vector<Contact> Contacts(RecordStore& store) {
-  std::vector<Contact> all;
-  EXPECT_TRUE(store
-                  .ScanSlots([&](RecordPosition, const uint8_t* slots, size_t count) {
-                    for (size_t i = 0; i < count; ++i) {
-                      const uint8_t* r = slots + i * store.recordSize();
-                      if (r[format::record::kInUse] == 1) all.emplace_back(Bytes(r, r + store.recordSize()));
-                    }
-                  })
-                  .ok());
-  return all;
-}
+std::string ReadData(const std::string& name) { return testing::ReadWholeFile(DataPath(name)); }
 
 std::string DateText(const DateValue& date) {
   if (date.IsEmpty()) return "";

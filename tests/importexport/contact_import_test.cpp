@@ -17,6 +17,7 @@
 #include "importexport/ContactImportCatalogue.h"
 #include "store/Bytes.h"
 #include "store/Refresh.h"
+#include "tests/importexport/ImportTestSupport.h"
 #include "tests/support/ForwardingFiles.h"
 #include "tests/support/Records.h"
 #include "tests/support/Sandbox.h"
@@ -25,21 +26,8 @@ namespace velmora {
 namespace {
 
 namespace c = contact;
+using testing::Contacts;
 using testing::TempDir;
-
-// The contacts of a file, in file order.
-std::vector<Contact> Contacts(RecordStore& store) {
-  std::vector<Contact> all;
-  EXPECT_TRUE(store
-                  .ScanSlots([&](RecordPosition, const uint8_t* slots, size_t count) {
-                    for (size_t i = 0; i < count; ++i) {
-                      const uint8_t* r = slots + i * store.recordSize();
-                      if (r[format::record::kInUse] == 1) all.emplace_back(Bytes(r, r + store.recordSize()));
-                    }
-                  })
-                  .ok());
-  return all;
-}
 
 class ContactImportTest : public ::testing::Test {
  protected:

@@ -25,6 +25,7 @@ namespace velmora {
 namespace {
 
 namespace c = contact;
+using testing::ModeOf;
 using testing::ReadWholeFile;
 using testing::TempDir;
 
@@ -320,11 +321,6 @@ TEST_F(ContactRecordTextTest, AFailedWriteLeavesTheOldFileWhole) {
   size_t files = 0;
   for (const auto& entry : std::filesystem::directory_iterator(dir.path())) files += entry.is_regular_file();
   EXPECT_EQ(files, 2u);  // the book and the old file: no fresh file left behind
-}
-
-mode_t ModeOf(const std::string& file) {
-  struct stat st;
-  return ::lstat(file.c_str(), &st) == 0 ? st.st_mode & 07777 : mode_t(-1);
 }
 
 TEST_F(ContactRecordTextTest, ExportsAndReportsAreNoWiderReadableThanTheBookAndKeepTheReplacedFilesBits) {

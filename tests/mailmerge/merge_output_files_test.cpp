@@ -21,17 +21,12 @@ namespace {
 
 using testing::CanActAsOtherUser;
 using testing::MakeSharedFolder;
+using testing::ModeOf;
 using testing::PlantLinkAsOtherUser;
 using testing::ReadWholeFile;
 using testing::ScopedUmask;
 using testing::TempDir;
 using testing::WriteWholeFile;
-
-mode_t ModeOf(const std::string& path) {
-  struct stat st;
-  if (::lstat(path.c_str(), &st) != 0) return mode_t(-1);
-  return st.st_mode & 07777;
-}
 
 MailMergeSettings WithClearPassword() {
   MailMergeSettings s;

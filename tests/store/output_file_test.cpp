@@ -32,17 +32,12 @@ namespace {
 using testing::AsOtherUser;
 using testing::CanActAsOtherUser;
 using testing::MakeSharedFolder;
+using testing::ModeOf;
 using testing::PlantLinkAsOtherUser;
 using testing::ReadWholeFile;
 using testing::ScopedUmask;
 using testing::TempDir;
 using testing::WriteWholeFile;
-
-mode_t ModeOf(const std::string& path) {
-  struct stat st;
-  if (::lstat(path.c_str(), &st) != 0) return mode_t(-1);
-  return st.st_mode & 07777;
-}
 
 bool IsRegularFile(const std::string& path) {
   struct stat st;

@@ -43,4 +43,9 @@ bool PlantLinkAsOtherUser(const std::string& target, const std::string& linkPath
 ScopedUmask::ScopedUmask(mode_t mask) : saved_(::umask(mask)) {}
 ScopedUmask::~ScopedUmask() { ::umask(saved_); }
 
+mode_t ModeOf(const std::string& path) {
+  struct stat st;
+  return ::lstat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : mode_t(-1);
+}
+
 }  // namespace velmora::testing

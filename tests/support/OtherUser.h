@@ -28,6 +28,10 @@ std::string MakeSharedFolder(const std::string& parent, const std::string& name 
 // Plants a symbolic link at linkPath pointing to target, as kOtherUser.
 bool PlantLinkAsOtherUser(const std::string& target, const std::string& linkPath);
 
+// The permission bits of the file at path, not followed through a link;
+// mode_t(-1) when there is nothing there.
+mode_t ModeOf(const std::string& path);
+
 // Sets the process's file-creation mask for the life of the object.
 class ScopedUmask {
  public:

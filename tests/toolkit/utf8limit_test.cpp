@@ -5,28 +5,16 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QTest>
 
+#include "tests/support/TypeText.h"
 #include "toolkit/Utf8Limit.h"
 
 namespace velmora {
 namespace {
 
-// Types text as a keyboard would, one character at a time (QTest's own
-// typing takes only ASCII).
-void TypeText(QWidget* widget, const QString& text) {
-  for (int i = 0; i < text.size(); ++i) {
-    const int units = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
-    const QString typed = text.mid(i, units);
-    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, typed);
-    QApplication::sendEvent(widget, &press);
-    QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, typed);
-    QApplication::sendEvent(widget, &release);
-    i += units - 1;
-  }
-}
+using testing::TypeText;
 
 struct FitCase {
   const char* text;

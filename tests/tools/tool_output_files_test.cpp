@@ -17,11 +17,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-mode_t ModeOf(const std::string& path) {
-  struct stat st;
-  return ::lstat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : mode_t(-1);
-}
-
 class ToolOutputFilesTest : public ToolTest {
  protected:
   std::string calendar = dir.File("diary.cld");
