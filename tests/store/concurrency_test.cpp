@@ -1051,6 +1051,10 @@ TEST_F(ConcurrencyTest, AChangeCounterSeenRaisedFindsTheRecordsItCounts) {
     if (!store.IsOpen()) return kNoConnection;
     for (int i = 0; i < kAdds; ++i) {
       if (!store.AddRecord(NewRecord(store, "added-" + std::to_string(i))).ok()) return kAddFailed;
+      // A user adding one contact after another: the guard is free between
+      // adds, so the watcher reads the counter on the way and not only
+      // after the last add.
+      ::usleep(20000);
     }
     return 0;
   });
@@ -1059,9 +1063,10 @@ TEST_F(ConcurrencyTest, AChangeCounterSeenRaisedFindsTheRecordsItCounts) {
   const uint64_t start = watcher.GetChangeCounter();
   go.CloseRead();
   go.CloseWrite();
-  int ahead = 0, looks = 0;
+  int ahead = 0, looks = 0, midway = 0;
   for (uint64_t seen = start; seen < start + kAdds && looks < 200000; ++looks) {
     seen = watcher.GetChangeCounter();
+    midway += seen > start && seen < start + kAdds;
     int live = 0;
     ASSERT_TRUE(watcher
                     .ScanSlots([&](RecordPosition, const uint8_t* slots, size_t count) {
@@ -1077,6 +1082,7 @@ TEST_F(ConcurrencyTest, AChangeCounterSeenRaisedFindsTheRecordsItCounts) {
   EXPECT_EQ(adder.WaitExitCode(), 0);
   EXPECT_EQ(ahead, 0);
   EXPECT_GT(looks, kAdds);
+  EXPECT_GT(midway, 0) << "the watcher saw the adds on their way, not only before and after";
 }
 
 // ---- A compaction killed midway ----------------------------------------------
