@@ -1,0 +1,11 @@
+#include "calendar/gui/AlarmRinger.h"
+
+namespace velmora {
+
+AlarmRinger::AlarmRinger(QWidget* window) : QObject(window), window_(window) {}
+
+AlarmRinger::~AlarmRinger() = default;
+
+void AlarmRinger::Check(RecordStore&) {}
+
+}  // namespace velmora
