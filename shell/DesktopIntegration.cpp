@@ -287,7 +287,6 @@ bool OpenDocument(std::string_view pathOrAddress) {
   return OpenUrl(QUrl::fromUserInput(text));
 }
 
-std::string DefaultReportPath() { return ProgramFolder() + "/report.txt"; }
 
 bool PrintFile(std::string_view path) {
   const QString file = QFileInfo(path.empty() ? QString::fromStdString(DefaultReportPath()) : FromView(path))

@@ -50,8 +50,6 @@ bool ComposeEmail(std::string_view address);
 // as a web address).
 bool OpenDocument(std::string_view pathOrAddress);
 
-// The default report file: "report.txt" in the program folder.
-std::string DefaultReportPath();
 // Prints a text file (the default report when path is empty): handed to
 // CUPS "lp" when it is on the PATH, else printed on the default printer.
 // Nothing happens for a missing file. True when printing was started.

@@ -313,6 +313,8 @@ std::string ProgramFolder() {
   return folder;
 }
 
+std::string DefaultReportPath() { return ProgramFolder() + "/report.txt"; }
+
 std::string ProgramName() {
   {
     std::lock_guard<std::mutex> lock(gNameMutex);

@@ -17,6 +17,9 @@ namespace velmora {
 // folder when it is writable; else $XDG_DATA_HOME/velmora (default
 // ~/.local/share/velmora), created on demand. No trailing slash.
 std::string ProgramFolder();
+// The default report file of both programs: "report.txt" in the program
+// folder.
+std::string DefaultReportPath();
 // Base name of the running executable ("Cardora", "Almanor", "velmora").
 std::string ProgramName();
 // Overrides the program name (the command-line tool and tests act as one of

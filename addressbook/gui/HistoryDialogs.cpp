@@ -23,6 +23,7 @@
 #include "store/FileSystem.h"
 #include "store/OutputFile.h"
 #include "store/RecordHeader.h"
+#include "store/Settings.h"
 
 namespace velmora {
 

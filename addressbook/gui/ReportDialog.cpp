@@ -19,6 +19,7 @@
 #include "shell/MessageBoxes.h"
 #include "shell/SuiteServices.h"
 #include "toolkit/Fonts.h"
+#include "store/Settings.h"
 
 namespace velmora {
 

@@ -1,5 +1,7 @@
 #include "calendar/gui/AlarmRinger.h"
 
+#include <QWidget>
+
 namespace velmora {
 
 AlarmRinger::AlarmRinger(QWidget* window) : QObject(window), window_(window) {}

@@ -167,6 +167,5 @@ Result WriteCalendarReport(RecordStore& store, const ExportOptions& options, con
                        OutputMode::NoWiderThanFile(FileSystem::Default(), store.path()));
 }
 
-std::string DefaultReportPath() { return ProgramFolder() + "/report.txt"; }
 
 }  // namespace velmora

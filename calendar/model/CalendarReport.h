@@ -54,7 +54,4 @@ Result StreamCalendarReport(RecordStore& store, const ExportOptions& options, co
 Result WriteCalendarReport(RecordStore& store, const ExportOptions& options, const std::string& path,
                            std::string& text, const ReportProgress& progress = {});
 
-// "report.txt" in the program folder.
-std::string DefaultReportPath();
-
 }  // namespace velmora

@@ -26,6 +26,7 @@
 #include "resources/Strings.h"
 #include "shell/DesktopIntegration.h"
 #include "store/RecordHeader.h"
+#include "store/Settings.h"
 #include "tests/support/Files.h"
 #include "tests/support/OtherUser.h"
 #include "tests/support/Records.h"

@@ -13,6 +13,7 @@
 
 #include "RecordFiles.h"
 #include "ShellTestSupport.h"
+#include "store/Settings.h"
 
 namespace velmora::testing {
 namespace {
