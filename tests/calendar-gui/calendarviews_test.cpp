@@ -324,7 +324,10 @@ TEST(CellLinesTest, FullCellShowsTheFirstEventsAllDayFirstThenByStartTime) {
     }
     return DayCell{};
   }();
-  const int fit = EventLinesThatFit(cell.rect.height(), CalendarGridView::kLinesTop);
+  // Lines of 10 pixels below the label, each ending 10 pixels or more above
+  // the cell's bottom.
+  const int fit = (cell.rect.height() - CalendarGridView::kLinesTop - 10) / 10;
+  EXPECT_EQ(EventLinesThatFit(cell.rect.height(), CalendarGridView::kLinesTop), fit);
   ASSERT_GT(fit, 0);
   ASSERT_LT(fit, int(all.size())) << "the cell must be too small for all events";
   EXPECT_EQ(month->LinesOf(day), std::vector<std::string>(all.begin(), all.begin() + fit));
