@@ -449,12 +449,17 @@ bool MonthView::StepDate(DateValue& date, int direction) const {
   return direction > 0 ? NextMonth(date) : PreviousMonth(date);
 }
 
+std::string MonthView::HeaderText(int column) {
+  if (column < 0 || column >= kColumns) return {};
+  return LoadText(kFirstShortWeekdayName + column);
+}
+
 void MonthView::PaintHeader(QPainter& painter) {
   painter.setFont(SmallBoldFont());
   painter.setPen(kHeaderGrey);
   for (int column = 0; column < kColumns; ++column) {
     painter.drawText(HeaderRect(column), Qt::AlignCenter | Qt::TextSingleLine,
-                     Q(LoadText(kFirstShortWeekdayName + column)));
+                     Q(HeaderText(column)));
   }
 }
 

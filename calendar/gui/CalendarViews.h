@@ -173,8 +173,10 @@ class MonthView : public CalendarGridView {
   std::vector<DayCell> Cells() const override;
   std::string CellLabel(const DateValue& date) const override;
   void ShownRange(DateValue& first, DateValue& last) const override;
-  // The rectangle of the weekday name over column 0 (Sunday) .. 6.
+  // The rectangle of the weekday name over column 0 (Sunday) .. 6, and the
+  // name ("Su".."Sa").
   QRect HeaderRect(int column) const;
+  static std::string HeaderText(int column);
 
  protected:
   void PrepareClass(WindowClass& windowClass) override;

@@ -247,6 +247,12 @@ TEST(WeekLayoutTest, WeekRunsMondayToSundayInFourColumnsAndTwoRows) {
   }
 }
 
+TEST(MonthLayoutTest, ColumnsCarryTheShortWeekdayNamesFromSunday) {
+  std::vector<std::string> names;
+  for (int column = -1; column <= 7; ++column) names.push_back(MonthView::HeaderText(column));
+  EXPECT_EQ(names, (std::vector<std::string>{"", "Su", "Mo", "Tu", "We", "Th", "Fr", "Sa", ""}));
+}
+
 TEST(WeekLayoutTest, LabelsAreDayNumberAndWeekdayName) {
   GuiSandbox sandbox(GuiSandbox::Settings::Quiet);
   auto view = MakeView<WeekView>();
@@ -631,6 +637,34 @@ TEST(AgendaTest, OneReadingOfTheFilePerSetOfDaysShown) {
   EXPECT_EQ(view->agendaLoads(), 5);
   EXPECT_TRUE(view->LinesOf(D(3, 2, 2004)).empty());
   EXPECT_TRUE(view->loadResult().ok());
+}
+
+TEST(AgendaTest, AFileThatCannotBeReadIsToldInTheView) {
+  GuiSandbox sandbox(GuiSandbox::Settings::Quiet);
+  RecordStore missing(sandbox.File("gone.cld"), "");
+  ASSERT_FALSE(missing.IsOpen());
+  auto view = MakeView<MonthView>();
+  view->SetDate(D(10, 2, 2004));
+  // Reddish pixels in the strip under the cells, left of the title.
+  auto redInStrip = [&](const QImage& image) {
+    int n = 0;
+    for (int y = view->GridRect().bottom() + 3; y < image.height(); ++y) {
+      for (int x = 0; x < view->TitleRect().left() - 2; ++x) {
+        const QColor c(image.pixel(x, y));
+        n += c.red() > 180 && c.green() < 120 && c.blue() < 120;
+      }
+    }
+    return n;
+  };
+  EXPECT_EQ(redInStrip(Render(*view)), 0);
+  view->SetRecordFile(&missing);
+  const QImage image = Render(*view);
+  EXPECT_FALSE(view->loadResult().ok());
+  EXPECT_NE(view->loadResult().Message().find("gone.cld"), std::string::npos) << view->loadResult().Message();
+  EXPECT_GT(redInStrip(image), 0);
+  EXPECT_TRUE(view->LinesOf(D(3, 2, 2004)).empty());
+  // The cells are still there to move around in.
+  EXPECT_EQ(view->Cells().size(), 29u);
 }
 
 // ---------------------------------------------------------------------------
