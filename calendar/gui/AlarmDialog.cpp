@@ -124,6 +124,7 @@ AlarmDialog::AlarmDialog(const EventRecord& record, bool newEvent, QWidget* owne
   tone_ = new QLineEdit(groups_[1]);
   tone_->setObjectName(QStringLiteral("tone"));
   LimitUtf8Bytes(tone_, kPathLimit);
+  tone_->setMinimumWidth(240);
   auto* toneLabel = new QLabel(QStringLiteral("Tone &file"), groups_[1]);
   toneLabel->setBuddy(tone_);
   play_ = new QPushButton(QStringLiteral("&Play"), groups_[1]);

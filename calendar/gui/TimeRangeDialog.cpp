@@ -124,12 +124,7 @@ void TesselTimeTrack::paintEvent(QPaintEvent*) {
   const int left = std::min(kLabelWidth, width() / 2);
   const QColor marker = QColor::fromRgba(kMarkerColour);
 
-  // The band first, the hour lines and their labels over it.
-  const int top = YOfSlot(start_);
-  const int bottom = YOfSlot(end_);
-  const QRect band(left, top, width() - left - 2, std::max(2, bottom - top));
-  painter.fillRect(band.adjusted(0, single_ ? -1 : 0, 0, 0), marker);
-
+  // The lines of the day, then the band over them, then the texts.
   for (int slot = first_; slot <= last_; ++slot) {
     const int y = YOfSlot(slot);
     if (slot % kSlotsPerHour == 0) {
@@ -140,21 +135,28 @@ void TesselTimeTrack::paintEvent(QPaintEvent*) {
       painter.drawText(label, Qt::AlignRight | Qt::AlignVCenter,
                        QString::fromStdString(FormatTime(TimeOfSlot(slot))));
     } else if (slot % 3 == 0) {
-      painter.setPen(QColor(200, 200, 200));
+      painter.setPen(QColor(210, 210, 210));
       painter.drawLine(left, y, width(), y);
     }
   }
 
+  const int top = YOfSlot(start_);
+  const int bottom = YOfSlot(end_);
   painter.setPen(Qt::white);
   if (single_) {
-    // The one time beside its marker, above it unless there is no room.
+    // One time: a marker line with the time written on a label centred on
+    // it.
+    painter.fillRect(QRect(left, top - 1, width() - left - 2, 3), marker);
     const QString text = QString::fromStdString(FormatTime(start()));
-    const int y = top - metrics.height() - 1 >= 0 ? top - metrics.height() - 1 : top + 2;
-    const QRect label(left + 2, y, width() - left - 4, metrics.height());
+    const int labelWidth = std::min(width() - left - 2, metrics.horizontalAdvance(text) + 10);
+    const QRect label(left + (width() - left - 2 - labelWidth) / 2, top - metrics.height() / 2 - 1, labelWidth,
+                      metrics.height() + 2);
     painter.fillRect(label, marker);
     painter.drawText(label, Qt::AlignCenter, text);
-  } else if (band.height() >= metrics.height() + 2) {
-    painter.drawText(band, Qt::AlignCenter, LengthText(end_ - start_));
+  } else {
+    const QRect band(left, top, width() - left - 2, std::max(2, bottom - top));
+    painter.fillRect(band, marker);
+    if (band.height() >= metrics.height() + 2) painter.drawText(band, Qt::AlignCenter, LengthText(end_ - start_));
   }
 
   painter.setPen(hasFocus() ? palette().color(QPalette::Highlight) : QColor(128, 128, 128));
