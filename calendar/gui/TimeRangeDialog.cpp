@@ -6,8 +6,10 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <algorithm>
 
+#include "shell/DatePickerDialog.h"
 #include "shell/SuiteFlags.h"
 #include "toolkit/Fonts.h"
 #include "toolkit/OpeningEffect.h"
@@ -284,18 +286,32 @@ void TimeRangeDialog::resizeEvent(QResizeEvent* event) {
   PlaceTrack();
 }
 
-void TimeRangeDialog::OnInitDialog() {
-  if (!at_.isNull()) {
-    move(at_);
-  } else {
+void TimeRangeDialog::Place() {
+  if (at_.isNull()) {
     CentreOver(this, parentWidget());
+    return;
   }
+  // At the point, moved back onto its screen: the tall window opened under
+  // a button low on the screen would otherwise hide its buttons.
+  QScreen* screen = QGuiApplication::screenAt(at_);
+  if (!screen) screen = QGuiApplication::primaryScreen();
+  const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+  move(DatePickerDialog::PlaceOnScreen(at_, frameGeometry().size(), area));
+}
+
+void TimeRangeDialog::OnInitDialog() {
+  Place();
   if (openingEffect_) {
     SoundPlayer::Instance().Play("open.wav");
     if (AnimationFlag()) PlayOpeningEffect(QRect(pos(), frameGeometry().size()));
   }
   PlaceTrack();
   track_->setFocus(Qt::OtherFocusReason);
+}
+
+void TimeRangeDialog::OnInitialise() {
+  // Shown now: the frame's size is known and may push it back inside.
+  if (!at_.isNull()) Place();
 }
 
 qintptr TimeRangeDialog::OnCommand(const Command& command) {

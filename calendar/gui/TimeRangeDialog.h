@@ -89,8 +89,8 @@ class TesselTimeTrack : public QWidget {
   int anchor_ = 0;
 };
 
-// Dialog 1007 "Time". Opened at a screen point (none: centred over its
-// owner); with the opening effect it plays "open.wav" and draws the
+// Dialog 1007 "Time". Opened at a screen point, kept on the screen (none:
+// centred over its owner); with the opening effect it plays "open.wav" and draws the
 // opening animation. "ok" and "cancel" play "close.wav".
 class TimeRangeDialog : public TesselDialog {
   Q_OBJECT
@@ -113,10 +113,12 @@ class TimeRangeDialog : public TesselDialog {
 
  protected:
   void OnInitDialog() override;
+  void OnInitialise() override;
   void resizeEvent(QResizeEvent* event) override;
 
  private:
   void PlaceTrack();
+  void Place();
 
   TesselTimeTrack* track_;
   QPushButton* ok_;

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QMouseEvent>
 #include <QTest>
 
@@ -172,6 +174,26 @@ TEST_F(TimeTrackTest, TheDialogPlacesTheTrackAboveItsButtons) {
   EXPECT_EQ(dialog.track()->geometry(), QRect(3, 2, dialog.width() - 5, dialog.height() - 38));
   EXPECT_EQ(Control<QPushButton>(&dialog, "1")->text().toStdString(), "ok");
   EXPECT_EQ(Control<QPushButton>(&dialog, "2")->text().toStdString(), "cancel");
+}
+
+TEST_F(TimeTrackTest, TheDialogOpensAtItsPointButStaysOnTheScreen) {
+  const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+  const QPoint points[] = {area.topLeft() + QPoint(20, 10), QPoint(area.left() + 30, area.bottom() - 20)};
+  for (const QPoint& at : points) {
+    TimeValue start = Am(9, 0), end = Am(10, 0);
+    QRect shown;
+    DialogScript script;
+    script.Expect("1007", [&shown](QWidget* d) {
+      shown = d->frameGeometry();
+      Click(d, "2");
+    });
+    EXPECT_FALSE(PickTimeRange(nullptr, start, end, at, false));
+    EXPECT_TRUE(area.contains(shown)) << at.x() << "," << at.y();
+    EXPECT_EQ(shown.left(), at.x());
+    if (at.y() + shown.height() <= area.bottom()) {
+      EXPECT_EQ(shown.top(), at.y());
+    }
+  }
 }
 
 TEST_F(TimeTrackTest, OkGivesTheTimesAndCancelKeepsThem) {
