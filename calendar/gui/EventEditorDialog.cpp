@@ -252,7 +252,8 @@ EventRecord EventEditorDialog::record() const {
   EventRecord out = record_;
   out.setSubject(subject_->text().toStdString());
   out.setNotes(StoredLines(notes_->toPlainText()));
-  out.setAllDay(allDay_->isChecked());
+  // The all-day flag is already the box's: it follows every click, and a
+  // flag the box never touched stays as stored.
   if (accessLevel_ == kAccessOwner) out.setConfidential(confidential_->isChecked());
   out.setCategory(category_->currentText().toStdString());
   ConfirmEventEditor(out, hasOpened_ ? &opened_ : nullptr);

@@ -185,6 +185,14 @@ TEST_F(EventEditorTest, AllDayTurnsTheTimeButtonOff) {
   Check(&editor, "allDay");
   EXPECT_TRUE(Control<QPushButton>(&editor, "time")->isEnabled());
   EXPECT_FALSE(editor.working().allDay());
+
+  // A flag the box does not know (a foreign file's) stays unless clicked.
+  EventRecord foreign = NewEvent();
+  foreign.setAllDayFlag(2);
+  EventEditorDialog untouched(foreign, &foreign, EventEditorSetupFor(*store));
+  EXPECT_EQ(untouched.record().allDayFlag(), 2u);
+  Check(&untouched, "allDay");
+  EXPECT_EQ(untouched.record().allDayFlag(), 1u);
 }
 
 TEST_F(EventEditorTest, TheTimeButtonStoresTheTimesOnlyOnOk) {
