@@ -22,7 +22,6 @@ namespace {
 // Room above the first and below the last time, so their labels fit.
 constexpr int kTopMargin = 7;
 constexpr int kBottomMargin = 7;
-constexpr int kLabelWidth = 46;
 // How near an edge of the band a press has to be to take that edge.
 constexpr int kGrip = 4;
 constexpr int kSlotsPerHour = 12;
@@ -116,6 +115,16 @@ QString TesselTimeTrack::LengthText(int steps) {
   return QString::asprintf("%02d:%02d", minutes / 60, minutes % 60);
 }
 
+int TesselTimeTrack::LabelWidth() const {
+  // The widest hour label in the clock style in use ("23:00", "11:00 pm").
+  const QFontMetrics metrics(NormalFont());
+  int widest = 0;
+  for (int slot = first_ - first_ % kSlotsPerHour; slot <= last_; slot += kSlotsPerHour) {
+    widest = std::max(widest, metrics.horizontalAdvance(QString::fromStdString(FormatTime(TimeOfSlot(slot)))));
+  }
+  return widest + 8;
+}
+
 QSize TesselTimeTrack::sizeHint() const { return QSize(120, 4 * Rows() / 2 + kTopMargin + kBottomMargin); }
 
 void TesselTimeTrack::paintEvent(QPaintEvent*) {
@@ -123,7 +132,7 @@ void TesselTimeTrack::paintEvent(QPaintEvent*) {
   painter.fillRect(rect(), Qt::white);
   painter.setFont(NormalFont());
   const QFontMetrics metrics(painter.font());
-  const int left = std::min(kLabelWidth, width() / 2);
+  const int left = std::min(LabelWidth(), width() / 2);
   const QColor marker = QColor::fromRgba(kMarkerColour);
 
   // The lines of the day, then the band over them, then the texts.
@@ -267,7 +276,7 @@ TimeRangeDialog::TimeRangeDialog(const TimeValue& start, const TimeValue& end, b
   setTabOrder(track_, ok_);
   setTabOrder(ok_, cancel_);
   // A narrow window: the day from 7 AM to 11 PM at about 30 pixels an hour.
-  setFixedSize(150, 540);
+  setFixedSize(std::max(150, track_->LabelWidth() + 100), 540);
   PlaceTrack();
 }
 

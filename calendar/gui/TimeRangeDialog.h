@@ -65,6 +65,9 @@ class TesselTimeTrack : public QWidget {
   // two digits.
   static QString LengthText(int steps);
 
+  // The width of the column of hour labels at the left.
+  int LabelWidth() const;
+
   QSize sizeHint() const override;
 
  signals:
