@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QMouseEvent>
@@ -13,6 +14,7 @@
 #include "../shell/ShellTestSupport.h"
 #include "calendar/gui/TimeRangeDialog.h"
 #include "tests/support/GuiSandbox.h"
+#include "toolkit/Fonts.h"
 
 namespace velmora::testing {
 namespace {
@@ -174,6 +176,21 @@ TEST_F(TimeTrackTest, TheDialogPlacesTheTrackAboveItsButtons) {
   EXPECT_EQ(dialog.track()->geometry(), QRect(3, 2, dialog.width() - 5, dialog.height() - 38));
   EXPECT_EQ(Control<QPushButton>(&dialog, "1")->text().toStdString(), "ok");
   EXPECT_EQ(Control<QPushButton>(&dialog, "2")->text().toStdString(), "cancel");
+}
+
+TEST_F(TimeTrackTest, TheHourLabelsFitInEitherClockStyle) {
+  const ClockStyle saved = GetClockStyle();
+  for (const ClockStyle style : {ClockStyle::TwentyFourHour, ClockStyle::TwelveHour}) {
+    SetClockStyle(style);
+    TimeRangeDialog dialog(Am(9, 0), Am(10, 0), false, {}, false);
+    const QFontMetrics metrics(NormalFont());
+    for (const TimeValue& hour : {Am(7, 0), Pm(12, 0), Pm(23, 0)}) {
+      EXPECT_GT(dialog.track()->LabelWidth(), metrics.horizontalAdvance(QString::fromStdString(FormatTime(hour))))
+          << FormatTime(hour);
+    }
+    EXPECT_GE(dialog.track()->width() - dialog.track()->LabelWidth(), 80) << "room for the band";
+  }
+  SetClockStyle(saved);
 }
 
 TEST_F(TimeTrackTest, TheDialogOpensAtItsPointButStaysOnTheScreen) {
