@@ -125,7 +125,7 @@ int TesselTimeTrack::LabelWidth() const {
   return widest + 8;
 }
 
-QSize TesselTimeTrack::sizeHint() const { return QSize(120, 4 * Rows() / 2 + kTopMargin + kBottomMargin); }
+QSize TesselTimeTrack::sizeHint() const { return QSize(LabelWidth() + 80, 2 * Rows() + kTopMargin + kBottomMargin); }
 
 void TesselTimeTrack::paintEvent(QPaintEvent*) {
   QPainter painter(this);
@@ -183,12 +183,14 @@ void TesselTimeTrack::mousePressEvent(QMouseEvent* event) {
   const int y = event->position().toPoint().y();
   if (single_) {
     drag_ = Drag::End;
-  } else if (std::abs(y - YOfSlot(end_)) <= kGrip && end_ > start_) {
+  } else if (start_ == end_ && std::abs(y - YOfSlot(start_)) <= kGrip) {
+    // A band of no length is drawn out from its time, either way.
+    drag_ = Drag::Anchored;
+    anchor_ = start_;
+  } else if (std::abs(y - YOfSlot(end_)) <= kGrip) {
     drag_ = Drag::End;
   } else if (std::abs(y - YOfSlot(start_)) <= kGrip) {
     drag_ = Drag::Start;
-  } else if (std::abs(y - YOfSlot(end_)) <= kGrip) {
-    drag_ = Drag::End;
   } else {
     drag_ = Drag::Anchored;
     anchor_ = SlotAtY(y);

@@ -19,8 +19,9 @@ namespace velmora {
 // last time of the track bound every selection, and the start never lies
 // after the end.
 //
-// Mouse: pressing on the band's start or end edge drags that edge; pressing
-// elsewhere starts a new band there, dragged out from that point. A drag
+// Mouse: pressing on the band's start or end edge drags that edge (a band
+// of no length is drawn out from its time either way); pressing elsewhere
+// starts a new band there, dragged out from that point. A drag
 // beyond the track stops at its first or last time.
 // Keyboard: Down/Up move the end by five minutes (the single time in
 // single-time mode), Shift+Down/Up the start, Ctrl+Down/Up the whole band;

@@ -115,6 +115,18 @@ TEST_F(TimeTrackTest, APressAwayFromTheBandDrawsANewOneEitherWay) {
   EXPECT_EQ(track.endSlot(), 200);
 }
 
+TEST_F(TimeTrackTest, ABandOfNoLengthIsDrawnOutFromItsTime) {
+  for (const int to : {150, 100}) {
+    TesselTimeTrack track(kFirst, kLast, Am(10, 0), Am(10, 0), false);
+    track.resize(120, 482);
+    Mouse(&track, QEvent::MouseButtonPress, track.YOfSlot(120));
+    Mouse(&track, QEvent::MouseMove, track.YOfSlot(to));
+    Mouse(&track, QEvent::MouseButtonRelease, track.YOfSlot(to));
+    EXPECT_EQ(track.startSlot(), std::min(120, to)) << to;
+    EXPECT_EQ(track.endSlot(), std::max(120, to)) << to;
+  }
+}
+
 TEST_F(TimeTrackTest, SingleTimeModeMovesOneTime) {
   TesselTimeTrack track(kFirst, kLast, Am(9, 0), Am(9, 0), true);
   track.resize(120, 482);
