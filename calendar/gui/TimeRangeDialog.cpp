@@ -268,10 +268,10 @@ TimeRangeDialog::TimeRangeDialog(const TimeValue& start, const TimeValue& end, b
   setWindowTitle(QStringLiteral("Time"));
   setFont(NormalFont());
   track_ = new TesselTimeTrack(FirstTime(), LastTime(), start, end, singleTime, this);
-  ok_ = new QPushButton(QStringLiteral("ok"), this);
+  ok_ = new QPushButton(QStringLiteral("&OK"), this);
   ok_->setObjectName(QString::number(kCmdOk));
   ok_->setDefault(true);
-  cancel_ = new QPushButton(QStringLiteral("cancel"), this);
+  cancel_ = new QPushButton(QStringLiteral("&Cancel"), this);
   cancel_->setObjectName(QString::number(kCmdCancel));
   connect(ok_, &QPushButton::clicked, this, [this] { OnCommand(Command{kCmdOk, 0, {}, {}}); });
   connect(cancel_, &QPushButton::clicked, this, [this] { OnCommand(Command{kCmdCancel, 0, {}, {}}); });

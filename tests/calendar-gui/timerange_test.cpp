@@ -1,7 +1,7 @@
 // The time-range picker: the time track's clamping when it opens, its
 // drags and keys held within the track with the start never after the end,
 // the single-time mode, the band's length text, and the "Time" dialog's
-// "ok" and "cancel".
+// "OK" and "Cancel" buttons.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -186,8 +186,8 @@ TEST_F(TimeTrackTest, TheDialogPlacesTheTrackAboveItsButtons) {
   EXPECT_EQ(dialog.windowTitle().toStdString(), "Time");
   EXPECT_EQ(dialog.track()->objectName().toStdString(), "102");
   EXPECT_EQ(dialog.track()->geometry(), QRect(3, 2, dialog.width() - 5, dialog.height() - 38));
-  EXPECT_EQ(Control<QPushButton>(&dialog, "1")->text().toStdString(), "ok");
-  EXPECT_EQ(Control<QPushButton>(&dialog, "2")->text().toStdString(), "cancel");
+  EXPECT_EQ(Control<QPushButton>(&dialog, "1")->text().toStdString(), "&OK");
+  EXPECT_EQ(Control<QPushButton>(&dialog, "2")->text().toStdString(), "&Cancel");
 }
 
 TEST_F(TimeTrackTest, TheHourLabelsFitInEitherClockStyle) {
