@@ -97,6 +97,13 @@ DueOccurrences FindDueOccurrences(const EventRecord& record, const AlarmMoment& 
   if (!record.repeats()) return out;
   const int32_t eventDay = DayNumber(record.eventDate());
   int32_t day = DayNumber(out.first);
+  // The reference starts at the event date, which a weekly series need not
+  // occur on (created on a Wednesday for Mondays and Thursdays). When real
+  // occurrences are due after it, they are what the alarm stands for.
+  if (day != kInvalidDayNumber && !OccursOn(record, out.first)) {
+    const int32_t real = FirstOccurrenceFrom(record.repeat(), eventDay, day);
+    if (real != kInvalidDayNumber && DueOn(real, record, moment)) out.count = 0;
+  }
   // Each step finds the next occurrence in constant time; a daily series
   // over the whole valid range takes some 146,000 steps at most.
   while (day != kInvalidDayNumber && day < LastDayNumber()) {
@@ -106,7 +113,7 @@ DueOccurrences FindDueOccurrences(const EventRecord& record, const AlarmMoment& 
       out.hasNext = DateFromDayNumber(day, out.next);
       break;
     }
-    ++out.count;
+    if (++out.count == 1) DateFromDayNumber(day, out.first);
     DateFromDayNumber(day, out.last);
   }
   return out;

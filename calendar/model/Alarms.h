@@ -55,7 +55,8 @@ void AdvanceRungAlarm(EventRecord& record, bool disableRepeat);
 // once, and the alarm moves on to the first occurrence still to come.
 struct DueOccurrences {
   int count = 0;        // occurrences whose alarm is due, from the alarm's own on
-  DateValue first;      // the alarm's occurrence
+  DateValue first;      // the alarm's occurrence (the first real one after a
+                        // reference date the series does not occur on)
   DateValue last;       // the latest occurrence whose alarm is due
   bool hasNext = false; // an occurrence whose alarm is still to come exists
   DateValue next;       // that occurrence (today's when its alarm time is later)

@@ -216,6 +216,25 @@ TEST(AlarmCatchUp, DueOccurrencesOfARepeatingEvent) {
   }
 }
 
+TEST(AlarmCatchUp, AReferenceDateTheSeriesDoesNotOccurOnIsNotCounted) {
+  // Mondays and Thursdays, entered on Wednesday 7 January 2004.
+  EventRecord e;
+  e.setEventDate(D(7, 1, 2004));
+  e.setRepeat(RepeatBlock{2, kNoEndDate, 1, 2 | 16});
+  e = WithAlarm(e, At(9, 0), 0, D(7, 1, 2004));
+  DueOccurrences due = FindDueOccurrences(e, AlarmMoment{D(14, 1, 2004), At(10, 0)});
+  EXPECT_EQ(due.count, 2);  // Thursday 8th and Monday 12th
+  EXPECT_EQ(due.first, D(8, 1, 2004));
+  EXPECT_EQ(due.last, D(12, 1, 2004));
+  EXPECT_EQ(due.next, D(15, 1, 2004));
+  // On the Wednesday itself the alarm rings for its reference date, as ever.
+  due = FindDueOccurrences(e, AlarmMoment{D(7, 1, 2004), At(10, 0)});
+  EXPECT_EQ(due.count, 1);
+  EXPECT_EQ(due.first, D(7, 1, 2004));
+  EXPECT_EQ(due.last, D(7, 1, 2004));
+  EXPECT_EQ(due.next, D(8, 1, 2004));
+}
+
 TEST(AlarmCatchUp, AOneOffAlarmStandsForItsOneOccurrence) {
   EventRecord e;
   e.setEventDate(D(10, 5, 2004));
