@@ -61,6 +61,8 @@ struct Seen {
   bool startEnabled = false, startChecked = false;
   bool hasDisable = false;
   bool subjectHasFocus = false;
+  bool modal = false;
+  QWidget* owner = nullptr;
   QString tone;
 };
 
@@ -94,6 +96,8 @@ Seen Look(AlarmRingingWindow* window) {
   seen.startChecked = start->isChecked();
   seen.hasDisable = Child<QCheckBox>(window, AlarmRingingWindow::kDisableName) != nullptr;
   seen.tone = window->tonePlaying();
+  seen.modal = window->isModal() && window->isVisible();
+  seen.owner = window->parentWidget();
   return seen;
 }
 
@@ -263,6 +267,8 @@ TEST_F(AlarmRingerTest, TheRingingWindowShowsTheOccurrenceAndTheEvent) {
 
   const Seen& first = seen_[0];
   EXPECT_EQ(first.title, Q("Alarm"));
+  EXPECT_TRUE(first.modal);
+  EXPECT_EQ(first.owner, &main_);
   EXPECT_EQ(first.date, Q("8/1/2004"));
   EXPECT_EQ(first.time, Q("14:30"));  // a one-off event shows its start time
   EXPECT_EQ(first.subject, Q("Dentist\nbring the card"));
