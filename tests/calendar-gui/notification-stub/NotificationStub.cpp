@@ -61,10 +61,10 @@ class Service : public QObject {
  public slots:
   QStringList GetCapabilities() { return {QStringLiteral("actions"), QStringLiteral("body")}; }
 
-  QString GetServerInformation(QString& vendor, QString& version, QString& specVersion) {
+  QString GetServerInformation(QString& vendor, QString& version, QString& protocolVersion) {
     vendor = QStringLiteral("Velmora tests");
     version = QStringLiteral("1");
-    specVersion = QStringLiteral("1.2");
+    protocolVersion = QStringLiteral("1.2");
     return QStringLiteral("notification-stub");
   }
 
