@@ -25,20 +25,39 @@ class RingingScope {
 
 }  // namespace
 
-AlarmMoment CurrentAlarmMoment() { return {Today(), Now(5)}; }
+AlarmMoment CurrentAlarmMoment() { return MakeAlarmMoment(Today(), Now(1)); }
+
+AlarmMoment MakeAlarmMoment(const DateValue& today, const TimeValue& now) {
+  return {today, TimeValue{now.hour, now.minute - now.minute % 5, 0, now.half}};
+}
 
 DateValue AlarmOccurrence(const EventRecord& record) {
   return record.repeats() ? record.alarmReferenceDate() : record.eventDate();
 }
 
+namespace {
+
+// The day an occurrence's alarm rings (see AlarmDate), as a day number.
+int32_t AlarmDayOf(int32_t occurrence, uint32_t lead) {
+  if (occurrence == kInvalidDayNumber) return occurrence;
+  const int64_t moved = int64_t(occurrence) - lead;
+  return moved < FirstDayNumber() ? occurrence : int32_t(moved);
+}
+
+// Whether the alarm of an occurrence is due at the moment.
+bool DueOn(int32_t occurrence, const EventRecord& record, const AlarmMoment& moment) {
+  const int32_t alarmDay = AlarmDayOf(occurrence, record.alarmLead());
+  const int32_t today = DayNumber(moment.today);
+  if (alarmDay != today) return alarmDay < today;
+  return TimeSlot(record.alarmTime()) <= TimeSlot(moment.now);
+}
+
+}  // namespace
+
 DateValue AlarmDate(const EventRecord& record) {
   const DateValue occurrence = AlarmOccurrence(record);
-  const int32_t day = DayNumber(occurrence);
-  const int64_t moved = int64_t(day) - record.alarmLead();
   DateValue out;
-  if (day == kInvalidDayNumber || moved < FirstDayNumber() || !DateFromDayNumber(int32_t(moved), out)) {
-    return occurrence;
-  }
+  if (!DateFromDayNumber(AlarmDayOf(DayNumber(occurrence), record.alarmLead()), out)) return occurrence;
   return out;
 }
 
@@ -64,6 +83,51 @@ void AdvanceRungAlarm(EventRecord& record, bool disableRepeat) {
   DateValue next;
   if (record.repeats() && !disableRepeat && NextAlarmOccurrence(record, next)) {
     record.setAlarmReferenceDate(next);
+    record.setAlarmSet(true);
+  } else {
+    record.setAlarmSet(false);
+  }
+}
+
+DueOccurrences FindDueOccurrences(const EventRecord& record, const AlarmMoment& moment) {
+  DueOccurrences out;
+  if (!IsAlarmDue(record, moment)) return out;
+  out.count = 1;
+  out.first = out.last = AlarmOccurrence(record);
+  if (!record.repeats()) return out;
+  const int32_t eventDay = DayNumber(record.eventDate());
+  int32_t day = DayNumber(out.first);
+  // The reference starts at the event date, which a weekly series need not
+  // occur on (created on a Wednesday for Mondays and Thursdays). When real
+  // occurrences are due after it, they are what the alarm stands for.
+  if (day != kInvalidDayNumber && !OccursOn(record, out.first)) {
+    const int32_t real = FirstOccurrenceFrom(record.repeat(), eventDay, day);
+    if (real != kInvalidDayNumber && DueOn(real, record, moment)) out.count = 0;
+  }
+  // Each step finds the next occurrence in constant time; a daily series
+  // over the whole valid range takes some 146,000 steps at most.
+  while (day != kInvalidDayNumber && day < LastDayNumber()) {
+    day = FirstOccurrenceFrom(record.repeat(), eventDay, day + 1);
+    if (day == kInvalidDayNumber) break;
+    if (!DueOn(day, record, moment)) {
+      out.hasNext = DateFromDayNumber(day, out.next);
+      break;
+    }
+    if (++out.count == 1) DateFromDayNumber(day, out.first);
+    DateFromDayNumber(day, out.last);
+  }
+  return out;
+}
+
+void AdvanceRungAlarm(EventRecord& record, bool disableRepeat, const AlarmMoment& moment) {
+  const DueOccurrences due = FindDueOccurrences(record, moment);
+  if (due.count == 0) {
+    // Not due (yet): ringing it anyway counts for its one occurrence.
+    AdvanceRungAlarm(record, disableRepeat);
+    return;
+  }
+  if (record.repeats() && !disableRepeat && due.hasNext) {
+    record.setAlarmReferenceDate(due.next);
     record.setAlarmSet(true);
   } else {
     record.setAlarmSet(false);
@@ -110,12 +174,13 @@ AlarmCheckOutcome RunAlarmCheck(RecordStore& store, const AlarmMoment& moment, c
     if (!store.ReadRecordIfLive(slot, candidate.position) || rec::Id(slot.data()) != candidate.record.id()) continue;
     EventRecord record(slot);
     if (!record.alarmSet() || !IsAlarmDue(record, moment) || (record.confidential() && !owner)) continue;
+    const RingingAlarm alarm{record, FindDueOccurrences(record, moment)};
     bool disableRepeat = false;
     {
       RingingScope ringing;
-      disableRepeat = ring ? ring(record) : false;
+      disableRepeat = ring ? ring(alarm) : false;
     }
-    AdvanceRungAlarm(record, disableRepeat);
+    AdvanceRungAlarm(record, disableRepeat, moment);
     outcome.rang = true;
     outcome.position = candidate.position;
     outcome.result = store.UpdateRecord(record.bytes(), candidate.position);
@@ -125,6 +190,12 @@ AlarmCheckOutcome RunAlarmCheck(RecordStore& store, const AlarmMoment& moment, c
     return outcome;
   }
   return outcome;
+}
+
+AlarmCheckOutcome RunAlarmCheck(RecordStore& store, const AlarmMoment& moment, const RingAlarmRecord& ring) {
+  return RunAlarmCheck(store, moment, RingAlarm([&ring](const RingingAlarm& alarm) {
+                         return ring ? ring(alarm.record) : false;
+                       }));
 }
 
 }  // namespace velmora
