@@ -8,7 +8,9 @@
 #include "calendar/gui/CalendarViews.h"
 #include "calendar/gui/EventHolders.h"
 #include "calendar/gui/EventRowDelegate.h"
+#include "store/Categories.h"
 #include "store/Settings.h"
+#include "toolkit/PaletteColours.h"
 #include "toolkit/TFlyMenu.h"
 #include "toolkit/TTabsWnd.h"
 #include "toolkit/TesseMiniCalendar.h"
@@ -73,8 +75,12 @@ TEST_P(TabTest, ShowsTheTabsPartsAndHidesTheOthers) {
   EXPECT_EQ(pane()->weekView()->isVisible(), c.week);
   EXPECT_EQ(pane()->monthView()->isVisible(), c.month);
   // The view shown has the pane's date.
-  if (c.week) EXPECT_EQ(pane()->weekView()->date(), day);
-  if (c.month) EXPECT_EQ(pane()->monthView()->date(), day);
+  if (c.week) {
+    EXPECT_EQ(pane()->weekView()->date(), day);
+  }
+  if (c.month) {
+    EXPECT_EQ(pane()->monthView()->date(), day);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Tabs, TabTest,
@@ -301,7 +307,7 @@ TEST(EventRows, AnAllDayRowStandsOnTheBand) {
   const QByteArray bytes(reinterpret_cast<const char*>(record.data()), qsizetype(record.bytes().size()));
   const QImage image = Painted(bytes);
   // The band covers the row's middle: it is not the paper's colour.
-  EXPECT_NE(image.pixelColor(150, kEventRowHeight / 2), QColor(look::kPaper));
+  EXPECT_NE(image.pixelColor(150, kEventRowHeight / 2), look::Colour(look::kPaper));
 }
 
 // --- Recycle bin ---------------------------------------------------------------------
