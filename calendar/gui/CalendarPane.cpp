@@ -105,6 +105,7 @@ bool CalendarPane::OnCreated() {
   };
   bin_ = new TesselClassWndBin(std::move(hooks), this, kBinId);
   if (!bin_->Create(this)) return false;
+  bin_->SetBackground(look::Colour(look::kPaper));
 
   tabs_ = new TTabsWnd({QStringLiteral("Day"), QStringLiteral("Week"), QStringLiteral("Month")}, kTabsId, this);
   if (!tabs_->Create(this)) return false;

@@ -220,6 +220,18 @@ TEST_F(AlmanorTest, TheRingersOpenShowsTheEventOnItsDay) {
   EXPECT_NE(id, record.id());
 }
 
+TEST_F(AlmanorTest, TheAlarmCheckRunsEveryTwoMinutesWhileTheWindowIsOpen) {
+  ASSERT_TRUE(Start());
+  EXPECT_EQ(AlmanorMainWindow::kAlarmTimer, 106);
+  EXPECT_EQ(AlmanorMainWindow::kAlarmMilliseconds, 120000);
+  EXPECT_TRUE(window_->HasTimer(AlmanorMainWindow::kAlarmTimer));
+  window_->CheckAlarms();  // the check of the open file, at once
+  QSignalSpy closed(window_, &AlmanorMainWindow::closed);
+  window_->close();
+  ASSERT_TRUE(WaitUntil([&] { return closed.count() == 1; }));
+  EXPECT_FALSE(window_->HasTimer(AlmanorMainWindow::kAlarmTimer));
+}
+
 // --- New and Edit event ----------------------------------------------------------
 
 TEST_F(AlmanorTest, NewEventAddsWhatTheEditorGivesOnTheSelectedDate) {
