@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QPalette>
 #include <QPointer>
+#include <QShortcut>
 #include <algorithm>
 
 #include "calendar/gui/CalendarViews.h"
@@ -121,11 +122,39 @@ bool CalendarPane::OnCreated() {
     });
   }
 
+  // The views take the keyboard in their tabs, so the pane's keys work
+  // there too.
+  week_->setFocusPolicy(Qt::StrongFocus);
+  month_->setFocusPolicy(Qt::StrongFocus);
+  AddKeys();
+
   RebuildCategories();
   setFocusProxy(list_);
   if (!TesselPane::OnCreated()) return false;
   SwitchTab(kDayTab);
   return true;
+}
+
+void CalendarPane::AddKeys() {
+  const auto key = [this](QKeySequence keys, std::function<void()> action) {
+    auto* shortcut = new QShortcut(keys, this);
+    shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(shortcut, &QShortcut::activated, this, std::move(action));
+  };
+  const auto stepDays = [this](int days) {
+    DateValue date;
+    if (DateFromDayNumber(DayNumber(date_) + days, date)) SelectDate(date);
+  };
+  key(QKeySequence(Qt::CTRL | Qt::Key_PageDown), [this] { SwitchTab((tab_ + 1) % 3); });
+  key(QKeySequence(Qt::CTRL | Qt::Key_PageUp), [this] { SwitchTab((tab_ + 2) % 3); });
+  key(QKeySequence(Qt::CTRL | Qt::Key_Right), [stepDays] { stepDays(1); });
+  key(QKeySequence(Qt::CTRL | Qt::Key_Left), [stepDays] { stepDays(-1); });
+  key(QKeySequence(Qt::CTRL | Qt::Key_Down), [stepDays] { stepDays(7); });
+  key(QKeySequence(Qt::CTRL | Qt::Key_Up), [stepDays] { stepDays(-7); });
+  key(QKeySequence(Qt::CTRL | Qt::Key_Home), [this] { SelectDate(Today()); });
+  key(QKeySequence(Qt::ALT | Qt::Key_Down), [this] {
+    if (tab_ == kDayTab && categories_) categories_->OpenList();
+  });
 }
 
 void CalendarPane::resizeEvent(QResizeEvent*) {

@@ -2,8 +2,9 @@
 // across the top; in the Day tab the selected day's events in event order
 // with the mini calendar and the recycle bin beside them; the Week and Month
 // tabs show their views over the work area. One selected date and one
-// category filter drive all three. New and Edit event run here; other users'
-// changes reach the day list through the periodic refresh.
+// category filter drive all three; keys reach every part (see AddKeys). New
+// and Edit event run here; other users' changes reach the day list through
+// the periodic refresh.
 #pragma once
 
 #include <functional>
@@ -100,6 +101,11 @@ class CalendarPane : public TesselPane {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
+  // The pane's keys: Ctrl+PageDown and Ctrl+PageUp the next and previous
+  // tab; Ctrl+Right and Ctrl+Left the next and previous day, Ctrl+Down and
+  // Ctrl+Up a week on or back, Ctrl+Home today; Alt+Down opens the
+  // category chooser.
+  void AddKeys();
   void RebuildCategories();
   bool OnCategoryCommand(const Command& command);
   void OnListNotification(int code, qintptr param);

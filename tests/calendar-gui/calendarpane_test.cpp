@@ -3,6 +3,7 @@
 // calendar and the views choosing the date, and other users' changes.
 #include <QImage>
 #include <QPainter>
+#include <QTest>
 
 #include "AlmanorTestSupport.h"
 #include "calendar/gui/CalendarViews.h"
@@ -14,6 +15,7 @@
 #include "toolkit/TFlyMenu.h"
 #include "toolkit/TTabsWnd.h"
 #include "toolkit/TesseMiniCalendar.h"
+#include "toolkit/TesselWndList.h"
 #include "toolkit/TesselClassWndBin.h"
 
 namespace velmora {
@@ -112,6 +114,31 @@ TEST_F(AlmanorTest, AMiniCalendarPickSelectsTheDateAndReloads) {
   EXPECT_EQ(pane()->selectedDate(), day);
   // All-day events come first.
   EXPECT_EQ(DaySubjects(*pane()), (std::vector<std::string>{"Holiday", "Flight"}));
+}
+
+TEST_F(AlmanorTest, KeysSwitchTabsAndStepTheDate) {
+  ASSERT_TRUE(Start());
+  window_->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window_));
+  const DateValue day{31, 12, 2030};
+  pane()->SelectDate(day);
+  pane()->FocusList();
+  QWidget* list = pane()->dayList()->list();
+  ASSERT_TRUE(WaitUntil([&] { return list->hasFocus(); }));
+  QTest::keyClick(list, Qt::Key_Right, Qt::ControlModifier);
+  EXPECT_EQ(pane()->selectedDate(), (DateValue{1, 1, 2031}));
+  QTest::keyClick(list, Qt::Key_Up, Qt::ControlModifier);
+  EXPECT_EQ(pane()->selectedDate(), (DateValue{25, 12, 2030}));
+  QTest::keyClick(list, Qt::Key_PageDown, Qt::ControlModifier);
+  EXPECT_EQ(pane()->currentTab(), CalendarPane::kWeekTab);
+  // The view shown has the keyboard; the keys go on working there.
+  ASSERT_TRUE(WaitUntil([&] { return pane()->weekView()->hasFocus(); }));
+  QTest::keyClick(pane()->weekView(), Qt::Key_PageDown, Qt::ControlModifier);
+  EXPECT_EQ(pane()->currentTab(), CalendarPane::kMonthTab);
+  QTest::keyClick(pane()->monthView(), Qt::Key_Home, Qt::ControlModifier);
+  EXPECT_EQ(pane()->selectedDate(), Today());
+  QTest::keyClick(pane()->monthView(), Qt::Key_PageUp, Qt::ControlModifier);
+  EXPECT_EQ(pane()->currentTab(), CalendarPane::kWeekTab);
 }
 
 // --- Categories -------------------------------------------------------------------
