@@ -199,7 +199,7 @@ void CalendarPane::RebuildCategories() {
   categories_->Clear();
   Bytes block;
   if (store_ && !store_->ReadCategories(block).ok()) block.clear();
-  if (!store_ || block.empty()) BuildDefaultCategories(block);
+  if (!store_) BuildDefaultCategories(block);
   for (const CategoryMenuItem& item : BuildCategoryMenu(block, kCategoryBase)) {
     if (item.separator()) (void)categories_->AddSeparator();
     else (void)categories_->AddEntry(QString::fromStdString(item.text), item.id);

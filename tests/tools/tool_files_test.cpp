@@ -100,7 +100,8 @@ TEST_F(ToolTest, CreateWithExamplesGivesACalendarTheThreeExampleEventsOnToday) {
   size_t lines = 0;
   for (size_t at = 0; (at = listed.out.find('\n', at)) != std::string::npos; ++at) ++lines;
   EXPECT_EQ(lines, 3u);
-  for (const char* expected : {"\"All_Day\":1", "\"category\":\"Calls\"", iso}) {
+  for (const std::string& expected : {std::string("\"All_Day\":1"), std::string("\"category\":\"Calls\""),
+                                      "\"Date\":\"" + std::string(iso) + "\""}) {
     EXPECT_NE(listed.out.find(expected), std::string::npos) << expected << "\n" << listed.out;
   }
 }
