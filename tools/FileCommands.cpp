@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "addressbook/model/ContactRecord.h"
+#include "calendar/model/ExampleEvents.h"
 #include "resources/Strings.h"
 #include "store/Compact.h"
 #include "store/RecordFileView.h"
@@ -19,11 +20,12 @@ using format::FileKind;
 
 std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
 
-// Opens the new file as its creator and adds the sample records.
-Result AddExamples(const std::string& path) {
+// Opens the new file as its creator and adds the sample records: the
+// contacts of an address book, the events of a calendar.
+Result AddExamples(const std::string& path, FileKind kind) {
   RecordStore store(path, "");
   if (store.OpenFailed()) return store.OpenError();
-  return AddSampleContacts(store);
+  return kind == FileKind::Calendar ? AddExampleEvents(store) : AddSampleContacts(store);
 }
 
 std::string AccessDenied(const std::string& path) {
@@ -40,8 +42,8 @@ int RunCreate(const Arguments& args) {
     return Fail("Unknown kind \"" + kindName + "\": expected address, calendar, history, partners or outbox.");
   }
   const bool examples = args.Has("--examples");
-  if (examples && *kind != FileKind::Address) {
-    return Fail("Example records are offered for address books only (--kind address).");
+  if (examples && *kind != FileKind::Address && *kind != FileKind::Calendar) {
+    return Fail("Example records are offered for address books and calendars only (--kind address or calendar).");
   }
   ActAsProgramFor(kind);
   // Creating replaces a file; a command line must not wipe an existing
@@ -51,7 +53,7 @@ int RunCreate(const Arguments& args) {
   if (Result made = CreateRecordFile(path, *kind); !made.ok()) return Fail(made.Message());
   if (!examples) return kExitOk;
 
-  Result added = AddExamples(path);
+  Result added = AddExamples(path, *kind);
   if (!added.ok()) {
     std::error_code ignored;
     std::filesystem::remove(path, ignored);

@@ -1,12 +1,12 @@
 #include "addressbook/gui/CardoraMainWindow.h"
 
-#include "addressbook/gui/AboutDialog.h"
 #include "addressbook/gui/CardoraApp.h"
-#include "addressbook/gui/IntroPane.h"
 #include "addressbook/gui/WorkPane.h"
 #include "addressbook/model/ContactRecord.h"
 #include "resources/Strings.h"
+#include "shell/AboutDialog.h"
 #include "shell/DesktopIntegration.h"
+#include "shell/IntroPane.h"
 #include "shell/MainWindowGeometry.h"
 #include "shell/MessageBoxes.h"
 #include "shell/SuiteApp.h"
@@ -108,7 +108,8 @@ void CardoraMainWindow::HandleCommand(const Command& command) {
     case kCmdHelpMenu: ShowDropDownMenu(kCmdHelpMenu, HelpMenuItems()); break;
     case kCmdPartnerList: features_.RunPartnerList(this); break;
     case kCmdAbout: {
-      AboutDialog about(this);
+      AboutDialog about(QString::fromLatin1(CardoraApp::kApplicationName),
+                        QStringLiteral("The address book of the Velmora personal organizer."), this);
       about.RunModal();
       break;
     }

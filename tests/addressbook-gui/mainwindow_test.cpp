@@ -21,7 +21,7 @@
 #include "addressbook/gui/CardoraMainWindow.h"
 #include "addressbook/gui/CommandRouting.h"
 #include "addressbook/gui/ContactNameDelegate.h"
-#include "addressbook/gui/IntroPane.h"
+#include "shell/IntroPane.h"
 #include "addressbook/gui/WorkPane.h"
 #include "addressbook/model/ContactRecord.h"
 #include "shell/DesktopIntegration.h"

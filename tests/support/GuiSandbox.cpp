@@ -11,11 +11,11 @@ constexpr const char* kPreference = "Preference";
 constexpr size_t kLongest = 4096;
 }  // namespace
 
-GuiSandbox::GuiSandbox(Settings settings) : services_(Services(settings)) {}
+GuiSandbox::GuiSandbox(Settings settings, Program program) : services_(Services(settings, program)) {}
 
 GuiSandbox::~GuiSandbox() = default;
 
-SuiteServices GuiSandbox::Services(Settings settings) {
+SuiteServices GuiSandbox::Services(Settings settings, Program program) {
   // The suite settings are written before the set is installed, which
   // reads the switches not given from them.
   if (settings == Settings::Quiet) {
@@ -24,8 +24,8 @@ SuiteServices GuiSandbox::Services(Settings settings) {
     SetSuite("Splash", "0");
   }
   SuiteServices services;
-  services.programName = "Cardora";
-  services.strings = Program::Cardora;
+  services.programName = program == Program::Almanor ? "Almanor" : "Cardora";
+  services.strings = program;
   services.messageBoxes = [this](MessageKind kind, const std::string& text) {
     messages.push_back({kind, text});
     if (kind != MessageKind::Question || answers.empty()) return false;

@@ -1,6 +1,6 @@
 // The sandbox of a window test: the folders of FolderSandbox (program
 // folder, desktop data and runtime folders, current directory) and a whole
-// set of suite services of its own: the program "Cardora", message boxes
+// set of suite services of its own: the program "Cardora" (or "Almanor"), message boxes
 // and beeps recorded (question boxes answered from a queue), scripted file
 // dialogs, the 24-hour clock, a pane registry with no panes, the switches
 // and the skin of its own settings. Quiet, it also switches off the sound,
@@ -29,7 +29,9 @@ class GuiSandbox {
  public:
   enum class Settings { AsTheyAre, Quiet };
 
-  explicit GuiSandbox(Settings settings = Settings::AsTheyAre);
+  // program: whose settings file ("Cardora.ini", "Almanor.ini") and string
+  // table the test sees.
+  explicit GuiSandbox(Settings settings = Settings::AsTheyAre, Program program = Program::Cardora);
   ~GuiSandbox();
   GuiSandbox(const GuiSandbox&) = delete;
   GuiSandbox& operator=(const GuiSandbox&) = delete;
@@ -50,7 +52,7 @@ class GuiSandbox {
   int beeps = 0;
 
  private:
-  SuiteServices Services(Settings settings);
+  SuiteServices Services(Settings settings, Program program);
 
   FolderSandbox folders_;
   PaneRegistry panes_;  // the windows of the test go before it

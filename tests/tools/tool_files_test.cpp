@@ -1,10 +1,12 @@
 // velmora create, info, compact and the command line itself.
 #include <sys/stat.h>
 
+#include <cstdio>
 #include <filesystem>
 
 #include "ToolFixture.h"
 #include "resources/Strings.h"
+#include "store/Dates.h"
 
 namespace velmora::testing {
 namespace {
@@ -85,8 +87,27 @@ TEST_F(ToolTest, CreateRefusesAnExistingFileAndLeavesItAlone) {
   EXPECT_EQ(ReadWholeFile(book), before);
 }
 
+TEST_F(ToolTest, CreateWithExamplesGivesACalendarTheThreeExampleEventsOnToday) {
+  const std::string calendar = dir.File("x.cld");
+  Ok({"create", "--kind", "calendar", "--examples", calendar});
+  json info = Info(calendar);
+  EXPECT_EQ(info["slot_count"], 3);
+  EXPECT_EQ(info["open_count"], 0);
+  const DateValue today = Today();
+  char iso[16];
+  std::snprintf(iso, sizeof iso, "%04u-%02u-%02u", today.year, today.month, today.day);
+  const ToolRun listed = Ok({"list", calendar});
+  size_t lines = 0;
+  for (size_t at = 0; (at = listed.out.find('\n', at)) != std::string::npos; ++at) ++lines;
+  EXPECT_EQ(lines, 3u);
+  for (const std::string& expected : {std::string("\"All_Day\":1"), std::string("\"category\":\"Calls\""),
+                                      "\"Date\":\"" + std::string(iso) + "\""}) {
+    EXPECT_NE(listed.out.find(expected), std::string::npos) << expected << "\n" << listed.out;
+  }
+}
+
 TEST_F(ToolTest, CreateRefusesExamplesForOtherKindsAndMakesNoFile) {
-  for (const char* kind : {"calendar", "history", "partners", "outbox"}) {
+  for (const char* kind : {"history", "partners", "outbox"}) {
     SCOPED_TRACE(kind);
     const std::string path = dir.File(std::string("x.") + kind);
     ToolRun run = Run({"create", "--kind", kind, "--examples", path});

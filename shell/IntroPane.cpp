@@ -1,8 +1,7 @@
-#include "addressbook/gui/IntroPane.h"
+#include "shell/IntroPane.h"
 
 #include <QPainter>
 
-#include "resources/Strings.h"
 #include "resources/Strings.h"
 #include "toolkit/Bitmaps.h"
 #include "toolkit/Fonts.h"

@@ -1,5 +1,5 @@
-// The welcome pane "Intro" (index 0): the picture 4000 beside the text of
-// string 100.
+// The welcome pane "Intro" (index 0) of both programs: the picture 4000
+// beside the text of string 100 of the running program.
 #pragma once
 
 #include "toolkit/TesselPane.h"

@@ -1,4 +1,4 @@
-#include "addressbook/gui/AboutDialog.h"
+#include "shell/AboutDialog.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -15,18 +15,19 @@
 
 namespace velmora {
 
-AboutDialog::AboutDialog(QWidget* owner) : TesselDialog(kTemplate, owner) {
+AboutDialog::AboutDialog(const QString& program, const QString& description, QWidget* owner)
+    : TesselDialog(kTemplate, owner) {
   setObjectName(QString::number(kTemplate));
-  setWindowTitle(QStringLiteral("About Cardora"));
+  setWindowTitle(QStringLiteral("About %1").arg(program));
 
   auto* icon = new QLabel(this);
   icon->setPixmap(QPixmap::fromImage(BitmapImage(1000)));
   icon->setAlignment(Qt::AlignTop);
 
-  auto* name = new QLabel(QStringLiteral("Cardora"), this);
+  auto* name = new QLabel(program, this);
   name->setFont(MapFont("Arial", 16, kWeightBold));
   auto* version = new QLabel(QStringLiteral("Version %1").arg(QStringLiteral(VELMORA_VERSION)), this);
-  auto* suite = new QLabel(QStringLiteral("The address book of the Velmora personal organizer."), this);
+  auto* suite = new QLabel(description, this);
   suite->setWordWrap(true);
 
   auto* text = new QVBoxLayout;

@@ -1,0 +1,137 @@
+// CalendarPane: the working pane "Work" of the calendar. A category chooser
+// across the top; in the Day tab the selected day's events in event order
+// with the mini calendar and the recycle bin beside them; the Week and Month
+// tabs show their views over the work area. One selected date and one
+// category filter drive all three; keys reach every part (see AddKeys). New
+// and Edit event run here; other users' changes reach the day list through
+// the periodic refresh.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "calendar/gui/EventRowDelegate.h"
+#include "calendar/model/DayAgenda.h"
+#include "calendar/model/EventRecord.h"
+#include "store/Dates.h"
+#include "store/RecordQuery.h"
+#include "toolkit/TesselPane.h"
+
+namespace velmora {
+
+class MonthView;
+class TFlyMenu;
+class TTabsWnd;
+class TesseMiniCalendar;
+class TesselClassWndBin;
+class TesselWndListView;
+class WeekView;
+
+// Opens the event editor on record (see RunEventEditor); true on "OK".
+using EventEditorFunction =
+    std::function<bool(QWidget* parent, RecordStore& store, EventRecord& record, const EventRecord* opened)>;
+
+// The pane's parts in a pane of that size.
+struct CalendarPaneLayout {
+  QRect categories, dayList, miniCalendar, bin, tabs, views;
+  static CalendarPaneLayout For(const QSize& pane);
+};
+
+class CalendarPane : public TesselPane {
+  Q_OBJECT
+
+ public:
+  static constexpr int kListId = 100;
+  static constexpr int kTabsId = 103;
+  static constexpr int kMiniCalendarId = 104;
+  static constexpr int kBinId = 107;
+  // Commands of the category chooser: names base + 0..28, "All Categories"
+  // base + 29, "Edit Categories" base + 30.
+  static constexpr int kCategoryBase = 500;
+  enum Tab { kDayTab = 0, kWeekTab = 1, kMonthTab = 2 };
+
+  // editor: what opens the event editor (none: RunEventEditor).
+  explicit CalendarPane(QWidget* parent = nullptr, EventEditorFunction editor = {});
+  ~CalendarPane() override;
+
+  // Binds the pane to the open file (none: no file): the file's categories,
+  // the Day tab, the date (today for the first file of the run, else the one
+  // selected) and the day list.
+  void SetRecordFile(RecordStore* store) override;
+  void Entered() override;
+  void FocusList();
+
+  // Queries the selected day's events again (with the filter) and fills the
+  // day list; the week or month view shown paints again.
+  void Reload();
+  // Selects date (outside the valid dates: nothing) and reloads.
+  void SelectDate(const DateValue& date);
+  // Shows tab 0 (Day), 1 (Week) or 2 (Month).
+  void SwitchTab(int tab);
+  // Narrows the pane to one category (empty: "All Categories") and reloads.
+  void SetCategoryFilter(const std::string& category);
+  // Selects the day list's row of the record with that id; false when none.
+  bool SelectRecordId(uint64_t id);
+
+  RecordStore* store() const { return store_; }
+  const DateValue& selectedDate() const { return date_; }
+  int currentTab() const { return tab_; }
+  const std::string& categoryFilter() const { return filter_.category; }
+  const RecordQuery& dayQuery() const { return query_; }
+  std::optional<RecordPosition> SelectedPosition() const;
+
+  TFlyMenu* categoryChooser() const { return categories_; }
+  TesselWndListView* dayList() const { return list_; }
+  TesseMiniCalendar* miniCalendar() const { return mini_; }
+  TesselClassWndBin* recycleBin() const { return bin_; }
+  TTabsWnd* tabBar() const { return tabs_; }
+  MonthView* monthView() const { return month_; }
+  WeekView* weekView() const { return week_; }
+
+  // New event (1001) on the selected date and Edit event (1002) of the
+  // selected one.
+  void NewEvent();
+  void EditEvent();
+
+  qintptr OnCommand(const Command& command) override;
+
+ protected:
+  bool OnCreated() override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  // The pane's keys: Ctrl+PageDown and Ctrl+PageUp the next and previous
+  // tab; Ctrl+Right and Ctrl+Left the next and previous day, Ctrl+Down and
+  // Ctrl+Up a week on or back, Ctrl+Home today; Alt+Down opens the
+  // category chooser.
+  void AddKeys();
+  void RebuildCategories();
+  bool OnCategoryCommand(const Command& command);
+  void OnListNotification(int code, qintptr param);
+  void OnMiniCalendar(const Command& command);
+  void ReloadViews();
+  void ShowMessage(int number);
+  uint64_t SelectedRecordId() const;
+
+  EventEditorFunction editor_;
+  RecordStore* store_ = nullptr;
+  bool hadFile_ = false;  // a file was opened before in this run
+  DateValue date_;
+  EventFilter filter_;
+  int tab_ = kDayTab;
+  int chosenCategory_ = 0;
+  RecordQuery query_;
+  uint64_t keptRecordId_ = 0;  // the selection across a refresh
+  EventRowDelegate delegate_;
+
+  TFlyMenu* categories_ = nullptr;
+  TesselWndListView* list_ = nullptr;
+  TesseMiniCalendar* mini_ = nullptr;
+  TesselClassWndBin* bin_ = nullptr;
+  TTabsWnd* tabs_ = nullptr;
+  MonthView* month_ = nullptr;
+  WeekView* week_ = nullptr;
+};
+
+}  // namespace velmora

@@ -1,0 +1,20 @@
+// Almanor, the calendar of the Velmora suite. The command line holds at
+// most one thing: the path of a record file to open.
+#include <QApplication>
+#include <QStringList>
+
+#include "calendar/gui/AlmanorApp.h"
+#include "shell/SuiteServices.h"
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Almanor"));
+  // The real services: boxes, dialogs, desktop and files of this machine;
+  // the switches, the clock style and the skin as "Velmora.ini" says.
+  velmora::SuiteServices services;
+  services.programName = "Almanor";
+  services.strings = velmora::Program::Almanor;
+  const velmora::ScopedSuiteServices installed(std::move(services));
+  velmora::AlmanorApp almanor(QApplication::arguments().mid(1).join(QLatin1Char(' ')));
+  return almanor.Run();
+}
