@@ -66,7 +66,9 @@ CalendarPaneLayout CalendarPaneLayout::For(const QSize& pane) {
   l.dayList = QRect(6, 35, std::max(0, w - 120), std::max(0, h - 60));
   l.miniCalendar = QRect(w - 110, 35, 108, 130);
   l.bin = QRect(w - 103, h - 92, 100, 72);
-  l.tabs = QRect(10, h - 20, std::max(0, w - 10), 20);
+  // The tab bar ends where the views end, 10 pixels inside the pane's right
+  // edge (a width of w - 10 from x = 10 would run past the pane).
+  l.tabs = QRect(10, h - 20, std::max(0, w - 20), 20);
   l.views = QRect(10, 10, std::max(0, w - 20), std::max(0, h - 34));
   return l;
 }
@@ -116,10 +118,14 @@ bool CalendarPane::OnCreated() {
   week_->hide();
   month_->hide();
   for (CalendarGridView* view : {static_cast<CalendarGridView*>(week_), static_cast<CalendarGridView*>(month_)}) {
-    connect(view, &CalendarGridView::dateClicked, this, [this](int dayNumber) {
+    // A clicked day, and a day the view moved to by its buttons or keys,
+    // become the selected date, so the other tabs show the same day.
+    const auto select = [this](int dayNumber) {
       DateValue date;
-      if (DateFromDayNumber(dayNumber, date)) SelectDate(date);
-    });
+      if (DateFromDayNumber(dayNumber, date) && !(date == date_)) SelectDate(date);
+    };
+    connect(view, &CalendarGridView::dateClicked, this, select);
+    connect(view, &CalendarGridView::dateChanged, this, select);
   }
 
   // The views take the keyboard in their tabs, so the pane's keys work

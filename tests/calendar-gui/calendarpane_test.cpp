@@ -34,8 +34,11 @@ TEST(CalendarPaneLayout, PlacesEachPartForThePaneSize) {
   EXPECT_EQ(l.dayList, QRect(6, 35, 280, 240));
   EXPECT_EQ(l.miniCalendar, QRect(290, 35, 108, 130));
   EXPECT_EQ(l.bin, QRect(297, 208, 100, 72));
-  EXPECT_EQ(l.tabs, QRect(10, 280, 390, 20));
+  EXPECT_EQ(l.tabs, QRect(10, 280, 380, 20));
   EXPECT_EQ(l.views, QRect(10, 10, 380, 266));
+  for (const QRect& part : {l.categories, l.dayList, l.miniCalendar, l.bin, l.tabs, l.views}) {
+    EXPECT_TRUE(QRect(0, 0, 400, 300).contains(part)) << "every part inside the pane";
+  }
 }
 
 TEST_F(AlmanorTest, ThePartsSitWhereTheLayoutPutsThem) {
@@ -103,6 +106,22 @@ TEST_F(AlmanorTest, AViewsClickedDaySelectsThatDate) {
   emit pane()->weekView()->dateClicked(DayNumber(other));
   EXPECT_EQ(pane()->selectedDate(), other);
   EXPECT_TRUE(DaySubjects(*pane()).empty());
+}
+
+TEST_F(AlmanorTest, TheMonthAViewMovesToIsTheOneTheOtherTabsShow) {
+  ASSERT_TRUE(Start());
+  const DateValue day{29, 2, 2004};
+  const DateValue nextMonth{29, 3, 2004};
+  AddEvent(store(), MakeEvent(store(), nextMonth, "Spring"));
+  pane()->SelectDate(day);
+  pane()->SwitchTab(CalendarPane::kMonthTab);
+  pane()->monthView()->StepForward();
+  EXPECT_EQ(pane()->selectedDate(), nextMonth);
+  pane()->SwitchTab(CalendarPane::kWeekTab);
+  EXPECT_EQ(pane()->weekView()->date(), nextMonth);
+  pane()->SwitchTab(CalendarPane::kDayTab);
+  EXPECT_EQ(pane()->miniCalendar()->date(), nextMonth);
+  EXPECT_EQ(DaySubjects(*pane()), std::vector<std::string>{"Spring"});
 }
 
 TEST_F(AlmanorTest, AMiniCalendarPickSelectsTheDateAndReloads) {
