@@ -4,12 +4,14 @@
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QScreen>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 #include "shell/SuiteFlags.h"
 #include "toolkit/Fonts.h"
 #include "toolkit/OpeningEffect.h"
 #include "toolkit/SoundPlayer.h"
+#include "toolkit/TFlyMenu.h"
 #include "toolkit/TesseMiniCalendar.h"
 
 namespace velmora {
@@ -25,10 +27,27 @@ DatePickerDialog::DatePickerDialog(const DateValue& initial, const QPoint& at, b
   calendar_->setFixedSize(calendar_->sizeHint());
   if (DayNumber(initial) != kInvalidDayNumber) (void)calendar_->SetDate(initial);
 
-  auto* ok = new QPushButton(QStringLiteral("ok"), this);
+  // The year is chosen in a spin box over the calendar's year chooser: a
+  // pop-up of a hundred years covers half the screen, while the spin box
+  // keeps the shown year in view and takes a typed year or the arrow keys.
+  year_ = new QSpinBox(calendar_);
+  year_->setObjectName(QStringLiteral("year"));
+  year_->setRange(kFirstYear, kLastYear);
+  year_->setValue(int(calendar_->date().year));
+  year_->setAlignment(Qt::AlignCenter);
+  year_->setFont(NormalFont());
+  year_->setAccessibleName(QStringLiteral("Year"));
+  calendar_->yearSelector()->hide();
+  calendar_->yearSelector()->installEventFilter(this);
+  PlaceYear();
+  connect(year_, &QSpinBox::valueChanged, this, [this](int year) {
+    if (int(calendar_->date().year) != year) SendCommand(calendar_, Command{year, 0, {}, {}});
+  });
+
+  auto* ok = new QPushButton(QStringLiteral("OK"), this);
   ok->setObjectName(QString::number(kCmdOk));
   ok->setDefault(true);
-  auto* cancel = new QPushButton(QStringLiteral("cancel"), this);
+  auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
   cancel->setObjectName(QString::number(kCmdCancel));
   connect(ok, &QPushButton::clicked, this, [this] { OnCommand(Command{kCmdOk, 0, {}, {}}); });
   connect(cancel, &QPushButton::clicked, this, [this] { OnCommand(Command{kCmdCancel, 0, {}, {}}); });
@@ -43,6 +62,27 @@ DatePickerDialog::DatePickerDialog(const DateValue& initial, const QPoint& at, b
   layout->addWidget(calendar_);
   layout->addLayout(buttons);
   layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void DatePickerDialog::PlaceYear() {
+  year_->setGeometry(calendar_->yearSelector()->geometry());
+  year_->raise();
+}
+
+void DatePickerDialog::ShowYear() {
+  const int year = int(calendar_->date().year);
+  if (year_->value() == year) return;
+  const QSignalBlocker quiet(year_);
+  year_->setValue(year);
+}
+
+bool DatePickerDialog::eventFilter(QObject* watched, QEvent* event) {
+  // The calendar lays out its year chooser; the spin box takes its place.
+  if (watched == calendar_->yearSelector()) {
+    if (event->type() == QEvent::Move || event->type() == QEvent::Resize) PlaceYear();
+    if (event->type() == QEvent::Show) calendar_->yearSelector()->hide();
+  }
+  return TesselDialog::eventFilter(watched, event);
 }
 
 QPoint DatePickerDialog::PlaceOnScreen(const QPoint& at, const QSize& size, const QRect& screenArea) {
@@ -88,8 +128,13 @@ qintptr DatePickerDialog::OnCommand(const Command& command) {
       EndDialog(0);
       return 1;
     default:
-      // The calendar's notifications: the dialog reads its date on "ok".
-      return CommandLow(command.id) == kCalendarId ? 1 : TesselDialog::OnCommand(command);
+      // The calendar's notifications: the dialog reads its date on "OK";
+      // the year box follows a month step across the new year.
+      if (CommandLow(command.id) == kCalendarId) {
+        ShowYear();
+        return 1;
+      }
+      return TesselDialog::OnCommand(command);
   }
 }
 

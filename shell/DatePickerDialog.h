@@ -1,9 +1,10 @@
 // Dialog 1008 "Date": the pop-up date picker of both programs. A mini
 // calendar on white with the button face as selection fill and today's date
-// in red, and the buttons "ok" and "cancel". It opens with its top-left
-// corner at a screen point (kept on the screen); opened with the opening
-// effect it plays "open.wav" and, while the animation flag is on, draws the
-// opening effect. "ok" and "cancel" play "close.wav".
+// in red, the year in a spin box, and the buttons "OK" and "Cancel". It
+// opens with its top-left corner at a screen point (kept on the screen);
+// opened with the opening effect it plays "open.wav" and, while the
+// animation flag is on, draws the opening effect. "OK" and "Cancel" play
+// "close.wav".
 #pragma once
 
 #include <QPoint>
@@ -13,6 +14,7 @@
 #include "toolkit/TesselDialog.h"
 
 class QPushButton;
+class QSpinBox;
 
 namespace velmora {
 
@@ -30,7 +32,9 @@ class DatePickerDialog : public TesselDialog {
   DatePickerDialog(const DateValue& initial, const QPoint& at, bool openingEffect, QWidget* owner = nullptr);
 
   TesseMiniCalendar* calendar() const { return calendar_; }
-  // The date "ok" stored; nothing before it or after "cancel".
+  // The year chooser: the years 1800..2199, the shown one in view.
+  QSpinBox* yearBox() const { return year_; }
+  // The date "OK" stored; nothing before it or after "Cancel".
   std::optional<DateValue> picked() const { return picked_; }
 
   // Where a dialog of size would stand for the point at: at that point, moved
@@ -42,19 +46,24 @@ class DatePickerDialog : public TesselDialog {
  protected:
   void OnInitDialog() override;
   void OnInitialise() override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   // Top-left corner at the point, kept on its screen.
   void Place();
+  // The year box over the calendar's year chooser, and showing its year.
+  void PlaceYear();
+  void ShowYear();
 
   TesseMiniCalendar* calendar_;
+  QSpinBox* year_ = nullptr;
   QPoint at_;
   bool openingEffect_;
   std::optional<DateValue> picked_;
 };
 
 // Runs the date picker modally at the screen point; the picked date on
-// "ok", nothing on "cancel". openingEffect as for DatePickerDialog.
+// "OK", nothing on "Cancel". openingEffect as for DatePickerDialog.
 std::optional<DateValue> PickDate(QWidget* owner, const DateValue& initial, const QPoint& at,
                                   bool openingEffect = true);
 

@@ -23,6 +23,7 @@
 
 #include "importexport/ImportMapping.h"
 #include "importexport/ImportReader.h"
+#include "shell/EnteredValues.h"
 #include "shell/FileDialogs.h"
 #include "shell/MessageBoxes.h"
 #include "shell/WorkProgressWindow.h"
@@ -272,6 +273,14 @@ class ImportWizardDialog : public QDialog {
     connect(next_, &QPushButton::clicked, this, [this] { Next(); });
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     Go(0);
+    entered_.Remember(this);
+  }
+
+  // Escape, "Cancel" and the close button: a wizard with something entered
+  // asks before it is thrown away.
+  void reject() override {
+    if (!MayDiscardEntries(this, entered_)) return;
+    QDialog::reject();
   }
 
   // The file to import, opened at Finish.
@@ -349,9 +358,15 @@ class ImportWizardDialog : public QDialog {
       headings_ = FirstLineFields(text_, Separator(), Qualifier());
       sources_->clear();
       for (const std::string& heading : headings_) sources_->addItem(Q(heading));
-      SetMapping(PositionalMapping(headings_.size(), host_.catalogue.size()));
-      // Mapping by headings needs a heading line.
+      // Mapping by headings needs a heading line. A file with headings starts
+      // mapped by them, as "&Default Map" maps it: a column then fills the
+      // field its heading names, not the field at its position. Headings
+      // none of which is known start with the positional mapping.
       const bool byHeadings = headingYes_->isChecked() && !host_.aliases.empty();
+      const ImportMapping byHeading = byHeadings ? Default() : ImportMapping();
+      SetMapping(byHeadings && AnyColumnMapped(byHeading)
+                     ? byHeading
+                     : PositionalMapping(headings_.size(), host_.catalogue.size()));
       defaultMap_->setVisible(byHeadings);
       clearMap_->setVisible(byHeadings);
       Go(2);
@@ -456,6 +471,7 @@ class ImportWizardDialog : public QDialog {
   std::string text_;
   std::vector<std::string> headings_;
   ImportMapping mapping_;
+  EnteredValues entered_;
 };
 
 }  // namespace

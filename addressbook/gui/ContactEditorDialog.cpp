@@ -432,7 +432,9 @@ void ContactEditorDialog::BuildCustom(QWidget* page) {
   rows.grid()->setColumnStretch(0, 0);
   for (int i = 0; i < 5; ++i) {
     otherTypes_[i] = ChoiceList(400 + i, page, contact::kOtherPhoneTypes, false);
-    otherTypes_[i]->setCurrentIndex(-1);
+    // An empty first entry takes a chosen type back to none.
+    otherTypes_[i]->insertItem(0, QString());
+    otherTypes_[i]->setCurrentIndex(0);
     otherTypes_[i]->setMinimumWidth(110);
     rows.Add(nullptr, TextControl(405 + i, page));
     rows.grid()->addWidget(otherTypes_[i], i, 0);
@@ -532,7 +534,7 @@ void ContactEditorDialog::BuildNotes(QWidget* page) {
 
 void ContactEditorDialog::Load(const ContactEditorValues& values) {
   for (const EditorTextControl& control : EditorTextControls()) SetTextOf(control.control, values.Text(control.control));
-  for (int i = 0; i < 5; ++i) otherTypes_[i]->setCurrentIndex(values.otherPhoneTypes[size_t(i)]);
+  for (int i = 0; i < 5; ++i) otherTypes_[i]->setCurrentIndex(values.otherPhoneTypes[size_t(i)] + 1);
   children_->clear();
   for (const std::string& child : values.children) children_->addItem(Q(child));
   gender_->setCurrentIndex(values.gender);
@@ -563,10 +565,15 @@ void ContactEditorDialog::Load(const ContactEditorValues& values) {
   if (found < 0) categories_->setEditText(category);
 }
 
+int ContactEditorDialog::OtherPhoneType(int phone) const {
+  // Entry 0 is the empty choice.
+  return std::max(-1, otherTypes_[phone]->currentIndex() - 1);
+}
+
 ContactEditorValues ContactEditorDialog::values() const {
   ContactEditorValues values;
   for (const EditorTextControl& control : EditorTextControls()) values.texts.push_back(TextOf(control.control));
-  for (int i = 0; i < 5; ++i) values.otherPhoneTypes[size_t(i)] = otherTypes_[i]->currentIndex();
+  for (int i = 0; i < 5; ++i) values.otherPhoneTypes[size_t(i)] = OtherPhoneType(i);
   for (int i = 0; i < children_->count() && i < kMaxChildren; ++i) values.children.push_back(S(children_->item(i)->text()));
   values.gender = std::max(0, gender_->currentIndex());
   values.birthday = {birthdayEnable_->isChecked(), birthday_};
@@ -640,7 +647,7 @@ void ContactEditorDialog::RunAction() {
   std::string text = TextOf(control);
   const QString cut = Q(text).left(kActionTextLimit);
   text = S(cut);
-  const int type = control >= 405 && control <= 409 ? otherTypes_[control - 405]->currentIndex() : -1;
+  const int type = control >= 405 && control <= 409 ? OtherPhoneType(control - 405) : -1;
   bool done = true;
   switch (EditorActionFor(control, text, type)) {
     case EditorAction::Beep: done = false; break;

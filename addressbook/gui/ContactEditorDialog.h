@@ -95,6 +95,8 @@ class ContactEditorDialog : public QDialog {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // The type list position (0..16) chosen for other phone 0..4; -1 none.
+  int OtherPhoneType(int phone) const;
   void BuildName(QWidget* page);
   void BuildHome(QWidget* page);
   void BuildBusiness(QWidget* page);

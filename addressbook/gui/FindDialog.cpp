@@ -15,11 +15,14 @@
 #include "shell/MessageBoxes.h"
 #include "toolkit/Fonts.h"
 #include "toolkit/PaletteColours.h"
+#include "toolkit/TesselClassWndScrollBar.h"
 #include "toolkit/TesselWndList.h"
 
 namespace velmora {
 
 namespace {
+
+constexpr int kResultsScrollBarWidth = 16;
 
 // A match: "first last" 5 pixels from the left; a record gone since the
 // search says so in red.
@@ -57,8 +60,13 @@ class FindResultList : public TesselWndList {
  public:
   using TesselWndList::TesselWndList;
   bool searched = false;
+  std::function<void()> resized;
 
  protected:
+  void resizeEvent(QResizeEvent* event) override {
+    TesselWndList::resizeEvent(event);
+    if (resized) resized();
+  }
   void Paint(QPainter& painter) override {
     TesselWndList::Paint(painter);
     if (!searched || rowCount() > 0) return;
@@ -103,7 +111,19 @@ FindDialog::FindDialog(RecordStore& store, std::string category, EditContact edi
   results_->SetModel(&model_);
   results_->SetDelegate(new FindRowDelegate(this));
   results_->setMinimumSize(260, 200);
-  body->addWidget(results_, 1);
+  // The scroll bar beside the results follows the rows shown and moves them.
+  scrollBar_ = new TesselClassWndScrollBar(this);
+  scrollBar_->setObjectName(QStringLiteral("resultsScrollBar"));
+  scrollBar_->setFixedWidth(kResultsScrollBarWidth);
+  auto* resultsRow = new QHBoxLayout();
+  resultsRow->setSpacing(0);
+  resultsRow->addWidget(results_, 1);
+  resultsRow->addWidget(scrollBar_);
+  body->addLayout(resultsRow, 1);
+  list->resized = [this] { SyncScrollBar(); };
+  connect(results_, &TesselWndList::topRowChanged, this, &FindDialog::SyncScrollBar);
+  connect(results_, &TesselWndList::rowCountChanged, this, &FindDialog::SyncScrollBar);
+  connect(scrollBar_, &TesselClassWndScrollBar::valueChanged, results_, &TesselWndList::SetTopRow);
   auto* buttons = new QVBoxLayout();
   find_ = new QPushButton(QStringLiteral("&Find"), this);
   find_->setObjectName(QStringLiteral("findButton"));
@@ -147,6 +167,11 @@ void FindDialog::Find() {
   results_->setFocus();
   // What could be searched is listed; the user learns that it is not all.
   if (!found.ok()) InformationBox(this, found.Message());
+}
+
+void FindDialog::SyncScrollBar() {
+  scrollBar_->SetRange(results_->maxTopRow(), results_->fullyVisibleRows());
+  scrollBar_->SetValue(results_->topRow());
 }
 
 void FindDialog::GoTo() {

@@ -23,6 +23,7 @@ inline constexpr int kFindResultList = 500;
 inline const char* const kNoMatchText = "No matching date has been found!";
 
 class TesselWndList;
+class TesselClassWndScrollBar;
 
 class FindDialog : public TesselDialog {
   Q_OBJECT
@@ -40,6 +41,7 @@ class FindDialog : public TesselDialog {
 
   QLineEdit* edit() const { return edit_; }
   TesselWndList* results() const { return results_; }
+  TesselClassWndScrollBar* resultsScrollBar() const { return scrollBar_; }
   QPushButton* findButton() const { return find_; }
   QPushButton* goToButton() const { return goTo_; }
   QPushButton* doneButton() const { return done_; }
@@ -52,6 +54,7 @@ class FindDialog : public TesselDialog {
 
  private:
   void GoTo();
+  void SyncScrollBar();
 
   RecordStore& store_;
   std::string category_;
@@ -60,6 +63,7 @@ class FindDialog : public TesselDialog {
   RecordQueryModel model_;
   QLineEdit* edit_ = nullptr;
   TesselWndList* results_ = nullptr;
+  TesselClassWndScrollBar* scrollBar_ = nullptr;
   QPushButton* find_ = nullptr;
   QPushButton* goTo_ = nullptr;
   QPushButton* done_ = nullptr;

@@ -31,7 +31,6 @@ const QColor kEntryBlue(0, 0, 226);
 const QColor kRuleGrey(217, 217, 217);
 
 constexpr int kButtonRowHeight = 19;
-constexpr int kChooserWidth = 130;
 
 HistoryWindow::DialogRunner& CurrentRunner() {
   static HistoryWindow::DialogRunner runner;
@@ -53,6 +52,19 @@ std::string SelectText(int command) {
 }
 
 }  // namespace
+
+int FlyMenuWidthFor(const TFlyMenu& chooser) {
+  // As the chooser draws itself: the text 7 pixels from the left, the arrow
+  // glyph 6 pixels from the right with 6 more before it.
+  const QFontMetrics metrics(NormalFont());
+  int text = 0;
+  for (const FlyEntry& entry : chooser.entries()) {
+    if (!entry.separator) text = std::max(text, metrics.horizontalAdvance(entry.text));
+  }
+  const QImage& glyph = BitmapImage("flymenu_arrow.bmp");
+  const int glyphWidth = glyph.isNull() ? 10 : glyph.width();
+  return 7 + text + glyphWidth + 12 + 1;
+}
 
 // --- Rows --------------------------------------------------------------------
 
@@ -172,7 +184,9 @@ void HistoryWindow::LayoutContent() {
     x += width + 2;
   }
   const int chooserTop = content.top() + kButtonRowHeight + 2;
-  sort_->setGeometry(content.left(), chooserTop, qMin(kChooserWidth, content.width()), 18);
+  // As wide as its longest entry in the skin's font and arrow, so that
+  // "Sort by Description" is never cut.
+  sort_->setGeometry(content.left(), chooserTop, qMin(FlyMenuWidthFor(*sort_), content.width()), 18);
   const int listTop = chooserTop + 18 + 4;
   list_->setGeometry(content.left(), listTop, content.width(), content.bottom() - listTop - kGripSize + 1);
 }
@@ -230,9 +244,19 @@ void HistoryWindow::LoadList() {
 
 void HistoryWindow::Reselect(uint64_t id) {
   if (!history_) return;
-  keptId_ = 0;
   list_->Refresh();
+  // The reload announces itself like another user's change, which keeps the
+  // entry selected before it; the entry just written is the one to keep.
+  keptId_ = id;
   if (id != 0) list_->SelectRecordId(id);
+}
+
+void HistoryWindow::FocusList() {
+  // After a dialog the main window may be the active one again: the keys
+  // that follow (Insert for another entry) belong to this list.
+  raise();
+  activateWindow();
+  list_->setFocus(Qt::OtherFocusReason);
 }
 
 uint64_t HistoryWindow::SelectedEntryId() const {
@@ -324,7 +348,7 @@ void HistoryWindow::NewEntry() {
   if (!flushed.ok()) InformationBox(this, flushed.Message());
   SoundPlayer::Instance().Play("add.wav");
   Reselect(rec::Id(added.data()));
-  list_->setFocus();
+  FocusList();
 }
 
 void HistoryWindow::EditEntry() {

@@ -47,6 +47,9 @@ struct HistoryMenuItem {
 };
 std::vector<HistoryMenuItem> HistoryContextMenu(bool onRow, bool hasAttachment);
 
+// The width a drop-down chooser needs to show its longest entry whole.
+int FlyMenuWidthFor(const TFlyMenu& chooser);
+
 class HistoryWindow : public FloatingToolWindow {
   Q_OBJECT
 
@@ -99,7 +102,10 @@ class HistoryWindow : public FloatingToolWindow {
   bool NeedsContact(int command);
   bool ContactStillThere();
   bool MayChange();
+  // Reloads the list with the entry of that id selected.
   void Reselect(uint64_t id);
+  // Activates the window and gives its list the keyboard focus.
+  void FocusList();
   uint64_t SelectedEntryId() const;
 
   ContactWindowHost& host_;

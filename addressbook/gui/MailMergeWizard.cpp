@@ -33,6 +33,7 @@
 #include "addressbook/mailmerge/MergeSummary.h"
 #include "addressbook/mailmerge/MergeTemplates.h"
 #include "addressbook/mailmerge/MergeWizardChecks.h"
+#include "shell/EnteredValues.h"
 #include "shell/FileDialogs.h"
 #include "shell/MessageBoxes.h"
 #include "toolkit/Bitmaps.h"
@@ -202,6 +203,14 @@ class MailMergeWizardDialog : public QDialog {
     layout->addWidget(frame);
     layout->addLayout(right, 1);
     Show(kRecipientsPage);
+    entered_.Remember(this);
+  }
+
+  // Escape, "Cancel" and the close button: a wizard with something entered
+  // asks before it is thrown away.
+  void reject() override {
+    if (!MayDiscardEntries(this, entered_)) return;
+    QDialog::reject();
   }
 
  private:
@@ -1004,6 +1013,7 @@ class MailMergeWizardDialog : public QDialog {
   QLabel *system_, *systemFile_, *empty_, *status_;
   QListWidget* recipients_;
   QPushButton *selectAll_, *deselectAll_;
+  EnteredValues entered_;
 };
 
 }  // namespace

@@ -124,6 +124,8 @@ bool WorkPane::OnCreated() {
   if (!list_->Create(this)) return false;
   list_->SetRowDelegate(&delegate_);
   list_->SetRowHeight(kContactRowHeight);
+  // A row dragged onto the recycle bin is deleted there.
+  list_->SetDragEnabled(true);
   list_->list()->installEventFilter(this);
 
   pictureButton_ = new TesselClassWndGButton("pic_button1.bmp", "pic_button2.bmp", kCmdPicture, this);

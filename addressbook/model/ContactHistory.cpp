@@ -16,7 +16,13 @@ Result OpenHistoryFile(const std::string& addressBookPath, bool create, std::uni
     if (!create) return Result::Fail("There is no history file:", 0, path);
     if (Result made = CreateRecordFile(path, format::FileKind::History); !made.ok()) return made;
   } else if (Result checked = CheckAndCompact(path, 0); !checked.ok()) {
-    return checked;
+    // A history file somebody has open (another user's history window, or
+    // this program's own) cannot be compacted now and needs no check: the
+    // connections that have it open keep it sound. It is opened as it is,
+    // as an address book in use is, so that their entries can still be
+    // shown and a deleted contact's entries still go with it.
+    bool inUse = false;
+    if (!RecordStore::ProbeInUse(path, inUse).ok() || !inUse) return checked;
   }
   auto store = std::make_unique<RecordStore>(path, std::string());
   if (store->OpenFailed()) return store->OpenError();

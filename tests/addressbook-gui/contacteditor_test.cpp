@@ -333,6 +333,41 @@ TEST_F(EditorTest, CategoriesSelectByPrefixAndKeepAnUnknownName) {
   }
 }
 
+// Each other phone's type list starts with an empty entry: a phone without
+// a type shows it, and choosing it takes a chosen type back to none.
+TEST_F(EditorTest, AnOtherPhonesTypeCanBeSetBackToNone) {
+  Contact contact = NewContact();
+  contact.SetText(contact::kFirstName, "Ann");
+  contact.SetOtherPhone(0, "555 0101");
+  contact.SetOtherPhoneType(0, 3);  // "Callback"
+  contact.SetOtherPhone(2, "555 0103");
+  ContactEditorDialog editor(ContactEditorDialog::Mode::Edit, contact, Setup());
+  struct Case {
+    int phone;
+    int chosenRow;  // -1: leave the list as it opened
+    int shownRow;
+    int32_t stored;
+  };
+  const Case cases[] = {
+      {0, -1, 3, 3},   // "Callback" shown as it was
+      {0, 0, 0, 0},    // the empty entry: no type
+      {1, 1, 1, 1},    // "Assistant"
+      {2, -1, 0, 0},   // a phone without a type shows the empty entry
+      {3, 17, 17, 17}, // the last type
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.phone);
+    auto* list = Control<QComboBox>(&editor, std::to_string(400 + c.phone).c_str());
+    EXPECT_EQ(list->count(), 18);
+    EXPECT_TRUE(list->itemText(0).isEmpty());
+    EXPECT_EQ(list->itemText(1), QStringLiteral("Assistant"));
+    if (c.chosenRow >= 0) list->setCurrentIndex(c.chosenRow);
+    EXPECT_EQ(list->currentIndex(), c.shownRow);
+    EXPECT_EQ(editor.contact().OtherPhoneType(c.phone), c.stored);
+  }
+  EXPECT_EQ(editor.contact().OtherPhone(0), "555 0101") << "the number stays";
+}
+
 TEST_F(EditorTest, EveryValueGoesBackIntoTheRecord) {
   Contact contact = NewContact();
   contact.SetText(contact::kHomeStreet, "1 Main St\r\nFlat 2");

@@ -25,6 +25,7 @@
 #include "addressbook/gui/WorkPane.h"
 #include "addressbook/model/ContactHolders.h"
 #include "addressbook/model/ContactRecord.h"
+#include "resources/Strings.h"
 #include "shell/DesktopIntegration.h"
 #include "shell/SuiteCommands.h"
 #include "store/Settings.h"
@@ -33,6 +34,7 @@
 #include "toolkit/PaletteColours.h"
 #include "toolkit/TFlyMenu.h"
 #include "toolkit/TesselClassWndBin.h"
+#include "toolkit/TesselClassWndScrollBar.h"
 #include "toolkit/TTabsWnd.h"
 #include "toolkit/TesselClassIndexBarWnd.h"
 #include "toolkit/TesselClassIndexSearchWnd.h"
@@ -623,6 +625,47 @@ TEST_F(ContactListTest, FindListsMatchesAndGoToSelectsTheContact) {
   EXPECT_EQ(view()->SelectedRow(), 1);  // Anna, Bob, Carl, Joanne
 }
 
+// A long result list scrolls: a scroll bar beside it shows where the shown
+// rows are among all matches and moves them; moving the selection by the
+// keyboard moves the bar.
+TEST_F(ContactListTest, FindsResultListHasAScrollBarThatFollowsTheRows) {
+  constexpr int kMatches = 150;
+  for (int i = 0; i < kMatches; ++i) {
+    const std::string first = "Ann" + std::to_string(1000 + i);
+    Add(Make({first.c_str(), "Lee"}));
+  }
+  Show();
+  FindDialog dialog(*store_, "", {});
+  dialog.show();
+  dialog.edit()->setText(QStringLiteral("ann"));
+  dialog.Find();
+  ASSERT_EQ(dialog.results()->rowCount(), kMatches);
+  auto* bar = dialog.findChild<TesselClassWndScrollBar*>();
+  ASSERT_NE(bar, nullptr) << "the result list has a scroll bar";
+  EXPECT_TRUE(bar->isVisible());
+  TesselWndList* results = dialog.results();
+  const QRect listRect(results->mapTo(&dialog, QPoint(0, 0)), results->size());
+  const QRect barRect(bar->mapTo(&dialog, QPoint(0, 0)), bar->size());
+  EXPECT_EQ(barRect.left(), listRect.right() + 1) << "right beside the list";
+  EXPECT_EQ(barRect.height(), listRect.height());
+  EXPECT_GT(bar->width(), 10);
+  EXPECT_EQ(bar->maximum(), kMatches - results->fullyVisibleRows());
+  EXPECT_EQ(bar->value(), 0);
+
+  bar->SetValue(40);
+  EXPECT_EQ(results->topRow(), 40) << "the bar moves the rows";
+  results->setFocus();
+  QTest::keyClick(results, Qt::Key_End);
+  EXPECT_EQ(results->selectedRow(), kMatches - 1);
+  EXPECT_EQ(bar->value(), bar->maximum()) << "the rows move the bar";
+  results->resize(results->width(), results->height() + 5 * results->rowHeight());
+  EXPECT_EQ(bar->maximum(), kMatches - results->fullyVisibleRows()) << "a taller list shows more rows";
+  dialog.edit()->setText(QStringLiteral("nobody"));
+  dialog.Find();
+  EXPECT_EQ(bar->maximum(), 0);
+  EXPECT_EQ(bar->value(), 0);
+}
+
 #ifdef VELMORA_TOOL_BINARY
 TEST_F(ContactListTest, AnotherProcessesChangeKeepsTheSelectionById) {
   AddPeople({{"Bob", "B"}, {"Carl", "C"}});
@@ -684,6 +727,68 @@ TEST_F(ContactListTest, DeleteAndTheBinsUndoGoThroughThePane) {
   Bytes record;
   ASSERT_TRUE(store_->ReadRecordIfLive(record, *pane_->SelectedPosition()).ok());
   EXPECT_EQ(ContactRowText(record), QStringLiteral("Bob B"));
+}
+
+// A contact dragged from the list onto the recycle bin is deleted as
+// Delete deletes it: after the question, with the access check, into the
+// bin. A drag that ends elsewhere deletes nothing.
+TEST_F(ContactListTest, DraggingAContactOntoTheBinDeletesItAsDeleteDoes) {
+  struct Case {
+    const char* name;
+    bool answer;
+    bool reader;
+    bool ontoBin;
+    QStringList left;
+    std::vector<std::string> messages;
+  };
+  const std::string question = LoadText(kMsgDeleteContact);
+  const Case cases[] = {
+      {"Yes on the bin", true, false, true, {QStringLiteral("Anne A")}, {question}},
+      {"No on the bin", false, false, true, {QStringLiteral("Anne A"), QStringLiteral("Bob B")}, {question}},
+      {"a Reader", true, true, true, {QStringLiteral("Anne A"), QStringLiteral("Bob B")},
+       {question, LoadText(kMsgNoPermission)}},
+      {"dropped beside the bin", true, false, false, {QStringLiteral("Anne A"), QStringLiteral("Bob B")}, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RecycleBin().Empty();
+    delete host_;
+    host_ = nullptr;
+    store_.reset();
+    ASSERT_TRUE(std::filesystem::remove(path_));
+    testing::MakeRecordFile(path_, format::FileKind::Address, {"owner", "assist", "reader"});
+    store_ = std::make_unique<RecordStore>(path_, "owner");
+    AddPeople({{"Anne", "A"}, {"Bob", "B"}});
+    if (c.reader) store_ = std::make_unique<RecordStore>(path_, "reader");
+    ASSERT_FALSE(store_->OpenFailed());
+    Show();
+    host_->activateWindow();
+    ASSERT_TRUE(WaitUntil([&] { return host_->isActiveWindow(); }));
+    sandbox_.messages.clear();
+    sandbox_.answers = {c.answer};
+
+    TesselWndList* list = rows();
+    TesselClassWndBin* bin = pane_->recycleBin();
+    const QPoint from(12, rows()->rowHeight() + 6);  // Bob's row
+    const QPoint to = c.ontoBin ? bin->mapToGlobal(QPoint(bin->width() / 2, bin->height() - 4))
+                                : pane_->mapToGlobal(QPoint(200, pane_->height() - 23));
+    const auto send = [&](QEvent::Type type, const QPoint& global, Qt::MouseButtons held) {
+      QMouseEvent event(type, list->mapFromGlobal(global), global, Qt::LeftButton, held, Qt::NoModifier);
+      QApplication::sendEvent(list, &event);
+    };
+    send(QEvent::MouseButtonPress, list->mapToGlobal(from), Qt::LeftButton);
+    ASSERT_EQ(view()->SelectedRow(), 1);
+    send(QEvent::MouseMove, list->mapToGlobal(from + QPoint(0, 3 * QApplication::startDragDistance())),
+         Qt::LeftButton);
+    send(QEvent::MouseMove, to, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, to, Qt::NoButton);
+    Settle();
+    EXPECT_EQ(sandbox_.MessageTexts(), c.messages);
+    EXPECT_EQ(Names(), c.left);
+    EXPECT_EQ(RecycleBin().Holds(), c.left.size() == 1);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the drag cursor is gone";
+  }
+  RecycleBin().Empty();
 }
 
 }  // namespace

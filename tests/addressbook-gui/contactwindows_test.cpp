@@ -30,6 +30,9 @@
 #include "tests/support/Files.h"
 #include "tests/support/OtherUser.h"
 #include "tests/support/Records.h"
+#include "toolkit/Bitmaps.h"
+#include "toolkit/Fonts.h"
+#include "toolkit/Skin.h"
 #include "toolkit/TFlyMenu.h"
 #include "toolkit/TesselClassPictureWnd.h"
 #include "toolkit/TesselWndListView.h"
@@ -494,6 +497,54 @@ TEST_F(HistoryWindowTest, NewAddsTheEntryUnlessTheContactWasDeletedMeanwhile) {
   SendCommand(&window, HistoryWindow::kCmdNew);
   EXPECT_EQ(sandbox_.MessageTexts(), std::vector<std::string>{"Cardora record state=0 !"});
   EXPECT_EQ(RowDescriptions(window), std::vector<std::string>{"Call back"});
+}
+
+// After New the list shows the new entry selected and has the keyboard
+// focus, so that Insert adds another entry rather than a contact, even when
+// the main window was the active one.
+TEST_F(HistoryWindowTest, NewSelectsTheNewEntryAndFocusesTheList) {
+  HistoryWindow& window = Show(ann_);
+  AddEntry(*window.historyStore(), annId_, {1, 2, 2011}, {}, "Earlier");
+  window.list()->Refresh();
+  window.list()->SelectRow(0);
+  host_.main.activateWindow();
+  ASSERT_TRUE(WaitUntil([&] { return host_.main.isActiveWindow(); }));
+  ASSERT_FALSE(window.ListHasFocus());
+  HistoryWindow::SetDialogRunner([](QDialog& dialog) {
+    auto& entry = static_cast<HistoryEntryDialog&>(dialog);
+    entry.description()->setPlainText(QStringLiteral("Later"));
+    SendCommand(&entry, kCmdOk);
+    return entry.result();
+  });
+  SendCommand(&window, HistoryWindow::kCmdNew);
+  Settle();
+  ASSERT_EQ(RowDescriptions(window), (std::vector<std::string>{"Earlier", "Later"}));
+  EXPECT_EQ(window.list()->SelectedRow(), 1) << "the new entry, not the one selected before";
+  EXPECT_TRUE(WaitUntil([&] { return window.ListHasFocus(); }));
+  Settle();
+  EXPECT_EQ(window.list()->SelectedRow(), 1);
+}
+
+// The sort chooser shows "Sort by Description" whole in every skin: its
+// text fits between the left margin and the arrow glyph.
+TEST_F(HistoryWindowTest, TheSortChooserShowsItsLongestEntryWholeInEverySkin) {
+  const QString longest = QStringLiteral("Sort by Description");
+  for (const char* skin : {"1_Metallic.ini", "2_Ocean.ini", "3_Graphite.ini"}) {
+    SCOPED_TRACE(skin);
+    sandbox_.SetSuite("CurrSkin", skin);
+    ReloadSkin();
+    HistoryWindow& window = Show(ann_);
+    SendCommand(&window, HistoryWindow::kCmdSortByDescription);
+    ASSERT_EQ(window.sortChooser()->chosenText(), longest);
+    const QImage& glyph = BitmapImage("flymenu_arrow.bmp");
+    const int textRoom = window.sortChooser()->width() - 7 - (glyph.isNull() ? 10 : glyph.width()) - 12;
+    const QFontMetrics metrics(NormalFont());
+    EXPECT_EQ(metrics.elidedText(longest, Qt::ElideRight, textRoom), longest) << "room " << textRoom;
+    EXPECT_LE(window.sortChooser()->geometry().right(), window.width() - 1);
+    SendCommand(&window, HistoryWindow::kCmdSortByDate);
+    windows_.CloseHistoryWindow();
+    Settle();
+  }
 }
 
 TEST_F(HistoryWindowTest, DeleteAsksAndKeepsTheFile) {

@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStackedWidget>
+#include <QTest>
 #include <QTimer>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -34,6 +35,7 @@
 #include "addressbook/mailmerge/MailMergeSettings.h"
 #include "addressbook/mailmerge/MergeTemplates.h"
 #include "addressbook/model/Contact.h"
+#include "shell/EnteredValues.h"
 #include "store/Categories.h"
 #include "tests/support/Files.h"
 #include "tests/support/OtherUser.h"
@@ -110,11 +112,20 @@ class MailMergeWizardTest : public ::testing::Test {
       }
       ran = true;
       script(wizard);
-      if (wizard->isVisible()) Click(wizard, "cancel");
+      if (wizard->isVisible()) Discard(wizard);
     });
     const bool finished = MailMergeWizard(*store, current, nullptr, host);
     EXPECT_TRUE(ran);
     return finished;
+  }
+
+  // "Cancel" that throws away what was entered: Yes to the question, when
+  // it is asked.
+  void Discard(QWidget* wizard) {
+    sandbox.answers.push_back(true);
+    const size_t before = sandbox.answers.size();
+    Click(wizard, "cancel");
+    if (sandbox.answers.size() == before) sandbox.answers.pop_back();
   }
 
   void FillMyRecord(QWidget* wizard) {
@@ -258,7 +269,9 @@ TEST_F(MailMergeWizardTest, AttachTakesOnlyRegularFilesWithinTheLimit) {
             (std::vector<std::string>{"The attachment is not a regular file \"" + fifo + "\"" + limit,
                                       "The attachment is not a regular file \"" + sandbox.File("folder") + "\"" + limit,
                                       "The attachment is not a regular file \"/dev/zero\"" + limit,
-                                      "The attachment is larger than 25 MB \"" + big + "\"" + limit}));
+                                      "The attachment is larger than 25 MB \"" + big + "\"" + limit,
+                                      kDiscardEntriesText}))
+      << "then the question as the filled wizard is cancelled";
 }
 
 TEST_F(MailMergeWizardTest, AnInternetMailMergeTakesTheMessageFieldsAndAttachments) {
@@ -422,14 +435,68 @@ TEST_F(MailMergeWizardTest, CancelKeepsTheSettingsFileAndARunningJobKeepsTheWiza
     Control<QRadioButton>(w, "allRecords")->click();
     Click(w, "next");
     FillMyRecord(w);
+    sandbox.answers = {true};
     Click(w, "cancel");
+    EXPECT_FALSE(w->isVisible());
   }));
   EXPECT_FALSE(fs::exists(MailMergeSettingsPath()));
   EXPECT_TRUE(jobs.empty());
+  EXPECT_EQ(sandbox.MessageTexts(), std::vector<std::string>{kDiscardEntriesText});
 
+  sandbox.messages.clear();
   host.jobRunning = [] { return true; };
   EXPECT_FALSE(MailMergeWizard(*store, std::nullopt, nullptr, host));
   EXPECT_EQ(sandbox.MessageTexts(), std::vector<std::string>{kMergeJobRunningText});
+}
+
+// Escape, "Cancel" and the close button close the wizard at once while
+// nothing was entered; with something entered they first ask, and No keeps
+// the wizard with what was typed.
+TEST_F(MailMergeWizardTest, ClosingAFilledWizardAsksFirst) {
+  Add("Ada", "Berg", "Lund", "");
+  enum class How { Escape, Cancel, CloseButton };
+  struct Case {
+    const char* name;
+    How how;
+    bool filled;
+    bool answer;
+    bool asked, closed;
+  };
+  const Case cases[] = {
+      {"Escape, nothing entered", How::Escape, false, false, false, true},
+      {"close, nothing entered", How::CloseButton, false, false, false, true},
+      {"Escape, typed, No", How::Escape, true, false, true, false},
+      {"Escape, typed, Yes", How::Escape, true, true, true, true},
+      {"Cancel, typed, No", How::Cancel, true, false, true, false},
+      {"close, typed, No", How::CloseButton, true, false, true, false},
+      {"close, typed, Yes", How::CloseButton, true, true, true, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    sandbox.messages.clear();
+    bool closed = false;
+    EXPECT_FALSE(Run(std::nullopt, [&](QWidget* w) {
+      if (c.filled) {
+        Control<QRadioButton>(w, "allRecords")->click();
+        Click(w, "next");
+        FillMyRecord(w);
+      }
+      sandbox.answers = {c.answer};
+      switch (c.how) {
+        case How::Escape: QTest::keyClick(w, Qt::Key_Escape); break;
+        case How::Cancel: Click(w, "cancel"); break;
+        case How::CloseButton: w->close(); break;
+      }
+      EXPECT_EQ(sandbox.MessageTexts(),
+                c.asked ? std::vector<std::string>{kDiscardEntriesText} : std::vector<std::string>{});
+      closed = !w->isVisible();
+      if (!closed) {
+        EXPECT_EQ(Control<QLineEdit>(w, "myName")->text(), QStringLiteral("Mia Ek")) << "what was typed stays";
+      }
+    }));
+    EXPECT_EQ(closed, c.closed);
+    EXPECT_FALSE(fs::exists(MailMergeSettingsPath()));
+  }
 }
 
 TEST_F(MailMergeWizardTest, AnEmptyLookupOffersNoFinish) {

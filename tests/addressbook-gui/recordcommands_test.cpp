@@ -139,6 +139,117 @@ TEST_F(RecordCommandsTest, CutTakesContactAndHistoryIntoBinAndClipboardAndPasteG
   EXPECT_TRUE(std::ranges::any_of(Contacts(), [&](const auto& c) { return c.second == annId; }));
 }
 
+// Another process with the history file open (another user's history
+// window) until told to let go.
+class HistoryHoldingProcess {
+ public:
+  explicit HistoryHoldingProcess(const std::string& book) {
+    int opened[2], release[2];
+    EXPECT_EQ(::pipe(opened), 0);
+    EXPECT_EQ(::pipe(release), 0);
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      ::close(opened[0]);
+      ::close(release[1]);
+      char answer = 'F';
+      {
+        std::unique_ptr<RecordStore> history;
+        if (OpenHistoryFile(book, false, history).ok()) answer = 'O';
+        (void)!::write(opened[1], &answer, 1);
+        char go;
+        (void)!::read(release[0], &go, 1);
+      }
+      ::_exit(answer == 'O' ? 0 : 1);
+    }
+    ::close(opened[1]);
+    ::close(release[0]);
+    release_ = release[1];
+    char answer = 0;
+    EXPECT_EQ(::read(opened[0], &answer, 1), 1);
+    ::close(opened[0]);
+    held_ = answer == 'O';
+  }
+  ~HistoryHoldingProcess() {
+    ::close(release_);
+    int status = 0;
+    ::waitpid(pid_, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  bool held() const { return held_; }
+
+ private:
+  pid_t pid_ = -1;
+  int release_ = -1;
+  bool held_ = false;
+};
+
+// The history file open elsewhere (this program's history window, another
+// user's) does not keep a deleted or cut contact's entries: they go with
+// the contact, nothing is told, and Undo delete brings back no entries.
+TEST_F(RecordCommandsTest, AHistoryFileOpenElsewhereLosesTheDeletedContactsEntries) {
+  enum class Holder { ThisProgram, AnotherProcess };
+  enum class How { Delete, Cut, Drop };
+  struct Case {
+    const char* name;
+    Holder holder;
+    How how;
+  };
+  const Case cases[] = {
+      {"delete, own history window", Holder::ThisProgram, How::Delete},
+      {"cut, own history window", Holder::ThisProgram, How::Cut},
+      {"drop on the bin, own history window", Holder::ThisProgram, How::Drop},
+      {"delete, another user's history window", Holder::AnotherProcess, How::Delete},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RecycleBin().Empty();
+    const RecordPosition ann = Add("Ann");
+    const RecordPosition bob = Add("Bob");
+    const uint64_t annId = Read(ann).Id();
+    const uint64_t bobId = Read(bob).Id();
+    AddHistory(annId, "called");
+    AddHistory(annId, "wrote");
+    AddHistory(bobId, "met");
+    const size_t before = HistoryEntries();
+
+    std::unique_ptr<RecordStore> window;
+    std::unique_ptr<HistoryHoldingProcess> other;
+    if (c.holder == Holder::ThisProgram) {
+      ASSERT_TRUE(OpenHistoryFile(book, false, window).ok());
+    } else {
+      other = std::make_unique<HistoryHoldingProcess>(book);
+      ASSERT_TRUE(other->held());
+    }
+    ASSERT_TRUE(RecordStore::IsInUse(HistoryPath(book)));
+
+    sandbox.messages.clear();
+    pane.selected = ann;
+    sandbox.answers = {true};
+    switch (c.how) {
+      case How::Delete: commands.DeleteContact(); break;
+      case How::Cut: commands.CutContact(); break;
+      case How::Drop: EXPECT_EQ(commands.DeleteDropped(), 1); break;
+    }
+    EXPECT_EQ(sandbox.MessageTexts(), std::vector<std::string>{LoadText(kMsgDeleteContact)})
+        << "only the question, no failure";
+    EXPECT_EQ(HistoryEntries(), before - 2) << "Ann's two entries are gone, Bob's stays";
+    if (window) {
+      // The window's own connection sees the same file.
+      RecordQuery query;
+      ASSERT_TRUE(LoadHistoryList(*window, query, annId, HistorySort::ByDate).ok());
+      EXPECT_EQ(query.count(), 0u);
+      ASSERT_TRUE(LoadHistoryList(*window, query, bobId, HistorySort::ByDate).ok());
+      EXPECT_EQ(query.count(), 1u);
+    }
+
+    commands.UndoDelete();
+    EXPECT_EQ(HistoryEntries(), before - 2) << "Undo delete brings back the contact only";
+    other.reset();
+    window.reset();
+    pane.selected.reset();
+  }
+}
+
 TEST_F(RecordCommandsTest, CopyFillsOnlyTheClipboard) {
   const RecordPosition ann = Add("Ann");
   pane.selected = ann;

@@ -1,15 +1,20 @@
-// The date picker (dialog 1008): placed at a point kept on the screen, "ok"
-// gives the calendar's date and "cancel" nothing; white days, the button
-// face as selection and today in red.
+// The date picker (dialog 1008): placed at a point kept on the screen, "OK"
+// gives the calendar's date and "Cancel" nothing; the year in a spin box;
+// white days, the button face as selection and today in red.
 #include "shell/DatePickerDialog.h"
 
 #include <QGuiApplication>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QScreen>
+#include <QSpinBox>
+#include <functional>
 
 #include "ShellTestSupport.h"
+#include "tests/support/WaitUntil.h"
 #include "toolkit/SoundPlayer.h"
 #include "toolkit/TesselCalMonth.h"
+#include "toolkit/TFlyMenu.h"
 #include "toolkit/TesseMiniCalendar.h"
 
 namespace velmora::testing {
@@ -100,6 +105,58 @@ TEST_F(DatePickerTest, OpensAtTheScreenEdgeWithTheOpeningEffectInsideTheScreen) 
   EXPECT_FALSE(PickDate(nullptr, Date(1, 1, 2020), area.bottomRight(), true).has_value());
   EXPECT_TRUE(area.contains(placed)) << placed.x() << "," << placed.y() << " " << placed.width() << "x" << placed.height();
   EXPECT_FALSE(placed.isEmpty());
+}
+
+// The buttons read "OK" and "Cancel"; the year is a spin box standing in
+// the calendar's selector row with the shown year in it, which sets the
+// calendar's year and follows the calendar across a new year.
+TEST_F(DatePickerTest, TheYearIsASpinBoxAndTheButtonsReadOkAndCancel) {
+  DatePickerDialog dialog(Date(29, 2, 2000), QPoint(10, 10), false);
+  dialog.show();
+  ASSERT_TRUE(WaitUntil([&] { return dialog.isVisible(); }));
+  EXPECT_EQ(Control<QPushButton>(&dialog, "1")->text(), QStringLiteral("OK"));
+  EXPECT_EQ(Control<QPushButton>(&dialog, "2")->text(), QStringLiteral("Cancel"));
+  TesseMiniCalendar* calendar = dialog.calendar();
+  auto* year = dialog.findChild<QSpinBox*>();
+  ASSERT_NE(year, nullptr) << "the year is chosen in a spin box";
+  EXPECT_TRUE(year->isVisible());
+  EXPECT_FALSE(calendar->yearSelector()->isVisible()) << "no pop-up list of a hundred years";
+  EXPECT_EQ(year->minimum(), 1800);
+  EXPECT_EQ(year->maximum(), 2199);
+  EXPECT_EQ(year->value(), 2000);
+  const QRect row = calendar->selectorRow();
+  const QRect box(year->mapTo(calendar, QPoint(0, 0)), year->size());
+  EXPECT_TRUE(row.contains(box)) << "in the selector row";
+  EXPECT_EQ(box, calendar->yearSelector()->geometry());
+  EXPECT_LT(dialog.frameGeometry().height(), 400) << "nothing covers half the screen";
+
+  struct Step {
+    const char* what;
+    std::function<void()> act;
+    DateValue shown;
+    int inBox;
+  };
+  const Step steps[] = {
+      {"a typed year", [&] { year->setValue(2001); }, Date(28, 2, 2001), 2001},
+      {"the up arrow", [&] { year->stepUp(); }, Date(28, 2, 2002), 2002},
+      {"an early year", [&] { year->setValue(1801); }, Date(28, 2, 1801), 1801},
+      {"next month to January", [&] {
+         (void)calendar->SetDate(1801, 12, 5);
+         year->setValue(1801);
+         SendCommand(calendar, TesseMiniCalendar::kNextId);
+       }, Date(5, 1, 1802), 1802},
+      {"previous month to December", [&] { SendCommand(calendar, TesseMiniCalendar::kPreviousId); },
+       Date(5, 12, 1801), 1801},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.what);
+    step.act();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Text(calendar->date()), Text(step.shown));
+    EXPECT_EQ(year->value(), step.inBox);
+  }
+  Click(&dialog, "1");
+  EXPECT_EQ(Text(dialog.picked()), Text(Date(5, 12, 1801)));
 }
 
 int CountPixels(const QImage& image, const QRect& area, QColor colour) {

@@ -25,6 +25,7 @@
 #include "ShellTestSupport.h"
 #include "addressbook/model/Contact.h"
 #include "importexport/ContactImportCatalogue.h"
+#include "shell/EnteredValues.h"
 #include "shell/WorkProgressWindow.h"
 #include "tests/support/ForwardingFiles.h"
 
@@ -143,6 +144,15 @@ class ImportWizardTest : public ShellTest {
     return texts;
   }
 
+  // "Cancel" that throws away what was entered: Yes to the question, when
+  // it is asked.
+  void Discard(QWidget* wizard) {
+    answers.push_back(true);
+    const size_t before = answers.size();
+    Click(wizard, "cancel");
+    if (answers.size() == before) answers.pop_back();
+  }
+
   std::string book = File("book.adr");
   std::string csv = File("people.csv");
 };
@@ -189,10 +199,11 @@ TEST_F(ImportWizardTest, AFileThatCannotBeReadIsToldWithItsCause) {
       GoToPage(w, csv, 2);
       EXPECT_EQ(PageShown(w), 1) << "stays on the file page";
       EXPECT_TRUE(Control<QPlainTextEdit>(w, "preview")->toPlainText().isEmpty());
-      Click(w, "cancel");
+      Discard(w);
     });
     EXPECT_EQ(RunImportWizard(nullptr, store, Host(store)), 0);
-    ASSERT_EQ(MessageTexts().size(), 1u) << c.error;
+    ASSERT_EQ(MessageTexts().size(), 2u) << c.error;
+    EXPECT_EQ(MessageTexts()[1], kDiscardEntriesText);
     EXPECT_NE(MessageTexts()[0].find(csv), std::string::npos) << MessageTexts()[0];
     EXPECT_NE(MessageTexts()[0].find(SystemErrorText(c.error)), std::string::npos) << MessageTexts()[0];
   }
@@ -207,10 +218,11 @@ TEST_F(ImportWizardTest, AFileWithoutReadPermissionIsToldWithItsCause) {
   script.Expect("importWizard", [&](QWidget* w) {
     GoToPage(w, csv, 2);
     EXPECT_EQ(PageShown(w), 1);
-    Click(w, "cancel");
+    Discard(w);
   });
   EXPECT_EQ(RunImportWizard(nullptr, store, Host(store)), 0);
-  ASSERT_EQ(MessageTexts().size(), 1u);
+  ASSERT_EQ(MessageTexts().size(), 2u) << "the cause, then the question on Cancel";
+  EXPECT_EQ(MessageTexts()[1], kDiscardEntriesText);
   EXPECT_NE(MessageTexts()[0].find(SystemErrorText(EACCES)), std::string::npos) << MessageTexts()[0];
 }
 
@@ -237,7 +249,7 @@ TEST_F(ImportWizardTest, ThePreviewIsCutBetweenCharacters) {
       EXPECT_FALSE(preview.contains(QChar(QChar::ReplacementCharacter))) << c.start;
       EXPECT_EQ(preview.contains(QString::fromUtf8(e)), c.shown) << c.start;
       EXPECT_TRUE(preview.endsWith("(The rest of the file is not shown.)")) << c.start;
-      Click(w, "cancel");
+      Discard(w);
     });
     EXPECT_EQ(RunImportWizard(nullptr, store, Host(store)), 0);
   }
@@ -262,7 +274,7 @@ TEST_F(ImportWizardTest, DetectsTheReadingAndMapsByHeadings) {
         EXPECT_EQ(Control<QRadioButton>(w, radio)->isChecked(), std::string_view(radio) == c.separator) << c.text;
       }
       EXPECT_EQ(Control<QComboBox>(w, "qualifier")->currentIndex() == 0, c.quote) << c.text;
-      Click(w, "cancel");
+      Discard(w);
     });
     EXPECT_EQ(RunImportWizard(nullptr, store, Host(store)), 0);
   }
@@ -285,10 +297,11 @@ TEST_F(ImportWizardTest, TheMappingPageReadsTheFileAgain) {
     std::filesystem::remove(csv);
     Click(w, "next");
     EXPECT_EQ(PageShown(w), 2);
-    Click(w, "cancel");
+    Discard(w);
   });
   EXPECT_EQ(RunImportWizard(nullptr, store, Host(store)), 0);
-  ASSERT_EQ(MessageTexts().size(), 1u);
+  ASSERT_EQ(MessageTexts().size(), 2u) << "the cause, then the question on Cancel";
+  EXPECT_EQ(MessageTexts()[1], kDiscardEntriesText);
   EXPECT_NE(MessageTexts()[0].find(csv), std::string::npos) << MessageTexts()[0];
 }
 
@@ -311,7 +324,7 @@ TEST_F(ImportWizardTest, DefaultMapClearMapAndChoosingALabel) {
     ChooseLabel(w, 1, 0);
     EXPECT_EQ(TargetRow(w, 1), std::string(catalogue[0].label));
     EXPECT_EQ(TargetRow(w, 0), "IGNORE THIS FIELD");
-    Click(w, "cancel");
+    Discard(w);
   });
   EXPECT_EQ(RunImportWizard(nullptr, store, Host(store)), 0);
   EXPECT_EQ(ProgramSetting("ImportFile"), "") << "stored on Finish only";
@@ -343,6 +356,100 @@ TEST_F(ImportWizardTest, WithoutHeadingsTheFirstLineIsDataMappedByPosition) {
   EXPECT_EQ(Texts(contact::kMiddleName), (std::multiset<std::string>{"Lee", "Ray"}));
 }
 
+// A file whose headings name fields starts mapped by them, so that Finish
+// puts each column into the field its heading names; headings none of
+// which is known start with the positional mapping.
+TEST_F(ImportWizardTest, KnownHeadingsStartTheMappingByHeadings) {
+  const auto catalogue = ContactImportCatalogue();
+  struct Case {
+    const char* text;
+    std::vector<std::string> rows;
+  };
+  const Case cases[] = {
+      {"Last Name,First Name\r\nLee,Ann\r\n", {"Last Name", "First Name"}},
+      {"Colour,Shoe\r\nred,42\r\n", {std::string(catalogue[0].label), std::string(catalogue[1].label)}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    ASSERT_TRUE(WriteWholeFile(csv, c.text));
+    RecordStore store(book, "boss");
+    DialogScript script;
+    script.Expect("importWizard", [&](QWidget* w) {
+      GoToPage(w, csv, 3);
+      for (size_t row = 0; row < c.rows.size(); ++row) EXPECT_EQ(TargetRow(w, int(row)), c.rows[row]);
+      Discard(w);
+    });
+    EXPECT_EQ(RunImportWizard(nullptr, store, Host(store)), 0);
+  }
+  // Finish straight away fills the fields the headings name.
+  ASSERT_TRUE(WriteWholeFile(csv, "Last Name,First Name\r\nLee,Ann\r\nRay,Bob\r\n"));
+  {
+    RecordStore store(book, "boss");
+    DialogScript script;
+    script.Expect("importWizard", [&](QWidget* w) {
+      GoToPage(w, csv, 3);
+      Click(w, "next");
+    });
+    EXPECT_EQ(RunImportWizard(nullptr, store, Host(store)), 2);
+  }
+  EXPECT_EQ(Texts(contact::kFirstName), (std::multiset<std::string>{"Ann", "Bob"}));
+  EXPECT_EQ(Texts(contact::kLastName), (std::multiset<std::string>{"Lee", "Ray"}));
+}
+
+// Escape, "Cancel" and the close button close a wizard with nothing entered
+// at once; with something entered they first ask, and No keeps the wizard
+// with what was entered.
+TEST_F(ImportWizardTest, ClosingAFilledWizardAsksFirst) {
+  ASSERT_TRUE(WriteWholeFile(csv, "Last Name,First Name\r\nLee,Ann\r\n"));
+  enum class How { Escape, Cancel, CloseButton };
+  struct Case {
+    const char* name;
+    How how;
+    int filledPages;  // 0: nothing entered; 1: a file typed; 2: on the reading page
+    bool answer;
+    bool asked, closed;
+  };
+  const Case cases[] = {
+      {"Escape, nothing entered", How::Escape, 0, false, false, true},
+      {"Cancel, nothing entered", How::Cancel, 0, false, false, true},
+      {"close, nothing entered", How::CloseButton, 0, false, false, true},
+      {"Escape, a file typed, No", How::Escape, 1, false, true, false},
+      {"Escape, on page 2, No", How::Escape, 2, false, true, false},
+      {"Escape, on page 2, Yes", How::Escape, 2, true, true, true},
+      {"Cancel, on page 2, No", How::Cancel, 2, false, true, false},
+      {"close, on page 2, No", How::CloseButton, 2, false, true, false},
+      {"close, on page 2, Yes", How::CloseButton, 2, true, true, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    messages.clear();
+    RecordStore store(book, "boss");
+    DialogScript script;
+    script.Expect("importWizard", [&](QWidget* w) {
+      if (c.filledPages >= 1) Type(w, "importFile", csv);
+      if (c.filledPages >= 2) Click(w, "next");
+      ASSERT_EQ(PageShown(w), c.filledPages >= 2 ? 2 : 1);
+      answers = {c.answer};
+      switch (c.how) {
+        case How::Escape: QTest::keyClick(w, Qt::Key_Escape); break;
+        case How::Cancel: Click(w, "cancel"); break;
+        case How::CloseButton: w->close(); break;
+      }
+      EXPECT_EQ(MessageTexts(), c.asked ? std::vector<std::string>{kDiscardEntriesText} : std::vector<std::string>{});
+      EXPECT_EQ(!w->isVisible(), c.closed);
+      if (!w->isVisible()) return;
+      // Kept as it was.
+      EXPECT_EQ(PageShown(w), c.filledPages >= 2 ? 2 : 1);
+      EXPECT_EQ(Control<QLineEdit>(w, "importFile")->text().toStdString(), csv);
+      answers = {true};
+      Click(w, "cancel");
+      EXPECT_FALSE(w->isVisible());
+    });
+    EXPECT_EQ(RunImportWizard(nullptr, store, Host(store)), 0);
+    EXPECT_EQ(LiveRecords(book, "boss"), 0u);
+  }
+}
+
 TEST_F(ImportWizardTest, MissingFileAndAllIgnoredStayOnThePage) {
   ASSERT_TRUE(WriteWholeFile(csv, "Name\r\nAnn\r\n"));
   std::filesystem::create_directory(File("folder.csv"));
@@ -358,7 +465,7 @@ TEST_F(ImportWizardTest, MissingFileAndAllIgnoredStayOnThePage) {
     Click(w, "next");
     EXPECT_EQ(beeps, 1);
     EXPECT_TRUE(w->isVisible());
-    Click(w, "cancel");
+    Discard(w);
   });
   EXPECT_EQ(RunImportWizard(nullptr, store, Host(store)), 0);
 }
@@ -534,13 +641,14 @@ TEST_F(ImportWizardTest, AFileThatCannotBeOpenedAtFinishIsToldAndNothingIsAdded)
     }
     EXPECT_EQ(PageShown(w), 3);
     EXPECT_TRUE(w->isVisible());
-    Click(w, "cancel");
+    Discard(w);
   });
   EXPECT_EQ(RunImportWizard(nullptr, store, host), 0);
   EXPECT_FALSE(ran);
   EXPECT_EQ(LiveRecords(book, "boss"), 0u);
   EXPECT_EQ(ProgramSetting("ImportFile"), "") << "not kept for an import that did not run";
-  ASSERT_EQ(MessageTexts().size(), 1u);
+  ASSERT_EQ(MessageTexts().size(), 2u) << "the cause, then the question on Cancel";
+  EXPECT_EQ(MessageTexts()[1], kDiscardEntriesText);
   EXPECT_NE(MessageTexts()[0].find(csv), std::string::npos) << MessageTexts()[0];
   EXPECT_NE(MessageTexts()[0].find(SystemErrorText(EACCES)), std::string::npos) << MessageTexts()[0];
 }
@@ -660,7 +768,7 @@ TEST_F(ImportWizardTest, BrowseFillsTheFileField) {
     EXPECT_EQ(Control<QLineEdit>(w, "importFile")->text().toStdString(), csv);
     Click(w, "browse");
     EXPECT_EQ(Control<QLineEdit>(w, "importFile")->text().toStdString(), csv) << "a cancelled choice keeps it";
-    Click(w, "cancel");
+    Discard(w);
   });
   EXPECT_EQ(RunImportWizard(nullptr, store, Host(store)), 0);
   ASSERT_EQ(fileDialogs.requests.size(), 2u);
