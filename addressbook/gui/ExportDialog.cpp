@@ -44,7 +44,7 @@ ExportDialog::ExportDialog(RecordStore& store, VCardExportWriter vcard, QWidget*
   all_ = Named(new QRadioButton(QStringLiteral("&All"), options), "all");
   category_ = Named(new QRadioButton(QStringLiteral("&Category"), options), "category");
   categories_ = Named(new QComboBox(options), "categories");
-  for (const std::string& name : CategoryChoices(store_)) categories_->addItem(QString::fromStdString(name));
+  for (const std::string& name : BookCategoryChoices(store_)) categories_->addItem(QString::fromStdString(name));
   categories_->setCurrentIndex(categories_->count() > 0 ? 0 : -1);
   categories_->setMinimumContentsLength(16);
   nameCheck_ = Named(new QCheckBox(QStringLiteral("&Name to find:"), options), "nameCheck");
@@ -133,6 +133,10 @@ bool ExportDialog::WritesVCard(const std::string& path) const {
   return vcard_ && QString::fromStdString(path).endsWith(QStringLiteral(".vcf"), Qt::CaseInsensitive);
 }
 
+bool ExportDialog::WritesText(const std::string& path) {
+  return QString::fromStdString(path).endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive);
+}
+
 void ExportDialog::Browse() {
   FileDialogRequest request;
   request.mode = FileDialogMode::Save;
@@ -158,7 +162,11 @@ void ExportDialog::Export() {
   const RecordTextOptions options = Options();
   const Result written = WriteWithProgress(this, QStringLiteral("Export..."), [&](const RecordTextProgress& progress) {
     if (WritesVCard(path)) return vcard_(store_, options, path, progress);
-    return WriteRecordText(store_, RecordTextMode::Export, options, path, progress);
+    // A text file gets the report's text with all fields, as the command
+    // line's export in text format writes it; every other path the comma
+    // file.
+    const RecordTextMode mode = WritesText(path) ? RecordTextMode::Report : RecordTextMode::Export;
+    return WriteRecordText(store_, mode, options, path, progress);
   });
   if (!written.ok()) {
     // The dialog stays, so that another path or other options can be tried.
