@@ -11,6 +11,11 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include <filesystem>
+#include <optional>
+#include <system_error>
+
+#include "addressbook/model/ContactHistory.h"
 #include "shell/FileDialogs.h"
 #include "shell/MessageBoxes.h"
 #include "store/Settings.h"
@@ -133,6 +138,13 @@ bool ExportDialog::WritesVCard(const std::string& path) const {
   return vcard_ && QString::fromStdString(path).endsWith(QStringLiteral(".vcf"), Qt::CaseInsensitive);
 }
 
+std::optional<std::string> ExportDialog::OwnFileAt(const std::string& path) const {
+  std::error_code error;
+  if (std::filesystem::equivalent(store_.path(), path, error)) return std::string("address book");
+  if (std::filesystem::equivalent(HistoryPath(store_.path()), path, error)) return std::string("address book's history");
+  return std::nullopt;
+}
+
 bool ExportDialog::WritesText(const std::string& path) {
   return QString::fromStdString(path).endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive);
 }
@@ -153,6 +165,14 @@ void ExportDialog::Export() {
   const std::string path = path_->text().toStdString();
   if (path.empty()) {
     InformationBox(this, std::string_view("Nothing was exported: give the name of the export file."));
+    path_->setFocus();
+    return;
+  }
+  if (std::optional<std::string> own = OwnFileAt(path)) {
+    // The export replaces the file at the path: over the open address book
+    // or its history it would destroy them.
+    InformationBox(this, "Nothing was exported: \"" + path + "\" is the " + *own +
+                             " itself. Give another name for the export file.");
     path_->setFocus();
     return;
   }

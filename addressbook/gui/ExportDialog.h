@@ -5,6 +5,7 @@
 // path under "ExportFile".
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "addressbook/gui/RecordTextDialog.h"
@@ -55,6 +56,9 @@ class ExportDialog : public TesselDialog {
   void OnInitDialog() override;
 
  private:
+  // "address book" or "address book's history" when path names the open
+  // address book or its history file (through any link), else nothing.
+  std::optional<std::string> OwnFileAt(const std::string& path) const;
   // Whether path is written by the vCard writer.
   bool WritesVCard(const std::string& path) const;
   // Whether path is a text file (".txt", any letter case): written as the

@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <functional>
 #include <memory>
+#include <unistd.h>
 
 #include "../shell/ShellTestSupport.h"
 #include "CardoraTestSupport.h"
@@ -26,6 +27,7 @@
 #include "addressbook/gui/RecordTextDialog.h"
 #include "addressbook/gui/ReportDialog.h"
 #include "addressbook/model/Contact.h"
+#include "addressbook/model/ContactHistory.h"
 #include "shell/SuiteServices.h"
 #include "shell/WorkProgressWindow.h"
 #include "store/Categories.h"
@@ -362,6 +364,35 @@ TEST_F(RecordTextDialogsTest, ATextFileGetsTheReportTextOfAllFieldsAndOtherPaths
     EXPECT_EQ(sandbox.MessageTexts(), std::vector<std::string>{"Operation successful."});
     EXPECT_EQ(dialog.result(), 1);
   }
+}
+
+TEST_F(RecordTextDialogsTest, AnExportOverTheAddressBookOrItsHistoryIsRefused) {
+  Add("Ann", "Lee", "Friends");
+  const std::string history = HistoryPath(path);
+  ASSERT_TRUE(testing::WriteWholeFile(history, "history entries"));
+  const std::string link = sandbox.File("link.txt");
+  ASSERT_EQ(::symlink(path.c_str(), link.c_str()), 0);
+  const std::string bookBefore = ReadWholeFile(path);
+  struct Case {
+    std::string target;
+    const char* named;
+  } cases[] = {{path, "the address book itself"},
+               {link, "the address book itself"},
+               {history, "the address book's history itself"}};
+  for (const Case& t : cases) {
+    SCOPED_TRACE(t.target);
+    sandbox.messages.clear();
+    ExportDialog dialog(*store, {}, &main);
+    Control<QLineEdit>(&dialog, "path")->setText(QString::fromStdString(t.target));
+    Control<QPushButton>(&dialog, "exportButton")->click();
+    ASSERT_EQ(sandbox.messages.size(), 1u);
+    EXPECT_NE(sandbox.messages[0].text.find(t.named), std::string::npos) << sandbox.messages[0].text;
+    EXPECT_EQ(dialog.result(), 0) << "the dialog stays for another name";
+    EXPECT_EQ(sandbox.ProgramSetting(kExportFileKey), std::nullopt);
+  }
+  EXPECT_EQ(ReadWholeFile(path), bookBefore);
+  EXPECT_EQ(ReadWholeFile(history), "history entries");
+  EXPECT_TRUE(QFileInfo(QString::fromStdString(link)).isSymLink());
 }
 
 TEST_F(RecordTextDialogsTest, AVCardWriterThatFailsIsShown) {
