@@ -4,6 +4,7 @@
 #include <QMessageBox>
 
 #include "resources/Strings.h"
+#include "toolkit/TesselDialog.h"
 
 namespace velmora {
 
@@ -19,19 +20,34 @@ BeepHandler& Beeper() {
   return handler;
 }
 
+}  // namespace
+
+SuiteMessageBox::SuiteMessageBox(MessageKind kind, const QString& caption, const QString& text, QWidget* owner)
+    : QMessageBox(kind == MessageKind::Question  ? QMessageBox::Question
+                  : kind == MessageKind::Warning ? QMessageBox::Warning
+                                                 : QMessageBox::Information,
+                  caption, text,
+                  kind == MessageKind::Question ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok, owner) {
+  setTextFormat(Qt::PlainText);
+}
+
+void SuiteMessageBox::showEvent(QShowEvent* event) {
+  // The box gives itself a fixed size on showing, with room for a caption
+  // of about half what the window manager's title bar takes; widen it so
+  // that the whole caption shows.
+  QMessageBox::showEvent(event);
+  FitCaption(this);
+}
+
+namespace {
+
 bool Show(QWidget* owner, MessageKind kind, const std::string& text, const char* caption = kSuiteName) {
   if (Handler()) return Handler()(kind, text);
   // The texts keep the "\r\n" line ends of the string tables; a label only
   // wants "\n".
   QString shown = QString::fromStdString(text);
   shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  const QMessageBox::Icon icon = kind == MessageKind::Question  ? QMessageBox::Question
-                                 : kind == MessageKind::Warning ? QMessageBox::Warning
-                                                                : QMessageBox::Information;
-  QMessageBox box(icon, QString::fromUtf8(caption), shown,
-                  kind == MessageKind::Question ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok,
-                  owner);
-  box.setTextFormat(Qt::PlainText);
+  SuiteMessageBox box(kind, QString::fromUtf8(caption), shown, owner);
   return box.exec() == QMessageBox::Yes;
 }
 

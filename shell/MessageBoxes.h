@@ -4,6 +4,7 @@
 // answers it, so no person has to.
 #pragma once
 
+#include <QMessageBox>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -15,6 +16,19 @@ namespace velmora {
 inline constexpr const char* kSuiteName = "Velmora";
 
 enum class MessageKind { Information, Question, Warning };
+
+// The box the suite shows a message in: the kind's icon and buttons (OK, or
+// Yes and No), the text as plain text, and wide enough for its whole
+// caption.
+class SuiteMessageBox : public QMessageBox {
+  Q_OBJECT
+
+ public:
+  SuiteMessageBox(MessageKind kind, const QString& caption, const QString& text, QWidget* owner = nullptr);
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+};
 
 // Gets the kind and the text (UTF-8, as shown, line breaks as given) and
 // returns the answer of a question box (true for Yes).

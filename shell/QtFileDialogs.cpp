@@ -2,10 +2,23 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include "shell/MessageBoxes.h"
 
 namespace velmora {
+
+namespace {
+
+// The extension of a Qt name filter's first pattern ("Text file (*.txt)":
+// "txt"); fallback when its patterns name none ("All files (*)").
+QString FilterSuffix(const QString& nameFilter, const QString& fallback) {
+  static const QRegularExpression pattern(QStringLiteral("\\*\\.([^\\s;()*?]+)"));
+  const QRegularExpressionMatch match = pattern.match(nameFilter);
+  return match.hasMatch() ? match.captured(1) : fallback;
+}
+
+}  // namespace
 
 std::optional<std::string> QtFileDialogs::ChooseFile(QWidget* owner, const FileDialogRequest& request) {
   QFileDialog dialog(owner);
@@ -21,6 +34,13 @@ std::optional<std::string> QtFileDialogs::ChooseFile(QWidget* owner, const FileD
     // Qt asks before overwriting; a new file is confirmed below.
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
+    // A name typed without an extension gets that of the file type chosen
+    // in the dialog ("Text file (*.txt)": ".txt"), so that the choice means
+    // what it says; the confirmations below and Qt's see that name.
+    const QString fallback = QString::fromStdString(request.defaultExtension);
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, fallback](const QString& filter) {
+      dialog.setDefaultSuffix(FilterSuffix(filter, fallback));
+    });
   }
   for (;;) {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;

@@ -18,6 +18,7 @@
 #include "toolkit/Bitmaps.h"
 #include "toolkit/BroadcastDispatch.h"
 #include "toolkit/Fonts.h"
+#include "toolkit/TesselDialog.h"
 #include "toolkit/TesselPane.h"
 
 namespace velmora {
@@ -79,6 +80,8 @@ int SuiteApp::Run() {
   // The switches and the skin came with the set of suite services.
   CreateSharedFonts();
   QApplication::setWindowIcon(QIcon(QPixmap::fromImage(BitmapImage(kAppIcon))));
+  // Every dialog as wide as its caption, from the file choice on.
+  const CaptionFitting captionFitting;
 
   if (SplashFlag()) {
     SplashWindow splash;

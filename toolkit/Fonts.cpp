@@ -9,7 +9,7 @@
 namespace velmora {
 
 namespace {
-enum FontIndex { kSmall, kSmallBold, kNormal, kBold, kTitle, kFontCount };
+enum FontIndex { kSmall, kSmallBold, kNormal, kBold, kTitle, kCaption, kFontCount };
 
 std::unique_ptr<std::array<QFont, kFontCount>>& Fonts() {
   static std::unique_ptr<std::array<QFont, kFontCount>> fonts;
@@ -53,6 +53,7 @@ void CreateSharedFonts() {
   (*fonts)[kNormal] = MapFont("MS Sans Serif", 11, kWeightNormal);
   (*fonts)[kBold] = MapFont("MS Sans Serif", 11, kWeightBold);
   (*fonts)[kTitle] = MapFont("Arial", 12, kWeightBold);
+  (*fonts)[kCaption] = MapFont("MS Sans Serif", 12, kWeightBold);
   Fonts() = std::move(fonts);
 }
 
@@ -63,5 +64,6 @@ const QFont& SmallBoldFont() { return Shared(kSmallBold); }
 const QFont& NormalFont() { return Shared(kNormal); }
 const QFont& BoldFont() { return Shared(kBold); }
 const QFont& TitleFont() { return Shared(kTitle); }
+const QFont& CaptionFont() { return Shared(kCaption); }
 
 }  // namespace velmora

@@ -27,5 +27,9 @@ const QFont& NormalFont();
 const QFont& BoldFont();
 // "Arial", 12 pixels: titles.
 const QFont& TitleFont();
+// The font the window manager writes dialog captions in, rounded up: bold
+// sans, 12 pixels (the desktop's title bar font is 8 or 9 points bold).
+// Dialogs are made wide enough for their caption in it.
+const QFont& CaptionFont();
 
 }  // namespace velmora

@@ -1,9 +1,69 @@
 #include "toolkit/TesselDialog.h"
 
+#include <QApplication>
+#include <QEvent>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QScreen>
+#include <algorithm>
+
+#include "toolkit/Fonts.h"
 
 namespace velmora {
+
+int CaptionTextWidth(const QString& caption) {
+  return QFontMetrics(CaptionFont()).horizontalAdvance(caption);
+}
+
+int CaptionArea(int windowWidth) { return std::max(0, windowWidth - kCaptionChrome); }
+
+int CaptionFitWidth(const QString& caption) {
+  if (caption.isEmpty()) return 0;
+  return CaptionTextWidth(caption) + kCaptionChrome;
+}
+
+void FitCaption(QWidget* window) {
+  if (!window) return;
+  int wanted = CaptionFitWidth(window->windowTitle());
+  // A caption wider than the screen is cut in any case; the window stays
+  // on the screen.
+  QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+  if (screen) wanted = std::min(wanted, screen->availableGeometry().width());
+  if (wanted <= 0) return;
+  if (window->minimumWidth() == window->maximumWidth()) {
+    // A window of fixed width (a message box sizes itself so) keeps a fixed
+    // width, wide enough for the caption.
+    if (window->width() < wanted || window->minimumWidth() < wanted) window->setFixedWidth(wanted);
+    return;
+  }
+  if (window->minimumWidth() < wanted) window->setMinimumWidth(wanted);
+  if (window->width() < wanted) window->resize(wanted, window->height());
+}
+
+namespace {
+
+bool FitsToCaption(QObject* watched) {
+  auto* dialog = qobject_cast<QDialog*>(watched);
+  return dialog && dialog->isWindow() && !dialog->windowFlags().testFlag(Qt::FramelessWindowHint);
+}
+
+}  // namespace
+
+CaptionFitting::CaptionFitting() {
+  if (QCoreApplication* app = QCoreApplication::instance()) app->installEventFilter(this);
+}
+
+CaptionFitting::~CaptionFitting() {
+  if (QCoreApplication* app = QCoreApplication::instance()) app->removeEventFilter(this);
+}
+
+bool CaptionFitting::eventFilter(QObject* watched, QEvent* event) {
+  const QEvent::Type type = event->type();
+  if ((type == QEvent::WindowTitleChange || type == QEvent::Show) && FitsToCaption(watched)) {
+    FitCaption(static_cast<QWidget*>(watched));
+  }
+  return false;
+}
 
 TesselDialog::TesselDialog(int templateNumber, QWidget* owner) : QDialog(owner), templateNumber_(templateNumber) {}
 

@@ -4,10 +4,46 @@
 #pragma once
 
 #include <QDialog>
+#include <QString>
 
 #include "toolkit/Command.h"
 
 namespace velmora {
+
+// Dialog captions. The window manager writes a dialog's caption in its
+// title bar, between the window icon and the caption buttons, and cuts a
+// caption wider than the room left ("Verify Net… Passwords"). A dialog is
+// therefore made wide enough for its whole caption.
+
+// The title bar's room besides the caption text: the window icon, the
+// caption buttons (minimize, maximize, close) and their margins, with some
+// to spare for themes with wider buttons.
+inline constexpr int kCaptionChrome = 120;
+// The width of caption in CaptionFont().
+int CaptionTextWidth(const QString& caption);
+// The room a window windowWidth wide leaves for its caption text.
+int CaptionArea(int windowWidth);
+// The least width of a window whose whole caption shows.
+int CaptionFitWidth(const QString& caption);
+// Widens window so that its whole caption shows: its minimum width becomes
+// CaptionFitWidth of its title (a window of fixed width gets that fixed
+// width), but never more than the screen's width.
+void FitCaption(QWidget* window);
+
+// While it lives, every dialog of the application (QDialog and what derives
+// from it: message boxes, wizards, file dialogs) is fitted to its caption
+// when its title is set and when it is shown. The programs keep one for
+// their whole run.
+class CaptionFitting : public QObject {
+ public:
+  CaptionFitting();
+  ~CaptionFitting() override;
+  CaptionFitting(const CaptionFitting&) = delete;
+  CaptionFitting& operator=(const CaptionFitting&) = delete;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+};
 
 class TesselDialog : public QDialog, public CommandTarget {
   Q_OBJECT

@@ -11,6 +11,11 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include <filesystem>
+#include <optional>
+#include <system_error>
+
+#include "addressbook/model/ContactHistory.h"
 #include "shell/FileDialogs.h"
 #include "shell/MessageBoxes.h"
 #include "store/Settings.h"
@@ -44,7 +49,7 @@ ExportDialog::ExportDialog(RecordStore& store, VCardExportWriter vcard, QWidget*
   all_ = Named(new QRadioButton(QStringLiteral("&All"), options), "all");
   category_ = Named(new QRadioButton(QStringLiteral("&Category"), options), "category");
   categories_ = Named(new QComboBox(options), "categories");
-  for (const std::string& name : CategoryChoices(store_)) categories_->addItem(QString::fromStdString(name));
+  for (const std::string& name : BookCategoryChoices(store_)) categories_->addItem(QString::fromStdString(name));
   categories_->setCurrentIndex(categories_->count() > 0 ? 0 : -1);
   categories_->setMinimumContentsLength(16);
   nameCheck_ = Named(new QCheckBox(QStringLiteral("&Name to find:"), options), "nameCheck");
@@ -133,6 +138,17 @@ bool ExportDialog::WritesVCard(const std::string& path) const {
   return vcard_ && QString::fromStdString(path).endsWith(QStringLiteral(".vcf"), Qt::CaseInsensitive);
 }
 
+std::optional<std::string> ExportDialog::OwnFileAt(const std::string& path) const {
+  std::error_code error;
+  if (std::filesystem::equivalent(store_.path(), path, error)) return std::string("address book");
+  if (std::filesystem::equivalent(HistoryPath(store_.path()), path, error)) return std::string("address book's history");
+  return std::nullopt;
+}
+
+bool ExportDialog::WritesText(const std::string& path) {
+  return QString::fromStdString(path).endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive);
+}
+
 void ExportDialog::Browse() {
   FileDialogRequest request;
   request.mode = FileDialogMode::Save;
@@ -152,13 +168,25 @@ void ExportDialog::Export() {
     path_->setFocus();
     return;
   }
+  if (std::optional<std::string> own = OwnFileAt(path)) {
+    // The export replaces the file at the path: over the open address book
+    // or its history it would destroy them.
+    InformationBox(this, "Nothing was exported: \"" + path + "\" is the " + *own +
+                             " itself. Give another name for the export file.");
+    path_->setFocus();
+    return;
+  }
   if (Result stored = WriteSettingText(ProgramSettingsPath(), kPreference, kExportFileKey, path); !stored.ok()) {
     InformationBox(this, "The export file could not be remembered. " + stored.Message());
   }
   const RecordTextOptions options = Options();
   const Result written = WriteWithProgress(this, QStringLiteral("Export..."), [&](const RecordTextProgress& progress) {
     if (WritesVCard(path)) return vcard_(store_, options, path, progress);
-    return WriteRecordText(store_, RecordTextMode::Export, options, path, progress);
+    // A text file gets the report's text with all fields, as the command
+    // line's export in text format writes it; every other path the comma
+    // file.
+    const RecordTextMode mode = WritesText(path) ? RecordTextMode::Report : RecordTextMode::Export;
+    return WriteRecordText(store_, mode, options, path, progress);
   });
   if (!written.ok()) {
     // The dialog stays, so that another path or other options can be tried.

@@ -1,9 +1,11 @@
 // The "Export" dialog: which contacts (all, or a category, and those whose
 // name contains a text) go to which file; writes the comma-separated export
-// file (or, with a vCard writer, a ".vcf" file) under a progress window and
-// remembers the path under "ExportFile".
+// file, the report's text with all fields for a ".txt" file (or, with a
+// vCard writer, a ".vcf" file) under a progress window and remembers the
+// path under "ExportFile".
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "addressbook/gui/RecordTextDialog.h"
@@ -54,8 +56,14 @@ class ExportDialog : public TesselDialog {
   void OnInitDialog() override;
 
  private:
+  // "address book" or "address book's history" when path names the open
+  // address book or its history file (through any link), else nothing.
+  std::optional<std::string> OwnFileAt(const std::string& path) const;
   // Whether path is written by the vCard writer.
   bool WritesVCard(const std::string& path) const;
+  // Whether path is a text file (".txt", any letter case): written as the
+  // report's text with all fields instead of the comma file.
+  static bool WritesText(const std::string& path);
 
   RecordStore& store_;
   VCardExportWriter vcard_;

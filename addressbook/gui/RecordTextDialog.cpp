@@ -2,10 +2,14 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <map>
+#include <set>
+#include <string_view>
 
 #include "addressbook/gui/ExportDialog.h"
 #include "addressbook/gui/ReportDialog.h"
 #include "shell/WorkProgressWindow.h"
+#include "store/Bytes.h"
 #include "store/Categories.h"
 #include "store/RecordHeader.h"
 
@@ -16,6 +20,43 @@ std::vector<std::string> CategoryChoices(RecordStore& store) {
   if (!store.IsOpen() || !store.ReadCategories(block).ok()) return {};
   std::vector<std::string> names = CategoryNames(block);
   if (names.size() > kMaxCategoryChoices) names.resize(kMaxCategoryChoices);
+  return names;
+}
+
+namespace {
+
+std::string FoldedCase(std::string_view text) {
+  std::string folded(text);
+  for (char& ch : folded) {
+    if (ch >= 'A' && ch <= 'Z') ch = char(ch - 'A' + 'a');
+  }
+  return folded;
+}
+
+}  // namespace
+
+std::vector<std::string> BookCategoryChoices(RecordStore& store) {
+  std::vector<std::string> names = CategoryChoices(store);
+  if (!store.IsOpen()) return names;
+  std::set<std::string> seen;
+  for (const std::string& name : names) seen.insert(FoldedCase(name));
+  // One scan of the slots: the query's visibility rules (live records,
+  // confidential ones only for the Owner) decide which records are looked
+  // at; the condition gathers their categories and keeps no record.
+  std::map<std::string, std::string> used;  // folded -> as first met
+  RecordQuery query;
+  const auto gather = [&](const uint8_t* field, const QueryCondition&) {
+    const std::string name = GetText(field, format::record::kCategoryWidth);
+    if (name.empty()) return 0;
+    std::string folded = FoldedCase(name);
+    if (!seen.contains(folded)) used.emplace(std::move(folded), name);
+    return 0;
+  };
+  if (!query.AddCallbackCondition(format::record::kCategory, nullptr, 0, gather, kConnectorAnd) ||
+      !query.Run(store).ok()) {
+    return names;
+  }
+  for (auto& [folded, name] : used) names.push_back(std::move(name));
   return names;
 }
 

@@ -33,6 +33,12 @@ inline constexpr int kNameFieldLimit = 1023;
 // The categories a dialog offers: the file's category names, at most 30.
 inline constexpr size_t kMaxCategoryChoices = 30;
 std::vector<std::string> CategoryChoices(RecordStore& store);
+// The categories the export and report dialogs offer: the file's category
+// names (at most 30, in list order), then the other category names the
+// contacts this connection may see carry (an imported book's own ones), in
+// alphabetical order. A name that differs from one before it only in letter
+// case is given once: the choice selects both anyway.
+std::vector<std::string> BookCategoryChoices(RecordStore& store);
 
 // The record id of the selected contact; none without a selection or when
 // it cannot be read.

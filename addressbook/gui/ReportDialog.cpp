@@ -50,7 +50,7 @@ ReportDialog::ReportDialog(RecordStore& store, std::optional<uint64_t> currentId
   current_ = Named(new QRadioButton(QStringLiteral("C&urrent record"), filter), "current");
   category_ = Named(new QRadioButton(QStringLiteral("&Category"), filter), "category");
   categories_ = Named(new QComboBox(filter), "categories");
-  for (const std::string& name : CategoryChoices(store_)) categories_->addItem(QString::fromStdString(name));
+  for (const std::string& name : BookCategoryChoices(store_)) categories_->addItem(QString::fromStdString(name));
   categories_->setCurrentIndex(categories_->count() > 0 ? 0 : -1);
   categories_->setMinimumContentsLength(14);
   nameCheck_ = Named(new QCheckBox(QStringLiteral("&Name to find"), filter), "nameCheck");

@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <functional>
 #include <memory>
+#include <unistd.h>
 
 #include "../shell/ShellTestSupport.h"
 #include "CardoraTestSupport.h"
@@ -26,10 +27,12 @@
 #include "addressbook/gui/RecordTextDialog.h"
 #include "addressbook/gui/ReportDialog.h"
 #include "addressbook/model/Contact.h"
+#include "addressbook/model/ContactHistory.h"
 #include "shell/SuiteServices.h"
 #include "shell/WorkProgressWindow.h"
 #include "store/Categories.h"
 #include "tests/support/Files.h"
+#include "tests/support/Records.h"
 
 namespace velmora {
 namespace {
@@ -266,7 +269,7 @@ TEST_F(RecordTextDialogsTest, TheVCardWriterTakesVcfPathsInAnyCase) {
   struct Case {
     const char* name;
     bool vcard;
-  } cases[] = {{"out.VCF", true}, {"out.vcf", true}, {"out.csv", false}, {"out.vcf.txt", false}};
+  } cases[] = {{"out.VCF", true}, {"out.vcf", true}, {"out.csv", false}, {"out.vcf.csv", false}};
   for (const Case& t : cases) {
     SCOPED_TRACE(t.name);
     calls.clear();
@@ -289,6 +292,107 @@ TEST_F(RecordTextDialogsTest, TheVCardWriterTakesVcfPathsInAnyCase) {
     }
     EXPECT_EQ(sandbox.MessageTexts().back(), "Operation successful.");
   }
+}
+
+// The report's text of the contacts with these first names, all fields, in
+// the order given, under the title of category.
+std::string ReportText(RecordStore& store, const std::string& category, const std::vector<std::string>& firstNames) {
+  std::string text = ContactReportTitle(category);
+  for (const std::string& name : firstNames) {
+    RecordQuery query;
+    query.AddMatchAll();
+    EXPECT_TRUE(query.Run(store).ok());
+    Bytes record;
+    for (RecordPosition position : query.positions()) {
+      EXPECT_TRUE(store.ReadRecord(record, position).ok());
+      const Contact contact(record);
+      if (contact.Text(c::kFirstName) == name) text += ContactReportBlock(contact, ReportFieldSet::All);
+    }
+  }
+  return text;
+}
+
+TEST_F(RecordTextDialogsTest, ATextFileGetsTheReportTextOfAllFieldsAndOtherPathsTheCommaFile) {
+  Add("Zoe", "Berg", "Work", "Oslo");
+  Add("Ann", "Lee", "Friends", "Lund");
+  Add("Bo", "Ek", "Friends of work", "");
+  enum class Kind { Text, Comma };
+  struct Case {
+    const char* name;
+    bool byCategory;
+    Kind kind;
+  } cases[] = {{"out.txt", false, Kind::Text},    {"OUT.TXT", false, Kind::Text},
+               {"friends.Txt", true, Kind::Text}, {"out.txt.csv", false, Kind::Comma},
+               {"out.text", false, Kind::Comma},  {"out", true, Kind::Comma}};
+  for (const Case& t : cases) {
+    SCOPED_TRACE(t.name);
+    sandbox.messages.clear();
+    const std::string out = sandbox.File(t.name);
+    ExportDialog dialog(*store, {}, &main);
+    if (t.byCategory) {
+      Control<QRadioButton>(&dialog, "category")->click();
+      Control<QComboBox>(&dialog, "categories")->setCurrentIndex(0);  // "Friends"
+    }
+    Control<QLineEdit>(&dialog, "path")->setText(QString::fromStdString(out));
+    Control<QPushButton>(&dialog, "exportButton")->click();
+    const std::string written = ReadWholeFile(out);
+    if (t.kind == Kind::Text) {
+      const std::string expected = t.byCategory ? ReportText(*store, "Friends", {"Ann", "Bo"})
+                                                : ReportText(*store, "All", {"Ann", "Bo", "Zoe"});
+      EXPECT_EQ(written, expected);
+      EXPECT_EQ(written.rfind(t.byCategory ? "Cardora Report (Friends)\r\n\r\n" : "Cardora Report (All)\r\n\r\n", 0),
+                0u)
+          << written;
+      EXPECT_NE(written.find("First Name: Ann\r\nLast Name: Lee\r\nHome City: Lund\r\n"),
+                std::string::npos)
+          << written;
+      EXPECT_EQ(written.find("\"First Name\""), std::string::npos) << "no comma file heading";
+      // The same text as the report writer gives the command line's export
+      // in text format.
+      RecordTextOptions options;
+      if (t.byCategory) {
+        options.scope = ContactScope::Category;
+        options.category = "Friends";
+      }
+      const std::string toolLike = sandbox.File("tool.txt");
+      ASSERT_TRUE(WriteRecordText(*store, RecordTextMode::Report, options, toolLike).ok());
+      EXPECT_EQ(written, ReadWholeFile(toolLike));
+    } else {
+      EXPECT_EQ(written, ContactExportHeading() + (t.byCategory ? ExportLines({"Ann", "Bo"})
+                                                                : ExportLines({"Ann", "Bo", "Zoe"})));
+    }
+    EXPECT_EQ(sandbox.MessageTexts(), std::vector<std::string>{"Operation successful."});
+    EXPECT_EQ(dialog.result(), 1);
+  }
+}
+
+TEST_F(RecordTextDialogsTest, AnExportOverTheAddressBookOrItsHistoryIsRefused) {
+  Add("Ann", "Lee", "Friends");
+  const std::string history = HistoryPath(path);
+  ASSERT_TRUE(testing::WriteWholeFile(history, "history entries"));
+  const std::string link = sandbox.File("link.txt");
+  ASSERT_EQ(::symlink(path.c_str(), link.c_str()), 0);
+  const std::string bookBefore = ReadWholeFile(path);
+  struct Case {
+    std::string target;
+    const char* named;
+  } cases[] = {{path, "the address book itself"},
+               {link, "the address book itself"},
+               {history, "the address book's history itself"}};
+  for (const Case& t : cases) {
+    SCOPED_TRACE(t.target);
+    sandbox.messages.clear();
+    ExportDialog dialog(*store, {}, &main);
+    Control<QLineEdit>(&dialog, "path")->setText(QString::fromStdString(t.target));
+    Control<QPushButton>(&dialog, "exportButton")->click();
+    ASSERT_EQ(sandbox.messages.size(), 1u);
+    EXPECT_NE(sandbox.messages[0].text.find(t.named), std::string::npos) << sandbox.messages[0].text;
+    EXPECT_EQ(dialog.result(), 0) << "the dialog stays for another name";
+    EXPECT_EQ(sandbox.ProgramSetting(kExportFileKey), std::nullopt);
+  }
+  EXPECT_EQ(ReadWholeFile(path), bookBefore);
+  EXPECT_EQ(ReadWholeFile(history), "history entries");
+  EXPECT_TRUE(QFileInfo(QString::fromStdString(link)).isSymLink());
 }
 
 TEST_F(RecordTextDialogsTest, AVCardWriterThatFailsIsShown) {
@@ -482,6 +586,63 @@ TEST_F(ReportDialogTest, TheCategoryListHoldsTheFilesCategoriesUpToThirty) {
     ASSERT_EQ(size_t(list->count()), std::min<size_t>(names.size(), 30));
     for (int i = 0; i < list->count(); ++i) EXPECT_EQ(list->itemText(i).toStdString(), names[size_t(i)]);
     EXPECT_EQ(list->currentIndex(), 0);
+  }
+}
+
+TEST_F(ReportDialogTest, TheCategoryListsAddTheCategoriesTheContactsCarry) {
+  // An imported book: its contacts carry categories the file's list lacks.
+  Add("Ann", "Lee", "Golf club");
+  Add("Bo", "Ek", "golf CLUB");  // the same choice in other letters: once
+  Add("Cy", "Ma", "friends");    // on the list already, in other letters
+  Add("Di", "Nu", "Work");
+  Add("Ed", "Ox", "");
+  Add("Fa", "Pi", "Choir");
+  ReportDialog report(*store, std::nullopt, &main);
+  ExportDialog exporter(*store, {}, &main);
+  for (QComboBox* list : {Control<QComboBox>(&report, "categories"), Control<QComboBox>(&exporter, "categories")}) {
+    std::vector<std::string> shown;
+    for (int i = 0; i < list->count(); ++i) shown.push_back(list->itemText(i).toStdString());
+    EXPECT_EQ(shown, (std::vector<std::string>{"Friends", "Work", "Choir", "Golf club"}));
+    EXPECT_EQ(list->currentIndex(), 0);
+  }
+  // Choosing one of the contacts' own categories exports its contacts.
+  const std::string out = sandbox.File("golf.csv");
+  Control<QRadioButton>(&exporter, "category")->click();
+  Control<QComboBox>(&exporter, "categories")->setCurrentIndex(3);
+  Control<QLineEdit>(&exporter, "path")->setText(QString::fromStdString(out));
+  Control<QPushButton>(&exporter, "exportButton")->click();
+  EXPECT_EQ(ReadWholeFile(out), ContactExportHeading() + ExportLines({"Ann", "Bo"}));
+}
+
+TEST_F(ReportDialogTest, AConfidentialContactsCategoryIsOfferedToTheOwnerOnly) {
+  const std::string guarded = sandbox.File("guarded.adr");
+  testing::MakeRecordFile(guarded, format::FileKind::Address, {"owner", "assist", "reader"});
+  {
+    RecordStore owner(guarded, "owner");
+    Contact secret;
+    InitContactRecord(owner, secret.bytes());
+    secret.SetText(c::kFirstName, "Sam");
+    secret.SetCategory("Board");
+    secret.SetConfidential(true);
+    ASSERT_TRUE(owner.AddRecord(secret.bytes()).ok());
+    Contact open;
+    InitContactRecord(owner, open.bytes());
+    open.SetText(c::kFirstName, "Tia");
+    open.SetCategory("Choir");
+    ASSERT_TRUE(owner.AddRecord(open.bytes()).ok());
+  }
+  struct Case {
+    const char* password;
+    bool seesBoard;
+  } cases[] = {{"owner", true}, {"assist", false}, {"reader", false}};
+  for (const Case& t : cases) {
+    SCOPED_TRACE(t.password);
+    RecordStore connection(guarded, t.password);
+    ASSERT_TRUE(connection.IsOpen());
+    ReportDialog dialog(connection, std::nullopt, &main);
+    auto* list = Control<QComboBox>(&dialog, "categories");
+    EXPECT_EQ(list->findText(QStringLiteral("Board")) >= 0, t.seesBoard);
+    EXPECT_GE(list->findText(QStringLiteral("Choir")), 0);
   }
 }
 

@@ -72,6 +72,39 @@ TEST_F(QtFileDialogsTest, SaveAsksBeforeCreatingANewFile) {
   EXPECT_NE(messages[0].text.find(File("Works/copy.adr")), std::string::npos);
 }
 
+TEST_F(QtFileDialogsTest, ANameWithoutExtensionGetsThatOfTheChosenFileType) {
+  struct Case {
+    const char* chosen;  // the file type the user picks; none: the first
+    const char* typed;
+    const char* path;
+  } cases[] = {{nullptr, "list", "Works/list.csv"},
+               {"Text file (*.txt)", "list", "Works/list.txt"},
+               {"Comma file (*.csv)", "back", "Works/back.csv"},
+               {"All files (*)", "plain", "Works/plain.csv"},
+               {"Text file (*.txt)", "named.csv", "Works/named.csv"}};
+  for (const Case& t : cases) {
+    SCOPED_TRACE(t.typed);
+    messages.clear();
+    answers = {true};
+    DialogScript script;
+    script.Expect("fileDialog", [&t](QWidget* w) {
+      auto* dialog = static_cast<QFileDialog*>(w);
+      if (t.chosen) {
+        // As the dialog's file type box tells a choice of the user.
+        dialog->selectNameFilter(QString::fromLatin1(t.chosen));
+        emit dialog->filterSelected(QString::fromLatin1(t.chosen));
+      }
+      TypeName(dialog, t.typed);
+    });
+    const std::optional<std::string> chosen = dialogs.ChooseFile(
+        nullptr, {FileDialogMode::Save, "Comma file (*.csv)|*.csv|Text file (*.txt)|*.txt|All files (*)|*||", "csv",
+                  StartFolder::Work, {}});
+    EXPECT_EQ(chosen, File(t.path));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].text.find(File(t.path)), std::string::npos) << "the question names the file written";
+  }
+}
+
 TEST_F(QtFileDialogsTest, CancelYieldsNothing) {
   DialogScript script;
   script.Expect("folderDialog", [](QWidget* w) { static_cast<QDialog*>(w)->reject(); });
