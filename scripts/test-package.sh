@@ -56,7 +56,7 @@ mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 [ "$(xdg-mime query default application/x-velmora-calendar)" = org.velmora.Almanor.desktop ] ||
   fail "the desktop does not open calendars with Almanor"
 velmora create --examples "$work/book" >/dev/null
-velmora create --kind calendar --examples "$work/diary" >/dev/null
+velmora create --kind calendar "$work/diary" >/dev/null
 [ "$(xdg-mime query filetype "$work/book")" = application/x-velmora-addressbook ] ||
   fail "an address book without its extension is not known by its content"
 [ "$(xdg-mime query filetype "$work/diary")" = application/x-velmora-calendar ] ||
