@@ -7,14 +7,29 @@ include(GNUInstallDirs)
 # The package's documents: copyright and the compressed change log.
 set(VELMORA_DOC ${CMAKE_INSTALL_DATADIR}/doc/velmora)
 install(FILES ${PROJECT_SOURCE_DIR}/resources/package/copyright DESTINATION ${VELMORA_DOC})
-set(VELMORA_CHANGELOG_GZ ${CMAKE_BINARY_DIR}/changelog.gz)
-add_custom_command(
-  OUTPUT ${VELMORA_CHANGELOG_GZ}
-  COMMAND gzip -9nc ${PROJECT_SOURCE_DIR}/resources/package/changelog > ${VELMORA_CHANGELOG_GZ}
-  DEPENDS ${PROJECT_SOURCE_DIR}/resources/package/changelog
-  VERBATIM)
-add_custom_target(velmora_changelog ALL DEPENDS ${VELMORA_CHANGELOG_GZ})
-install(FILES ${VELMORA_CHANGELOG_GZ} DESTINATION ${VELMORA_DOC})
+# Documents are installed compressed, as Debian's tools expect: the change
+# log and the manual pages.
+function(velmora_install_gzipped source destination)
+  get_filename_component(name ${source} NAME)
+  set(gzipped ${CMAKE_BINARY_DIR}/gz/${name}.gz)
+  add_custom_command(
+    OUTPUT ${gzipped}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/gz
+    COMMAND gzip -9nc ${source} > ${gzipped}
+    DEPENDS ${source}
+    VERBATIM)
+  string(MAKE_C_IDENTIFIER "velmora_gz_${name}" target)
+  add_custom_target(${target} ALL DEPENDS ${gzipped})
+  install(FILES ${gzipped} DESTINATION ${destination})
+endfunction()
+velmora_install_gzipped(${PROJECT_SOURCE_DIR}/resources/package/changelog ${VELMORA_DOC})
+set(VELMORA_MANUALS velmora)
+if(VELMORA_BUILD_GUI)
+  list(APPEND VELMORA_MANUALS Cardora Almanor)
+endif()
+foreach(page ${VELMORA_MANUALS})
+  velmora_install_gzipped(${PROJECT_SOURCE_DIR}/resources/man/${page}.1 ${CMAKE_INSTALL_MANDIR}/man1)
+endforeach()
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME velmora)
@@ -22,14 +37,15 @@ set(CPACK_PACKAGE_VENDOR "The Velmora developers")
 set(CPACK_PACKAGE_CONTACT "The Velmora developers <dev@velmora.org>")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "address book and calendar for a shared folder")
+# The long description; CPack puts the summary above it and turns the empty
+# line into the paragraph mark.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "address book and calendar for a shared folder
- Velmora is a personal organizer: Cardora, an address book, and Almanor, a
- calendar with alarms. Several people can open the same address book or
- calendar from a shared folder at once; records are locked while someone
- edits them and every window follows the others' changes.
- .
- The velmora command-line tool inspects, repairs and scripts the files.")
+    "Velmora is a personal organizer: Cardora, an address book, and Almanor, a
+calendar with alarms. Several people can open the same address book or
+calendar from a shared folder at once; records are locked while someone
+edits them and every window follows the others' changes.
+
+The velmora command-line tool inspects, repairs and scripts the files.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
