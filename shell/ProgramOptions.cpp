@@ -17,8 +17,8 @@ std::optional<int> AnswerProgramOptions(int argc, char** argv, const char* progr
     std::printf(
         "Usage: %s [FILE.%s]\n"
         "       %s --help | --version\n"
-        "Opens FILE in a window of its own, else the file opened last (a %s\n"
-        "already running without a file is brought forward instead).\n",
+        "Opens FILE in a window of its own; without FILE, the file opened last,\n"
+        "unless a %s started without a file runs already.\n",
         program, extension, program, program);
     return 0;
   }
