@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-multimedia-dev libqt6svg6 qt6-qpa-plugins libgl-dev
   libgtest-dev libbenchmark-dev nlohmann-json3-dev
   xvfb xauth dbus dbus-x11 fonts-dejavu-core fonts-liberation2
-  shared-mime-info desktop-file-utils
+  shared-mime-info desktop-file-utils bash-completion
   libcurl4-openssl-dev libidn2-dev libsecret-1-dev openssl python3-aiosmtpd python3-vobject
   libreoffice-writer-nogui libreoffice-base-nogui python3-uno xdg-utils gnome-keyring
 )

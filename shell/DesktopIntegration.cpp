@@ -45,7 +45,25 @@ QString FromView(std::string_view text) { return QString::fromUtf8(text.data(), 
 
 QString DataHome() { return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation); }
 
-QString ProgramId() { return QStringLiteral("velmora-") + QString::fromStdString(ProgramName()).toLower(); }
+// The desktop's name of the program: its entry "org.velmora.Cardora.desktop"
+// and its icon, the same whether installed with the suite or registered by
+// the program for its user.
+QString ProgramId() { return QStringLiteral("org.velmora.") + QString::fromStdString(ProgramName()); }
+
+// Whether an installation of the suite already gave the desktop this
+// program's entry and the record files' types, in a data folder of the
+// system rather than the user's own.
+bool InstalledForTheSystem() {
+  QStringList folders = QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation);
+  folders.removeAll(DataHome());
+  for (const QString& folder : folders) {
+    if (QFileInfo::exists(folder + QStringLiteral("/applications/") + ProgramId() + QStringLiteral(".desktop")) &&
+        QFileInfo::exists(folder + QStringLiteral("/mime/packages/org.velmora.xml"))) {
+      return true;
+    }
+  }
+  return false;
+}
 
 QString XmlEscaped(const QString& text) { return text.toHtmlEscaped(); }
 
@@ -185,8 +203,10 @@ QString DialableNumber(std::string_view number) {
 }  // namespace
 
 std::string MimeTypeName(std::string_view extension) {
-  return "application/x-" + QString::fromUtf8(extension.data(), qsizetype(extension.size())).toLower().toStdString() +
-         "file";
+  const std::string ext = QString::fromUtf8(extension.data(), qsizetype(extension.size())).toLower().toStdString();
+  if (ext == "adr") return "application/x-velmora-addressbook";
+  if (ext == "cld") return "application/x-velmora-calendar";
+  return "application/x-velmora-" + ext;
 }
 
 std::string MimePackagePath(std::string_view extension) {
@@ -201,7 +221,7 @@ std::string DesktopEntryPath() {
 
 void RegisterFileType(std::string_view extension) {
   const QString dataHome = DataHome();
-  if (dataHome.isEmpty() || extension.empty()) return;
+  if (dataHome.isEmpty() || extension.empty() || InstalledForTheSystem()) return;
   const QString ext = FromView(extension).toLower();
   const QString type = QString::fromStdString(MimeTypeName(extension));
   const QString id = ProgramId();

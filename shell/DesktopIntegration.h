@@ -16,14 +16,18 @@ namespace velmora {
 
 // Associates "*.<extension>" with the running program for this user:
 // a shared-mime-info package "<XDG_DATA_HOME>/mime/packages/velmora-<ext>.xml"
-// (type "application/x-<ext>file", comment "Velmora File"), then a desktop
-// entry "<XDG_DATA_HOME>/applications/velmora-<program>.desktop" whose Exec
+// (type MimeTypeName, comment "Velmora File"), then a desktop entry
+// "<XDG_DATA_HOME>/applications/org.velmora.<Program>.desktop" whose Exec
 // line opens the program with the file; then the desktop's caches are
-// refreshed when one of them changed. Failures are ignored.
+// refreshed when one of them changed. Nothing when an installation in a
+// system data folder (XDG_DATA_DIRS) already has the program's entry and the
+// suite's types. Failures are ignored.
 void RegisterFileType(std::string_view extension);
 // The files RegisterFileType writes.
 std::string MimePackagePath(std::string_view extension);
 std::string DesktopEntryPath();
+// "application/x-velmora-addressbook" for "adr", "application/x-velmora-calendar"
+// for "cld", "application/x-velmora-<ext>" otherwise.
 std::string MimeTypeName(std::string_view extension);
 
 // Where the help page name is looked up: "help" in the program folder, beside

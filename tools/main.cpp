@@ -70,6 +70,7 @@ const std::vector<Command>& Commands() {
 
 void PrintUsage(std::ostream& out) {
   out << "Usage: velmora COMMAND [ARGS]\n"
+         "       velmora --help | --version\n"
          "Inspect, repair and script Velmora record files.\n\n";
   for (const Command& command : Commands()) out << "  velmora " << command.usage << '\n';
   out << "\n`velmora COMMAND --help` shows the usage of one command.\n";
@@ -105,6 +106,10 @@ int main(int argc, char** argv) {
   const std::string name = words.front();
   if (name == "--help" || name == "-h" || name == "help") {
     PrintUsage(std::cout);
+    return kExitOk;
+  }
+  if (name == "--version" || name == "-V") {
+    std::cout << "velmora " << VELMORA_VERSION << '\n';
     return kExitOk;
   }
   for (const Command& command : Commands()) {

@@ -4,9 +4,13 @@
 #include <QStringList>
 
 #include "addressbook/gui/CardoraApp.h"
+#include "shell/ProgramOptions.h"
 #include "shell/SuiteServices.h"
 
 int main(int argc, char** argv) {
+  if (const auto answered = velmora::AnswerProgramOptions(argc, argv, "Cardora", "adr", VELMORA_VERSION)) {
+    return *answered;
+  }
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Cardora"));
   // The real services: boxes, dialogs, desktop and files of this machine;

@@ -57,19 +57,19 @@ TEST_F(DesktopTest, RegisterFileTypeWritesTheMimePackageAndTheDesktopEntry) {
   const std::string dataHome = File("xdg-data");
   RegisterFileType("adr");
   EXPECT_EQ(MimePackagePath("adr"), dataHome + "/mime/packages/velmora-adr.xml");
-  EXPECT_EQ(DesktopEntryPath(), dataHome + "/applications/velmora-cardora.desktop");
+  EXPECT_EQ(DesktopEntryPath(), dataHome + "/applications/org.velmora.Cardora.desktop");
 
   const std::string mime = ReadWholeFile(MimePackagePath("adr"));
-  EXPECT_NE(mime.find("<mime-type type=\"application/x-adrfile\">"), std::string::npos) << mime;
+  EXPECT_NE(mime.find("<mime-type type=\"application/x-velmora-addressbook\">"), std::string::npos) << mime;
   EXPECT_NE(mime.find("<comment>Velmora File</comment>"), std::string::npos);
   EXPECT_NE(mime.find("<glob pattern=\"*.adr\"/>"), std::string::npos);
 
   const std::string entry = ReadWholeFile(DesktopEntryPath());
   const std::string program = QCoreApplication::applicationFilePath().toStdString();
   EXPECT_NE(entry.find("\nExec=\"" + program + "\" %f\n"), std::string::npos) << entry;
-  EXPECT_NE(entry.find("\nMimeType=application/x-adrfile;\n"), std::string::npos);
+  EXPECT_NE(entry.find("\nMimeType=application/x-velmora-addressbook;\n"), std::string::npos);
   EXPECT_NE(entry.find("\nName=Cardora\n"), std::string::npos);
-  EXPECT_NE(entry.find("\nIcon=velmora-cardora\n"), std::string::npos);
+  EXPECT_NE(entry.find("\nIcon=org.velmora.Cardora\n"), std::string::npos);
 
   if (!QStandardPaths::findExecutable(QStringLiteral("update-mime-database")).isEmpty()) {
     EXPECT_TRUE(fs::exists(dataHome + "/mime/mime.cache")) << "the mime database is rebuilt";
@@ -105,8 +105,31 @@ TEST_F(DesktopTest, TheCalendarRegistersItsOwnType) {
   SetProgramName("Almanor");
   RegisterFileType("cld");
   EXPECT_NE(ReadWholeFile(MimePackagePath("cld")).find("<glob pattern=\"*.cld\"/>"), std::string::npos);
-  EXPECT_NE(ReadWholeFile(DesktopEntryPath()).find("MimeType=application/x-cldfile;"), std::string::npos);
+  EXPECT_NE(ReadWholeFile(DesktopEntryPath()).find("MimeType=application/x-velmora-calendar;"), std::string::npos);
   EXPECT_TRUE(ReadWholeFile(MimePackagePath("adr")).empty());
+}
+
+TEST_F(DesktopTest, AnInstalledSuiteLeavesTheUsersDataAlone) {
+  // The suite installed into a system data folder: its entry and the types.
+  const std::string system = File("system-share");
+  fs::create_directories(system + "/applications");
+  fs::create_directories(system + "/mime/packages");
+  ASSERT_TRUE(WriteWholeFile(system + "/applications/org.velmora.Cardora.desktop", "[Desktop Entry]\n"));
+  const ScopedEnv dirs("XDG_DATA_DIRS", system);
+  // Only the calendar's entry is missing there.
+  RegisterFileType("adr");
+  EXPECT_TRUE(fs::exists(DesktopEntryPath())) << "without the types the program still registers itself";
+  fs::remove(DesktopEntryPath());
+  fs::remove(MimePackagePath("adr"));
+
+  ASSERT_TRUE(WriteWholeFile(system + "/mime/packages/org.velmora.xml", "<mime-info/>\n"));
+  RegisterFileType("adr");
+  EXPECT_FALSE(fs::exists(DesktopEntryPath()));
+  EXPECT_FALSE(fs::exists(MimePackagePath("adr")));
+
+  SetProgramName("Almanor");
+  RegisterFileType("cld");
+  EXPECT_TRUE(fs::exists(DesktopEntryPath())) << "the calendar is not installed there";
 }
 
 // ---- Help ---------------------------------------------------------------------------

@@ -1,0 +1,28 @@
+#include "shell/ProgramOptions.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace velmora {
+
+std::optional<int> AnswerProgramOptions(int argc, char** argv, const char* program, const char* extension,
+                                        const char* version) {
+  if (argc != 2) return std::nullopt;
+  const char* option = argv[1];
+  if (std::strcmp(option, "--version") == 0) {
+    std::printf("%s %s\n", program, version);
+    return 0;
+  }
+  if (std::strcmp(option, "--help") == 0 || std::strcmp(option, "-h") == 0) {
+    std::printf(
+        "Usage: %s [FILE.%s]\n"
+        "       %s --help | --version\n"
+        "Opens FILE in a window of its own; without FILE, the file opened last,\n"
+        "unless a %s started without a file runs already.\n",
+        program, extension, program, program);
+    return 0;
+  }
+  return std::nullopt;
+}
+
+}  // namespace velmora
