@@ -4,9 +4,13 @@
 #include <QStringList>
 
 #include "calendar/gui/AlmanorApp.h"
+#include "shell/ProgramOptions.h"
 #include "shell/SuiteServices.h"
 
 int main(int argc, char** argv) {
+  if (const auto answered = velmora::AnswerProgramOptions(argc, argv, "Almanor", "cld", VELMORA_VERSION)) {
+    return *answered;
+  }
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Almanor"));
   // The real services: boxes, dialogs, desktop and files of this machine;
