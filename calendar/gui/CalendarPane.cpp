@@ -58,13 +58,14 @@ bool IsValidDate(const DateValue& date) { return DayNumber(date) != kInvalidDayN
 
 }  // namespace
 
-CalendarPaneLayout CalendarPaneLayout::For(const QSize& pane) {
+CalendarPaneLayout CalendarPaneLayout::For(const QSize& pane, const QSize& mini) {
   const int w = pane.width();
   const int h = pane.height();
+  const int extra = std::max(0, mini.width() - 108);
   CalendarPaneLayout l;
   l.categories = QRect(0, 0, w, 26);
-  l.dayList = QRect(6, 35, std::max(0, w - 120), std::max(0, h - 60));
-  l.miniCalendar = QRect(w - 110, 35, 108, 130);
+  l.dayList = QRect(6, 35, std::max(0, w - 120 - extra), std::max(0, h - 60));
+  l.miniCalendar = QRect(w - 110 - extra, 35, 108 + extra, std::max(130, mini.height()));
   l.bin = QRect(w - 103, h - 92, 100, 72);
   // The tab bar ends where the views end, 10 pixels inside the pane's right
   // edge (a width of w - 10 from x = 10 would run past the pane).
@@ -164,7 +165,7 @@ void CalendarPane::AddKeys() {
 }
 
 void CalendarPane::resizeEvent(QResizeEvent*) {
-  const CalendarPaneLayout l = CalendarPaneLayout::For(size());
+  const CalendarPaneLayout l = CalendarPaneLayout::For(size(), mini_ ? mini_->sizeHint() : QSize(108, 130));
   if (categories_) categories_->setGeometry(l.categories);
   if (list_) list_->setGeometry(l.dayList);
   if (mini_) mini_->setGeometry(l.miniCalendar);

@@ -35,7 +35,10 @@ using EventEditorFunction =
 // The pane's parts in a pane of that size.
 struct CalendarPaneLayout {
   QRect categories, dayList, miniCalendar, bin, tabs, views;
-  static CalendarPaneLayout For(const QSize& pane);
+  // mini: the room the mini calendar needs to show its month and year and
+  // two-digit days apart; it gets at least 108 by 130 pixels, and the day
+  // list gives up what it takes beyond that.
+  static CalendarPaneLayout For(const QSize& pane, const QSize& mini = QSize(108, 130));
 };
 
 class CalendarPane : public TesselPane {

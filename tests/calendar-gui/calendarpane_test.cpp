@@ -41,9 +41,21 @@ TEST(CalendarPaneLayout, PlacesEachPartForThePaneSize) {
   }
 }
 
+TEST(CalendarPaneLayout, AMiniCalendarThatNeedsMoreRoomTakesItFromTheDayList) {
+  const CalendarPaneLayout l = CalendarPaneLayout::For(QSize(400, 300), QSize(200, 150));
+  EXPECT_EQ(l.miniCalendar, QRect(198, 35, 200, 150));
+  EXPECT_EQ(l.dayList, QRect(6, 35, 188, 240));
+  EXPECT_LT(l.dayList.right(), l.miniCalendar.left());
+  EXPECT_EQ(l.bin, QRect(297, 208, 100, 72)) << "the bin stays in its corner";
+  const CalendarPaneLayout small = CalendarPaneLayout::For(QSize(400, 300), QSize(90, 100));
+  EXPECT_EQ(small.miniCalendar, QRect(290, 35, 108, 130)) << "never smaller than 108 by 130";
+}
+
 TEST_F(AlmanorTest, ThePartsSitWhereTheLayoutPutsThem) {
   ASSERT_TRUE(Start());
-  const CalendarPaneLayout l = CalendarPaneLayout::For(pane()->size());
+  const CalendarPaneLayout l = CalendarPaneLayout::For(pane()->size(), pane()->miniCalendar()->sizeHint());
+  // The mini calendar shows whole two-digit days and its month.
+  EXPECT_GE(pane()->miniCalendar()->width(), pane()->miniCalendar()->sizeHint().width());
   EXPECT_EQ(pane()->categoryChooser()->geometry(), l.categories);
   EXPECT_EQ(pane()->dayList()->geometry(), l.dayList);
   EXPECT_EQ(pane()->miniCalendar()->geometry(), l.miniCalendar);
