@@ -128,7 +128,7 @@ TesseMiniCalendar::TesseMiniCalendar(int controlId, QColor background, QColor se
   grid_->setObjectName(QString::number(kGridId));
   months_ = new TFlyMenu(this);
   months_->setObjectName(QStringLiteral("months"));
-  for (int month = 1; month <= 12; ++month) months_->AddEntry(QString::fromStdString(MonthName(month)), month - 1);
+  FillMonths(false);
   years_ = new TFlyMenu(this);
   years_->setObjectName(QStringLiteral("years"));
   const int ids[3] = {kPreviousId, kNextId, kTodayId};
@@ -173,6 +173,18 @@ void TesseMiniCalendar::Show(const DateValue& date) {
   update();
 }
 
+void TesseMiniCalendar::FillMonths(bool abbreviated) {
+  const int chosen = months_->chosenIndex();
+  const int shown = chosen >= 0 ? months_->entries()[size_t(chosen)].command : -1;
+  months_->Clear();
+  for (int month = 1; month <= 12; ++month) {
+    const QString name = QString::fromStdString(MonthName(month));
+    months_->AddEntry(abbreviated ? name.left(3) : name, month - 1);
+  }
+  if (shown >= 0) months_->SetChosen(shown);
+  monthsAbbreviated_ = abbreviated;
+}
+
 void TesseMiniCalendar::FillYears(int shownYear) {
   years_->Clear();
   const int first = std::clamp(shownYear - kYearEntries / 2, kFirstYear, kLastYear - kYearEntries + 1);
@@ -204,6 +216,9 @@ void TesseMiniCalendar::Arrange() {
   x += kButtonWidth;
   const int right = row.right() + 1 - 2 * kButtonWidth;
   const int monthWidth = std::max(40, right - x - YearChooserWidth());
+  // A chooser too narrow for whole month names shows "Dec" rather than "…".
+  const bool abbreviate = monthWidth < MonthChooserWidth();
+  if (abbreviate != monthsAbbreviated_) FillMonths(abbreviate);
   months_->setGeometry(x, row.top(), monthWidth, row.height());
   years_->setGeometry(x + monthWidth, row.top(), right - x - monthWidth, row.height());
   buttons_[1]->setGeometry(right, row.top(), kButtonWidth, row.height());

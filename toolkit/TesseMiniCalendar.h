@@ -85,6 +85,8 @@ class TesseMiniCalendar : public TesselWnd {
   // Puts the date on the grid and the selectors.
   void Show(const DateValue& date);
   void FillYears(int shownYear);
+  // The month names, whole or (abbreviated) their first three letters.
+  void FillMonths(bool abbreviated);
   void Arrange();
   // Rewrites the picked date and posts it with high as the high half.
   void NotifyPicked(const DateValue& picked, int high, const QString& text = {});
@@ -92,6 +94,7 @@ class TesseMiniCalendar : public TesselWnd {
   TesselCalMonth* grid_;
   TFlyMenu* years_;
   TFlyMenu* months_;
+  bool monthsAbbreviated_ = false;
   TesselWnd* buttons_[3];
   QColor background_;
 };

@@ -61,7 +61,10 @@ bool IsValidDate(const DateValue& date) { return DayNumber(date) != kInvalidDayN
 CalendarPaneLayout CalendarPaneLayout::For(const QSize& pane, const QSize& mini) {
   const int w = pane.width();
   const int h = pane.height();
-  const int extra = std::max(0, mini.width() - 108);
+  // Never more than half the pane, so a narrow window keeps a usable day
+  // list.
+  const int miniWidth = std::clamp(mini.width(), 108, std::max(108, w / 2));
+  const int extra = miniWidth - 108;
   CalendarPaneLayout l;
   l.categories = QRect(0, 0, w, 26);
   l.dayList = QRect(6, 35, std::max(0, w - 120 - extra), std::max(0, h - 60));

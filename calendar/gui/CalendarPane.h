@@ -36,8 +36,8 @@ using EventEditorFunction =
 struct CalendarPaneLayout {
   QRect categories, dayList, miniCalendar, bin, tabs, views;
   // mini: the room the mini calendar needs to show its month and year and
-  // two-digit days apart; it gets at least 108 by 130 pixels, and the day
-  // list gives up what it takes beyond that.
+  // two-digit days apart; it gets at least 108 by 130 pixels and at most half
+  // the pane's width, and the day list gives up what it takes beyond 108.
   static CalendarPaneLayout For(const QSize& pane, const QSize& mini = QSize(108, 130));
 };
 

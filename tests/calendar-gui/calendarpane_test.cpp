@@ -11,6 +11,8 @@
 #include "calendar/gui/EventRowDelegate.h"
 #include "store/Categories.h"
 #include "store/Settings.h"
+#include "toolkit/Bitmaps.h"
+#include "toolkit/Fonts.h"
 #include "toolkit/PaletteColours.h"
 #include "toolkit/TFlyMenu.h"
 #include "toolkit/TTabsWnd.h"
@@ -42,11 +44,15 @@ TEST(CalendarPaneLayout, PlacesEachPartForThePaneSize) {
 }
 
 TEST(CalendarPaneLayout, AMiniCalendarThatNeedsMoreRoomTakesItFromTheDayList) {
-  const CalendarPaneLayout l = CalendarPaneLayout::For(QSize(400, 300), QSize(200, 150));
-  EXPECT_EQ(l.miniCalendar, QRect(198, 35, 200, 150));
-  EXPECT_EQ(l.dayList, QRect(6, 35, 188, 240));
+  const CalendarPaneLayout l = CalendarPaneLayout::For(QSize(600, 300), QSize(200, 150));
+  EXPECT_EQ(l.miniCalendar, QRect(398, 35, 200, 150));
+  EXPECT_EQ(l.dayList, QRect(6, 35, 388, 240));
   EXPECT_LT(l.dayList.right(), l.miniCalendar.left());
-  EXPECT_EQ(l.bin, QRect(297, 208, 100, 72)) << "the bin stays in its corner";
+  // A narrow pane gives it at most half its width.
+  const CalendarPaneLayout narrow = CalendarPaneLayout::For(QSize(360, 300), QSize(200, 150));
+  EXPECT_EQ(narrow.miniCalendar, QRect(178, 35, 180, 150));
+  EXPECT_EQ(narrow.dayList, QRect(6, 35, 168, 240));
+  EXPECT_EQ(narrow.bin, QRect(257, 208, 100, 72)) << "the bin stays in its corner";
   const CalendarPaneLayout small = CalendarPaneLayout::For(QSize(400, 300), QSize(90, 100));
   EXPECT_EQ(small.miniCalendar, QRect(290, 35, 108, 130)) << "never smaller than 108 by 130";
 }
@@ -54,8 +60,16 @@ TEST(CalendarPaneLayout, AMiniCalendarThatNeedsMoreRoomTakesItFromTheDayList) {
 TEST_F(AlmanorTest, ThePartsSitWhereTheLayoutPutsThem) {
   ASSERT_TRUE(Start());
   const CalendarPaneLayout l = CalendarPaneLayout::For(pane()->size(), pane()->miniCalendar()->sizeHint());
-  // The mini calendar shows whole two-digit days and its month.
-  EXPECT_GE(pane()->miniCalendar()->width(), pane()->miniCalendar()->sizeHint().width());
+  // At the default window size the mini calendar is wider than 108 pixels
+  // and shows the month's name, and the day list keeps room beside it.
+  EXPECT_GT(pane()->miniCalendar()->width(), 108);
+  const TFlyMenu* months = pane()->miniCalendar()->monthSelector();
+  const QString month = months->entries()[size_t(months->chosenIndex())].text;
+  // The chooser's padding, text and arrow, as it paints them.
+  const int arrow = BitmapImage("flymenu_arrow.bmp").isNull() ? 10 : BitmapImage("flymenu_arrow.bmp").width();
+  EXPECT_GE(months->width(), 7 + QFontMetrics(NormalFont()).horizontalAdvance(month) + arrow + 14)
+      << month.toStdString();
+  EXPECT_GE(pane()->dayList()->width() + 24, pane()->miniCalendar()->width());
   EXPECT_EQ(pane()->categoryChooser()->geometry(), l.categories);
   EXPECT_EQ(pane()->dayList()->geometry(), l.dayList);
   EXPECT_EQ(pane()->miniCalendar()->geometry(), l.miniCalendar);

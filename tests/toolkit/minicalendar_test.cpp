@@ -168,6 +168,22 @@ class MiniCalendarFixture : public ::testing::Test {
   TesseMiniCalendar* calendar = nullptr;
 };
 
+TEST_F(MiniCalendarFixture, ANarrowCalendarShowsTheMonthsFirstLettersInsteadOfDots) {
+  Start(Date(11, 12, 2026));
+  parent.show();  // a shown window is laid out on every resize
+  const auto shownMonth = [this] {
+    return calendar->monthSelector()->entries()[size_t(calendar->monthSelector()->chosenIndex())].text;
+  };
+  calendar->resize(calendar->sizeHint());
+  EXPECT_EQ(shownMonth(), QStringLiteral("December"));
+  calendar->resize(150, 160);
+  EXPECT_EQ(shownMonth(), QStringLiteral("Dec"));
+  EXPECT_EQ(ChosenMonth(), 11) << "the month shown stays chosen";
+  EXPECT_EQ(calendar->monthSelector()->entries().size(), 12u);
+  calendar->resize(calendar->sizeHint());
+  EXPECT_EQ(shownMonth(), QStringLiteral("December"));
+}
+
 TEST_F(MiniCalendarFixture, CommandsStepTheDateWithinTheCalendarAndNotifyOnlyOnChange) {
   const DateValue today = Today();
   DateValue notToday = today;
