@@ -290,14 +290,34 @@ std::string WithoutTrailingSlashes(std::string path) {
 
 }  // namespace
 
-std::string ProgramFolder() {
+bool IsSystemProgramFolder(const std::string& folder) {
+  static const char* const kSystemFolders[] = {
+      "/bin", "/sbin", "/usr/bin", "/usr/sbin", "/usr/local/bin", "/usr/local/sbin",
+#ifdef VELMORA_INSTALL_BINDIR
+      VELMORA_INSTALL_BINDIR,
+#endif
+  };
+  char resolved[PATH_MAX];
+  const std::string real = ::realpath(folder.c_str(), resolved) ? std::string(resolved) : folder;
+  for (const char* system : kSystemFolders) {
+    char systemResolved[PATH_MAX];
+    const std::string systemReal = ::realpath(system, systemResolved) ? std::string(systemResolved) : system;
+    if (real == systemReal || folder == system) return true;
+  }
+  return false;
+}
+
+std::string ProgramFolder() { return ProgramFolderFor(ExecutablePath()); }
+
+std::string ProgramFolderFor(const std::string& executable) {
   const char* home = std::getenv("VELMORA_HOME");
   if (home && *home) return WithoutTrailingSlashes(home);
 
-  std::string executable = ExecutablePath();
+  // A folder the system keeps its programs in is writable for root, but an
+  // installed program's data never goes there.
   if (!executable.empty()) {
     std::string folder = FolderOf(executable);
-    if (::access(folder.c_str(), W_OK) == 0) return folder;
+    if (::access(folder.c_str(), W_OK) == 0 && !IsSystemProgramFolder(folder)) return folder;
   }
 
   std::string folder;

@@ -14,9 +14,16 @@
 namespace velmora {
 
 // The program folder: $VELMORA_HOME when set; else the running executable's
-// folder when it is writable; else $XDG_DATA_HOME/velmora (default
-// ~/.local/share/velmora), created on demand. No trailing slash.
+// folder when it is writable and not a folder the system keeps programs in
+// (/usr/bin, /usr/local/bin, the suite's installation folder ...); else
+// $XDG_DATA_HOME/velmora (default ~/.local/share/velmora), created on demand.
+// No trailing slash.
 std::string ProgramFolder();
+// The same for a program at executable (ProgramFolder gives the running
+// one's).
+std::string ProgramFolderFor(const std::string& executable);
+// Whether folder is one the system keeps its programs in.
+bool IsSystemProgramFolder(const std::string& folder);
 // The default report file of both programs: "report.txt" in the program
 // folder.
 std::string DefaultReportPath();

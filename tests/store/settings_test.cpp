@@ -411,6 +411,22 @@ TEST_F(SettingsTest, WithoutVelmoraHomeTheWritableExecutableFolder) {
   EXPECT_EQ(ProgramFolder(), executable.parent_path().string());
 }
 
+TEST_F(SettingsTest, AnInstalledProgramKeepsItsDataInTheUsersFolderEvenWhereItMayWrite) {
+  const std::string dataHome = folder_ + "/data";
+  const velmora::testing::ScopedEnv home("VELMORA_HOME", "");
+  const velmora::testing::ScopedEnv data("XDG_DATA_HOME", dataHome);
+  // Root may write into /usr/bin; the data still goes to the user's folder.
+  for (const char* program : {"/usr/bin/Cardora", "/usr/local/bin/Almanor", "/bin/velmora"}) {
+    EXPECT_EQ(ProgramFolderFor(program), dataHome + "/velmora") << program;
+  }
+  // A program in a folder of its own (a build, an unpacked copy) keeps its
+  // data beside it when it may write there.
+  EXPECT_EQ(ProgramFolderFor(folder_ + "/Cardora"), folder_);
+  EXPECT_TRUE(IsSystemProgramFolder("/usr/bin"));
+  EXPECT_TRUE(IsSystemProgramFolder("/usr/bin/"));
+  EXPECT_FALSE(IsSystemProgramFolder(folder_));
+}
+
 TEST_F(SettingsTest, ProgramNameNamesTheProgramFile) {
   std::string own = fs::read_symlink("/proc/self/exe").filename();
   EXPECT_EQ(ProgramName(), own);
