@@ -16,6 +16,7 @@
 #include "addressbook/mailmerge/AttachmentFile.h"
 #include "addressbook/mailmerge/DesktopMail.h"
 #include "addressbook/mailmerge/MergeRecipients.h"
+#include "addressbook/mailmerge/WordProcessorMerge.h"
 #include "shell/MessageBoxes.h"
 #include "toolkit/TesselDialog.h"
 
@@ -356,10 +357,11 @@ void MailMergeJobWindow::RunLetterMerge() {
     SetStatus(FromUtf8(JobCountsLine(textCounts_)) + QStringLiteral(". No word processor to merge with."));
     return;
   }
-  const Result merged = transport_.letterMerge(transport_.dataFile, settings_);
-  if (!merged.ok()) {
-    SetStatus(FromUtf8(JobCountsLine(textCounts_)) + QStringLiteral(". The word processor's merge did not run."));
-  }
+  const Result merged = transport_.letterMerge(this, transport_.dataFile, settings_);
+  if (merged.ok()) return;
+  SetStatus(FromUtf8(JobCountsLine(textCounts_)) + (merged.what() == mailmerge::kWriterCancelled
+                                                        ? QStringLiteral(". The word processor's merge was cancelled.")
+                                                        : QStringLiteral(". The word processor's merge did not run.")));
 }
 
 void MailMergeJobWindow::CloseJob() {

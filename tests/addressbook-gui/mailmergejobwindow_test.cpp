@@ -519,8 +519,8 @@ TEST_F(MailMergeJobWindowTest, DesktopClientGetsEachMessage) {
   MailMergeJobWindow* window = jobs.window();
   ASSERT_TRUE(window);
   ASSERT_TRUE(WaitUntil([&] { return window->finished(); }, 10000));
-  EXPECT_EQ(Lines(window->logText()), (std::vector<std::string>{"1 : Mapi mail : Send to : Anna Berg : True",
-                                                                "2 : Mapi mail : Send to : Petter Dahl : False"}));
+  EXPECT_EQ(Lines(window->logText()), (std::vector<std::string>{"1 : Your e-mail program : Send to : Anna Berg : True",
+                                                                "2 : Your e-mail program : Send to : Petter Dahl : False"}));
   EXPECT_EQ(ReadWholeFile(calls),
             "--utf8|--subject|Welcome|--body|Dear Anna|--attach|" + attachment + "|anna@example.org|\n"
             "--utf8|--subject|Welcome|--body|Dear Petter|--attach|" + attachment + "|busy@example.org|\n");
@@ -551,7 +551,7 @@ TEST_F(MailMergeJobWindowTest, TextProcessorWritesTheRowsThenMerges) {
   MailMergeJobs jobs;
   std::vector<std::string> mergedFiles;
   std::string seenAtMerge;
-  jobs.SetLetterMerge([&](const std::string& dataFile, const MailMergeSettings& settings) {
+  jobs.SetLetterMerge([&](QWidget*, const std::string& dataFile, const MailMergeSettings& settings) {
     mergedFiles.push_back(dataFile);
     seenAtMerge = ReadWholeFile(dataFile);
     EXPECT_EQ(settings.wordProcessor, WordProcessor::MsWord);
@@ -583,7 +583,7 @@ TEST_F(MailMergeJobWindowTest, TheDataFileIsNoWiderReadableThanTheAddressBook) {
   const testing::ScopedUmask mask(022);
   MailMergeJobs jobs;
   mode_t seen = 0;
-  jobs.SetLetterMerge([&](const std::string& dataFile, const MailMergeSettings&) {
+  jobs.SetLetterMerge([&](QWidget*, const std::string& dataFile, const MailMergeSettings&) {
     struct stat info;
     if (::stat(dataFile.c_str(), &info) == 0) seen = info.st_mode & 0777;
     return Result::Ok();
