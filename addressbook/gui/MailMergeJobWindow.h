@@ -124,6 +124,8 @@ class MailMergeJobWindow : public QDialog {
   void ShowNews();
   void AddLog(const std::string& piece);
   void SetStatus(const QString& text);
+  // The status line's height for its whole text at its width.
+  void FitStatusLine();
   void ShowCounts();
   void PlaceAtBottomRight();
 

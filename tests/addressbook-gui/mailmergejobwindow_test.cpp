@@ -597,6 +597,42 @@ TEST_F(MailMergeJobWindowTest, TheDataFileIsNoWiderReadableThanTheAddressBook) {
   EXPECT_FALSE(jobs.Running());
 }
 
+// The status line shows its whole text: a long one wraps onto further
+// lines inside the window instead of being cut, in the window's font and
+// in a larger one.
+TEST_F(MailMergeJobWindowTest, TheStatusLineShowsItsWholeText) {
+  for (int pointSize : {0, 18}) {
+    SCOPED_TRACE(pointSize);
+    MailMergeJobs jobs;
+    jobs.SetLetterMerge([&](QWidget*, const std::string&, const MailMergeSettings&) {
+      return Result::Fail("no office");
+    });
+    ASSERT_TRUE(jobs.Start(TextJob(), JobMailKind::Text, nullptr).ok());
+    MailMergeJobWindow* window = jobs.window();
+    ASSERT_TRUE(window);
+    if (pointSize) {
+      QFont font = window->font();
+      font.setPointSize(pointSize);
+      window->setFont(font);
+    }
+    ASSERT_TRUE(WaitUntil([&] { return window->finished(); }));
+    RunEventsFor(50);
+    const QString expected = QStringLiteral("Items 2, True 2, False 0. The word processor's merge did not run.");
+    EXPECT_EQ(window->statusText(), expected);
+    auto* status = window->findChild<QLabel*>(QStringLiteral("status"));
+    ASSERT_TRUE(status);
+    EXPECT_EQ(status->text(), expected) << "no part of the text is left out";
+    // Every line of the text fits in the label, and the label in the window.
+    const QRect room = status->contentsRect();
+    const QRect needed = status->fontMetrics().boundingRect(room, Qt::TextWordWrap, expected);
+    EXPECT_LE(needed.height(), room.height()) << "the wrapped text is taller than its line";
+    EXPECT_LE(needed.width(), room.width());
+    const QRect inWindow(status->mapTo(window, QPoint(0, 0)), status->size());
+    EXPECT_TRUE(window->rect().contains(inWindow)) << "the status line lies outside the window";
+    QTest::mouseClick(Button(window, "ok"), Qt::LeftButton);
+  }
+}
+
 TEST_F(MailMergeJobWindowTest, TextProcessorWithoutAWordProcessorSaysSo) {
   MailMergeJobs jobs;
   ASSERT_TRUE(jobs.Start(TextJob(), JobMailKind::Text, nullptr).ok());
