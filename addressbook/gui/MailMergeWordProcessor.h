@@ -17,10 +17,11 @@ class QWidget;
 
 namespace velmora {
 
-// What the progress window says while each action runs.
-inline constexpr const char* kCreatingTemplateText = "Creating the letter template in LibreOffice Writer...";
-inline constexpr const char* kEditingTemplateText = "Preparing the letter template in LibreOffice Writer...";
-inline constexpr const char* kMergingLettersText = "Merging the letters in LibreOffice Writer...";
+// What the progress window says while each action runs (short enough for
+// its one line).
+inline constexpr const char* kCreatingTemplateText = "Creating the letter template...";
+inline constexpr const char* kEditingTemplateText = "Preparing the letter template...";
+inline constexpr const char* kMergingLettersText = "Merging the letters...";
 
 using WordProcessorAction = std::function<Result(WordProcessorMerge& merge)>;
 
