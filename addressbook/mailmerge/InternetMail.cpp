@@ -427,6 +427,7 @@ class SmtpConversation {
       }
       if (code != CURLE_OK) {
         error_ = curl_easy_strerror(code);
+        TakeRefusalAlreadySent();
         return false;
       }
       bytes.remove_prefix(sent);
@@ -494,6 +495,21 @@ class SmtpConversation {
   bool stopped() const { return stopped_; }
 
  private:
+  // A server that refuses while the client is still sending (a recipient
+  // it will not take after all, a message too large) says why and closes
+  // the connection, so that the send fails: its reply, when it came within
+  // a moment, is the reason rather than the failed send.
+  void TakeRefusalAlreadySent() {
+    const std::string sendError = error_;
+    const auto deadline = deadline_;
+    deadline_ = std::min(deadline_, std::chrono::steady_clock::now() + std::chrono::seconds(1));
+    int code = 0;
+    std::string text;
+    const bool replied = Reply(code, text);
+    deadline_ = deadline;
+    error_ = replied && code >= 400 ? Shown(text) : sendError;
+  }
+
   bool Wait(short events) {
     if (stop_ && stop_()) {
       stopped_ = true;

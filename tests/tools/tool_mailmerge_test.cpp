@@ -64,6 +64,30 @@ TEST_F(ToolMailMergeTest, InternetMailGoesToEachRecipientWithTheJobsLog) {
   EXPECT_NE(sink.Message(2).find("Dear Mona of ,\r\nEk AB"), std::string::npos) << sink.Message(2);
 }
 
+// A server that refuses a recipient while the message (here with a large
+// attachment) is still coming, and drops the connection: the command tells
+// the server's reply, not the failed send.
+TEST_F(ToolMailMergeTest, ARecipientRefusedDuringTheMessageIsToldWithTheServersReply) {
+  fs::create_directories(dir.File("refusing"));
+  ASSERT_TRUE(WriteWholeFile(dir.File("refusing/options"), "data"));
+  SmtpSink refusing(dir.File("refusing"), "refusing_smtp.py");
+  ASSERT_TRUE(refusing.ready());
+  const std::string attachment = dir.File("large.bin");
+  ASSERT_TRUE(WriteWholeFile(attachment, std::string(size_t(12) << 20, 'x')));
+  MailMergeSettings settings = Settings(MergeDestination::Email);
+  settings.smtpServer = refusing.server();
+  settings.attachments = {attachment};
+  ASSERT_TRUE(WriteMailMergeSettings(settingsPath, settings).ok());
+  const std::string message = dir.File("message.txt");
+  ASSERT_TRUE(WriteWholeFile(message, "Hello"));
+
+  ToolRun run = Run({"mailmerge", book, "--settings", settingsPath, "--message", message});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.err.find("Not sent: 550 5.1.1 <anna@example.org>: Recipient address rejected\n"), std::string::npos)
+      << run.err;
+  EXPECT_EQ(run.err.find("peer"), std::string::npos) << run.err;
+}
+
 TEST_F(ToolMailMergeTest, RefusalsNameTheirReason) {
   MailMergeSettings client = Settings(MergeDestination::Email);
   client.emailSystem = EmailSystem::DefaultClient;
