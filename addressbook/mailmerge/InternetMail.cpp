@@ -847,7 +847,9 @@ int InternetMail::RESendMailPlus(const std::string& server, const std::string& f
   if (code != CURLE_OK) {
     // The server's own reason when it refused (a login it did not take, a
     // greeting that turns the client away); libcurl's words otherwise.
-    Say(status, "Not sent: " + (replies.refusal.empty() ? std::string(curl_easy_strerror(code)) : Shown(replies.refusal)));
+    const std::string reason =
+        replies.refusal.empty() ? std::string(curl_easy_strerror(code)) : Shown(replies.refusal);
+    Say(status, "Not sent: " + reason);
     return kMailSmtpFailed;
   }
   const bool smtpUtf8 = replies.extensions.count("SMTPUTF8") > 0;
