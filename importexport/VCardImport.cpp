@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "importexport/VCard.h"
+#include "importexport/CountedText.h"
 #include "store/Bytes.h"
 #include "store/Dates.h"
 #include "store/RecordHeader.h"
@@ -760,8 +761,8 @@ Result ImportVCards(RecordStore& store, const VCardInput& input, ImportCounts& c
       // What was added stays; the message says how far the import got.
       const Result finished = batch.Finish();
       if (!finished.ok()) return finished;
-      return Result::Fail(next.Message() + "; " + std::to_string(counts.added) +
-                          " records were added before the import stopped");
+      return Result::Fail(next.Message() + "; " + CountedText(counts.added, "record", "records") + " " +
+                          WasOrWere(counts.added) + " added before the import stopped");
     }
     if (chunk.empty()) {
       reader.Finish(file);

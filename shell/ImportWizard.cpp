@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "importexport/CountedText.h"
 #include "importexport/ImportMapping.h"
 #include "importexport/ImportReader.h"
 #include "shell/EnteredValues.h"
@@ -127,10 +128,12 @@ class ImportFileBuffer : public std::streambuf {
   Result status_ = Result::Ok();
 };
 
-// Up to kProblemsShown problems with their line, and how many more there are.
-void ListProblems(std::ostringstream& text, const std::vector<ImportLineProblem>& problems, const char* heading) {
+// Up to kProblemsShown problems with their line, and how many more there
+// are, under the count of them and its heading ("1 line not read:").
+void ListProblems(std::ostringstream& text, const std::vector<ImportLineProblem>& problems, const char* one,
+                  const char* many, const char* heading) {
   if (problems.empty()) return;
-  text << "\r\n" << problems.size() << heading;
+  text << "\r\n" << CountedText(problems.size(), one, many) << heading;
   for (size_t i = 0; i < problems.size() && i < kProblemsShown; ++i) {
     text << "\r\nLine " << problems[i].line << ": " << problems[i].reason;
   }
@@ -140,10 +143,14 @@ void ListProblems(std::ostringstream& text, const std::vector<ImportLineProblem>
 std::string Summary(const Result& result, const ImportCounts& counts) {
   std::ostringstream text;
   if (!result.ok()) text << result.Message() << "\r\n";
-  text << counts.added << " records added.\r\n" << counts.duplicates << " skipped as duplicates.";
-  ListProblems(text, counts.unread, " lines not read:");
-  ListProblems(text, counts.partly, " values left out of records that were added:");
-  if (counts.cancelled) text << "\r\nCancelled: the " << counts.added << " records added so far were kept.";
+  text << CountedText(counts.added, "record", "records") << " added.\r\n" << counts.duplicates
+       << " skipped as duplicates.";
+  ListProblems(text, counts.unread, "line", "lines", " not read:");
+  ListProblems(text, counts.partly, "value", "values", " left out of records that were added:");
+  if (counts.cancelled) {
+    text << "\r\nCancelled: the " << CountedText(counts.added, "record", "records") << " added so far "
+         << WasOrWere(counts.added) << " kept.";
+  }
   return text.str();
 }
 

@@ -13,6 +13,7 @@
 
 #include "importexport/ContactImport.h"
 #include "importexport/ContactRecordText.h"
+#include "importexport/CountedText.h"
 #include "importexport/ImportReader.h"
 #include "importexport/VCard.h"
 #include "resources/Strings.h"
@@ -226,7 +227,8 @@ int RunImport(const Arguments& args) {
   PrintCounts(counts, cards);
   if (!imported.ok()) return Fail(imported.Message());
   if (counts.cancelled) {
-    return Fail("Interrupted; " + std::to_string(counts.added) + " records were added before the import stopped.");
+    return Fail("Interrupted; " + CountedText(counts.added, "record", "records") + " " + WasOrWere(counts.added) +
+                " added before the import stopped.");
   }
   return kExitOk;
 }

@@ -23,6 +23,7 @@
 #include "addressbook/mailmerge/MergeWizardChecks.h"
 #include "addressbook/mailmerge/SendJobRunner.h"
 #include "addressbook/mailmerge/WordProcessorMerge.h"
+#include "importexport/CountedText.h"
 #include "resources/Strings.h"
 #include "tools/Commands.h"
 #include "tools/Interruption.h"
@@ -91,13 +92,14 @@ int SendInternetMail(SendJob& job, std::chrono::minutes limit) {
   for (size_t i = 0; i < job.entries.size(); ++i) {
     if (Interrupted()) {
       std::cout << "\n" << JobCountsLine(counts) << std::endl;
-      return Fail("Interrupted after " + std::to_string(counts.trueCount + counts.falseCount) + " messages.");
+      return Fail("Interrupted after " +
+                  CountedText(size_t(counts.trueCount + counts.falseCount), "message", "messages") + ".");
     }
     if (Clock::now() >= deadline) {
       int unsent = 0;
       for (size_t k = i; k < job.entries.size(); ++k) unsent += job.entries[k].enabled;
       std::cout << TimeLimitLogLine(unsent) << '\n' << JobCountsLine(counts) << std::endl;
-      return Fail("The time limit of " + std::to_string(limit.count()) + " minutes was reached.");
+      return Fail("The time limit of " + CountedText(size_t(limit.count()), "minute", "minutes") + " was reached.");
     }
     std::string status;
     const int failedBefore = counts.falseCount;
@@ -110,8 +112,8 @@ int SendInternetMail(SendJob& job, std::chrono::minutes limit) {
   }
   std::cout << JobCountsLine(counts) << std::endl;
   if (counts.falseCount > 0) {
-    return Fail(std::to_string(counts.falseCount) + " of " + std::to_string(counts.items) +
-                " messages could not be sent.");
+    return Fail(std::to_string(counts.falseCount) + " of " +
+                CountedText(size_t(counts.items), "message", "messages") + " could not be sent.");
   }
   return kExitOk;
 }

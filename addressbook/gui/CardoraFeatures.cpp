@@ -6,6 +6,7 @@
 
 #include "addressbook/gui/CardoraMainWindow.h"
 #include "addressbook/gui/MailMergeConnection.h"
+#include "addressbook/gui/MailMergeWordProcessor.h"
 #include "addressbook/gui/MailMergeWizard.h"
 #include "addressbook/mailmerge/MergeTemplates.h"
 #include "addressbook/mailmerge/WordProcessorMerge.h"
@@ -28,14 +29,15 @@ constexpr size_t kTextCheckBytes = size_t(256) << 10;
 CardoraFeatures::CardoraFeatures() {
   // A word-processor job ends with LibreOffice merging the data file into
   // the letter template.
-  mailMergeJobs_.SetLetterMerge([this](const std::string& dataFile, const MailMergeSettings& settings) -> Result {
-    ResultOf<std::string> letter = LetterTemplatePath(settings);
-    if (!letter.ok()) return letter.result();
-    WordProcessorMerge merge(writer_, [this](const std::string& caption, const std::string& text) {
-      WarningBox(main_, caption, text);
-    });
-    return merge.RunLetterMerge(settings.wordProcessor, dataFile, letter.value()).result();
-  });
+  // It runs off the window thread, with a progress window over the job's.
+  mailMergeJobs_.SetLetterMerge(
+      [this](QWidget* owner, const std::string& dataFile, const MailMergeSettings& settings) -> Result {
+        ResultOf<std::string> letter = LetterTemplatePath(settings);
+        if (!letter.ok()) return letter.result();
+        return RunWordProcessorAction(owner, kMergingLettersText, writer_.setup(), [&](WordProcessorMerge& merge) {
+          return merge.RunLetterMerge(settings.wordProcessor, dataFile, letter.value()).result();
+        });
+      });
   // A ".vcf" export writes 4.0 cards, which every current address book reads.
   vcardWriter_ = [](RecordStore& store, const RecordTextOptions& options, const std::string& path,
                     const std::function<bool(size_t, size_t)>& progress) {
@@ -134,19 +136,20 @@ void CardoraFeatures::RunMailMerge(QWidget* owner, const ContactSelection& selec
     if (!started.ok() && started.what() != "No network connection") InformationBox(owner, started.Message());
   };
   host.secrets = &secrets_;
-  // "MS Word" is LibreOffice Writer; its failures are shown as the steps say.
-  LibreOfficeWriter& writer = writer_;
-  const auto merge = [&writer](QWidget* window) {
-    return std::make_shared<WordProcessorMerge>(
-        writer, [window](const std::string& caption, const std::string& text) { WarningBox(window, caption, text); });
-  };
-  host.createTemplate = [merge](QWidget* window, WordProcessor processor, const std::string& dataFile,
+  // "MS Word" is LibreOffice Writer, run off the window thread with a
+  // progress window; its failures are shown as the steps say.
+  const WriterSetup setup = writer_.setup();
+  host.createTemplate = [setup](QWidget* window, WordProcessor processor, const std::string& dataFile,
                                 const std::string& templatePath) {
-    return merge(window)->CreateLetterTemplate(processor, dataFile, templatePath).ok();
+    return RunWordProcessorAction(window, kCreatingTemplateText, setup, [&](WordProcessorMerge& merge) {
+             return merge.CreateLetterTemplate(processor, dataFile, templatePath);
+           }).ok();
   };
-  host.editTemplate = [merge](QWidget* window, WordProcessor processor, const std::string& templatePath,
+  host.editTemplate = [setup](QWidget* window, WordProcessor processor, const std::string& templatePath,
                               const std::string& dataFile) {
-    return merge(window)->EditLetterTemplate(processor, templatePath, dataFile).ok();
+    return RunWordProcessorAction(window, kEditingTemplateText, setup, [&](WordProcessorMerge& merge) {
+             return merge.EditLetterTemplate(processor, templatePath, dataFile);
+           }).ok();
   };
   (void)MailMergeWizard(*selection.store, SelectedContactId(selection), owner, host);
 }

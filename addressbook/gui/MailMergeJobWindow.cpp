@@ -9,6 +9,7 @@
 #include <QScrollBar>
 #include <QTextCursor>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <mutex>
 #include <optional>
 #include <utility>
@@ -16,6 +17,7 @@
 #include "addressbook/mailmerge/AttachmentFile.h"
 #include "addressbook/mailmerge/DesktopMail.h"
 #include "addressbook/mailmerge/MergeRecipients.h"
+#include "addressbook/mailmerge/WordProcessorMerge.h"
 #include "shell/MessageBoxes.h"
 #include "toolkit/TesselDialog.h"
 
@@ -143,10 +145,13 @@ void MailMergeJobWindow::BuildControls() {
   statusView_->setObjectName(QStringLiteral("status"));
   statusView_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   statusView_->setTextFormat(Qt::PlainText);
-  // Long progress lines are cut with an ellipsis rather than widening the
-  // window.
-  statusView_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
-  statusView_->setMinimumHeight(lineHeight + 6);
+  // The status line shows its whole text in the window's font, whatever
+  // the skin: a long one wraps onto further lines and the window grows to
+  // hold them, rather than widening or cutting it.
+  statusView_->setWordWrap(true);
+  QSizePolicy wraps(QSizePolicy::Ignored, QSizePolicy::Minimum);
+  wraps.setHeightForWidth(true);
+  statusView_->setSizePolicy(wraps);
   layout->addWidget(statusView_);
 
   // The e-mail job's time limit, on a line of its own under the status
@@ -272,13 +277,23 @@ void MailMergeJobWindow::AddLog(const std::string& piece) {
 
 void MailMergeJobWindow::SetStatus(const QString& text) {
   status_ = text;
-  statusView_->setText(statusView_->fontMetrics().elidedText(text, Qt::ElideRight, statusView_->width() - 6));
+  statusView_->setText(text);
   statusView_->setToolTip(text);
+  FitStatusLine();
+}
+
+void MailMergeJobWindow::FitStatusLine() {
+  // At least one line, and as many as the text needs at the label's width;
+  // a taller label raises the window's minimum, which grows the window.
+  const QMargins margins = statusView_->contentsMargins();
+  const int oneLine = statusView_->fontMetrics().lineSpacing() + margins.top() + margins.bottom() + 2;
+  const int needed = std::max(oneLine, statusView_->heightForWidth(statusView_->width()));
+  if (statusView_->minimumHeight() != needed) statusView_->setMinimumHeight(needed);
 }
 
 void MailMergeJobWindow::resizeEvent(QResizeEvent* event) {
   QDialog::resizeEvent(event);
-  SetStatus(status_);
+  FitStatusLine();
 }
 
 void MailMergeJobWindow::ShowCounts() {
@@ -356,10 +371,11 @@ void MailMergeJobWindow::RunLetterMerge() {
     SetStatus(FromUtf8(JobCountsLine(textCounts_)) + QStringLiteral(". No word processor to merge with."));
     return;
   }
-  const Result merged = transport_.letterMerge(transport_.dataFile, settings_);
-  if (!merged.ok()) {
-    SetStatus(FromUtf8(JobCountsLine(textCounts_)) + QStringLiteral(". The word processor's merge did not run."));
-  }
+  const Result merged = transport_.letterMerge(this, transport_.dataFile, settings_);
+  if (merged.ok()) return;
+  SetStatus(FromUtf8(JobCountsLine(textCounts_)) + (merged.what() == mailmerge::kWriterCancelled
+                                                        ? QStringLiteral(". The word processor's merge was cancelled.")
+                                                        : QStringLiteral(". The word processor's merge did not run.")));
 }
 
 void MailMergeJobWindow::CloseJob() {

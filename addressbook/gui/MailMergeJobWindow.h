@@ -37,9 +37,11 @@ inline constexpr const char* kAbortMailMergeQuestion =
     "current message\r\nis sent.\r\n\r\nAre you sure you want to abort Mail Merge ?";
 
 // Runs the word processor's merge of the data file with the letter template
-// of the settings, once all rows are written. It shows its own messages and
-// says whether the merge ran.
-using LetterMergeHook = std::function<Result(const std::string& dataFile, const MailMergeSettings& settings)>;
+// of the settings, once all rows are written, with its progress window over
+// owner (the job window). It shows its own messages and says whether the
+// merge ran; a merge the user cancelled gives mailmerge::kWriterCancelled.
+using LetterMergeHook =
+    std::function<Result(QWidget* owner, const std::string& dataFile, const MailMergeSettings& settings)>;
 
 // What a job sends through, prepared before its window opens.
 struct MailMergeTransport {
@@ -122,6 +124,8 @@ class MailMergeJobWindow : public QDialog {
   void ShowNews();
   void AddLog(const std::string& piece);
   void SetStatus(const QString& text);
+  // The status line's height for its whole text at its width.
+  void FitStatusLine();
   void ShowCounts();
   void PlaceAtBottomRight();
 

@@ -58,10 +58,10 @@ constexpr const char* kWordProcessors[] = {"MS Word", "Word Perfect"};
 constexpr const char* kEmailSystems[] = {"Internet Mail", "Default E-mail client"};
 
 constexpr const char* kDefaultClientWarning =
-    "You have chosen to send e-mail trough default MAPI e-mail client. Most of them don't allow direct sending "
-    "without permission (Yes/No dialog box will appear before sending each e-mail from the chosen list of "
-    "recipients). If your list of recipients is large, we recommend you to disable security option in your e-mail "
-    "client before you continue.";
+    "You have chosen to send e-mail through your e-mail program. Most e-mail programs don't send a message "
+    "without your permission (a window will appear before sending each e-mail from the chosen list of "
+    "recipients). If your list of recipients is large, we recommend you to disable that confirmation in your "
+    "e-mail program before you continue.";
 constexpr const char* kTemplateInUse =
     "The filename or path you have selected is not valid or the\r\nchosen template is currently opened in the Text "
     "Processor.\r\nYou should complete your Template and to close that document\r\nin the Text Processor (or to exit "
@@ -877,9 +877,8 @@ class MailMergeWizardDialog : public QDialog {
     }
     std::optional<std::string> data = TemplateDataFile();
     if (!data) return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    // The host shows its own progress window while the word processor works.
     const bool made = host_.createTemplate(this, settings_.wordProcessor, *data, target);
-    QApplication::restoreOverrideCursor();
     if (made) letterTemplate_->setText(Q(target));
   }
 
@@ -893,9 +892,7 @@ class MailMergeWizardDialog : public QDialog {
     letterTemplate_->setText(Q(*chosen));
     std::optional<std::string> data = TemplateDataFile();
     if (!data) return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
     (void)host_.editTemplate(this, settings_.wordProcessor, *chosen, *data);
-    QApplication::restoreOverrideCursor();
   }
 
   void BuildRecipients() {

@@ -17,6 +17,7 @@
 #include <mutex>
 #include <random>
 #include <set>
+#include <utility>
 
 #include "store/Bytes.h"
 
@@ -367,10 +368,14 @@ int ReportProgress(void* user, curl_off_t, curl_off_t, curl_off_t uploadTotal, c
 }
 
 // The replies libcurl receives while it connects, greets and logs in,
-// kept to learn the extensions the server's last EHLO reply offered.
+// kept to learn the extensions the server's last EHLO reply offered and,
+// when the server refuses something there (a login, the greeting), its
+// own words for it.
 struct ServerReplies {
   std::set<std::string> extensions;
   std::string partial;
+  std::string refusal;       // the last whole reply with a 4xx or 5xx code
+  std::string refusalLines;  // the lines of a refusal still coming
 
   void Take(std::string_view bytes) {
     partial.append(bytes);
@@ -385,6 +390,12 @@ struct ServerReplies {
                                                                                      : line.find(' ', 4) - 4);
         for (char& c : keyword) c = char(std::toupper(static_cast<unsigned char>(c)));
         extensions.insert(keyword);
+      }
+      if (line.size() >= 3 && (line[0] == '4' || line[0] == '5') && std::isdigit(static_cast<unsigned char>(line[1])) &&
+          std::isdigit(static_cast<unsigned char>(line[2]))) {
+        if (!refusalLines.empty()) refusalLines += ' ';
+        refusalLines += line;
+        if (line.size() == 3 || line[3] == ' ') refusal = std::exchange(refusalLines, std::string());
       }
     }
   }
@@ -416,6 +427,7 @@ class SmtpConversation {
       }
       if (code != CURLE_OK) {
         error_ = curl_easy_strerror(code);
+        TakeRefusalAlreadySent();
         return false;
       }
       bytes.remove_prefix(sent);
@@ -483,6 +495,21 @@ class SmtpConversation {
   bool stopped() const { return stopped_; }
 
  private:
+  // A server that refuses while the client is still sending (a recipient
+  // it will not take after all, a message too large) says why and closes
+  // the connection, so that the send fails: its reply, when it came within
+  // a moment, is the reason rather than the failed send.
+  void TakeRefusalAlreadySent() {
+    const std::string sendError = error_;
+    const auto deadline = deadline_;
+    deadline_ = std::min(deadline_, std::chrono::steady_clock::now() + std::chrono::seconds(1));
+    int code = 0;
+    std::string text;
+    const bool replied = Reply(code, text);
+    deadline_ = deadline;
+    error_ = replied && code >= 400 ? Shown(text) : sendError;
+  }
+
   bool Wait(short events) {
     if (stop_ && stop_()) {
       stopped_ = true;
@@ -818,7 +845,11 @@ int InternetMail::RESendMailPlus(const std::string& server, const std::string& f
     return kMailNeedsEncryption;
   }
   if (code != CURLE_OK) {
-    Say(status, std::string("Not sent: ") + curl_easy_strerror(code));
+    // The server's own reason when it refused (a login it did not take, a
+    // greeting that turns the client away); libcurl's words otherwise.
+    const std::string reason =
+        replies.refusal.empty() ? std::string(curl_easy_strerror(code)) : Shown(replies.refusal);
+    Say(status, "Not sent: " + reason);
     return kMailSmtpFailed;
   }
   const bool smtpUtf8 = replies.extensions.count("SMTPUTF8") > 0;

@@ -208,17 +208,24 @@ WriterRun LibreOfficeWriter::Run(WriterAction action, const std::string& dataFil
   }
 
   ScriptProgress progress;
+  int stepTold = 0;
   std::string pendingOut, errors;
   const auto deadline = std::chrono::steady_clock::now() + setup_.timeout;
   pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
   int open = 2;
-  while (open > 0 && !run.timedOut) {
+  // The cancel flag is looked at a few times a second.
+  constexpr long long kCancelCheckMilliseconds = 100;
+  while (open > 0 && !run.timedOut && !run.cancelled) {
+    if (setup_.cancel && setup_.cancel->load()) {
+      run.cancelled = true;
+      break;
+    }
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     if (left.count() <= 0) {
       run.timedOut = true;
       break;
     }
-    int ready = ::poll(fds, 2, int(std::min<long long>(left.count(), 1000)));
+    int ready = ::poll(fds, 2, int(std::min<long long>(left.count(), kCancelCheckMilliseconds)));
     if (ready < 0 && errno != EINTR) break;
     for (pollfd& p : fds) {
       if (p.fd < 0 || !(p.revents & (POLLIN | POLLHUP | POLLERR))) continue;
@@ -228,6 +235,8 @@ WriterRun LibreOfficeWriter::Run(WriterAction action, const std::string& dataFil
         if (p.fd == out[0]) {
           pendingOut.append(buffer, size_t(got));
           progress.Read(pendingOut);
+          if (progress.step != stepTold && setup_.progress) setup_.progress(progress.step);
+          stepTold = progress.step;
         } else if (errors.size() < 16384) {
           errors.append(buffer, size_t(got));
         }
@@ -242,14 +251,14 @@ WriterRun LibreOfficeWriter::Run(WriterAction action, const std::string& dataFil
     if (p.fd >= 0) ::close(p.fd);
   }
 
-  if (run.timedOut) {
+  if (run.timedOut || run.cancelled) {
     EndGroup(pid);
     EndGroup(progress.officeGroup);
   }
   int status = 0;
   while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
-  bool finished = !run.timedOut && WIFEXITED(status);
+  bool finished = !run.timedOut && !run.cancelled && WIFEXITED(status);
   int code = finished ? WEXITSTATUS(status) : -1;
   // The script ends its office on every way out it knows; one that died
   // otherwise leaves that to us.
@@ -257,7 +266,10 @@ WriterRun LibreOfficeWriter::Run(WriterAction action, const std::string& dataFil
 
   while (!errors.empty() && (errors.back() == '\n' || errors.back() == '\r')) errors.pop_back();
   run.detail = errors;
-  if (run.timedOut) {
+  if (run.cancelled) {
+    run.failedStep = progress.step > 0 ? progress.step : mailmerge::kStepBridge;
+    run.detail = "cancelled at step " + std::to_string(run.failedStep);
+  } else if (run.timedOut) {
     run.failedStep = progress.step > 0 ? progress.step : mailmerge::kStepBridge;
     run.detail = "no end within " + std::to_string(setup_.timeout.count()) + " seconds at step " +
                  std::to_string(run.failedStep);

@@ -9,7 +9,10 @@
 // started.
 #pragma once
 
+#include <atomic>
 #include <chrono>
+#include <functional>
+#include <memory>
 #include <string>
 
 namespace velmora {
@@ -50,12 +53,17 @@ struct WriterSetup {
   // /tmp.
   std::string workParent;
   std::chrono::seconds timeout{240};
+  // Set from any thread to end the run at once, with everything it started.
+  std::shared_ptr<std::atomic<bool>> cancel;
+  // Told each step as the script begins it (on the thread that runs).
+  std::function<void(int step)> progress;
 };
 
 // How a run ended.
 struct WriterRun {
   int failedStep = 0;  // 0 when the action was done
   bool timedOut = false;
+  bool cancelled = false;  // ended by the cancel flag; nothing was put in place
   std::string detail;  // the script's own account of a failure
 
   bool ok() const { return failedStep == 0; }

@@ -44,10 +44,13 @@ std::chrono::minutes DefaultJobTimeLimit(int items) {
 }
 
 std::string JobLogLineStart(JobMailKind kind, int number, const Contact& contact) {
-  const char* what = kind == JobMailKind::Internet ? "Internet mail" : kind == JobMailKind::Mapi ? "Mapi mail"
-                                                                                                : "Text mail";
-  return std::to_string(number) + " : " + what + " : Send to : " + contact.Text(contact::kFirstName) + " " +
-         contact.Text(contact::kLastName) + " : ";
+  const char* what = kind == JobMailKind::Internet ? "Internet mail"
+                     : kind == JobMailKind::Mapi   ? "Your e-mail program"
+                                                   : "Text mail";
+  // Each name on one line, so that every entry keeps a line of its own.
+  return std::to_string(number) + " : " + what + " : Send to : " +
+         SingleLineText(contact.Text(contact::kFirstName)) + " " + SingleLineText(contact.Text(contact::kLastName)) +
+         " : ";
 }
 
 std::string TextMailLogLine(int number, const Contact& contact, bool written) {

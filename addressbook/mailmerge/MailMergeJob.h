@@ -53,8 +53,10 @@ int EnabledCount(const std::vector<RecipientEntry>& entries);
 std::chrono::minutes DefaultJobTimeLimit(int items);
 
 enum class JobMailKind { Internet, Mapi, Text };
-// "%d : Internet mail : Send to : %s %s : " (or "Mapi mail"), ended later by
-// "True" or "False"; for the word processors the whole "Text mail" line.
+// "%d : Internet mail : Send to : %s %s : " (or "Your e-mail program" for
+// the desktop's e-mail program), ended later by "True" or "False"; for the
+// word processors the whole "Text mail" line. The names are shown on one
+// line each (SingleLineText).
 std::string JobLogLineStart(JobMailKind kind, int number, const Contact& contact);
 std::string TextMailLogLine(int number, const Contact& contact, bool written);
 // "Items %d, True %d, False %d".

@@ -80,7 +80,6 @@ ResultOf<std::vector<RecipientEntry>> BuildRecipientList(RecordStore& store, con
   std::vector<RecipientEntry> entries;
   Bytes record;
   for (RecordPosition position : query.positions()) {
-    if (entries.size() == mailmerge::kMaxRecipients) break;
     r = store.ReadRecord(record, position);
     if (!r) return r;
     Contact contact(record);
@@ -95,9 +94,38 @@ ResultOf<std::vector<RecipientEntry>> BuildRecipientList(RecordStore& store, con
   return entries;
 }
 
+std::string SingleLineText(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  bool pendingSpace = false;
+  size_t i = 0;
+  while (i < text.size()) {
+    const unsigned char c = uint8_t(text[i]);
+    size_t breakLength = 0;
+    if (c == '\r' || c == '\n' || c == '\v' || c == '\f') {
+      breakLength = 1;
+    } else if (c == 0xC2 && i + 1 < text.size() && uint8_t(text[i + 1]) == 0x85) {
+      breakLength = 2;  // NEL
+    } else if (c == 0xE2 && i + 2 < text.size() && uint8_t(text[i + 1]) == 0x80 &&
+               (uint8_t(text[i + 2]) == 0xA8 || uint8_t(text[i + 2]) == 0xA9)) {
+      breakLength = 3;  // line and paragraph separators
+    }
+    if (breakLength) {
+      pendingSpace = !out.empty();
+      i += breakLength;
+      continue;
+    }
+    if (pendingSpace) out += ' ';
+    pendingSpace = false;
+    out += char(c);
+    ++i;
+  }
+  return out;
+}
+
 std::string RecipientName(const Contact& contact) {
-  std::string first = contact.Text(contact::kFirstName);
-  std::string last = contact.Text(contact::kLastName);
+  std::string first = SingleLineText(contact.Text(contact::kFirstName));
+  std::string last = SingleLineText(contact.Text(contact::kLastName));
   if (!first.empty() && !last.empty()) return first + " " + last;
   if (!first.empty()) return first;
   if (!last.empty()) return last;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "addressbook/mailmerge/MailMergeSettings.h"
@@ -15,10 +16,6 @@
 #include "store/Result.h"
 
 namespace velmora {
-
-namespace mailmerge {
-inline constexpr size_t kMaxRecipients = 10000;
-}  // namespace mailmerge
 
 struct RecipientEntry {
   bool enabled = false;
@@ -42,14 +39,19 @@ bool MatchesLookup(const Contact& contact, const MailMergeSettings& settings);
 
 // Every record the user may see, sorted by "First Name", that the settings'
 // recipient choice takes; a contact marked "Do not send Mail Merge message"
-// is never taken; at most 10,000 entries. currentKey is the record id of the
-// contact selected in the list, if any. Each entry is enabled exactly when
-// it is available.
+// is never taken. Every contact the choice takes is listed, however many
+// the book holds. currentKey is the record id of the contact selected in the
+// list, if any. Each entry is enabled exactly when it is available.
 ResultOf<std::vector<RecipientEntry>> BuildRecipientList(RecordStore& store, const MailMergeSettings& settings,
                                                          std::optional<uint64_t> currentKey);
 
+// Text of a record on one line: each run of line breaks (CR, LF, vertical
+// tab, form feed, NEL, the Unicode line and paragraph separators) becomes
+// one space, and breaks at either end are dropped.
+std::string SingleLineText(std::string_view text);
+
 // The summary line of an entry: first and last name joined by a space, only
-// the one that exists, or "*Empty name*".
+// the one that exists, or "*Empty name*"; each name on one line.
 std::string RecipientName(const Contact& contact);
 
 }  // namespace velmora

@@ -1,11 +1,13 @@
 #include "addressbook/mailmerge/WordProcessorMerge.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -24,7 +26,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace mailmerge;
 
-// How long xdg-open may take to report a failure; one still running then
+// How long an opener may take to report a failure; one still running then
 // is taken to have found its program.
 constexpr auto kOpenerAnswer = std::chrono::seconds(3);
 
@@ -33,11 +35,12 @@ bool Exists(const fs::path& path) {
   return fs::exists(fs::symlink_status(path, ignored));
 }
 
-}  // namespace
+// How long xdg-mime may take to answer.
+constexpr auto kMimeAnswer = std::chrono::seconds(5);
 
-OpenOutcome OpenMergedDocument(const std::string& path) {
-  std::string program = FindProgramOnPath(kXdgOpen);
-  if (program.empty()) return OpenOutcome::NoOpener;
+// Starts program with the document in a session of its own and waits a few
+// seconds for it to report a failure.
+OpenOutcome StartOpener(const std::string& program, const std::string& path) {
   std::vector<std::string> args{program, path};
   std::vector<char*> argv;
   for (std::string& a : args) argv.push_back(a.data());
@@ -70,12 +73,79 @@ OpenOutcome OpenMergedDocument(const std::string& path) {
   return OpenOutcome::Opened;
 }
 
+}  // namespace
+
+std::string DesktopProgramFor(const std::string& mimeType) {
+  const std::string program = FindProgramOnPath(kXdgMime);
+  if (program.empty()) return {};
+  std::vector<std::string> args{program, "query", "default", mimeType};
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  int out[2];
+  if (::pipe2(out, O_CLOEXEC) != 0) return {};
+  posix_spawn_file_actions_t files;
+  posix_spawn_file_actions_init(&files);
+  posix_spawn_file_actions_addopen(&files, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_adddup2(&files, out[1], 1);
+  posix_spawn_file_actions_addopen(&files, 2, "/dev/null", O_WRONLY, 0);
+  // A process group of its own, so that one that hangs is ended whole.
+  const ChildAttributes attributes(POSIX_SPAWN_SETPGROUP);
+  pid_t pid = -1;
+  const int spawned = posix_spawn(&pid, program.c_str(), &files, attributes.get(), argv.data(), environ);
+  posix_spawn_file_actions_destroy(&files);
+  ::close(out[1]);
+  if (spawned != 0) {
+    ::close(out[0]);
+    return {};
+  }
+  std::string answer;
+  const auto deadline = std::chrono::steady_clock::now() + kMimeAnswer;
+  bool ended = false;
+  while (!ended) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) break;
+    pollfd fd{out[0], POLLIN, 0};
+    const int ready = ::poll(&fd, 1, int(left.count()));
+    if (ready < 0 && errno != EINTR) break;
+    if (ready <= 0) continue;
+    char buffer[512];
+    const ssize_t got = ::read(out[0], buffer, sizeof buffer);
+    if (got > 0 && answer.size() < 4096) answer.append(buffer, size_t(got));
+    if (got == 0 || (got < 0 && errno != EINTR)) ended = true;
+  }
+  ::close(out[0]);
+  if (!ended) ::kill(-pid, SIGKILL);
+  int status = 0;
+  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  if (!ended || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return {};
+  while (!answer.empty() && std::isspace(static_cast<unsigned char>(answer.back()))) answer.pop_back();
+  while (!answer.empty() && std::isspace(static_cast<unsigned char>(answer.front()))) answer.erase(0, 1);
+  return answer;
+}
+
+OpenOutcome OpenMergedDocument(const std::string& path) {
+  const std::string xdgOpen = FindProgramOnPath(kXdgOpen);
+  if (!xdgOpen.empty() && !DesktopProgramFor(kOpenDocumentTextType).empty()) return StartOpener(xdgOpen, path);
+  // No program of the desktop takes OpenDocument texts (xdg-open would give
+  // up, or hand the file to a web browser): LibreOffice itself opens it.
+  for (const char* starter : kOfficeStarters) {
+    const std::string office = FindProgramOnPath(starter);
+    if (!office.empty()) return StartOpener(office, path);
+  }
+  return OpenOutcome::NoOpener;
+}
+
 std::string MergedDocumentPath(const std::string& templatePath) {
   fs::path folder = fs::path(templatePath).parent_path();
   std::string stem = fs::path(templatePath).stem().string();
   for (int n = 1;; ++n) {
     std::string name = stem + " merged" + (n == 1 ? std::string() : " " + std::to_string(n)) + ".odt";
-    if (!Exists(folder / (".~lock." + name + "#")) || n == 1000) return (folder / name).string();
+    if ((!Exists(folder / name) && !Exists(folder / (".~lock." + name + "#"))) || n == 100000) {
+      return (folder / name).string();
+    }
   }
 }
 
@@ -114,10 +184,17 @@ ResultOf<std::string> WordProcessorMerge::RunLetterMerge(WordProcessor processor
 Result WordProcessorMerge::Writer(Action action, const std::string& dataFile, const std::string& templatePath,
                                   const std::string& output) {
   lastDetail_.clear();
+  lastCancelled_ = false;
   WriterAction writerAction = action == Action::Create ? WriterAction::CreateTemplate
                               : action == Action::Edit ? WriterAction::EditTemplate
                                                        : WriterAction::Merge;
   WriterRun run = writer_.Run(writerAction, dataFile, templatePath, output);
+  if (run.cancelled) {
+    // The user stopped it: no message box, nothing was put in place.
+    lastCancelled_ = true;
+    lastDetail_ = run.detail;
+    return Result::Fail(kWriterCancelled);
+  }
   switch (run.failedStep) {
     case 0:
       break;
@@ -151,13 +228,19 @@ Result WordProcessorMerge::Writer(Action action, const std::string& dataFile, co
   const std::string& written = action == Action::Merge ? output : templatePath;
   OpenOutcome opened = open_ ? open_(written) : OpenOutcome::NoOpener;
   if (opened == OpenOutcome::Opened) return Result::Ok();
-  // The document is written all the same: the user is told where it is.
-  const std::string where = "\r\n\r\nThe document was written to \"" + written + "\".";
-  if (action == Action::Create && opened == OpenOutcome::NoOpener) {
-    return Fail(kWordCaption, "SetVisible function error", std::string(kXdgOpen) + " is not installed", where);
+  // The action is done: the document is written. Only opening it for the
+  // user did not work, so the user is told where it is, not that the word
+  // processor failed.
+  lastDetail_ = opened == OpenOutcome::NoOpener ? "no program on this desktop opens OpenDocument texts"
+                                                : "the program for OpenDocument texts could not open " + written;
+  if (show_) {
+    show_(kNoticeCaption, std::string(action == Action::Merge ? "The merged document was written to"
+                                                              : "The letter template was written to") +
+                              "\r\n\"" + written +
+                              "\"\r\nbut no program on this desktop could open it. Open it with LibreOffice "
+                              "Writer.");
   }
-  return Fail(kWordCaption, "LibreOffice Writer failed in SetVisible function",
-              std::string(kXdgOpen) + " could not open " + written, where);
+  return Result::Ok();
 }
 
 Result WordProcessorMerge::WordPerfect(Action action, const std::string& dataFile) {

@@ -4,7 +4,9 @@
 // (LibreOfficeWriter): it writes the template or the merged document, which
 // is then opened on the desktop for the user. "Word Perfect" has no
 // counterpart on this desktop: its actions fail at the step that finds it.
-// A failing step shows its message box and ends the action.
+// A failing step shows its message box and ends the action. A document that
+// was written but that no program of the desktop opens is no failure: the
+// user is told where it is.
 #pragma once
 
 #include <functional>
@@ -22,6 +24,14 @@ inline constexpr const char* kWordCaption = "Error - MS Word";
 inline constexpr const char* kWordPerfectCaption = "Error - WP";
 inline constexpr const char* kErrorCaption = "Error";
 inline constexpr const char* kXdgOpen = "xdg-open";
+inline constexpr const char* kXdgMime = "xdg-mime";
+inline constexpr const char* kOpenDocumentTextType = "application/vnd.oasis.opendocument.text";
+// LibreOffice's own starters, asked in this order when the desktop has no
+// program for OpenDocument texts.
+inline constexpr const char* kOfficeStarters[] = {"soffice", "libreoffice"};
+inline constexpr const char* kNoticeCaption = "Velmora";
+// What a cancelled action gives (no message box: the user chose it).
+inline constexpr const char* kWriterCancelled = "The word processor was stopped before it finished.";
 }  // namespace mailmerge
 
 // Shows one message box of a failed step (exclamation icon).
@@ -31,16 +41,23 @@ using MergeMessageBox = std::function<void(const std::string& caption, const std
 enum class OpenOutcome { Opened, NoOpener, Failed };
 using DocumentOpener = std::function<OpenOutcome(const std::string& path)>;
 
-// Opens the document with the desktop's program for it (xdg-open), in a
-// session of its own so that it outlives this program. NoOpener when
-// xdg-open is not installed, Failed when it reports a failure within a few
-// seconds.
+// The desktop file of the program the desktop opens a type with
+// ("xdg-mime query default TYPE"); empty when it has none, or when xdg-mime
+// is not installed or does not answer within a few seconds.
+std::string DesktopProgramFor(const std::string& mimeType);
+
+// Opens the document for the user, in a session of its own so that it
+// outlives this program: with xdg-open when the desktop has a program for
+// OpenDocument texts, else with LibreOffice itself ("soffice", else
+// "libreoffice" on the PATH). NoOpener when none of them is there, Failed
+// when the one started reports a failure within a few seconds.
 OpenOutcome OpenMergedDocument(const std::string& path);
 
 // Where a merge of the template is written: "<template name> merged.odt"
-// beside it, or, while LibreOffice holds that one open (its lock file
-// ".~lock.<name>#" lies beside it), the first "<template name> merged
-// <n>.odt" that is free.
+// beside it, or, when that one exists (an earlier merge the user may still
+// want) or LibreOffice holds that name open (its lock file ".~lock.<name>#"
+// lies beside it), the first "<template name> merged <n>.odt" that is free.
+// A merge never replaces an earlier one.
 std::string MergedDocumentPath(const std::string& templatePath);
 
 class WordProcessorMerge {
@@ -64,6 +81,8 @@ class WordProcessorMerge {
 
   // LibreOffice's own account of the last failure, for the log.
   const std::string& lastDetail() const { return lastDetail_; }
+  // Whether the last action was ended by the writer's cancel flag.
+  bool lastCancelled() const { return lastCancelled_; }
 
  private:
   enum class Action { Create, Edit, Merge };
@@ -79,6 +98,7 @@ class WordProcessorMerge {
   DocumentOpener open_;
   WordPerfectFormat* format_;
   std::string lastDetail_;
+  bool lastCancelled_ = false;
 };
 
 }  // namespace velmora

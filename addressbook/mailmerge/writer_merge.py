@@ -18,7 +18,10 @@ fields, double quote around texts, UTF-8. A template bound to that data
 source also finds its fields when the user opens it later in their own
 LibreOffice.
 
-  create  a new document bound to the data source: the new template
+  create  a new document bound to the data source: the new template, a
+          starting letter with the fields most letters want already in
+          it (the sender, the recipient's name and home address, the
+          salutation and the signature)
   edit    a copy of the template bound to the data source again
   merge   the template merged with every row of the data file, one page a
           row (the template is not changed)
@@ -290,6 +293,45 @@ def database_field(document, source, column):
     return field
 
 
+# The starting letter of a new template: one list per paragraph, each item
+# a text or a merge field (a one-element tuple with the column's name).
+STARTING_LETTER = (
+    [("MY_Company",)],
+    [("MY_Address",)],
+    [("MY_Phone",), "   ", ("MY_Email",)],
+    [],
+    [("First_Name",), " ", ("Last_Name",)],
+    [("Home_Street_Address",)],
+    [("Home_Zip_Postal_Code",), " ", ("Home_City",)],
+    [("Home_Country",)],
+    [],
+    ["Dear ", ("First_Name",), " ", ("Last_Name",), ","],
+    [],
+    ["Write your letter here."],
+    [],
+    ["Yours sincerely,"],
+    [],
+    [("MY_First_Name",), " ", ("MY_Last_Name",)],
+)
+PARAGRAPH_BREAK = 0  # com.sun.star.text.ControlCharacter.PARAGRAPH_BREAK
+
+
+def write_starting_letter(document, source):
+    """Fills a new document with the starting letter, its fields bound to the
+    data source."""
+    text = document.Text
+    cursor = text.createTextCursor()
+    cursor.gotoEnd(False)
+    for number, paragraph in enumerate(STARTING_LETTER):
+        if number:
+            text.insertControlCharacter(cursor, PARAGRAPH_BREAK, False)
+        for item in paragraph:
+            if isinstance(item, tuple):
+                text.insertTextContent(cursor, database_field(document, source, item[0]), False)
+            else:
+                text.insertString(cursor, item, False)
+
+
 def iterate(enumeration):
     while enumeration.hasMoreElements():
         yield enumeration.nextElement()
@@ -357,6 +399,8 @@ def run(args, steps):
 
         try:
             bind(office, document, source, steps)
+            if args.command == "create":
+                write_starting_letter(document, source)
             if args.command in ("create", "edit"):
                 store_in_work(document, args.work, DOCUMENT_NAME)
             else:

@@ -519,8 +519,8 @@ TEST_F(MailMergeJobWindowTest, DesktopClientGetsEachMessage) {
   MailMergeJobWindow* window = jobs.window();
   ASSERT_TRUE(window);
   ASSERT_TRUE(WaitUntil([&] { return window->finished(); }, 10000));
-  EXPECT_EQ(Lines(window->logText()), (std::vector<std::string>{"1 : Mapi mail : Send to : Anna Berg : True",
-                                                                "2 : Mapi mail : Send to : Petter Dahl : False"}));
+  EXPECT_EQ(Lines(window->logText()), (std::vector<std::string>{"1 : Your e-mail program : Send to : Anna Berg : True",
+                                                                "2 : Your e-mail program : Send to : Petter Dahl : False"}));
   EXPECT_EQ(ReadWholeFile(calls),
             "--utf8|--subject|Welcome|--body|Dear Anna|--attach|" + attachment + "|anna@example.org|\n"
             "--utf8|--subject|Welcome|--body|Dear Petter|--attach|" + attachment + "|busy@example.org|\n");
@@ -551,7 +551,7 @@ TEST_F(MailMergeJobWindowTest, TextProcessorWritesTheRowsThenMerges) {
   MailMergeJobs jobs;
   std::vector<std::string> mergedFiles;
   std::string seenAtMerge;
-  jobs.SetLetterMerge([&](const std::string& dataFile, const MailMergeSettings& settings) {
+  jobs.SetLetterMerge([&](QWidget*, const std::string& dataFile, const MailMergeSettings& settings) {
     mergedFiles.push_back(dataFile);
     seenAtMerge = ReadWholeFile(dataFile);
     EXPECT_EQ(settings.wordProcessor, WordProcessor::MsWord);
@@ -583,7 +583,7 @@ TEST_F(MailMergeJobWindowTest, TheDataFileIsNoWiderReadableThanTheAddressBook) {
   const testing::ScopedUmask mask(022);
   MailMergeJobs jobs;
   mode_t seen = 0;
-  jobs.SetLetterMerge([&](const std::string& dataFile, const MailMergeSettings&) {
+  jobs.SetLetterMerge([&](QWidget*, const std::string& dataFile, const MailMergeSettings&) {
     struct stat info;
     if (::stat(dataFile.c_str(), &info) == 0) seen = info.st_mode & 0777;
     return Result::Ok();
@@ -595,6 +595,42 @@ TEST_F(MailMergeJobWindowTest, TheDataFileIsNoWiderReadableThanTheAddressBook) {
   EXPECT_EQ(seen, mode_t(0600));
   QTest::mouseClick(Button(window, "ok"), Qt::LeftButton);
   EXPECT_FALSE(jobs.Running());
+}
+
+// The status line shows its whole text: a long one wraps onto further
+// lines inside the window instead of being cut, in the window's font and
+// in a larger one.
+TEST_F(MailMergeJobWindowTest, TheStatusLineShowsItsWholeText) {
+  for (int pointSize : {0, 18}) {
+    SCOPED_TRACE(pointSize);
+    MailMergeJobs jobs;
+    jobs.SetLetterMerge([&](QWidget*, const std::string&, const MailMergeSettings&) {
+      return Result::Fail("no office");
+    });
+    ASSERT_TRUE(jobs.Start(TextJob(), JobMailKind::Text, nullptr).ok());
+    MailMergeJobWindow* window = jobs.window();
+    ASSERT_TRUE(window);
+    if (pointSize) {
+      QFont font = window->font();
+      font.setPointSize(pointSize);
+      window->setFont(font);
+    }
+    ASSERT_TRUE(WaitUntil([&] { return window->finished(); }));
+    RunEventsFor(50);
+    const QString expected = QStringLiteral("Items 2, True 2, False 0. The word processor's merge did not run.");
+    EXPECT_EQ(window->statusText(), expected);
+    auto* status = window->findChild<QLabel*>(QStringLiteral("status"));
+    ASSERT_TRUE(status);
+    EXPECT_EQ(status->text(), expected) << "no part of the text is left out";
+    // Every line of the text fits in the label, and the label in the window.
+    const QRect room = status->contentsRect();
+    const QRect needed = status->fontMetrics().boundingRect(room, Qt::TextWordWrap, expected);
+    EXPECT_LE(needed.height(), room.height()) << "the wrapped text is taller than its line";
+    EXPECT_LE(needed.width(), room.width());
+    const QRect inWindow(status->mapTo(window, QPoint(0, 0)), status->size());
+    EXPECT_TRUE(window->rect().contains(inWindow)) << "the status line lies outside the window";
+    QTest::mouseClick(Button(window, "ok"), Qt::LeftButton);
+  }
 }
 
 TEST_F(MailMergeJobWindowTest, TextProcessorWithoutAWordProcessorSaysSo) {

@@ -509,6 +509,7 @@ TEST_F(MailMergeWizardTest, AnEmptyLookupOffersNoFinish) {
     Click(w, "next");
     Control<QRadioButton>(w, "email")->click();
     Control<QComboBox>(w, "emailSystem")->setCurrentIndex(1);
+    emit Control<QComboBox>(w, "emailSystem")->activated(1);  // as the user's choice in the list
     Click(w, "next");
     EXPECT_EQ(Page(w), 7);  // "Default E-mail client" has no Internet options
     Type(w, "subject", "Hi");
@@ -521,6 +522,12 @@ TEST_F(MailMergeWizardTest, AnEmptyLookupOffersNoFinish) {
     EXPECT_EQ(Control<QLabel>(w, "system")->text().toStdString(), "E-mail system: Default E-mail client");
   });
   EXPECT_TRUE(jobs.empty());
+  // The warning about the desktop's e-mail program names it as a person
+  // knows it on this desktop.
+  const std::vector<std::string> texts = sandbox.MessageTexts();
+  ASSERT_FALSE(texts.empty());
+  EXPECT_TRUE(texts[0].starts_with("You have chosen to send e-mail through your e-mail program.")) << texts[0];
+  for (const std::string& text : texts) EXPECT_EQ(text.find("MAPI"), std::string::npos) << text;
 }
 
 // The whole way a person goes: the program's Mail Merge command, the wizard

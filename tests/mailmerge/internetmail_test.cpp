@@ -415,6 +415,41 @@ TEST_F(InternetMailTest, InternationalAddresses) {
   EXPECT_NE(utf8->Message(2).find("X-Mail-Options: \r\nX-Rcpt-Options: \r\n"), std::string::npos);
 }
 
+// A login the server refuses is told with the server's own reply, not
+// with the mail library's general words for it.
+TEST_F(InternetMailTest, ARefusedLoginIsToldWithTheServersReply) {
+  SmtpSink refusing(dir_.File("refusing"), "refusing_smtp.py");
+  ASSERT_TRUE(refusing.ready());
+  std::vector<std::string> said;
+  auto status = [&](const std::string& s) { said.push_back(s); };
+  InternetMail mail;
+  mail.SecuredSMTP("", "karl", "wrong");
+  EXPECT_EQ(mail.RESendMailPlus(refusing.server(), "k@n.example", "a@example.org", "", "Hi", "x", "", status, 0, 0),
+            kMailSmtpFailed);
+  ASSERT_FALSE(said.empty());
+  EXPECT_EQ(said.back(), "Not sent: 535 5.7.8 Authentication credentials invalid");
+}
+
+// A server that refuses the recipient while the message is still coming
+// and drops the connection: the reason told is its reply, not the failed
+// send.
+TEST_F(InternetMailTest, ARefusalWhileTheMessageIsSentIsToldWithTheServersReply) {
+  fs::create_directories(dir_.File("refusing-data"));
+  std::ofstream(dir_.File("refusing-data/options")) << "data";
+  SmtpSink refusing(dir_.File("refusing-data"), "refusing_smtp.py");
+  ASSERT_TRUE(refusing.ready());
+  std::vector<std::string> said;
+  auto status = [&](const std::string& s) { said.push_back(s); };
+  InternetMail mail;
+  // Large enough that the client is still sending when the server drops it.
+  const std::string body(16 * 1024 * 1024, 'x');
+  EXPECT_EQ(mail.RESendMailPlus(refusing.server(), "k@n.example", "refuse@example.org", "", "Hi", body, "", status,
+                                0, 0),
+            kMailSmtpFailed);
+  ASSERT_FALSE(said.empty());
+  EXPECT_EQ(said.back(), "Not sent: 550 5.1.1 <refuse@example.org>: Recipient address rejected");
+}
+
 TEST_F(InternetMailTest, ThePasswordGoesInClearOnlyToLoopbackOrWhenChosen) {
   std::unique_ptr<SmtpSink> auth = SinkWith(dir_, "auth", "auth");
   ASSERT_TRUE(auth->ready());

@@ -314,12 +314,14 @@ TEST(LibreOfficeWriterMerge, LinksAnotherUserPlantedInTheTemplateFolderAreNotWri
 
   ResultOf<std::string> result = office.merge.RunLetterMerge(WordProcessor::MsWord, data, letter);
   ASSERT_TRUE(result.ok()) << result.Message() << ": " << office.merge.lastDetail();
-  EXPECT_EQ(result.value(), merged);
+  // The name the link took is passed over: the merge gets the next one.
+  EXPECT_EQ(result.value(), folder + "/Letter merged 2.odt");
   EXPECT_EQ(ReadWholeFile(kept), "the victim's own\n");
   EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(created)));
-  EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(merged)));
+  EXPECT_TRUE(std::filesystem::is_symlink(std::filesystem::symlink_status(merged)));
+  EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(result.value())));
   EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(folder + "/__tdatafile.odb")));
-  EXPECT_EQ(RunPython(office.dir, kPagesScript, merged),
+  EXPECT_EQ(RunPython(office.dir, kPagesScript, result.value()),
             "Dear Ann O'Hara, | Springfield, East 01234 | From Nordlys AS\n"
             "Dear Bob Smith, | Shelbyville  | From Nordlys AS\n");
   std::vector<std::string> files;
@@ -327,8 +329,9 @@ TEST(LibreOfficeWriterMerge, LinksAnotherUserPlantedInTheTemplateFolderAreNotWri
     files.push_back(entry.path().filename().string());
   }
   std::sort(files.begin(), files.end());
-  EXPECT_EQ(files, (std::vector<std::string>{"Letter merged.odt", "Letter merged.odt.part", "Letter.dot",
-                                             "__tdatafile.odb", "__tdatafile.odb.part", "__tdatafile.tmp"}))
+  EXPECT_EQ(files, (std::vector<std::string>{"Letter merged 2.odt", "Letter merged.odt", "Letter merged.odt.part",
+                                             "Letter.dot", "__tdatafile.odb", "__tdatafile.odb.part",
+                                             "__tdatafile.tmp"}))
       << "nothing but the results is left";
 }
 
@@ -343,15 +346,50 @@ TEST(LibreOfficeWriterMerge, NewTemplateIsBoundToTheDataFile) {
       << office.merge.lastDetail();
   EXPECT_EQ(office.opened, std::vector<std::string>{letter});
   std::string folder = TemplateFolder().value();
+  // A starting letter: the sender, the recipient's name and home address,
+  // the salutation and the signature, each field bound to the data file.
+  std::string fields;
+  for (const char* column : {"MY_Company", "MY_Address", "MY_Phone", "MY_Email", "First_Name", "Last_Name",
+                             "Home_Street_Address", "Home_Zip_Postal_Code", "Home_City", "Home_Country", "First_Name",
+                             "Last_Name", "MY_First_Name", "MY_Last_Name"}) {
+    fields += std::string("field ") + column + " __tdatafile file://" + folder + "/__tdatafile.odb\n";
+  }
   EXPECT_EQ(RunPython(office.dir, kBindingScript, letter),
             "mimetype application/vnd.oasis.opendocument.text\n"
             "CurrentDatabaseCommandType 0\n"
             "CurrentDatabaseCommand __tdatafile\n"
-            "CurrentDatabaseDataSource file://" + folder + "/__tdatafile.odb\n");
+            "CurrentDatabaseDataSource file://" + folder + "/__tdatafile.odb\n" + fields);
   // The data source reads the ".tmp" files of its own folder as text tables.
   EXPECT_EQ(RunPython(office.dir, kBindingScript, folder + "/__tdatafile.odb"),
             "mimetype application/vnd.oasis.opendocument.base\n"
             "database ../ text/csv tmp\n");
+}
+
+// The first merge with a new template, before the user changed anything in
+// it, already gives each recipient a letter with their name and address.
+TEST(LibreOfficeWriterMerge, NewTemplateMergesIntoALetterForEachRecipient) {
+  SKIP_WITHOUT_WRITER();
+  Office office;
+  std::string data = DataFilePath().value();
+  ASSERT_TRUE(CreateDataFile(data, true).ok());
+  std::string letter = TemplatePath("Default.dot").value();
+  ASSERT_TRUE(office.merge.CreateLetterTemplate(WordProcessor::MsWord, data, letter).ok())
+      << office.merge.lastDetail();
+  data = TwoRecipients();
+  ResultOf<std::string> merged = office.merge.RunLetterMerge(WordProcessor::MsWord, data, letter);
+  ASSERT_TRUE(merged.ok()) << merged.Message() << ": " << office.merge.lastDetail();
+  const std::string pages = RunPython(office.dir, kPagesScript, merged.value());
+  const size_t second = pages.find("\nNordlys AS");
+  ASSERT_NE(second, std::string::npos) << pages;
+  const std::string ann = pages.substr(0, second);
+  const std::string bob = pages.substr(second + 1);
+  for (const char* part : {"Nordlys AS | Storgata 1 | 22 33 44 55 ", "karl@nordlys.example |", "| Ann O'Hara |",
+                           "| 01234 Springfield, East |", "| Dear Ann O'Hara, |", "| Karl Nilsen"}) {
+    EXPECT_NE(ann.find(part), std::string::npos) << part << " in " << ann;
+  }
+  for (const char* part : {"| Bob Smith |", "Shelbyville |", "| Dear Bob Smith, |", "| Karl Nilsen"}) {
+    EXPECT_NE(bob.find(part), std::string::npos) << part << " in " << bob;
+  }
 }
 
 TEST(LibreOfficeWriterMerge, EditedTemplateIsBoundAgainAndWrittenBack) {

@@ -88,10 +88,15 @@ TEST(SendJobEmail, CallsInTheirOrder) {
 TEST(SendJobTexts, LogAndCountsLines) {
   Contact c = Entry("Anna", "Berg", "").contact;
   EXPECT_EQ(JobLogLineStart(JobMailKind::Internet, 3, c), "3 : Internet mail : Send to : Anna Berg : ");
-  EXPECT_EQ(JobLogLineStart(JobMailKind::Mapi, 1, c), "1 : Mapi mail : Send to : Anna Berg : ");
+  EXPECT_EQ(JobLogLineStart(JobMailKind::Mapi, 1, c), "1 : Your e-mail program : Send to : Anna Berg : ");
   EXPECT_EQ(TextMailLogLine(2, c, true), "2 : Text mail : Send to : Anna Berg : True");
   EXPECT_EQ(TextMailLogLine(2, c, false), "2 : Text mail : Send to : Anna Berg : False");
   EXPECT_EQ(JobCountsLine(SendJobCounts{3, 2, 1}), "Items 3, True 2, False 1");
+  // A name of several lines keeps the entry on one line of the log.
+  Contact multi = Entry("Anna\r\nMaria", "Berg\nSvensson", "").contact;
+  EXPECT_EQ(JobLogLineStart(JobMailKind::Internet, 1, multi),
+            "1 : Internet mail : Send to : Anna Maria Berg Svensson : ");
+  EXPECT_EQ(TextMailLogLine(4, multi, true), "4 : Text mail : Send to : Anna Maria Berg Svensson : True");
   MailMergeSettings s;
   s.attachments = {"/a", "", "/b"};
   EXPECT_EQ(AttachmentList(s), "/a|/b|");

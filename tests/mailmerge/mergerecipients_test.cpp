@@ -134,12 +134,76 @@ TEST_F(MergeRecipientsTest, Lookup) {
   }
 }
 
+// A book of more contacts than the merge once took lists every one of them:
+// the summary counts them all and nobody past the first ten thousand is
+// left out without a word.
+TEST(MergeRecipientsLarge, EveryContactOfALargeBookIsListed) {
+  velmora::testing::TempDir dir;
+  const std::string book = dir.File("large.adr");
+  velmora::testing::MakeRecordFile(book, format::FileKind::Address);
+  RecordStore store(book, "");
+  ASSERT_FALSE(store.OpenFailed());
+  constexpr size_t kContacts = 10'003;
+  std::vector<uint8_t> slots;
+  for (size_t i = 0; i < kContacts; ++i) {
+    Bytes record;
+    InitContactRecord(store, record);
+    Contact c(record);
+    c.SetText(contact::kFirstName, "Person " + std::to_string(i));
+    // Every third one has a work address; the rest cannot get e-mail.
+    if (i % 3 == 0) c.SetText(contact::kWorkEmail, "p" + std::to_string(i) + "@work.example");
+    slots.insert(slots.end(), c.bytes().begin(), c.bytes().end());
+  }
+  size_t added = 0;
+  ASSERT_TRUE(store.AddRecords(slots, &added).ok());
+  ASSERT_EQ(added, kContacts);
+
+  MailMergeSettings email;
+  email.recipients = RecipientChoice::AllRecords;
+  email.destination = MergeDestination::Email;
+  ResultOf<std::vector<RecipientEntry>> list = BuildRecipientList(store, email, std::nullopt);
+  ASSERT_TRUE(list.ok()) << list.Message();
+  ASSERT_EQ(list.value().size(), kContacts);
+  size_t available = 0;
+  for (const RecipientEntry& e : list.value()) available += e.available;
+  EXPECT_EQ(available, (kContacts + 2) / 3);
+
+  MailMergeSettings letters;
+  letters.recipients = RecipientChoice::AllRecords;
+  ResultOf<std::vector<RecipientEntry>> rows = BuildRecipientList(store, letters, std::nullopt);
+  ASSERT_TRUE(rows.ok()) << rows.Message();
+  EXPECT_EQ(rows.value().size(), kContacts);
+}
+
+TEST(SingleLineText, LineBreaksBecomeOneSpace) {
+  struct Case {
+    const char* text;
+    const char* shown;
+  } cases[] = {
+      {"Anna", "Anna"},
+      {"Anna\r\nMaria", "Anna Maria"},
+      {"Anna\n\n\rMaria", "Anna Maria"},
+      {"Storgatan 1\nLund", "Storgatan 1 Lund"},
+      {"\r\nAnna\r\n", "Anna"},
+      {"A\vB\fC", "A B C"},
+      {"A\xc2\x85" "B", "A B"},              // NEL
+      {"A\xe2\x80\xa8" "B\xe2\x80\xa9" "C", "A B C"},  // line and paragraph separators
+      {"Zo\xc3\xab", "Zo\xc3\xab"},        // other letters stay
+      {"Tab\there", "Tab\there"},
+      {"\r\n", ""},
+  };
+  for (const Case& k : cases) EXPECT_EQ(SingleLineText(k.text), k.shown) << k.text;
+}
+
 TEST(RecipientName, FirstAndLastAsTheyExist) {
   struct Case {
     const char* first;
     const char* last;
     const char* shown;
-  } cases[] = {{"Anna", "Berg", "Anna Berg"}, {"Anna", "", "Anna"}, {"", "Berg", "Berg"}, {"", "", "*Empty name*"}};
+  } cases[] = {{"Anna", "Berg", "Anna Berg"},           {"Anna", "", "Anna"},
+               {"", "Berg", "Berg"},                    {"", "", "*Empty name*"},
+               {"Anna\r\nMaria", "Berg\nSvensson", "Anna Maria Berg Svensson"},
+               {"\r\n", "Berg", "Berg"}};
   for (const Case& k : cases) {
     Contact c;
     c.SetText(contact::kFirstName, k.first);

@@ -103,7 +103,7 @@ TEST(SendJobRunner, PauseLetsTheCurrentMessageFinish) {
   ASSERT_FALSE(runner.sending());
   for (int i = 0; i < 20; ++i) EXPECT_EQ(runner.OnTick(), SendJobRunner::Tick::Waiting);
   EXPECT_EQ(gate.started(), 1);
-  EXPECT_EQ(runner.TakeLog(), "1 : Mapi mail : Send to : Anna Berg : True");
+  EXPECT_EQ(runner.TakeLog(), "1 : Your e-mail program : Send to : Anna Berg : True");
   runner.Continue();
   gate.ReleaseAll();
   ASSERT_TRUE(TickUntil(runner, SendJobRunner::Tick::Finished));

@@ -718,6 +718,7 @@ TEST_F(ImportWizardTest, AWholeFileImporterTakesTheFilesItRecognises) {
       host.run = [&](std::istream&, const ImportSettings&, ImportCounts& counts, const ImportProgress&) {
         ++delimitedRuns;
         counts.added = 1;
+        counts.unread.push_back({2, "The line has no value"});
         return Result::Ok();
       };
       host.wholeFile.recognises = [&](std::string_view bytes) {
@@ -748,12 +749,16 @@ TEST_F(ImportWizardTest, AWholeFileImporterTakesTheFilesItRecognises) {
     EXPECT_EQ(delimitedRuns, c.recognised ? 0 : 1) << c.text;
     EXPECT_EQ(ProgramSetting("ImportFile"), csv);
     ASSERT_EQ(MessageTexts().size(), 1u);
-    EXPECT_NE(MessageTexts()[0].find(c.recognised ? "3 records added." : "1 records added."), std::string::npos)
+    // Each count with its noun in the right number.
+    EXPECT_NE(MessageTexts()[0].find(c.recognised ? "3 records added." : "1 record added."), std::string::npos)
         << MessageTexts()[0];
     if (c.recognised) {
-      EXPECT_NE(MessageTexts()[0].find("1 values left out of records that were added:\r\nLine 1: The category "
+      EXPECT_NE(MessageTexts()[0].find("1 value left out of records that were added:\r\nLine 1: The category "
                                        "\"Golf\" was left out"),
                 std::string::npos)
+          << MessageTexts()[0];
+    } else {
+      EXPECT_NE(MessageTexts()[0].find("1 line not read:\r\nLine 2: The line has no value"), std::string::npos)
           << MessageTexts()[0];
     }
   }

@@ -180,7 +180,7 @@ TEST_F(ToolSignalsTest, AMailMergeToldToStopLeavesASilentServerAtOnce) {
     EXPECT_LT(std::chrono::steady_clock::now() - signalled, std::chrono::seconds(5));
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
     EXPECT_EQ(first, "1 : Internet mail : Send to : Anna Berg : False\n");
-    EXPECT_NE(tool.Err().find("Interrupted after 1 messages."), std::string::npos) << tool.Err();
+    EXPECT_NE(tool.Err().find("Interrupted after 1 message."), std::string::npos) << tool.Err();
     ExpectCleanClose();
   }
 }
