@@ -77,7 +77,9 @@ struct ScriptProgress {
   int step = 0;
   pid_t officeGroup = 0;
 
-  void Read(std::string& pending) {
+  // Takes the whole lines of pending; each step that begins is told to
+  // stepBegun, also when one read brought several.
+  void Read(std::string& pending, const std::function<void(int)>& stepBegun) {
     size_t end;
     while ((end = pending.find('\n')) != std::string::npos) {
       std::istringstream line(pending.substr(0, end));
@@ -85,7 +87,10 @@ struct ScriptProgress {
       std::string word;
       long number = 0;
       if (line >> word >> number) {
-        if (word == "step") step = int(number);
+        if (word == "step" && int(number) != step) {
+          step = int(number);
+          if (stepBegun) stepBegun(step);
+        }
         if (word == "office-group" && number > 1) officeGroup = pid_t(number);
       }
     }
@@ -208,7 +213,6 @@ WriterRun LibreOfficeWriter::Run(WriterAction action, const std::string& dataFil
   }
 
   ScriptProgress progress;
-  int stepTold = 0;
   std::string pendingOut, errors;
   const auto deadline = std::chrono::steady_clock::now() + setup_.timeout;
   pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
@@ -234,9 +238,7 @@ WriterRun LibreOfficeWriter::Run(WriterAction action, const std::string& dataFil
       if (got > 0) {
         if (p.fd == out[0]) {
           pendingOut.append(buffer, size_t(got));
-          progress.Read(pendingOut);
-          if (progress.step != stepTold && setup_.progress) setup_.progress(progress.step);
-          stepTold = progress.step;
+          progress.Read(pendingOut, setup_.progress);
         } else if (errors.size() < 16384) {
           errors.append(buffer, size_t(got));
         }

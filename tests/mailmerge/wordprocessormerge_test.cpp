@@ -31,15 +31,23 @@ using Box = std::pair<std::string, std::string>;  // caption, text
 // does and stops where FAKE_WRITER_FAILS_AT says: with that step's status,
 // or ("die") by a signal after step 6; at the step FAKE_WRITER_HANGS_AT
 // says it waits for ever, as an office starting for the first time seems
-// to. It writes its arguments to the file FAKE_WRITER_ARGS, and leaves in
-// its work folder the document a finished run leaves there.
+// to. With FAKE_WRITER_BURST set it announces every step in one write, as a
+// busy machine may hand them over. It writes its arguments to the file
+// FAKE_WRITER_ARGS, and leaves in its work folder the document a finished
+// run leaves there.
 constexpr const char* kFakeScript = R"(import os, signal, sys, time
 with open(os.environ["FAKE_WRITER_ARGS"], "w") as f:
     f.write("\n".join(sys.argv[1:]))
 fail = os.environ.get("FAKE_WRITER_FAILS_AT", "0")
 hang = os.environ.get("FAKE_WRITER_HANGS_AT", "0")
-for step in (1, 2, 3, 4, 6, 7, 8, 9):
-    print("step %d" % step, flush=True)
+steps = (1, 2, 3, 4, 6, 7, 8, 9)
+burst = "FAKE_WRITER_BURST" in os.environ
+if burst:
+    sys.stdout.write("".join("step %d\n" % step for step in steps))
+    sys.stdout.flush()
+for step in steps:
+    if not burst:
+        print("step %d" % step, flush=True)
     if str(step) == hang:
         time.sleep(600)
     if fail == "die" and step == 6:
@@ -286,6 +294,19 @@ TEST(WordProcessorMerge, ACancelledRunEndsAtOnceAndPutsNothingInPlace) {
   EXPECT_FALSE(std::filesystem::exists(f.dir.File("L.dot")));
   std::lock_guard lock(stepsMutex);
   EXPECT_EQ(steps, (std::vector<int>{1, 2, 3}));
+}
+
+TEST(WordProcessorMerge, StepsThatArriveTogetherAreEachTold) {
+  Fixture f;
+  ScopedEnv burst("FAKE_WRITER_BURST", "1");
+  WriterSetup setup = f.Setup();
+  std::vector<int> steps;
+  setup.progress = [&](int step) { steps.push_back(step); };
+  LibreOfficeWriter writer(setup);
+  WordProcessorMerge merge(writer, f.Show(), f.Open());
+  Result r = merge.CreateLetterTemplate(WordProcessor::MsWord, f.dir.File("d.tmp"), f.dir.File("L.dot"));
+  EXPECT_TRUE(r.ok()) << r.Message();
+  EXPECT_EQ(steps, (std::vector<int>{1, 2, 3, 4, 6, 7, 8, 9}));
 }
 
 TEST(WordProcessorMerge, MissingPythonOrScriptIsTheComponentModelStep) {
