@@ -21,6 +21,16 @@ bool DBusBroadcast::send(int what, qint64 sender) {
   return bus_.send(signal);
 }
 
+bool DBusBroadcast::sendAndWait(int what, qint64 sender) {
+  if (!send(what, sender)) return false;
+  // A connection delivers in order: once the bus answers a call made after
+  // the signal, the signal has reached it.
+  const QDBusMessage ping = QDBusMessage::createMethodCall(
+      QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+      QStringLiteral("org.freedesktop.DBus.Peer"), QStringLiteral("Ping"));
+  return bus_.call(ping, QDBus::Block, 2000).type() != QDBusMessage::ErrorMessage;
+}
+
 qint64 DBusBroadcast::WindowSenderId(quintptr windowId) {
   return qint64(quint64(QCoreApplication::applicationPid()) << 32 | (quint64(windowId) & 0xFFFFFFFFu));
 }

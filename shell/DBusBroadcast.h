@@ -32,6 +32,9 @@ class DBusBroadcast : public QObject {
   // Sends (what, sender) to every other program of the suite. False when
   // there is no bus.
   bool send(int what, qint64 sender);
+  // The same, returning only once the bus has the message: for a process
+  // that leaves right after sending.
+  bool sendAndWait(int what, qint64 sender);
 
   // A sender value unique across processes: the process id in the high 32
   // bits and the window's id in the low 32.

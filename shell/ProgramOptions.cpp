@@ -6,7 +6,7 @@
 namespace velmora {
 
 std::optional<int> AnswerProgramOptions(int argc, char** argv, const char* program, const char* extension,
-                                        const char* version) {
+                                        const char* record, const char* version) {
   if (argc != 2) return std::nullopt;
   const char* option = argv[1];
   if (std::strcmp(option, "--version") == 0) {
@@ -16,10 +16,11 @@ std::optional<int> AnswerProgramOptions(int argc, char** argv, const char* progr
   if (std::strcmp(option, "--help") == 0 || std::strcmp(option, "-h") == 0) {
     std::printf(
         "Usage: %s [FILE.%s]\n"
-        "       %s --help | --version\n"
+        "       %s --new | --help | --version\n"
         "Opens FILE in a window of its own; without FILE, the file opened last,\n"
-        "unless a %s started without a file runs already.\n",
-        program, extension, program, program);
+        "unless a %s started without a file runs already.\n"
+        "--new opens the window for a new %s, in the %s that runs when there is one.\n",
+        program, extension, program, program, record, program);
     return 0;
   }
   return std::nullopt;

@@ -11,7 +11,8 @@ namespace velmora {
 // files, "adr") to standard output when argv holds exactly one of those
 // options, and returns the exit code; nothing otherwise. Runs before the
 // QApplication exists, so it needs no display.
+// record: what "--new" makes ("contact").
 std::optional<int> AnswerProgramOptions(int argc, char** argv, const char* program, const char* extension,
-                                        const char* version);
+                                        const char* record, const char* version);
 
 }  // namespace velmora

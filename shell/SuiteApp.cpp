@@ -45,6 +45,10 @@ SuiteApp::SuiteApp(SuiteProgram program, QString commandLine)
     : program_(std::move(program)),
       commandLine_(std::move(commandLine)),
       presence_(std::make_unique<MainWindowPresence>(WindowClassName())) {
+  if (commandLine_.trimmed() == QStringLiteral("--new")) {
+    newRecord_ = true;
+    commandLine_.clear();
+  }
   InstancePointer() = this;
   SetCurrentProgram(program_.strings);
 }
@@ -73,7 +77,14 @@ QString SuiteApp::WindowClassName() const {
 int SuiteApp::Run() {
   // One instance per program, but only for a start without a file: a start
   // with a file (the desktop's file association) runs beside the others.
-  if (commandLine_.isEmpty() && !AcquireSingleInstance(QString::fromLatin1(program_.name))) return 0;
+  if (commandLine_.isEmpty() && !AcquireSingleInstance(QString::fromLatin1(program_.name))) {
+    // The copy that runs makes the new record; this one leaves.
+    if (newRecord_) {
+      DBusBroadcast bus;
+      (void)bus.sendAndWait(NewRecordBroadcast(), 0);  // no bus: nothing to ask, as a second start without it
+    }
+    return 0;
+  }
 
   RegisterSuiteBroadcast();
 

@@ -45,7 +45,13 @@ class SuiteApp : public QObject {
  public:
   static constexpr const char* kSuiteName = "Velmora";
 
-  // commandLine: the one optional path of a record file to open.
+  // A copy of a program started with "--new" (the desktop's "New contact"
+  // and "New event") asks the copy that runs without a file for a new
+  // record: this broadcast plus the program's number (Program).
+  static constexpr int kBroadcastNewRecord = 102;
+
+  // commandLine: the one optional path of a record file to open, or "--new"
+  // for the window of a new record once the file is open.
   SuiteApp(SuiteProgram program, QString commandLine);
   // Writes "PaneId" (and what the main window keeps) when a main window was
   // made, closes the record file and destroys the panes and the main window.
@@ -63,6 +69,10 @@ class SuiteApp : public QObject {
 
   const SuiteProgram& program() const { return program_; }
   const QString& commandLine() const { return commandLine_; }
+  // Started with "--new" (the command line then names no file).
+  bool newRecordWanted() const { return newRecord_; }
+  // The broadcast that asks this program for a new record.
+  int NewRecordBroadcast() const { return kBroadcastNewRecord + int(program_.strings); }
   // "TesselWndApp_Cardora": the main window's class and the instance lock.
   QString WindowClassName() const;
 
@@ -96,6 +106,7 @@ class SuiteApp : public QObject {
 
   SuiteProgram program_;
   QString commandLine_;
+  bool newRecord_ = false;
   std::unique_ptr<RecordStore> store_;
   std::unique_ptr<DBusBroadcast> bus_;
   std::unique_ptr<MainWindowPresence> presence_;

@@ -145,6 +145,7 @@ void SuiteMainWindow::OnInitialise() {
     }
   }
   FocusWork();
+  if (app_.newRecordWanted()) PostCommand(this, kCmdNewContact);
 }
 
 // --- Panes --------------------------------------------------------------------
@@ -272,6 +273,14 @@ void SuiteMainWindow::OnSuiteBroadcast(int what, qint64 sender) {
     if (ReadSettingInt(suite, kPreference, "Sound", value) == 1) SoundPlayer::Instance().SetEnabled(value != 0);
     if (ReadSettingInt(suite, kPreference, "Annimation", value) == 1) SetAnimationFlag(value != 0);
     RestartRefreshTimer();
+  } else if (what == app_.NewRecordBroadcast()) {
+    // Another start of this program asked for a new record; the copy
+    // started without a file (the one a second start finds) makes it.
+    if (!app_.commandLine().isEmpty() || !store()) return;
+    if (isMinimized()) showNormal();
+    raise();
+    activateWindow();
+    PostCommand(this, kCmdNewContact);  // each program's "New..."
   } else if (what == kBroadcastSkin) {
     // Reloads the skin and lays out and repaints every window, this one's
     // frame and outline included.

@@ -8,7 +8,7 @@
 #include "shell/SuiteServices.h"
 
 int main(int argc, char** argv) {
-  if (const auto answered = velmora::AnswerProgramOptions(argc, argv, "Almanor", "cld", VELMORA_VERSION)) {
+  if (const auto answered = velmora::AnswerProgramOptions(argc, argv, "Almanor", "cld", "event", VELMORA_VERSION)) {
     return *answered;
   }
   QApplication application(argc, argv);

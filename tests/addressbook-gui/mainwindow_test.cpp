@@ -337,6 +337,19 @@ TEST_F(MainWindowTest, DeleteInAnEditFieldDeletesText) {
   EXPECT_TRUE(WaitUntil([&] { return spy.Saw(kCmdDeleteContact); }));
 }
 
+// The desktop menu's "New Contact" starts "Cardora --new".
+TEST_F(MainWindowTest, StartedForANewContactTheEditorOpensOnceTheFileIsOpen) {
+  testing::DialogScript script;
+  bool editorShown = false;
+  script.Expect("contactEditor", [&](QWidget* editor) {
+    editorShown = app_->recordFile() != nullptr;
+    static_cast<QDialog*>(editor)->reject();
+  });
+  ASSERT_TRUE(Start(QStringLiteral("--new")));
+  EXPECT_TRUE(app_->commandLine().isEmpty()) << "--new names no file";
+  EXPECT_TRUE(WaitUntil([&] { return editorShown; }));
+}
+
 TEST_F(MainWindowTest, PaneKeysFollowTheirRules) {
   ASSERT_TRUE(Start());
   ASSERT_TRUE(Activate());

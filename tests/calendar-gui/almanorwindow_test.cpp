@@ -265,6 +265,36 @@ TEST_F(AlmanorTest, NewEventCancelledAddsNothing) {
   EXPECT_EQ(DaySubjects(*pane()), kExampleSubjects);
 }
 
+// The desktop menu's "New Event" starts "Almanor --new".
+TEST_F(AlmanorTest, StartedForANewEventTheEditorOpensOnceTheFileIsOpen) {
+  ASSERT_TRUE(Start(QStringLiteral("--new")));
+  EXPECT_TRUE(app_->newRecordWanted());
+  EXPECT_TRUE(app_->commandLine().isEmpty()) << "--new names no file";
+  ASSERT_TRUE(WaitUntil([&] { return editor_.calls.size() == 1; }));
+  EXPECT_EQ(editor_.calls[0].record.eventDate(), pane()->selectedDate());
+  EXPECT_FALSE(editor_.calls[0].hadOpened) << "a new event";
+}
+
+TEST_F(AlmanorTest, ANewEventAskedByAnotherStartIsMadeByTheCopyStartedWithoutAFile) {
+  ASSERT_TRUE(Start());
+  // Another program's request is not this one's.
+  window_->OnSuiteBroadcast(SuiteApp::kBroadcastNewRecord + int(Program::Cardora), 0);
+  Settle();
+  EXPECT_TRUE(editor_.calls.empty());
+  window_->OnSuiteBroadcast(app_->NewRecordBroadcast(), 0);
+  ASSERT_TRUE(WaitUntil([&] { return editor_.calls.size() == 1; }));
+
+  // A copy started with a file (as a double click on one starts it) leaves
+  // the request to the other.
+  const QString path = QString::fromStdString(DefaultPath());
+  app_.reset();
+  editor_.calls.clear();
+  ASSERT_TRUE(Start(path));
+  window_->OnSuiteBroadcast(app_->NewRecordBroadcast(), 0);
+  Settle();
+  EXPECT_TRUE(editor_.calls.empty());
+}
+
 TEST_F(AlmanorTest, InsertFromTheIntroPaneStillStartsANewEvent) {
   ASSERT_TRUE(Start());
   window_->ShowPane(0, false);
