@@ -25,4 +25,19 @@ std::optional<int> AnswerProgramOptions(int argc, char** argv, const char* progr
   return std::nullopt;
 }
 
+std::optional<int> AnswerProgramOptionsWithUsage(int argc, char** argv, const char* program, const char* version,
+                                                 const char* usage) {
+  if (argc != 2) return std::nullopt;
+  const char* option = argv[1];
+  if (std::strcmp(option, "--version") == 0) {
+    std::printf("%s %s\n", program, version);
+    return 0;
+  }
+  if (std::strcmp(option, "--help") == 0 || std::strcmp(option, "-h") == 0) {
+    std::fputs(usage, stdout);
+    return 0;
+  }
+  return std::nullopt;
+}
+
 }  // namespace velmora
