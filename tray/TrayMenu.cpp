@@ -103,6 +103,8 @@ QString TrayMenu::AppointmentText(const TrayAppointment& appointment, bool today
 void TrayMenu::Refresh() {
   for (QAction* action : appointments_) {
     menu_->removeAction(action);
+    // Later: the menu may be telling of that very action right now.
+    action->setParent(nullptr);
     action->deleteLater();
   }
   appointments_.clear();
