@@ -18,6 +18,9 @@ namespace {
 
 constexpr int kAppIcon = 1000;
 constexpr int kLongestSubject = 60;
+// The most appointments the menu lists; the rest are one entry that opens
+// Almanor (a busy calendar would otherwise grow the menu past the screen).
+constexpr size_t kMostAppointments = 15;
 
 QAction* Entry(QMenu* menu, const QString& text, const char* name) {
   QAction* action = menu->addAction(text);
@@ -120,10 +123,15 @@ void TrayMenu::Refresh() {
   if (found.empty()) {
     add(QStringLiteral("No appointments today or tomorrow"), kNoAppointmentsName)->setEnabled(false);
   }
-  for (const TrayAppointment& appointment : found) {
+  for (size_t i = 0; i < found.size() && i < kMostAppointments; ++i) {
+    const TrayAppointment& appointment = found[i];
     QAction* action = add(AppointmentText(appointment, DayNumber(appointment.date) == today), kAppointmentName);
     const std::string calendar = appointment.calendar;
     connect(action, &QAction::triggered, this, [this, calendar] { (void)reminders_.OpenAlmanor(calendar); });
+  }
+  if (found.size() > kMostAppointments) {
+    QAction* more = add(QStringLiteral("%1 more...").arg(found.size() - kMostAppointments), kMoreAppointmentsName);
+    connect(more, &QAction::triggered, this, [this] { (void)reminders_.OpenAlmanor(); });
   }
   pause_->setChecked(reminders_.paused());
   noAutostart_->setChecked(!TrayAutostartExists());

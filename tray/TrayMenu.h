@@ -29,6 +29,7 @@ class TrayMenu : public QObject {
   static constexpr const char* kOpenAlmanorName = "openAlmanor";
   static constexpr const char* kAppointmentName = "appointment";
   static constexpr const char* kNoAppointmentsName = "noAppointments";
+  static constexpr const char* kMoreAppointmentsName = "moreAppointments";
   static constexpr const char* kPauseName = "pause";
   static constexpr const char* kSettingsName = "settings";
   static constexpr const char* kNoAutostartName = "noAutostart";

@@ -102,6 +102,19 @@ TEST_F(TrayMenuTest, TodaysAndTomorrowsAppointmentsOfEveryWatchedCalendarInOrder
   EXPECT_EQ(Texts().mid(3, 2), (QStringList{Q("Today 14:30  Tomorrow's && later"), Q("Tomorrow 14:30  the day after")}));
 }
 
+TEST_F(TrayMenuTest, ABusyDayListsFifteenAndOpensAlmanorForTheRest) {
+  for (int i = 0; i < 20; ++i) Add(Make(today_, ("meeting " + std::to_string(i)).c_str(), At(9, 0)));
+  menu_.Refresh();
+  int listed = 0;
+  for (QAction* action : menu_.menu()->actions()) listed += action->objectName() == Q(TrayMenu::kAppointmentName);
+  EXPECT_EQ(listed, 15);
+  QAction* more = Entry(TrayMenu::kMoreAppointmentsName);
+  ASSERT_NE(more, nullptr);
+  EXPECT_EQ(more->text(), Q("5 more..."));
+  more->trigger();
+  EXPECT_EQ(launched_, std::vector<QString>{Q("Almanor ")});
+}
+
 TEST_F(TrayMenuTest, OpenEntriesStartTheProgramsAndPauseIsCheckedWhilePaused) {
   Entry(TrayMenu::kOpenCardoraName)->trigger();
   Entry(TrayMenu::kOpenAlmanorName)->trigger();
