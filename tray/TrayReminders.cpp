@@ -208,6 +208,11 @@ void TrayReminders::OnAction(quint64 handle, const QString& action) {
     (void)OpenAlmanor(reminder.calendar);
   } else if (action == QLatin1String(kSnoozeAction)) {
     snoozed_.emplace(Now().addSecs(kSnoozeMinutes * 60), reminder);
+    // On time to the second, not at the next minute's check (which rings
+    // it all the same if this timer is late, and only once).
+    QTimer::singleShot(kSnoozeMinutes * 60 * 1000, this, [this] {
+      if (!paused()) (void)RingSnoozed(Now());
+    });
   }
   // "Dismiss": just gone.
 }
