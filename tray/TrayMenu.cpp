@@ -72,17 +72,20 @@ TrayMenu::TrayMenu(TrayReminders& reminders, bool trayAvailable, QObject* parent
   connect(&reminders_, &TrayReminders::checked, this, &TrayMenu::Refresh);
   Refresh();
 
-  if (trayAvailable) {
-    icon_ = new QSystemTrayIcon(this);
-    icon_->setIcon(QIcon(QPixmap::fromImage(BitmapImage(kAppIcon))));
-    icon_->setToolTip(QStringLiteral("Velmora reminders"));
-    icon_->setContextMenu(menu_);
-    // A left click opens the menu too (the XEmbed trays send it as Trigger).
-    connect(icon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-      if (reason == QSystemTrayIcon::Trigger) menu_->popup(QCursor::pos());
-    });
-    icon_->show();
-  }
+  if (trayAvailable) ShowIcon();
+}
+
+void TrayMenu::ShowIcon() {
+  if (icon_) return;
+  icon_ = new QSystemTrayIcon(this);
+  icon_->setIcon(QIcon(QPixmap::fromImage(BitmapImage(kAppIcon))));
+  icon_->setToolTip(QStringLiteral("Velmora reminders"));
+  icon_->setContextMenu(menu_);
+  // A left click opens the menu too (the XEmbed trays send it as Trigger).
+  connect(icon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+    if (reason == QSystemTrayIcon::Trigger) menu_->popup(QCursor::pos());
+  });
+  icon_->show();
 }
 
 TrayMenu::~TrayMenu() {

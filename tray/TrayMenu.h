@@ -41,6 +41,9 @@ class TrayMenu : public QObject {
 
   QMenu* menu() const { return menu_; }
   bool iconShown() const;
+  // Puts the icon into the tray (a tray that came after the program did:
+  // the desktop's panel may start after the programs of the login).
+  void ShowIcon();
 
   // Fills the appointments in again (before the menu opens, and after every
   // check).

@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QDBusConnectionInterface>
 #include <QSocketNotifier>
+#include <QDeadlineTimer>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <csignal>
 #include <cstdio>
 #include <sys/socket.h>
@@ -24,6 +26,12 @@ const char* const kTrayUsage =
     "with an icon in the desktop's tray. One runs per user.\n";
 
 namespace {
+
+// How long a tray may take to come up before its absence is told, how
+// often it is looked for, and for how long.
+constexpr int kTrayGraceMs = 5 * 1000;
+constexpr int kTrayPollMs = 1000;
+constexpr int kTrayWaitMs = 3 * 60 * 1000;
 
 int gSignalPipe[2] = {-1, -1};
 
@@ -83,7 +91,25 @@ int RunTrayProgram(const QDBusConnection& sessionBus, const QDBusConnection& sys
   const bool trayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
   TrayMenu menu(reminders, trayAvailable);
   QObject::connect(&menu, &TrayMenu::quitRequested, qApp, &QCoreApplication::quit);
-  if (!trayAvailable) reminders.TellNoIcon();
+  // At login the panel with the tray may come up after this program: the
+  // icon goes in when it does. Only a tray still missing after a few
+  // seconds is told (once); the icon still goes in if one comes later.
+  QTimer trayWatch;
+  if (!trayAvailable) {
+    const QDeadlineTimer tellAfter(kTrayGraceMs);
+    const QDeadlineTimer giveUpAfter(kTrayWaitMs);
+    trayWatch.setInterval(kTrayPollMs);
+    QObject::connect(&trayWatch, &QTimer::timeout, &lifetime, [&, tellAfter, giveUpAfter] {
+      if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        menu.ShowIcon();
+        trayWatch.stop();
+        return;
+      }
+      if (tellAfter.hasExpired()) reminders.TellNoIcon();
+      if (giveUpAfter.hasExpired()) trayWatch.stop();
+    });
+    trayWatch.start();
+  }
   reminders.Start();
   const int code = QApplication::exec();
   if (sessionBus.isConnected() && sessionBus.interface()) {
