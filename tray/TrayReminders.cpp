@@ -119,8 +119,15 @@ int TrayReminders::CheckCalendar(const std::string& path, const AlarmMoment& mom
                        store.OpenError().Message());
     return 0;
   }
-  if (store.GetAccessLevel() == kAccessNone) {
+  const int access = store.GetAccessLevel();
+  if (access == kAccessNone) {
     TellOnce(path, "The calendar " + path + " has passwords; its alarms ring only in Almanor.");
+    return 0;
+  }
+  if (access == kAccessReader) {
+    // No record of it can be locked, so none of its alarms could ever ring
+    // here: said rather than passed over in silence.
+    TellOnce(path, "The calendar " + path + " can only be read here; its alarms ring where it can be changed.");
     return 0;
   }
   int rang = 0;

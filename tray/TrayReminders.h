@@ -107,6 +107,8 @@ class TrayReminders : public QObject {
   static QString NotificationBody(const RingingAlarm& alarm);
 
   size_t snoozedCount() const { return snoozed_.size(); }
+  // What was told about each calendar that could not be checked.
+  const std::map<std::string, std::string>& toldProblems() const { return told_; }
 
  signals:
   // After every check that ran (not while paused), with how many rang.

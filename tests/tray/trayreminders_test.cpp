@@ -3,6 +3,7 @@
 // a private session bus), the record-lock rule shared with Almanor, snooze
 // and pause on an injected clock, and the check after a wake from suspend.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,6 +15,8 @@
 
 #include "TrayTestSupport.h"
 #include "calendar/model/Recurrence.h"
+#include "tests/support/Files.h"
+#include "tests/support/OtherUser.h"
 #include "tests/support/WaitUntil.h"
 #include "tray/TrayCalendars.h"
 #include "tray/TrayReminders.h"
@@ -119,7 +122,7 @@ TEST_F(TrayRemindersTest, AnAlarmWhoseRecordAnotherProcessHasLockedRingsLaterAnd
     (void)!::read(toChild[0], &go, 1);
     const char unlocked = other.UnlockRecord(at).ok() ? 'U' : 'F';
     (void)!::write(fromChild[1], &unlocked, 1);
-    other.Close();
+    (void)other.Close();
     ::_exit(0);
   }
   char answer = 0;
@@ -251,6 +254,37 @@ TEST_F(TrayRemindersTest, ACalendarThatCannotBeCheckedIsToldOnceNotAtEveryCheck)
   ASSERT_TRUE(WaitUntil([&] { return service_.Notified(42).count(Q("timeout")) == 1; }, 10000));
   EXPECT_TRUE(service_.Notified(42)[Q("body")].contains(Q("has passwords")));
   EXPECT_TRUE(Read(at).alarmSet());
+}
+
+// A calendar another user's file system lets this user only read: none of
+// its records can be locked, so none of its alarms could ring here. That is
+// told, and the alarms stay armed for whoever can ring them.
+TEST_F(TrayRemindersTest, ACalendarThatCanOnlyBeReadIsToldAndLeftArmed) {
+  if (!testing::CanActAsOtherUser()) GTEST_SKIP() << "needs root to act as another user";
+  const std::string shared = testing::MakeSharedFolder(sandbox_.folder());
+  const std::string calendar = shared + "/theirs.cld";
+  ASSERT_TRUE(CreateRecordFile(calendar, format::FileKind::Calendar).ok());
+  RecordPosition at = 0;
+  {
+    RecordStore theirs(calendar, "");
+    ASSERT_TRUE(theirs.AddRecord(Make(today_, "theirs", At(9, 0)).bytes(), &at).ok());
+  }
+  ASSERT_EQ(::chmod(calendar.c_str(), 0644), 0);
+  ASSERT_TRUE(testing::WriteWholeFile(shared + "/Almanor.ini", "[Preference]\nDefaulFile=" + calendar + "\n"));
+  ASSERT_EQ(::chmod((shared + "/Almanor.ini").c_str(), 0644), 0);
+  const QDateTime now = now_;
+  const bool told = testing::AsOtherUser([&] {
+    ::setenv("VELMORA_HOME", shared.c_str(), 1);
+    TrayReminders reader(QDBusConnection(QStringLiteral("none")), QDBusConnection(QStringLiteral("none")));
+    reader.SetClock([now] { return now; });
+    if (reader.Check() != 0 || reader.toldProblems().count(calendar) != 1) return false;
+    return reader.toldProblems().at(calendar).find("can only be read here") != std::string::npos;
+  });
+  EXPECT_TRUE(told);
+  RecordStore owner(calendar, "");
+  Bytes slot;
+  ASSERT_TRUE(owner.ReadRecord(slot, at).ok());
+  EXPECT_TRUE(EventRecord(slot).alarmSet());
 }
 
 // logind says "PrepareForSleep(false)" on waking: a check runs at once, not
