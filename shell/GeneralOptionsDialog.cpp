@@ -5,6 +5,7 @@
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QProcess>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -116,9 +117,17 @@ void GeneralOptionsDialog::accept() {
   }
   if (!saved.ok()) InformationBox(this, saved.Message());
   if (actions_.restartRefreshTimers) actions_.restartRefreshTimers();
-  // The tray application is a program of its own; whether it started is
-  // not checked.
-  if (tray_->isChecked() && tray_->isEnabled() && !TrayApplicationRunning()) (void)StartTrayApplication();
+  // The tray application is a program of its own: ticked, it starts at
+  // every login from now on (a failure to tell the desktop so is shown) and
+  // now; whether this start succeeds is not checked, and a tray application
+  // that is not installed is no error.
+  if (tray_->isChecked() && tray_->isEnabled() && !TrayApplicationRunning()) {
+    const QString program = TrayProgramPath();
+    if (!program.isEmpty()) {
+      if (Result autostart = WriteTrayAutostart(program); !autostart.ok()) InformationBox(this, autostart.Message());
+      (void)QProcess::startDetached(program, {});
+    }
+  }
   QDialog::accept();
 }
 

@@ -14,5 +14,9 @@ namespace velmora {
 // record: what "--new" makes ("contact").
 std::optional<int> AnswerProgramOptions(int argc, char** argv, const char* program, const char* extension,
                                         const char* record, const char* version);
+// The same for a program that opens no file: usage is the whole text
+// "--help" prints.
+std::optional<int> AnswerProgramOptionsWithUsage(int argc, char** argv, const char* program, const char* version,
+                                                 const char* usage);
 
 }  // namespace velmora

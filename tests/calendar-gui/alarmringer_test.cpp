@@ -33,6 +33,7 @@
 #include "tests/support/Files.h"
 #include "tests/support/GuiSandbox.h"
 #include "tests/support/Records.h"
+#include "tests/support/StubNotificationService.h"
 #include "tests/support/WaitUntil.h"
 #include "toolkit/SoundPlayer.h"
 
@@ -400,86 +401,8 @@ TEST_F(AlarmRingerTest, NotificationTextsOfAMissedSeries) {
   EXPECT_EQ(AlarmRinger::NotificationBody(alarm), Q("Date: 5/1/2004\nTime: 09:00"));
 }
 
-// The recording notification service (tests/calendar-gui/notification-stub)
-// on a private session bus of its own, started by dbus-run-session.
-class StubNotificationService {
- public:
-  // silent: the bus runs, but nobody owns the notification service.
-  explicit StubNotificationService(bool silent = false) {
-    const QString runSession = QStandardPaths::findExecutable(QStringLiteral("dbus-run-session"));
-    if (runSession.isEmpty()) {
-      problem_ = "dbus-run-session is not installed";
-      return;
-    }
-    QStringList arguments{QStringLiteral("--"), QStringLiteral(NOTIFICATION_STUB_BINARY)};
-    if (silent) arguments << QStringLiteral("--silent");
-    process_.start(runSession, arguments);
-    if (!process_.waitForStarted(10000)) {
-      problem_ = "the stub did not start";
-      return;
-    }
-    if (!WaitUntil([this] { return Has("ready") || Has("error"); }, 20000) || !Has("ready")) {
-      problem_ = "the stub is not ready: " + output_.toStdString();
-      return;
-    }
-    for (const QString& line : Lines()) {
-      if (line.startsWith(QStringLiteral("address "))) address_ = line.mid(8);
-    }
-    bus_ = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(address_, kConnection));
-    if (!bus_->isConnected()) problem_ = "cannot connect to " + address_.toStdString();
-  }
-  ~StubNotificationService() {
-    bus_.reset();
-    QDBusConnection::disconnectFromBus(kConnection);
-    if (process_.state() != QProcess::NotRunning) {
-      process_.write("quit\n");
-      if (!process_.waitForFinished(10000)) process_.kill();
-      process_.waitForFinished(5000);
-    }
-  }
-
-  const std::string& problem() const { return problem_; }
-  const QDBusConnection& bus() const { return *bus_; }
-
-  QStringList Lines() {
-    output_ += process_.readAllStandardOutput();
-    return QString::fromUtf8(output_).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-  }
-  bool Has(const char* line) { return Lines().contains(QString::fromUtf8(line)); }
-  void Send(const QString& command) { process_.write((command + QLatin1Char('\n')).toUtf8()); }
-
-  // The fields of the notify call with that id ("summary" -> text, "hint
-  // urgency" -> "y 2").
-  std::map<QString, QString> Notified(uint id) {
-    std::map<QString, QString> fields;
-    bool inside = false;
-    for (const QString& line : Lines()) {
-      if (line == QStringLiteral("notify %1").arg(id)) {
-        inside = true;
-      } else if (inside && line == QStringLiteral("end")) {
-        break;
-      } else if (inside && line.startsWith(QStringLiteral("  "))) {
-        QString rest = line.mid(2);
-        if (rest.startsWith(QStringLiteral("hint "))) {
-          const qsizetype space = rest.indexOf(QLatin1Char(' '), 5);
-          fields[rest.left(space)] = rest.mid(space + 1);
-        } else {
-          const qsizetype space = rest.indexOf(QLatin1Char(' '));
-          fields[space < 0 ? rest : rest.left(space)] = space < 0 ? QString() : rest.mid(space + 1);
-        }
-      }
-    }
-    return fields;
-  }
-
- private:
-  static inline const QString kConnection = QStringLiteral("velmora-notification-stub");
-  QProcess process_;
-  QByteArray output_;
-  QString address_;
-  std::unique_ptr<QDBusConnection> bus_;
-  std::string problem_;
-};
+// The recording notification service on a private session bus.
+using testing::StubNotificationService;
 
 TEST_F(AlarmRingerTest, TheAlarmIsAlsoADesktopNotificationWhoseOpenShowsTheEvent) {
   StubNotificationService service;

@@ -12,6 +12,8 @@
 
 #include "ShellTestSupport.h"
 #include "shell/SuiteFlags.h"
+#include "shell/TrayApplication.h"
+#include "tests/support/Files.h"
 #include "store/Refresh.h"
 
 namespace velmora::testing {
@@ -205,7 +207,7 @@ class TrayTest : public GeneralOptionsTest {
     path = std::make_unique<ScopedEnv>("PATH", bin);
   }
   void InstallFakeTray() {
-    const std::string program = bin + "/velmora-tray";
+    const std::string program = bin + "/Velmora";
     std::ofstream(program) << "#!/bin/sh\necho started > '" << marker << "'\n";
     std::filesystem::permissions(program, std::filesystem::perms::owner_all);
   }
@@ -234,17 +236,23 @@ TEST_F(TrayTest, CheckedBoxStartsTheTrayApplication) {
   InstallFakeTray();
   RunWithTrayBox(true);
   EXPECT_TRUE(TrayStarted());
+  // And it starts at every login from now on.
+  const std::string entry = ReadWholeFile(TrayAutostartPath().toStdString());
+  EXPECT_NE(entry.find("\nExec=\"" + bin + "/Velmora\"\n"), std::string::npos) << entry;
+  EXPECT_NE(entry.find("\nName=Velmora reminders\n"), std::string::npos) << entry;
 }
 
 TEST_F(TrayTest, UncheckedBoxStartsNothing) {
   InstallFakeTray();
   RunWithTrayBox(false);
   EXPECT_FALSE(TrayStarted(300));
+  EXPECT_FALSE(TrayAutostartExists());
 }
 
 TEST_F(TrayTest, AMissingTrayApplicationIsNoError) {
   RunWithTrayBox(true);
   EXPECT_TRUE(messages.empty());
+  EXPECT_FALSE(TrayAutostartExists());
   EXPECT_EQ(SuiteSetting("Sound"), "1");
 }
 

@@ -41,6 +41,7 @@ FolderSandbox::FolderSandbox(const std::string& programName) {
   dataHome_.emplace("XDG_DATA_HOME", DataHome());
   ::mkdir(RuntimeDir().c_str(), 0700);
   runtimeDir_.emplace("XDG_RUNTIME_DIR", RuntimeDir());
+  configHome_.emplace("XDG_CONFIG_HOME", ConfigHome());
   if (!programName.empty()) {
     SetProgramName(programName);
     namedProgram_ = true;

@@ -43,7 +43,8 @@ class TempDir {
 };
 
 // A temporary program folder with the desktop folders inside it:
-// XDG_DATA_HOME is <home>/xdg-data and XDG_RUNTIME_DIR <home>/runtime
+// XDG_DATA_HOME is <home>/xdg-data, XDG_CONFIG_HOME <home>/xdg-config and
+// XDG_RUNTIME_DIR <home>/runtime
 // (private, as the desktop makes it). The program name, when given, names the
 // settings file for the life of the sandbox; the current directory comes back
 // at the end.
@@ -58,12 +59,14 @@ class FolderSandbox {
   std::string File(const std::string& name) const { return home_.File(name); }
   std::string DataHome() const { return File("xdg-data"); }
   std::string RuntimeDir() const { return File("runtime"); }
+  std::string ConfigHome() const { return File("xdg-config"); }
 
  private:
   TempDir home_;
   std::filesystem::path savedDirectory_;
   std::optional<ScopedEnv> dataHome_;
   std::optional<ScopedEnv> runtimeDir_;
+  std::optional<ScopedEnv> configHome_;
   bool namedProgram_ = false;
 };
 
