@@ -129,8 +129,9 @@ void TrayMenu::Refresh() {
   for (size_t i = 0; i < found.size() && i < kMostAppointments; ++i) {
     const TrayAppointment& appointment = found[i];
     QAction* action = add(AppointmentText(appointment, DayNumber(appointment.date) == today), kAppointmentName);
-    const std::string calendar = appointment.calendar;
-    connect(action, &QAction::triggered, this, [this, calendar] { (void)reminders_.OpenAlmanor(calendar); });
+    connect(action, &QAction::triggered, this, [this, appointment] {
+      (void)reminders_.OpenAlmanorOn(appointment.calendar, appointment.date, appointment.recordId);
+    });
   }
   if (found.size() > kMostAppointments) {
     QAction* more = add(QStringLiteral("%1 more...").arg(found.size() - kMostAppointments), kMoreAppointmentsName);

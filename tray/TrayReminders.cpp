@@ -154,6 +154,7 @@ int TrayReminders::CheckCalendar(const std::string& path, const AlarmMoment& mom
     if (reminder.summary.isEmpty()) reminder.summary = QStringLiteral("Alarm");
     reminder.body = NotificationBody(*due);
     reminder.recordId = due->record.id();
+    reminder.date = RungOccurrence(*due);
     Notify(reminder);
     if (!outcome.result.ok()) {
       // Told, and this calendar is left for this check: the alarm may ring
@@ -212,7 +213,7 @@ void TrayReminders::OnAction(quint64 handle, const QString& action) {
   shown_.erase(it);
   notifications_->close(handle);
   if (action == QLatin1String(kOpenAction)) {
-    (void)OpenAlmanor(reminder.calendar);
+    (void)OpenAlmanorOn(reminder.calendar, reminder.date, reminder.recordId);
   } else if (action == QLatin1String(kSnoozeAction)) {
     snoozed_.emplace(Now().addSecs(kSnoozeMinutes * 60), reminder);
     // On time to the second, not at the next minute's check (which rings
@@ -303,6 +304,13 @@ bool TrayReminders::OpenAlmanor(const std::string& calendar) {
   QStringList arguments;
   if (!calendar.empty()) arguments << Text(calendar);
   return Launch("Almanor", arguments);
+}
+
+bool TrayReminders::OpenAlmanorOn(const std::string& calendar, const DateValue& date, quint64 recordId) {
+  if (calendar.empty() || DayNumber(date) == kInvalidDayNumber) return OpenAlmanor(calendar);
+  const QString event = QString::asprintf("--event=%04u-%02u-%02u:%llu", date.year, date.month, date.day,
+                                          static_cast<unsigned long long>(recordId));
+  return Launch("Almanor", {event, Text(calendar)});
 }
 
 bool TrayReminders::OpenCardora() { return Launch("Cardora", {}); }

@@ -97,6 +97,8 @@ class TrayReminders : public QObject {
   // Opens the calendar program on a file (empty: its last one), or the
   // address book.
   bool OpenAlmanor(const std::string& calendar = {});
+  // The same, showing the event recordId on date ("--event=YYYY-MM-DD:ID").
+  bool OpenAlmanorOn(const std::string& calendar, const DateValue& date, quint64 recordId);
   bool OpenCardora();
 
   // Says once, as a notification, that the desktop has no tray for the icon.
@@ -124,6 +126,7 @@ class TrayReminders : public QObject {
     QString summary;
     QString body;
     quint64 recordId = 0;
+    DateValue date;  // the occurrence the notification names
   };
   QDateTime Now() const;
   int CheckCalendar(const std::string& path, const AlarmMoment& moment);

@@ -34,9 +34,7 @@ QLabel* Line(const QString& text, const char* name, QWidget* parent) {
 
 }  // namespace
 
-DateValue AlarmRingingWindow::ShownOccurrence(const RingingAlarm& alarm) {
-  return alarm.occurrences.count > 0 ? alarm.occurrences.last : AlarmOccurrence(alarm.record);
-}
+DateValue AlarmRingingWindow::ShownOccurrence(const RingingAlarm& alarm) { return RungOccurrence(alarm); }
 
 QString AlarmRingingWindow::DateText(const RingingAlarm& alarm) { return Text(FormatDate(ShownOccurrence(alarm))); }
 

@@ -1,7 +1,10 @@
 #include "calendar/gui/AlmanorApp.h"
 
+#include <QStringList>
+
 #include "calendar/gui/AlmanorMainWindow.h"
 #include "calendar/model/ExampleEvents.h"
+#include "store/Dates.h"
 
 namespace velmora {
 
@@ -34,5 +37,25 @@ AlmanorMainWindow* AlmanorApp::CreateMainWindow() {
 }
 
 AlmanorMainWindow* AlmanorApp::mainWindow() const { return static_cast<AlmanorMainWindow*>(SuiteApp::mainWindow()); }
+
+std::optional<AlmanorApp::EventToShow> AlmanorApp::ParseEventOption(const QString& argument) {
+  static const QString kPrefix = QStringLiteral("--event=");
+  if (!argument.startsWith(kPrefix)) return std::nullopt;
+  const QStringList parts = argument.mid(kPrefix.size()).split(QLatin1Char(':'));
+  if (parts.size() != 2) return std::nullopt;
+  const QStringList ymd = parts[0].split(QLatin1Char('-'));
+  bool ok = ymd.size() == 3;
+  EventToShow event;
+  if (ok) {
+    bool y = false, m = false, d = false;
+    const DateValue date{ymd[2].toUInt(&d), ymd[1].toUInt(&m), ymd[0].toUInt(&y)};
+    event.dayNumber = DayNumber(date);
+    ok = y && m && d && event.dayNumber != kInvalidDayNumber;
+  }
+  bool idOk = false;
+  event.recordId = parts[1].toULongLong(&idOk);
+  if (!ok || !idOk) return std::nullopt;
+  return event;
+}
 
 }  // namespace velmora

@@ -59,6 +59,10 @@ void AlmanorMainWindow::FocusWork() {
 
 void AlmanorMainWindow::SetRecordFile(RecordStore* store) {
   if (calendar_) calendar_->SetRecordFile(store);
+  if (!store) return;
+  if (const auto event = static_cast<AlmanorApp&>(app()).TakeEventToShow()) {
+    ShowEvent(event->dayNumber, event->recordId);
+  }
 }
 
 void AlmanorMainWindow::AddProgramState(std::vector<SettingValue>&) const {

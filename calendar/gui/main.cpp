@@ -19,6 +19,13 @@ int main(int argc, char** argv) {
   services.programName = "Almanor";
   services.strings = velmora::Program::Almanor;
   const velmora::ScopedSuiteServices installed(std::move(services));
-  velmora::AlmanorApp almanor(QApplication::arguments().mid(1).join(QLatin1Char(' ')));
+  QStringList arguments = QApplication::arguments().mid(1);
+  // "--event=YYYY-MM-DD:ID FILE": the reminders' "Open" shows that event.
+  std::optional<velmora::AlmanorApp::EventToShow> event;
+  if (!arguments.isEmpty() && (event = velmora::AlmanorApp::ParseEventOption(arguments.front()))) {
+    arguments.removeFirst();
+  }
+  velmora::AlmanorApp almanor(arguments.join(QLatin1Char(' ')));
+  if (event) almanor.ShowOnOpening(*event);
   return almanor.Run();
 }

@@ -198,4 +198,8 @@ AlarmCheckOutcome RunAlarmCheck(RecordStore& store, const AlarmMoment& moment, c
                        }));
 }
 
+DateValue RungOccurrence(const RingingAlarm& alarm) {
+  return alarm.occurrences.count > 0 ? alarm.occurrences.last : AlarmOccurrence(alarm.record);
+}
+
 }  // namespace velmora

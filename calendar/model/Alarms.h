@@ -90,6 +90,10 @@ struct RingingAlarm {
   DueOccurrences occurrences;
 };
 
+// The occurrence a ringing alarm names: the latest one due when several
+// were missed, else the alarm's own occurrence.
+DateValue RungOccurrence(const RingingAlarm& alarm);
+
 // Shows the ringing window for the due alarm; returns whether "Disable
 // repeat alarm" was marked. Called with AlarmRinging() set.
 using RingAlarm = std::function<bool(const RingingAlarm& alarm)>;

@@ -101,8 +101,10 @@ class AlmanorTest : public ::testing::Test {
 
   // Makes the application object and its main window and waits for the
   // start-up file opening.
-  bool Start(const QString& commandLine = {}) {
+  // show: the event to show once the file is open.
+  bool Start(const QString& commandLine = {}, std::optional<AlmanorApp::EventToShow> show = {}) {
     app_ = std::make_unique<AlmanorApp>(commandLine, editor_.Function());
+    if (show) app_->ShowOnOpening(*show);
     app_->RegisterSuiteBroadcast();
     window_ = app_->CreateMainWindow();
     if (!window_) return false;

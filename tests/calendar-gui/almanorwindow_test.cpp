@@ -220,6 +220,37 @@ TEST_F(AlmanorTest, TheRingersOpenShowsTheEventOnItsDay) {
   EXPECT_NE(id, record.id());
 }
 
+// The reminders' "Open" starts "Almanor --event=YYYY-MM-DD:ID FILE".
+TEST(AlmanorEventOption, NamesADayAndARecord) {
+  const auto parsed = AlmanorApp::ParseEventOption(QStringLiteral("--event=2031-03-14:4294967301"));
+  ASSERT_TRUE(parsed);
+  EXPECT_EQ(parsed->dayNumber, DayNumber(DateValue{14, 3, 2031}));
+  EXPECT_EQ(parsed->recordId, 4294967301u);
+  for (const char* other : {"--event=2031-02-30:7", "--event=2031-03-14", "--event=2031-03-14:x", "--event=:7",
+                            "--events=2031-03-14:7", "/home/ann/work.cld", "--new", "--event=14/3/2031:7"}) {
+    EXPECT_FALSE(AlmanorApp::ParseEventOption(QString::fromUtf8(other))) << other;
+  }
+}
+
+TEST_F(AlmanorTest, StartedOnAnEventTheFileOpensOnItsDayWithItSelected) {
+  const DateValue day{14, 3, 2031};
+  uint64_t id = 0;
+  {
+    ASSERT_TRUE(Start());
+    AddEvent(store(), MakeEvent(store(), day, "Earlier", {}, 7, 8));
+    EventRecord record = MakeEvent(store(), day, "Board review");
+    id = record.id();
+    AddEvent(store(), record);
+    Stop();
+  }
+  ASSERT_TRUE(Start(QString::fromStdString(DefaultPath()), AlmanorApp::EventToShow{DayNumber(day), id}));
+  EXPECT_EQ(CurrentPaneIndex(), 1);
+  EXPECT_EQ(pane()->selectedDate(), day);
+  ASSERT_EQ(DaySubjects(*pane()), (std::vector<std::string>{"Earlier", "Board review"}));
+  EXPECT_EQ(pane()->dayList()->SelectedRow(), 1);
+  EXPECT_FALSE(app_->TakeEventToShow()) << "shown once, on the first opening";
+}
+
 TEST_F(AlmanorTest, TheAlarmCheckRunsEveryTwoMinutesWhileTheWindowIsOpen) {
   ASSERT_TRUE(Start());
   EXPECT_EQ(AlmanorMainWindow::kAlarmTimer, 106);

@@ -66,18 +66,20 @@ TEST_F(TrayMenuTest, TodaysAndTomorrowsAppointmentsOfEveryWatchedCalendarInOrder
   EventRecord allDay = Make(today_, "Holiday", At(9, 0));
   allDay.setAllDay(true);
   Add(allDay);
-  Add(Make(today_.addDays(1), "Tomorrow's & later", At(9, 0)));
+  const quint64 tomorrowId = Read(Add(Make(today_.addDays(1), "Tomorrow's & later", At(9, 0)))).id();
   EventRecord early = Make(today_, "Dentist\nbring the card", At(9, 0));
   early.setStartTime(At(8, 15));
   Add(early);
   Add(Make(today_.addDays(2), "the day after", At(9, 0)));
   Add(Make(today_.addDays(-1), "yesterday", At(9, 0)));
   const std::string club = sandbox_.File("club.cld");
+  quint64 clubId = 0;
   ASSERT_TRUE(CreateRecordFile(club, format::FileKind::Calendar).ok());
   {
     RecordStore store(club, "");
     EventRecord e = Make(today_, "Club", At(9, 0));
     e.setStartTime(At(10, 0));
+    clubId = e.id();
     ASSERT_TRUE(store.AddRecord(e.bytes()).ok());
   }
   ASSERT_TRUE(SaveAddedCalendars({club}).ok());
@@ -86,7 +88,7 @@ TEST_F(TrayMenuTest, TodaysAndTomorrowsAppointmentsOfEveryWatchedCalendarInOrder
                                             Q("Today 10:00  Club"), Q("Tomorrow 14:30  Tomorrow's && later")}));
   EXPECT_EQ(Texts().at(7), Q("-"));
   EXPECT_EQ(Entry(TrayMenu::kNoAppointmentsName), nullptr);
-  // A click opens Almanor on the calendar the appointment is in.
+  // A click opens Almanor on the appointment, in the calendar it is in.
   QList<QAction*> appointments;
   for (QAction* action : menu_.menu()->actions()) {
     if (action->objectName() == Q(TrayMenu::kAppointmentName)) appointments << action;
@@ -94,8 +96,12 @@ TEST_F(TrayMenuTest, TodaysAndTomorrowsAppointmentsOfEveryWatchedCalendarInOrder
   ASSERT_EQ(appointments.size(), 4);
   appointments[2]->trigger();
   appointments[3]->trigger();
-  EXPECT_EQ(launched_, (std::vector<QString>{Q("Almanor ") + QString::fromStdString(club),
-                                             Q("Almanor ") + QString::fromStdString(path_)}));
+  const auto on = [](const QDate& day, quint64 id) {
+    return QStringLiteral("--event=%1:%2 ").arg(day.toString(Qt::ISODate)).arg(id);
+  };
+  EXPECT_EQ(launched_, (std::vector<QString>{Q("Almanor ") + on(today_, clubId) + QString::fromStdString(club),
+                                             Q("Almanor ") + on(today_.addDays(1), tomorrowId) +
+                                                 QString::fromStdString(path_)}));
   // Opened again the next day, the menu has moved on.
   now_ = now_.addDays(1);
   menu_.Refresh();

@@ -183,7 +183,7 @@ TEST_F(TrayRemindersTest, SnoozeBringsTheReminderBackTenMinutesLater) {
 }
 
 TEST_F(TrayRemindersTest, OpenStartsAlmanorOnTheCalendarDismissOnlyTakesItAway) {
-  Add(Make(today_, "one", At(9, 0)));
+  const quint64 oneId = Read(Add(Make(today_, "one", At(9, 0)))).id();
   Add(Make(today_, "two", At(9, 0)));
   EXPECT_EQ(reminders_->Check(), 2);
   ASSERT_TRUE(NotifiedCount(2));
@@ -191,7 +191,9 @@ TEST_F(TrayRemindersTest, OpenStartsAlmanorOnTheCalendarDismissOnlyTakesItAway) 
   service_.Send(Q("invoke 7 open"));
   service_.Send(Q("invoke 41 open"));
   ASSERT_TRUE(WaitUntil([&] { return !launched_.empty(); }, 10000));
-  EXPECT_EQ(launched_, (std::vector<QString>{Q("Almanor ") + QString::fromStdString(path_)}));
+  // On the event, on the day its notification named.
+  EXPECT_EQ(launched_, (std::vector<QString>{Q("Almanor --event=%1:%2 ").arg(today_.toString(Qt::ISODate)).arg(oneId) +
+                                             QString::fromStdString(path_)}));
   service_.Send(Q("invoke 42 dismiss"));
   EXPECT_TRUE(WaitUntil([&] { return service_.Has("close 42"); }, 10000));
   testing::RunEventsFor(200);
