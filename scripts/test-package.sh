@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the suite's Debian package on this machine (as root), checks what
 # a person would use of it, and purges it again:
-#   - the programs answer --version, the manual pages and the completion are
+#   - the programs (Cardora, Almanor, the reminders Velmora and the tool
+#     velmora) answer --version, the manual pages and the completion are
 #     where man and bash look for them;
 #   - the desktop knows the programs, their icons and the record files' types
 #     (by name and by content);
@@ -37,16 +38,21 @@ installed=yes
 echo "installed $(dpkg-query -W -f='${Package} ${Version}' velmora)"
 
 # The programs and their documents.
-for program in velmora Cardora Almanor; do
+for program in velmora Cardora Almanor Velmora; do
   out="$(/usr/bin/$program --version)" || fail "$program --version failed"
   [[ $out == "$program "* ]] || fail "$program --version said: $out"
 done
-for page in velmora Cardora Almanor; do
+for page in velmora Cardora Almanor Velmora; do
   man -w "$page" >/dev/null || fail "no manual page for $page"
 done
+# The tool and the reminders differ only in letter case: each name finds
+# its own page.
+[[ "$(man -w velmora)" == */velmora.1.gz ]] || fail "man velmora shows $(man -w velmora)"
+[[ "$(man -w Velmora)" == */Velmora.1.gz ]] || fail "man Velmora shows $(man -w Velmora)"
 [ -f /usr/share/bash-completion/completions/velmora ] || fail "no bash completion"
 
 # The desktop: entries, icons, types by name and by content.
+desktop-file-validate /usr/share/applications/org.velmora.Tray.desktop || fail "the reminders' entry is not valid"
 for program in Cardora Almanor; do
   desktop-file-validate "/usr/share/applications/org.velmora.$program.desktop" || fail "$program's entry is not valid"
   [ -f "/usr/share/icons/hicolor/scalable/apps/org.velmora.$program.svg" ] || fail "no icon for $program"
