@@ -15,6 +15,7 @@
 
 #include "calendar/gui/AlarmDialog.h"
 #include "calendar/gui/AttachDialog.h"
+#include "calendar/gui/ContactPickerDialog.h"
 #include "calendar/gui/RepeatDialog.h"
 #include "calendar/gui/TimeRangeDialog.h"
 #include "calendar/model/EventEditorRules.h"
@@ -167,9 +168,6 @@ EventEditorDialog::EventEditorDialog(const EventRecord& record, const EventRecor
   auto* attach = Button("A&ttach...", "attach", this);
   auto* repeat = Button("&Repeat...", "repeat", this);
   auto* with = Button("&With...", "with", this);
-  // Picking contacts from the address book comes with the contact picker.
-  with->setEnabled(false);
-  with->setToolTip(QStringLiteral("Choosing contacts for an appointment is not available yet"));
 
   auto* grid = new QGridLayout();
   grid->addWidget(Label("&Date:", date_, this), 0, 0);
@@ -230,6 +228,15 @@ EventEditorDialog::EventEditorDialog(const EventRecord& record, const EventRecor
   connect(alarm, &QPushButton::clicked, this, &EventEditorDialog::EditAlarmSettings);
   connect(attach, &QPushButton::clicked, this, &EventEditorDialog::EditAttachmentSettings);
   connect(repeat, &QPushButton::clicked, this, &EventEditorDialog::EditRepeatSettings);
+  // The contact picker's Description replaces the subject, cut to the
+  // subject's width at a character boundary.
+  connect(with, &QPushButton::clicked, this, [this] {
+    std::optional<std::string> chosen = PickContactDescription(this);
+    if (!chosen) return;
+    QString text = Q(*chosen);
+    int end = int(text.size());
+    subject_->setText(FitUtf8Bytes(text, end, int(kMaxSubjectLength)));
+  });
 
   resize(560, 360);
   TesselDialog::CentreOver(this, owner);
