@@ -179,7 +179,7 @@ ContactPickerDialog::ContactPickerDialog(QWidget* owner, PasswordPrompt prompt)
     return shown;
   };
   auto* grid = new QGridLayout();
-  grid->addWidget(label("&Description", description_), 0, 0);
+  grid->addWidget(label("&Description:", description_), 0, 0);
   grid->addWidget(description_, 1, 0);
   grid->addWidget(label("Cardora &contacts:", contacts_), 2, 0);
   grid->addWidget(contacts_, 3, 0);
@@ -213,7 +213,7 @@ ContactPickerDialog::ContactPickerDialog(QWidget* owner, PasswordPrompt prompt)
   file_->setText(Q(path));
   LoadContacts(path);
 
-  resize(480, 400);
+  resize(460, 340);
   TesselDialog::CentreOver(this, owner);
   description_->setFocus(Qt::OtherFocusReason);
 }
