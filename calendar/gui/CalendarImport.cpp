@@ -1,6 +1,8 @@
 #include "calendar/gui/CalendarImport.h"
 
 #include <cerrno>
+#include <optional>
+#include <string_view>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,18 @@ bool BlankLine(const std::vector<std::string>& fields) {
     if (field.find_first_not_of(" \t") != std::string::npos) return false;
   }
   return true;
+}
+
+// Other programs write a yes-or-no column such as "All day event" as a
+// word; the catalogue's number field takes 1 or 0 for it.
+std::optional<std::string_view> FlagWord(std::string_view value) {
+  std::string word;
+  for (char c : value) {
+    if (c != ' ') word += static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
+  }
+  if (word == "true" || word == "yes" || word == "on") return "1";
+  if (word == "false" || word == "no" || word == "off") return "0";
+  return std::nullopt;
 }
 
 std::string Quoted(const std::string& value) {
@@ -64,7 +78,11 @@ Result ImportEvents(RecordStore& store, std::istream& file, const ImportSettings
       const ImportField& entry = catalogue[static_cast<size_t>(target)];
       if (fields[column].empty()) continue;
       anyValue = true;
-      if (!ConvertImportValue(entry, fields[column], bytes.data(), bytes.size(), order)) {
+      std::string_view value = fields[column];
+      if (entry.kind == kImportInteger) {
+        if (std::optional<std::string_view> flag = FlagWord(value)) value = *flag;
+      }
+      if (!ConvertImportValue(entry, value, bytes.data(), bytes.size(), order)) {
         // Left for the clean-up: no date becomes today, no time the current
         // time.
         counts.partly.push_back({line, std::string(entry.label) + " " + Quoted(fields[column]) +

@@ -1,0 +1,248 @@
+// The calendar's Export, Print Report and Import windows: the events of a
+// date range written to the export file and the report, message 107 for a
+// from date after the to date, and another calendar program's file imported
+// through the import wizard with the day list showing what came in.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "AlmanorTestSupport.h"
+#include "calendar/gui/CalendarExportDialog.h"
+#include "calendar/gui/CalendarReportDialog.h"
+#include "calendar/model/CalendarExport.h"
+#include "calendar/model/CalendarReport.h"
+#include "resources/Strings.h"
+#include "shell/SuiteCommands.h"
+#include "../shell/ShellTestSupport.h"
+#include "tests/support/Files.h"
+
+namespace velmora::testing {
+namespace {
+
+const DateValue kMarch4{4, 3, 2010};
+const DateValue kMarch5{5, 3, 2010};
+const DateValue kMarch8{8, 3, 2010};
+const DateValue kMarch20{20, 3, 2010};
+
+class CalendarWindowsTest : public AlmanorTest {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(Start());
+    dentist_ = MakeEvent(store(), kMarch4, "Dentist", "Health", 9, 10);
+    AddEvent(store(), dentist_);
+    party_ = MakeEvent(store(), kMarch8, "Party \"at eight\"", "", 20, 23);
+    AddEvent(store(), party_);
+    later_ = MakeEvent(store(), kMarch20, "Later", "", 8, 9);
+    AddEvent(store(), later_);
+  }
+
+  std::vector<std::string> Lines(const std::string& text) const {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
+      lines.push_back(text.substr(start, end - start));
+    }
+    EXPECT_EQ(start, text.size()) << "every line ends CR LF";
+    return lines;
+  }
+
+  EventRecord dentist_, party_, later_;
+};
+
+TEST_F(CalendarWindowsTest, ExportOfADateRangeWritesItsEventsAndRemembersTheFile) {
+  const std::string path = sandbox_.File("march.csv");
+  CalendarExportDialog dialog(store(), kMarch4, window_);
+  // It opens on "All" with the date buttons unused and both dates on today.
+  EXPECT_TRUE(dialog.allButton()->isChecked());
+  EXPECT_FALSE(dialog.fromButton()->isEnabled());
+  EXPECT_EQ(dialog.fromLabel()->text().toStdString(), FormatDate(kMarch4));
+  EXPECT_EQ(dialog.formatChoice()->count(), 1);
+  dialog.rangeButton()->click();
+  EXPECT_TRUE(dialog.fromButton()->isEnabled());
+  EXPECT_TRUE(dialog.SetToDate(kMarch8));
+  EXPECT_TRUE(dialog.SetFromDate(kMarch4));
+  dialog.pathEdit()->setText(QString::fromStdString(path));
+  dialog.Export();
+  EXPECT_EQ(dialog.result(), 1);
+  EXPECT_EQ(sandbox_.MessageTexts(), std::vector<std::string>{"Operation successful."});
+  EXPECT_EQ(sandbox_.ProgramSetting("ExportFile"), path);
+
+  const std::vector<std::string> lines = Lines(ReadWholeFile(path));
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[0], "\"Date\",\"Start Time\",\"End Time\",\"Category\",\"All day event\",\"Subject\",\"Notes\"");
+  EXPECT_EQ(lines[1] + "\r\n", ExportLine(dentist_));
+  EXPECT_EQ(lines[2] + "\r\n", ExportLine(party_));
+  EXPECT_NE(lines[1].find("\"Health\",\"0\",\"Dentist\""), std::string::npos) << lines[1];
+
+  // The next export dialog offers the remembered file.
+  CalendarExportDialog again(store(), kMarch4, window_);
+  EXPECT_EQ(again.pathEdit()->text().toStdString(), path);
+}
+
+TEST_F(CalendarWindowsTest, ExportWithTheSubjectFilterKeepsTheMatchingEvents) {
+  const std::string path = sandbox_.File("filtered.csv");
+  CalendarExportDialog dialog(store(), kMarch4, window_);
+  dialog.subjectCheck()->click();
+  EXPECT_TRUE(dialog.subjectEdit()->isEnabled());
+  dialog.subjectEdit()->setText(QStringLiteral("party"));
+  dialog.pathEdit()->setText(QString::fromStdString(path));
+  dialog.Export();
+  const std::vector<std::string> lines = Lines(ReadWholeFile(path));
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[1] + "\r\n", ExportLine(party_));
+}
+
+TEST_F(CalendarWindowsTest, ExportOverTheOpenCalendarIsRefused) {
+  const std::string before = ReadWholeFile(store().path());
+  CalendarExportDialog dialog(store(), kMarch4, window_);
+  dialog.pathEdit()->setText(QString::fromStdString(store().path()));
+  dialog.Export();
+  ASSERT_EQ(sandbox_.messages.size(), 1u);
+  EXPECT_NE(sandbox_.messages[0].text.find("is the calendar itself"), std::string::npos);
+  EXPECT_EQ(ReadWholeFile(store().path()), before);
+  EXPECT_NE(dialog.result(), 1);
+}
+
+// A from date after the to date, or a to date before the from date, is
+// refused with message 107 in both dialogs and the date stays as it was.
+TEST_F(CalendarWindowsTest, AFromDateAfterTheToDateIsRefusedWithMessage107) {
+  CalendarExportDialog exportDialog(store(), kMarch8, window_);
+  CalendarReportDialog reportDialog(store(), kMarch8, std::nullopt, window_, sandbox_.File("r.txt"));
+  const std::string message107 = LoadText(Program::Almanor, kMsgFromAfterTo);
+  ASSERT_EQ(message107, "From date must be earlier than the To date.");
+  for (EventRangeDialog* dialog : std::initializer_list<EventRangeDialog*>{&exportDialog, &reportDialog}) {
+    SCOPED_TRACE(dialog->objectName().toStdString());
+    sandbox_.messages.clear();
+    EXPECT_FALSE(dialog->SetFromDate(kMarch20));
+    EXPECT_FALSE(dialog->SetToDate(kMarch4));
+    EXPECT_EQ(sandbox_.MessageTexts(), (std::vector<std::string>{message107, message107}));
+    EXPECT_EQ(dialog->Options().from, kMarch8);
+    EXPECT_EQ(dialog->Options().to, kMarch8);
+    EXPECT_EQ(dialog->toLabel()->text().toStdString(), FormatDate(kMarch8));
+    // The same day for both is a range.
+    EXPECT_TRUE(dialog->SetFromDate(kMarch8));
+    EXPECT_TRUE(dialog->SetToDate(kMarch20));
+    EXPECT_EQ(dialog->Options().to, kMarch20);
+  }
+}
+
+TEST_F(CalendarWindowsTest, ReportOfADateRangeListsEachDayWithEvents) {
+  const std::string path = sandbox_.File("report.txt");
+  CalendarReportDialog dialog(store(), kMarch4, std::nullopt, window_, path);
+  EXPECT_TRUE(dialog.rangeButton()->isChecked());
+  EXPECT_FALSE(dialog.currentButton()->isEnabled());
+  EXPECT_FALSE(dialog.printButton()->isEnabled());
+  EXPECT_EQ(dialog.fromLabel()->text().toStdString(), FormatDate(kMarch4));
+  ASSERT_TRUE(dialog.SetToDate(kMarch8));
+  dialog.MakeReport();
+  EXPECT_TRUE(sandbox_.messages.empty()) << sandbox_.MessageTexts().front();
+  EXPECT_TRUE(dialog.printButton()->isEnabled());
+
+  const std::string text = ReadWholeFile(path);
+  const std::vector<std::string> lines = Lines(text);
+  const std::vector<std::string> expected = {
+      "Almanor Report (from " + FormatDate(kMarch4) + " to " + FormatDate(kMarch8) + ")",
+      "",
+      "Thursday, March 4, 2010",
+      std::string(40, '-'),
+      FormatTime(dentist_.startTime()) + " - " + FormatTime(dentist_.endTime()),
+      "Dentist",
+      "Category: Health",
+      "",
+      "Monday, March 8, 2010",
+      std::string(40, '-'),
+      FormatTime(party_.startTime()) + " - " + FormatTime(party_.endTime()),
+      "Party \"at eight\"",
+      "",
+  };
+  EXPECT_EQ(lines, expected);
+  // The preview shows the report file.
+  EXPECT_EQ(dialog.preview()->toPlainText().toStdString().find("Thursday, March 4, 2010") != std::string::npos, true);
+  EXPECT_EQ(dialog.preview()->toPlainText().toStdString().find("Later"), std::string::npos);
+}
+
+TEST_F(CalendarWindowsTest, ReportOfTheCurrentRecordListsOnlyThatEvent) {
+  const std::string path = sandbox_.File("current.txt");
+  pane()->SelectDate(kMarch8);
+  ASSERT_TRUE(pane()->SelectRecordId(party_.id()));
+  const std::optional<RecordPosition> at = pane()->SelectedPosition();
+  ASSERT_TRUE(at.has_value());
+  CalendarReportDialog dialog(store(), kMarch8, CurrentEvent{party_.id(), *at}, window_, path);
+  ASSERT_TRUE(dialog.currentButton()->isEnabled());
+  dialog.currentButton()->click();
+  EXPECT_FALSE(dialog.fromButton()->isEnabled());
+  dialog.MakeReport();
+  const std::string text = ReadWholeFile(path);
+  EXPECT_NE(text.find("Subject: Party \"at eight\"\r\n"), std::string::npos) << text;
+  EXPECT_EQ(text.find("Dentist"), std::string::npos) << text;
+  EXPECT_EQ(text.find("Later"), std::string::npos) << text;
+}
+
+// File > Import (1037) runs the wizard with the calendar's catalogue: the
+// headings of an Outlook calendar export map by the alias table, its
+// "True"/"False" all-day column is read as 1/0, an impossible date becomes
+// today, and the day list shows the new events at once. A second import of
+// the same file adds nothing.
+TEST_F(CalendarWindowsTest, ImportOfAnotherProgramsFileFillsTheDayList) {
+  const std::string file = std::string(VELMORA_TEST_DATA) + "/calendar/outlook-calendar.csv";
+  const DateValue march15{15, 3, 2010};
+  const DateValue march16{16, 3, 2010};
+  pane()->SelectDate(march15);
+  ASSERT_TRUE(DaySubjects(*pane()).empty());
+  auto import = [&] {
+    DialogScript script;
+    script.Expect("importWizard", [&](QWidget* w) {
+      Type(w, "importFile", file);
+      Click(w, "next");
+      Click(w, "next");
+      Click(w, "defaultMap");
+      Click(w, "next");
+    });
+    PostCommand(window_, kCmdImport);
+    EXPECT_TRUE(WaitUntil([&] { return !sandbox_.messages.empty(); }));
+    Settle();
+  };
+  import();
+  ASSERT_EQ(sandbox_.messages.size(), 1u);
+  EXPECT_NE(sandbox_.messages[0].text.find("4 records added."), std::string::npos) << sandbox_.messages[0].text;
+  // Without a new selection the day list already shows the day's events:
+  // the all-day event first.
+  EXPECT_EQ(DaySubjects(*pane()), (std::vector<std::string>{"Spring holiday", "Budget review"}));
+  pane()->SelectDate(march16);
+  EXPECT_EQ(DaySubjects(*pane()), std::vector<std::string>{"Dentist"});
+  pane()->SelectDate(Today());
+  const std::vector<std::string> today = DaySubjects(*pane());
+  EXPECT_NE(std::find(today.begin(), today.end(), "Lost date"), today.end());
+
+  // The imported events hold the file's values.
+  std::vector<SelectedEvent> events;
+  ExportOptions all;
+  all.from = DateValue{1, 1, 1800};
+  all.to = DateValue{31, 12, 2199};
+  all.range = EventRange::DateRange;
+  ASSERT_TRUE(SelectEvents(store(), all, events).ok());
+  bool sawBudget = false;
+  for (const SelectedEvent& e : events) {
+    if (e.record.subject() != "Budget review") continue;
+    sawBudget = true;
+    EXPECT_EQ(e.record.category(), "Work");
+    EXPECT_EQ(e.record.notes(), "Bring the figures");
+    EXPECT_FALSE(e.record.allDay());
+    EXPECT_EQ(FormatTime(e.record.startTime()), FormatTime(TimeValue{9, 0, 0, kHalfAm}));
+    EXPECT_EQ(FormatTime(e.record.endTime()), FormatTime(TimeValue{10, 30, 0, kHalfAm}));
+  }
+  EXPECT_TRUE(sawBudget);
+
+  sandbox_.messages.clear();
+  import();
+  ASSERT_EQ(sandbox_.messages.size(), 1u);
+  EXPECT_NE(sandbox_.messages[0].text.find("0 records added."), std::string::npos) << sandbox_.messages[0].text;
+  EXPECT_NE(sandbox_.messages[0].text.find("4 skipped as duplicates."), std::string::npos);
+}
+
+}  // namespace
+}  // namespace velmora::testing
