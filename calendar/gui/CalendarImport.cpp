@@ -82,7 +82,11 @@ Result ImportEvents(RecordStore& store, std::istream& file, const ImportSettings
       if (entry.kind == kImportInteger) {
         if (std::optional<std::string_view> flag = FlagWord(value)) value = *flag;
       }
-      if (!ConvertImportValue(entry, value, bytes.data(), bytes.size(), order)) {
+      bool read = ConvertImportValue(entry, value, bytes.data(), bytes.size(), order);
+      // A date read in its parts that is no day of the calendar (31
+      // February) is replaced by the clean-up as well; the user is told.
+      if (read && entry.kind == kImportDate) read = DayNumber(record.eventDate()) != kInvalidDayNumber;
+      if (!read) {
         // Left for the clean-up: no date becomes today, no time the current
         // time.
         counts.partly.push_back({line, std::string(entry.label) + " " + Quoted(fields[column]) +

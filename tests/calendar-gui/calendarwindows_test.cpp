@@ -209,6 +209,10 @@ TEST_F(CalendarWindowsTest, ImportOfAnotherProgramsFileFillsTheDayList) {
   import();
   ASSERT_EQ(sandbox_.messages.size(), 1u);
   EXPECT_NE(sandbox_.messages[0].text.find("4 records added."), std::string::npos) << sandbox_.messages[0].text;
+  // The impossible date on line 5 is told, the event added on today.
+  EXPECT_NE(sandbox_.messages[0].text.find("Line 5: Date \"2/31/2004\" is not a date; today's date was used"),
+            std::string::npos)
+      << sandbox_.messages[0].text;
   // Without a new selection the day list already shows the day's events:
   // the all-day event first.
   EXPECT_EQ(DaySubjects(*pane()), (std::vector<std::string>{"Spring holiday", "Budget review"}));
