@@ -1,7 +1,6 @@
 #include "calendar/gui/CalendarReportDialog.h"
 
 #include <QCheckBox>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -18,6 +17,7 @@
 #include "resources/Strings.h"
 #include "shell/DesktopIntegration.h"
 #include "shell/MessageBoxes.h"
+#include "shell/ReportFile.h"
 #include "shell/SuiteServices.h"
 #include "shell/WorkProgressWindow.h"
 #include "store/Settings.h"
@@ -162,11 +162,7 @@ void CalendarReportDialog::MakeReport() {
 }
 
 void CalendarReportDialog::Print() {
-  if (!QFileInfo(QString::fromStdString(path_)).isFile()) {
-    InformationBox(this, "Nothing was printed: the report file \"" + path_ + "\" does not exist.");
-  } else if (!PrintTextFile(path_)) {
-    InformationBox(this, "The report \"" + path_ + "\" could not be handed to the printer.");
-  }
+  (void)PrintReportFile(this, path_);
   EndDialog(1);
 }
 

@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <cstdio>
+
 #include "AlmanorTestSupport.h"
 #include "calendar/gui/CalendarExportDialog.h"
 #include "calendar/gui/CalendarReportDialog.h"
@@ -17,6 +19,7 @@
 #include "calendar/model/CalendarReport.h"
 #include "resources/Strings.h"
 #include "shell/SuiteCommands.h"
+#include "shell/SuiteServices.h"
 #include "../shell/ShellTestSupport.h"
 #include "tests/support/Files.h"
 
@@ -180,6 +183,35 @@ TEST_F(CalendarWindowsTest, ReportOfTheCurrentRecordListsOnlyThatEvent) {
   EXPECT_NE(text.find("Subject: Party \"at eight\"\r\n"), std::string::npos) << text;
   EXPECT_EQ(text.find("Dentist"), std::string::npos) << text;
   EXPECT_EQ(text.find("Later"), std::string::npos) << text;
+}
+
+// "Print" hands the report file to the printer and ends the dialog; a
+// report file that is gone is told and nothing is printed.
+TEST_F(CalendarWindowsTest, PrintHandsTheReportFileToThePrinter) {
+  std::vector<std::string> printed;
+  FilePrinter before = SetFilePrinter([&](std::string_view file) {
+    printed.emplace_back(file);
+    return true;
+  });
+  const std::string path = sandbox_.File("print.txt");
+  {
+    CalendarReportDialog dialog(store(), kMarch4, std::nullopt, window_, path);
+    dialog.MakeReport();
+    dialog.Print();
+    EXPECT_EQ(dialog.result(), 1);
+  }
+  EXPECT_EQ(printed, std::vector<std::string>{path});
+  EXPECT_TRUE(sandbox_.messages.empty());
+  {
+    CalendarReportDialog dialog(store(), kMarch4, std::nullopt, window_, path);
+    dialog.MakeReport();
+    ASSERT_EQ(std::remove(path.c_str()), 0);
+    dialog.Print();
+  }
+  EXPECT_EQ(printed.size(), 1u);
+  ASSERT_EQ(sandbox_.messages.size(), 1u);
+  EXPECT_NE(sandbox_.messages[0].text.find("Nothing was printed"), std::string::npos);
+  SetFilePrinter(std::move(before));
 }
 
 // File > Import (1037) runs the wizard with the calendar's catalogue: the
