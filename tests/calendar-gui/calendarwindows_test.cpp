@@ -110,6 +110,29 @@ TEST_F(CalendarWindowsTest, ExportOverTheOpenCalendarIsRefused) {
   EXPECT_NE(dialog.result(), 1);
 }
 
+// A file that cannot be written is told with its reason, never as
+// "Operation successful.", and the dialog stays for another try; a report
+// that cannot be written is told and still shown, with nothing to print.
+TEST_F(CalendarWindowsTest, AFileThatCannotBeWrittenIsToldNotReportedAsDone) {
+  const std::string nowhere = sandbox_.File("no such folder/out.csv");
+  CalendarExportDialog exportDialog(store(), kMarch4, window_);
+  exportDialog.pathEdit()->setText(QString::fromStdString(nowhere));
+  exportDialog.Export();
+  ASSERT_EQ(sandbox_.messages.size(), 1u);
+  EXPECT_NE(sandbox_.messages[0].text, "Operation successful.");
+  EXPECT_NE(sandbox_.messages[0].text.find("no such folder"), std::string::npos) << sandbox_.messages[0].text;
+  EXPECT_NE(exportDialog.result(), 1);
+
+  sandbox_.messages.clear();
+  CalendarReportDialog reportDialog(store(), kMarch4, std::nullopt, window_,
+                                    sandbox_.File("no such folder/report.txt"));
+  reportDialog.MakeReport();
+  ASSERT_EQ(sandbox_.messages.size(), 1u);
+  EXPECT_NE(sandbox_.messages[0].text.find("could not be written"), std::string::npos) << sandbox_.messages[0].text;
+  EXPECT_NE(reportDialog.preview()->toPlainText().indexOf(QStringLiteral("Dentist")), -1);
+  EXPECT_FALSE(reportDialog.printButton()->isEnabled());
+}
+
 // A from date after the to date, or a to date before the from date, is
 // refused with message 107 in both dialogs and the date stays as it was.
 TEST_F(CalendarWindowsTest, AFromDateAfterTheToDateIsRefusedWithMessage107) {
