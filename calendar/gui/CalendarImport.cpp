@@ -87,6 +87,9 @@ Result ImportEvents(RecordStore& store, std::istream& file, const ImportSettings
       // February) is replaced by the clean-up as well; the user is told.
       if (read && entry.kind == kImportDate) read = DayNumber(record.eventDate()) != kInvalidDayNumber;
       if (!read) {
+        // The clean-up's stand-ins: today for the date (an invalid date
+        // becomes today there), the current time for a time.
+        if (entry.kind == kImportTime) PutTime(bytes.data() + entry.offset, clock.now);
         // Left for the clean-up: no date becomes today, no time the current
         // time.
         counts.partly.push_back({line, std::string(entry.label) + " " + Quoted(fields[column]) +
@@ -119,8 +122,9 @@ Result ImportEvents(RecordStore& store, std::istream& file, const ImportSettings
   return Result::Ok();
 }
 
-int RunCalendarImport(QWidget* owner, RecordStore& store) {
+int RunCalendarImport(QWidget* owner, RecordStore& store, const WholeFileImporter& ownFormat) {
   ImportWizardHost host;
+  host.wholeFile = ownFormat;
   host.catalogue = CalendarImportCatalogue();
   host.aliases = CalendarImportAliases();
   host.run = [&store](std::istream& file, const ImportSettings& settings, ImportCounts& counts,

@@ -9,6 +9,7 @@
 
 #include "calendar/model/CalendarImportCatalogue.h"
 #include "importexport/ContactImport.h"
+#include "shell/ImportWizard.h"
 #include "store/RecordStore.h"
 #include "store/Result.h"
 
@@ -26,7 +27,8 @@ Result ImportEvents(RecordStore& store, std::istream& file, const ImportSettings
                     ImportCounts& counts, const ImportProgress& progress = {});
 
 // File > Import: the shared import wizard with the calendar's catalogue and
-// heading table; the number of events added.
-int RunCalendarImport(QWidget* owner, RecordStore& store);
+// heading table; the number of events added. ownFormat, when given, reads
+// the files of another calendar format it recognises by their start.
+int RunCalendarImport(QWidget* owner, RecordStore& store, const WholeFileImporter& ownFormat = {});
 
 }  // namespace velmora

@@ -11,9 +11,11 @@
 #include <QRadioButton>
 
 #include <cstdio>
+#include <sstream>
 
 #include "AlmanorTestSupport.h"
 #include "calendar/gui/CalendarExportDialog.h"
+#include "calendar/gui/CalendarImport.h"
 #include "calendar/gui/CalendarReportDialog.h"
 #include "calendar/model/CalendarExport.h"
 #include "calendar/model/CalendarReport.h"
@@ -22,6 +24,7 @@
 #include "shell/SuiteServices.h"
 #include "../shell/ShellTestSupport.h"
 #include "tests/support/Files.h"
+#include "tests/support/Records.h"
 
 namespace velmora::testing {
 namespace {
@@ -301,6 +304,84 @@ TEST_F(CalendarWindowsTest, ImportOfAnotherProgramsFileFillsTheDayList) {
   ASSERT_EQ(sandbox_.messages.size(), 1u);
   EXPECT_NE(sandbox_.messages[0].text.find("0 records added."), std::string::npos) << sandbox_.messages[0].text;
   EXPECT_NE(sandbox_.messages[0].text.find("4 skipped as duplicates."), std::string::npos);
+}
+
+}  // namespace
+}  // namespace velmora::testing
+
+namespace velmora::testing {
+namespace {
+
+// The import engine line by line: what each kind of line adds, skips or
+// tells. Columns: Date, Subject, Start Time, End Time, All day event.
+TEST_F(CalendarWindowsTest, ImportTellsEachLineItCouldNotTakeWhole) {
+  struct Case {
+    const char* name;
+    std::string body;  // the lines after the heading
+    size_t added, duplicates, unread, partly;
+    std::string told;  // in a reason, when not empty
+  };
+  const Case cases[] = {
+      {"two events", "2010-04-01,Run,7:00,8:00,False\r\n2010-04-02,Swim,7:00,8:00,0\r\n", 2, 0, 0, 0, ""},
+      {"blank lines add nothing", "\r\n\r\n2010-04-01,Run,7:00,8:00,0\r\n", 1, 0, 0, 0, ""},
+      {"a repeated line is a duplicate", "2010-04-01,Run,7:00,8:00,0\r\n2010-04-01,Run,7:00,8:00,0\r\n", 1, 1, 0,
+       0, ""},
+      {"an unreadable time", "2010-04-01,Run,soon,8:00,0\r\n", 1, 0, 0, 1, "Start Time \"soon\" is not a time"},
+      {"no value for a field", ",,,,\r\n2010-04-01,Run,7:00,8:00,0\r\n", 1, 0, 0, 0, ""},
+      {"an unclosed quote at the end", "2010-04-01,Run,7:00,8:00,0\r\n2010-04-02,\"Swim,7:00\r\n", 1, 0, 1, 0,
+       "not closed"},
+      {"an all-day word", "2010-04-03,Trip,,,TRUE\r\n", 1, 0, 0, 0, ""},
+  };
+  const ImportClock clock{DateValue{1, 1, 2011}, TimeValue{9, 5, 0, kHalfAm}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = sandbox_.File(std::string("import ") + c.name + ".cld");
+    ASSERT_TRUE(OpenNewFile(std::string("import ") + c.name + ".cld"));
+    ImportSettings settings;
+    settings.mapping = {0, 5, 1, 2, 4};
+    settings.dateOrder = DateOrder::MonthFirst;
+    std::istringstream file("Date,Subject,Start Time,End Time,All day event\r\n" + c.body);
+    ImportCounts counts;
+    const Result result = ImportEvents(store(), file, settings, clock, counts);
+    EXPECT_TRUE(result.ok()) << result.Message();
+    EXPECT_EQ(counts.added, c.added);
+    EXPECT_EQ(counts.duplicates, c.duplicates);
+    EXPECT_EQ(counts.unread.size(), c.unread);
+    EXPECT_EQ(counts.partly.size(), c.partly);
+    if (!c.told.empty()) {
+      std::string reasons;
+      for (const auto& p : counts.unread) reasons += p.reason + "\n";
+      for (const auto& p : counts.partly) reasons += p.reason + "\n";
+      EXPECT_NE(reasons.find(c.told), std::string::npos) << reasons;
+    }
+    std::vector<SelectedEvent> events;
+    ExportOptions all;
+    all.range = EventRange::DateRange;
+    all.from = DateValue{1, 1, 1800};
+    all.to = DateValue{31, 12, 2199};
+    ASSERT_TRUE(SelectEvents(store(), all, events).ok());
+    EXPECT_EQ(events.size(), c.added);
+    for (const SelectedEvent& e : events) {
+      if (e.record.subject() == "Trip") EXPECT_TRUE(e.record.allDay());
+      if (e.record.subject() == "Run" && c.partly > 0) {
+        EXPECT_EQ(FormatTime(e.record.startTime()), FormatTime(clock.now)) << "the current time stands in";
+      }
+    }
+  }
+}
+
+// A Reader is refused before anything is read.
+TEST_F(CalendarWindowsTest, ImportRefusesAReader) {
+  SetPasswords(store(), {"owner", "assistant", "reader"});
+  RecordStore asReader(store().path(), "reader");
+  ASSERT_EQ(asReader.GetAccessLevel(), kAccessReader);
+  std::istringstream file("Date,Subject\r\n2010-04-01,Run\r\n");
+  ImportSettings settings;
+  settings.mapping = {0, 5};
+  ImportCounts counts;
+  const Result result = ImportEvents(asReader, file, settings, ImportClock{Today(), Now(5)}, counts);
+  EXPECT_EQ(result.code(), kReaderRefused);
+  EXPECT_EQ(counts.linesRead, 0u);
 }
 
 }  // namespace
