@@ -20,6 +20,7 @@
 #include "calendar/model/CalendarExport.h"
 #include "calendar/model/CalendarReport.h"
 #include "resources/Strings.h"
+#include "store/Settings.h"
 #include "shell/SuiteCommands.h"
 #include "shell/SuiteServices.h"
 #include "../shell/ShellTestSupport.h"
@@ -238,6 +239,47 @@ TEST_F(CalendarWindowsTest, PrintHandsTheReportFileToThePrinter) {
   ASSERT_EQ(sandbox_.messages.size(), 1u);
   EXPECT_NE(sandbox_.messages[0].text.find("Nothing was printed"), std::string::npos);
   SetFilePrinter(std::move(before));
+}
+
+// File > Print Report (1036) opens on the pane's selected date with the
+// selected event as "Current record"; File > Export (1038) on today.
+TEST_F(CalendarWindowsTest, TheFileCommandsOpenTheDialogsOnThePanesChoice) {
+  pane()->SelectDate(kMarch8);
+  ASSERT_TRUE(pane()->SelectRecordId(party_.id()));
+  std::string reportFrom, reportTo, exportFrom;
+  bool currentOffered = false, allChosen = false;
+  {
+    DialogScript script;
+    script.Expect("calendarReport", [&](QWidget* w) {
+      reportFrom = Control<QLabel>(w, "fromText")->text().toStdString();
+      reportTo = Control<QLabel>(w, "toText")->text().toStdString();
+      currentOffered = Control<QRadioButton>(w, "current")->isEnabled();
+      Control<QRadioButton>(w, "current")->click();
+      Click(w, "make");
+      Click(w, "cancel");
+    });
+    script.Expect("calendarExport", [&](QWidget* w) {
+      exportFrom = Control<QLabel>(w, "fromText")->text().toStdString();
+      allChosen = Control<QRadioButton>(w, "all")->isChecked();
+      Click(w, "cancel");
+    });
+    // One after the other: a command posted meanwhile would run inside the
+    // first dialog's loop.
+    PostCommand(window_, kCmdPrintReport);
+    EXPECT_TRUE(WaitUntil([&] { return !reportFrom.empty() && !QApplication::activeModalWidget(); }));
+    PostCommand(window_, kCmdExport);
+    EXPECT_TRUE(WaitUntil([&] { return !exportFrom.empty(); }));
+    Settle();
+  }
+  EXPECT_EQ(reportFrom, FormatDate(kMarch8));
+  EXPECT_EQ(reportTo, FormatDate(kMarch8));
+  EXPECT_TRUE(currentOffered);
+  EXPECT_EQ(exportFrom, FormatDate(Today()));
+  EXPECT_TRUE(allChosen);
+  // The report of the current record went to the shared report file.
+  const std::string report = ReadWholeFile(DefaultReportPath());
+  EXPECT_NE(report.find("Subject: Party \"at eight\""), std::string::npos) << report;
+  EXPECT_EQ(report.find("Dentist"), std::string::npos) << report;
 }
 
 // File > Import (1037) runs the wizard with the calendar's catalogue: the
