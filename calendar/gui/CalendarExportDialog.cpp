@@ -250,7 +250,11 @@ void CalendarExportDialog::Export() {
     InformationBox(this, kMsgFromAfterTo);
     return;
   }
-  if (!SaveExportPath(path)) InformationBox(this, std::string_view("The export file could not be remembered."));
+  // "ExportFile" holds at most 259 bytes: a longer path is not remembered
+  // cut short (the next export would offer a file nobody chose).
+  if (path.size() <= kMaxExportPathLength && !SaveExportPath(path)) {
+    InformationBox(this, std::string_view("The export file could not be remembered."));
+  }
   const CalendarExportFormat& format = formats_[static_cast<size_t>(std::max(0, format_->currentIndex()))];
   const Result written = format.write(store_, options, path);
   InformationBox(this, ExportOutcomeMessage(written));

@@ -11,6 +11,8 @@
 #include <QRadioButton>
 
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 #include <sstream>
 
 #include "AlmanorTestSupport.h"
@@ -112,6 +114,26 @@ TEST_F(CalendarWindowsTest, ExportOverTheOpenCalendarIsRefused) {
   EXPECT_NE(sandbox_.messages[0].text.find("is the calendar itself"), std::string::npos);
   EXPECT_EQ(ReadWholeFile(store().path()), before);
   EXPECT_NE(dialog.result(), 1);
+}
+
+// A path longer than "ExportFile" holds is written but not remembered cut
+// short; the path remembered before stays.
+TEST_F(CalendarWindowsTest, APathTooLongToRememberIsNotRememberedCut) {
+  const std::string first = sandbox_.File("first.csv");
+  std::string folder = sandbox_.File(std::string(120, 'f'));
+  folder += "/" + std::string(120, 'g');
+  std::error_code made;
+  ASSERT_TRUE(std::filesystem::create_directories(folder, made)) << made.message();
+  const std::string longPath = folder + "/events.csv";
+  ASSERT_GT(longPath.size(), kMaxExportPathLength);
+  for (const std::string& path : {first, longPath}) {
+    CalendarExportDialog dialog(store(), kMarch4, window_);
+    dialog.pathEdit()->setText(QString::fromStdString(path));
+    dialog.Export();
+    EXPECT_EQ(dialog.result(), 1) << path;
+  }
+  EXPECT_FALSE(ReadWholeFile(longPath).empty());
+  EXPECT_EQ(sandbox_.ProgramSetting("ExportFile"), first);
 }
 
 // A file that cannot be written is told with its reason, never as
