@@ -1,4 +1,4 @@
-// `update` and `delete`: change one contact as the address book's window
+// `update` and `delete`: change one contact or event as the program's window
 // does, under the record's edit lock, with the window's refusals.
 #include <unistd.h>
 
@@ -20,6 +20,13 @@
 namespace velmora::tool {
 
 namespace {
+
+constexpr std::string_view kKindRefusal = "Records are updated and deleted in address books and calendars only.";
+
+// What the records of the file are called in messages.
+const char* Noun(const OpenedStore& opened) {
+  return opened.kind == format::FileKind::Calendar ? "event" : "contact";
+}
 
 // The connection and the position of the contact a command changes, with
 // the id the contact there must carry (when --id was given), or the message
@@ -55,8 +62,8 @@ ResultOf<Target> OpenTarget(const Arguments& args) {
   ResultOf<OpenedStore> opening = OpenWithPassword(args.positional()[0], args.ValueOr("--password", ""));
   if (!opening.ok()) return opening.result();
   Target target{std::move(opening).value(), position, id};
-  if (target.opened.kind != format::FileKind::Address) {
-    return Result::Fail("Contacts are updated and deleted in address books only.");
+  if (target.opened.kind != format::FileKind::Address && target.opened.kind != format::FileKind::Calendar) {
+    return Result::Fail(std::string(kKindRefusal));
   }
   RecordStore& store = *target.opened.store;
   uint64_t size = 0;
@@ -68,18 +75,19 @@ ResultOf<Target> OpenTarget(const Arguments& args) {
   return target;
 }
 
-// The refusal when the record at position is not the contact with the
-// expected id; checked under the edit lock, so the answer holds until the
-// change is written.
-std::string WrongContact(const std::optional<uint64_t>& expected, const Bytes& current, RecordPosition position) {
+// The refusal when the record at position is not the contact (event) with
+// the expected id; checked under the edit lock, so the answer holds until
+// the change is written.
+std::string WrongContact(const std::optional<uint64_t>& expected, const Bytes& current, RecordPosition position,
+                         const char* noun) {
   if (!expected || rec::Id(current.data()) == *expected) return {};
-  return "The record at position " + std::to_string(position) + " is not the contact with id " +
+  return "The record at position " + std::to_string(position) + " is not the " + noun + " with id " +
          std::to_string(*expected) + " (it holds id " + std::to_string(rec::Id(current.data())) +
          "); nothing was changed.";
 }
 
 // The message for a command that did not get done; empty when it did.
-std::string Refusal(const ContactChange& change, RecordPosition position) {
+std::string Refusal(const ContactChange& change, RecordPosition position, const char* noun) {
   switch (change.step) {
     case ContactStep::Done:
       return {};
@@ -89,9 +97,9 @@ std::string Refusal(const ContactChange& change, RecordPosition position) {
       return LoadText(kMsgBeingEdited);
     case ContactStep::Gone:
     case ContactStep::Hidden:  // a contact the user may not see is not there for them
-      return "There is no contact at position " + std::to_string(position) + ".";
+      return std::string("There is no ") + noun + " at position " + std::to_string(position) + ".";
     case ContactStep::Frozen:
-      return "The contact takes part in a record exchange and cannot be changed now.";
+      return std::string("The ") + noun + " takes part in a record exchange and cannot be changed now.";
     case ContactStep::Cancelled:
     case ContactStep::Failed:
       return change.failure.Message();
@@ -141,7 +149,7 @@ int RunUpdate(const Arguments& args) {
   FillOptions options;
   options.mayMarkConfidential = target.opened.accessLevel == kAccessOwner;
   std::optional<RecordLineReader> reader = RecordLineReader::For(store, target.opened.kind, options);
-  if (!reader) return Fail("Contacts are updated and deleted in address books only.");
+  if (!reader) return Fail(std::string(kKindRefusal));
   if (target.opened.accessLevel == kAccessReader) return Fail(LoadText(kMsgNoPermission));
   // The whole input is read and checked against the limits before the
   // contact is locked, so nobody waits on a slow pipe.
@@ -149,14 +157,14 @@ int RunUpdate(const Arguments& args) {
   if (!input.ok()) return Fail(input.Message());
   const std::string line = std::move(input).value();
   ContactChange change = EditContact(store, target.position, [&](const Bytes& current, Bytes& changed) {
-    if (std::string wrong = WrongContact(target.id, current, target.position); !wrong.empty()) {
+    if (std::string wrong = WrongContact(target.id, current, target.position, Noun(target.opened)); !wrong.empty()) {
       return Result::Fail(wrong);
     }
     Result read = reader->ReadOver(line, current, changed);
     if (!read.ok()) return Result::Fail("line 1: " + read.what());
     return read;
   });
-  if (std::string refusal = Refusal(change, target.position); !refusal.empty()) return Fail(refusal);
+  if (std::string refusal = Refusal(change, target.position, Noun(target.opened)); !refusal.empty()) return Fail(refusal);
   Bytes updated;
   if (Result reread = store.ReadRecord(updated, target.position); !reread.ok()) return Fail(reread.Message());
   TextOutput out;
@@ -178,12 +186,14 @@ int RunDelete(const Arguments& args) {
     // contact this user may not see (whose id is not theirs to learn).
     if (!store.ReadRecordIfLive(current, target.position).ok()) return true;
     if (current[format::record::kConfidential] != 0 && target.opened.accessLevel != kAccessOwner) return true;
-    wrong = WrongContact(target.id, current, target.position);
+    wrong = WrongContact(target.id, current, target.position, Noun(target.opened));
     return wrong.empty();
   };
-  ContactChange change = DeleteContact(store, target.position, sameContact);
+  // A calendar keeps no history beside it.
+  const bool withHistory = target.opened.kind == format::FileKind::Address;
+  ContactChange change = DeleteContact(store, target.position, sameContact, false, withHistory);
   if (!wrong.empty()) return Fail(wrong);
-  if (std::string refusal = Refusal(change, target.position); !refusal.empty()) return Fail(refusal);
+  if (std::string refusal = Refusal(change, target.position, Noun(target.opened)); !refusal.empty()) return Fail(refusal);
   if (!change.history.ok()) {
     return Fail("The contact was deleted, but not its history: " + change.history.Message());
   }

@@ -83,14 +83,16 @@ void InitEventForAdd(RecordStore& store, Bytes& record) {
   record = std::move(event.bytes());
 }
 
-Result FinishEventFromJson(const nlohmann::ordered_json& object, Bytes& record) {
-  if (!object.contains("Date")) {
-    return Result::Fail(Key("Date") + "every event needs a date");
-  }
+Result FinishEventFromJson(const nlohmann::ordered_json& object, Bytes& record, EventBase base) {
   EventRecord event(record);
-  if (!object.contains("End_Time")) event.setEndTime(event.startTime());
-  if (!object.contains("Alarm_Time")) event.setAlarmTime(event.startTime());
-  if (!object.contains("Alarm_Date")) event.setAlarmReferenceDate(event.eventDate());
+  if (base == EventBase::New) {
+    if (!object.contains("Date")) {
+      return Result::Fail(Key("Date") + "every event needs a date");
+    }
+    if (!object.contains("End_Time")) event.setEndTime(event.startTime());
+    if (!object.contains("Alarm_Time")) event.setAlarmTime(event.startTime());
+    if (!object.contains("Alarm_Date")) event.setAlarmReferenceDate(event.eventDate());
+  }
 
   if (DayNumber(event.eventDate()) == kInvalidDayNumber) {
     return Result::Fail(Key("Date") + "expected a valid date");

@@ -24,6 +24,10 @@ void InitEventForAdd(RecordStore& store, Bytes& record);
 // event date, no end date for a repeating event without one or with null);
 // then the event must be one the calendar can show and repeat, its end not
 // before its start. A failure (naming the key) otherwise.
-Result FinishEventFromJson(const nlohmann::ordered_json& object, Bytes& record);
+// Over a stored event (EventBase::Stored, an update) "Date" may be left out
+// and every value the input leaves out keeps its stored value; the same
+// checks follow.
+enum class EventBase { New, Stored };
+Result FinishEventFromJson(const nlohmann::ordered_json& object, Bytes& record, EventBase base = EventBase::New);
 
 }  // namespace velmora::tool

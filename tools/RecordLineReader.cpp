@@ -116,10 +116,14 @@ bool RecordLineReader::IsBlank(std::string_view line) {
 Result RecordLineReader::Read(std::string_view line, Bytes& record) const {
   Bytes fresh = newRecord_;
   rec::SetId(fresh.data(), NewRecordId());
-  return ReadOver(line, fresh, record);
+  return Fill(line, fresh, record, true);
 }
 
 Result RecordLineReader::ReadOver(std::string_view line, const Bytes& base, Bytes& record) const {
+  return Fill(line, base, record, false);
+}
+
+Result RecordLineReader::Fill(std::string_view line, const Bytes& base, Bytes& record, bool fresh) const {
   if (line.size() > maxLineLength_) {
     return Refuse("longer than any record could be (" + std::to_string(line.size()) + " bytes; at most " +
                   std::to_string(maxLineLength_) + ")");
@@ -162,7 +166,8 @@ Result RecordLineReader::ReadOver(std::string_view line, const Bytes& base, Byte
 
   record = base;
   if (Result filled = FillRecordFromJson(object, body_, options_, record.data()); !filled.ok()) return filled;
-  return kind_ == FileKind::Calendar ? FinishEventFromJson(object, record) : FinishContact(object, record);
+  return kind_ == FileKind::Calendar ? FinishEventFromJson(object, record, fresh ? EventBase::New : EventBase::Stored)
+                                     : FinishContact(object, record);
 }
 
 }  // namespace velmora::tool

@@ -50,6 +50,8 @@ class RecordLineReader {
 
  private:
   RecordLineReader(format::FileKind kind, Bytes newRecord, const FillOptions& options);
+  // fresh: base is a new record (add), else a stored one (update).
+  Result Fill(std::string_view line, const Bytes& base, Bytes& record, bool fresh) const;
 
   format::FileKind kind_;
   Bytes newRecord_;

@@ -34,13 +34,13 @@ const std::vector<Command>& Commands() {
       {"add", "add FILE [--password P] < RECORDS", 1, {{"--password"}, {}}, RunAdd},
       {"update",
        "update FILE POSITION [--id ID] [--password P] < RECORD\n"
-       "      Give the contact's ID (as `list` prints it): positions are reused, and without --id the contact\n"
-       "      now at POSITION is changed, whoever it is after another user's delete and add or a compaction.",
+       "      Give the record's ID (as `list` prints it): positions are reused, and without --id the contact\n"
+       "      or event now at POSITION is changed, whoever it is after another user's delete and add or a compaction.",
        2, {{"--id", "--password"}, {}}, RunUpdate},
       {"delete",
        "delete FILE POSITION [--id ID] [--password P]\n"
-       "      Give the contact's ID (as `list` prints it): without --id the contact now at POSITION is\n"
-       "      deleted, whoever it is.",
+       "      Give the record's ID (as `list` prints it): without --id the contact or event now at POSITION\n"
+       "      is deleted, whoever it is.",
        2, {{"--id", "--password"}, {}}, RunDelete},
       {"check", "check FILE", 1, {}, RunCheck},
       {"compact", "compact FILE", 1, {}, RunCompact},

@@ -2,7 +2,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFileInfo>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -17,6 +16,7 @@
 
 #include "shell/DesktopIntegration.h"
 #include "shell/MessageBoxes.h"
+#include "shell/ReportFile.h"
 #include "shell/SuiteServices.h"
 #include "toolkit/Fonts.h"
 #include "store/Settings.h"
@@ -190,12 +190,7 @@ void ReportDialog::ShowPreview() {
 }
 
 void ReportDialog::Print() {
-  const QString file = QString::fromStdString(path_);
-  if (!QFileInfo(file).isFile()) {
-    InformationBox(this, "Nothing was printed: the report file \"" + path_ + "\" does not exist.");
-  } else if (!PrintTextFile(path_)) {
-    InformationBox(this, "The report \"" + path_ + "\" could not be handed to the printer.");
-  }
+  (void)PrintReportFile(this, path_);
   EndDialog(1);
 }
 

@@ -80,7 +80,7 @@ ContactChange ReadContact(RecordStore& store, RecordPosition position) {
 }
 
 ContactChange DeleteContact(RecordStore& store, RecordPosition position, const std::function<bool()>& confirm,
-                            bool refuseFrozen) {
+                            bool refuseFrozen, bool withHistory) {
   const int level = store.GetAccessLevel();
   if (level == kAccessReader || level == kAccessNone) return Stop(ContactStep::NotPermitted);
   EditLock lock(store, position);
@@ -91,7 +91,7 @@ ContactChange DeleteContact(RecordStore& store, RecordPosition position, const s
     Finish(store, lock, change);
     return Stop(ContactStep::Failed, std::move(deleted));
   }
-  change.history = DeleteContactHistory(store.path(), GetU64(change.before.data() + r::kId));
+  if (withHistory) change.history = DeleteContactHistory(store.path(), GetU64(change.before.data() + r::kId));
   Finish(store, lock, change);
   return change;
 }

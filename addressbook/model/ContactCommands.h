@@ -51,8 +51,11 @@ ContactChange ReadContact(RecordStore& store, RecordPosition position);
 // (when given; false cancels), reads it, deletes it, deletes the entries of
 // its record id from the history file beside the address book, unlocks and
 // flushes. `before` holds the deleted record for the recycle bin. With
-// refuseFrozen (a cut) a frozen contact is left alone.
+// refuseFrozen (a cut) a frozen contact is left alone. Without withHistory
+// (a record of a file that keeps no history, such as a calendar's event)
+// no history file is touched.
 ContactChange DeleteContact(RecordStore& store, RecordPosition position,
-                            const std::function<bool()>& confirm = {}, bool refuseFrozen = false);
+                            const std::function<bool()>& confirm = {}, bool refuseFrozen = false,
+                            bool withHistory = true);
 
 }  // namespace velmora

@@ -3,6 +3,9 @@
 #include "calendar/gui/AlarmRinger.h"
 #include "calendar/gui/AlmanorApp.h"
 #include "calendar/gui/AlmanorCommands.h"
+#include "calendar/gui/CalendarExportDialog.h"
+#include "calendar/gui/CalendarImport.h"
+#include "calendar/gui/CalendarReportDialog.h"
 #include "calendar/gui/CalendarPane.h"
 #include "resources/Strings.h"
 #include "shell/AboutDialog.h"
@@ -134,10 +137,37 @@ void AlmanorMainWindow::HandleCommand(const Command& command) {
       break;
     }
     case kCmdHelpContents: (void)OpenHelp(AlmanorApp::kHelpPage); break;
+    // The written texts: the report, the import and the export of events.
+    case kCmdPrintReport:
+    case kCmdImport:
+    case kCmdExport: RunEventFileWindow(command.id); break;
     default:
-      // The partner list, the server setup, the report, import and export
-      // windows of the calendar are not part of this program yet.
+      // The partner list and the server setup of the calendar are not part
+      // of this program yet.
       break;
+  }
+}
+
+void AlmanorMainWindow::RunEventFileWindow(int command) {
+  RecordStore* open = store();
+  if (!open || !calendar_) {
+    Beep();
+    return;
+  }
+  if (command == kCmdExport) {
+    (void)RunCalendarExport(this, *open);
+  } else if (command == kCmdImport) {
+    (void)RunCalendarImport(this, *open);
+    // The day list (and the week or month view) shows what was added.
+    calendar_->Reload();
+  } else {
+    std::optional<CurrentEvent> current;
+    Bytes selected;
+    if (const std::optional<RecordPosition> at = calendar_->SelectedPosition();
+        at && open->ReadRecordIfLive(selected, *at).ok()) {
+      current = CurrentEvent{EventRecord(selected).id(), *at};
+    }
+    (void)RunCalendarReport(this, *open, calendar_->selectedDate(), current);
   }
 }
 

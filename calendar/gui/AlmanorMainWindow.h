@@ -52,6 +52,8 @@ class AlmanorMainWindow : public SuiteMainWindow {
 
  private:
   void HandleCommand(const Command& command);
+  // Print Report (1036), Import (1037) and Export (1038) on the open file.
+  void RunEventFileWindow(int command);
 
   AlmanorApp& almanor_;
   IntroPane* intro_ = nullptr;

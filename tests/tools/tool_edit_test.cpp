@@ -58,8 +58,8 @@ TEST_F(ToolEditTest, BadInputAndPositionsAreRefusedWithoutAChange) {
     std::string input;
     std::string message;
   };
-  const std::string calendar = dir.File("days.cld");
-  Ok({"create", "--kind", "calendar", calendar});
+  const std::string partners = dir.File("partners.tb1");
+  Ok({"create", "--kind", "partners", partners});
   const Case cases[] = {
       {{"update", book, Pos(ann_)}, "", "No record on standard input"},
       {{"update", book, Pos(ann_)}, "{\"First_Name\": \"A\"}\n{\"First_Name\": \"B\"}\n", "line 2: a second record"},
@@ -68,7 +68,8 @@ TEST_F(ToolEditTest, BadInputAndPositionsAreRefusedWithoutAChange) {
       {{"update", book, "12x"}, "{}\n", "POSITION must be a record position"},
       {{"update", book, std::to_string(ann_["position"].get<uint64_t>() + 1)}, "{}\n", "no record at position"},
       {{"delete", book, "999999999"}, "", "no record at position"},
-      {{"delete", calendar, "0"}, "", "address books only"},
+      {{"delete", partners, "0"}, "", "address books and calendars only"},
+      {{"update", partners, "0"}, "{}\n", "address books and calendars only"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args[0] + " " + c.args[2] + " " + c.input);
