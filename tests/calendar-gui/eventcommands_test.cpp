@@ -2,6 +2,8 @@
 // Paste, drops on the mini calendar and the day list's pop-up menu; the
 // access checks and the edit locks they take and give back.
 #include <QAction>
+#include <QUrl>
+#include <fstream>
 #include <QMenu>
 
 #include "AlmanorTestSupport.h"
@@ -12,6 +14,7 @@
 #include "resources/Strings.h"
 #include "store/Format.h"
 #include "store/RecordHeader.h"
+#include "shell/DesktopIntegration.h"
 #include "tests/support/ForwardingFiles.h"
 #include "tests/support/Records.h"
 #include "toolkit/Command.h"
@@ -586,6 +589,34 @@ TEST_F(EventCommandsTest, ThePopUpMenusChoiceRunsTheCommand) {
   pane()->SetMenuChooser({});
   ASSERT_TRUE(WaitUntil([] { return EventClipboard().Holds(); }));
   EXPECT_EQ(EventClipboard().record()->id(), dentist.id());
+}
+
+TEST_F(EventCommandsTest, OpenAttachmentHandsTheEventsDocumentToTheDesktop) {
+  const std::string document = sandbox_.File("agenda.odt");
+  {
+    std::ofstream(document) << "agenda";
+  }
+  EventRecord meeting = MakeEvent(store(), today_, "Board meeting", {}, 6, 7);
+  meeting.setAttachmentKind(event::kAttachDocument);
+  meeting.setAttachment(document);
+  AddSelected(meeting);
+  std::vector<QUrl> opened;
+  const UrlOpener previous = SetUrlOpener([&](const QUrl& url) {
+    opened.push_back(url);
+    return true;
+  });
+  PostCommand(window_, kCmdOpenAttachment);
+  const bool one = WaitUntil([&] { return opened.size() == 1; });
+  // An event without an attachment opens nothing and beeps.
+  EventRecord plain = MakeEvent(store(), today_, "Plain", {}, 7, 8);
+  AddSelected(plain);
+  PostCommand(window_, kCmdOpenAttachment);
+  const bool beeped = WaitUntil([&] { return sandbox_.beeps == 1; });
+  SetUrlOpener(previous);
+  ASSERT_TRUE(one);
+  EXPECT_EQ(opened[0].toLocalFile().toStdString(), document);
+  EXPECT_TRUE(beeped);
+  EXPECT_EQ(opened.size(), 1u);
 }
 
 TEST_F(EventCommandsTest, AnEventDroppedOnTheBinIsDeletedAfterTheQuestion) {
