@@ -86,16 +86,30 @@ void FoundEventDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
   draw(BoldFont(), ink, QString::fromStdString(FormatDate(record.eventDate())));
   draw(NormalFont(), ink,
        record.allDay() ? QStringLiteral("All day event") : QString::fromStdString(EventTimesText(record)));
-  draw(NormalFont(), selected && focused ? QColor(Qt::white) : kSubjectBlue, QString::fromStdString(record.subject()));
+  // The icons and the category keep their room; the subject is shortened
+  // to what is left.
+  std::vector<const QImage*> icons;
+  int iconsWidth = 0;
   for (int bitmap : EventStatusIcons(record)) {
     const QImage& image = BitmapImage(bitmap);
     if (image.isNull()) continue;
-    painter->drawImage(QPoint(r.left(), option.rect.top() + (option.rect.height() - image.height()) / 2), image);
-    r.setLeft(r.left() + image.width() + 2);
+    icons.push_back(&image);
+    iconsWidth += image.width() + 2;
   }
-  if (const std::string category = record.category(); !category.empty()) {
+  const std::string category = record.category();
+  const QString categoryText = category.empty() ? QString() : QStringLiteral("[%1]").arg(QString::fromStdString(category));
+  const int categoryWidth = category.empty() ? 0 : QFontMetrics(NormalFont()).horizontalAdvance(categoryText) + 14;
+  const int right = r.right();
+  r.setRight(std::max(r.left(), right - iconsWidth - categoryWidth));
+  draw(NormalFont(), selected && focused ? QColor(Qt::white) : kSubjectBlue, QString::fromStdString(record.subject()));
+  r.setRight(right);
+  for (const QImage* image : icons) {
+    painter->drawImage(QPoint(r.left(), option.rect.top() + (option.rect.height() - image->height()) / 2), *image);
+    r.setLeft(r.left() + image->width() + 2);
+  }
+  if (!category.empty()) {
     r.setLeft(r.left() + 4);
-    draw(NormalFont(), kCategoryRed, QStringLiteral("[%1]").arg(QString::fromStdString(category)));
+    draw(NormalFont(), kCategoryRed, categoryText);
   }
   painter->restore();
 }
