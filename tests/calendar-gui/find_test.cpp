@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
+#include <QStyleOptionViewItem>
 #include <QTimer>
 
 #include "AlmanorTestSupport.h"
@@ -197,6 +199,48 @@ TEST_F(FindTest, ADoubleClickEditsTheEventInPlace) {
   EXPECT_EQ(edited.subject(), "Plumber at ten");
   EXPECT_EQ(edited.data()[format::record::kEditLock], 0);
   EXPECT_EQ(pane()->selectedDate(), today_) << "Done leaves the pane's date";
+}
+
+// Paints one result row of the event into an image of width pixels.
+QImage PaintedRow(const EventRecord& event, int width) {
+  RecordQueryModel model;
+  QImage image(width, 20, QImage::Format_RGB32);
+  image.fill(Qt::white);
+  QPainter painter(&image);
+  QStyleOptionViewItem option;
+  option.rect = QRect(0, 0, width, 20);
+  struct OneRow : QAbstractListModel {
+    QByteArray bytes;
+    int rowCount(const QModelIndex&) const override { return 1; }
+    QVariant data(const QModelIndex&, int role) const override {
+      return role == RecordQueryModel::kRecordRole ? QVariant(bytes) : QVariant();
+    }
+  } row;
+  row.bytes = QByteArray(reinterpret_cast<const char*>(event.data()), qsizetype(event.bytes().size()));
+  FoundEventDelegate delegate;
+  delegate.paint(&painter, option, row.index(0, 0));
+  painter.end();
+  return image;
+}
+
+int RedPixelsRightOf(const QImage& image, int x) {
+  int red = 0;
+  for (int px = x; px < image.width(); ++px) {
+    for (int py = 0; py < image.height(); ++py) {
+      const QColor c = image.pixelColor(px, py);
+      if (c.red() > 200 && c.green() < 90 && c.blue() < 90) ++red;
+    }
+  }
+  return red;
+}
+
+TEST_F(FindTest, ALongSubjectLeavesTheCategoryItsRoom) {
+  EventRecord event = MakeEvent(store(), today_, std::string(140, 'W'), "Calls");
+  const QImage image = PaintedRow(event, 420);
+  // "[Calls]" stands in red at the right end of the row.
+  EXPECT_GT(RedPixelsRightOf(image, 340), 20);
+  event.setCategory("");
+  EXPECT_EQ(RedPixelsRightOf(PaintedRow(event, 420), 0), 0);
 }
 
 }  // namespace
