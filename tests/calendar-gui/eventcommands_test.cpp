@@ -394,6 +394,32 @@ TEST_F(EventCommandsTest, AReaderGets102AndNothingChanges) {
   }
 }
 
+TEST_F(EventCommandsTest, AReadersPasteAndUndoAreRefusedByTheFileAndTheBinKeepsTheEvent) {
+  const std::string path = store().path();
+  EventRecord lunch = MakeEvent(store(), today_, "Lunch with Kim", {}, 6, 7);
+  EventClipboard().Put(lunch);
+  EventRecycleBin().Put(lunch);
+  testing::SetPasswords(store(), {"own", "help", "read"});
+  ASSERT_TRUE(app_->OpenRecordFile(path, "read", false));
+  ASSERT_EQ(store().GetAccessLevel(), kAccessReader);
+  const uint64_t counter = store().GetChangeCounter();
+  PostCommand(window_, kCmdPaste);
+  ASSERT_TRUE(WaitUntil([&] { return sandbox_.messages.size() == 1; }));
+  PostCommand(window_, kCmdUndoDelete);
+  ASSERT_TRUE(WaitUntil([&] { return sandbox_.messages.size() == 2; }));
+  const std::string refusal = LoadText(Program::Almanor, kMsgNoPermission);
+  EXPECT_EQ(sandbox_.MessageTexts(), (std::vector<std::string>{refusal, refusal}));
+  EXPECT_EQ(store().GetChangeCounter(), counter);
+  // Nothing is lost: the event can still be taken back where it may be added.
+  EXPECT_TRUE(EventRecycleBin().Holds());
+  EXPECT_TRUE(EventClipboard().Holds());
+  ASSERT_TRUE(app_->OpenRecordFile(path, "own", false));
+  PostCommand(window_, kCmdUndoDelete);
+  ASSERT_TRUE(WaitUntil([&] { return !EventRecycleBin().Holds(); }));
+  const std::vector<std::string> subjects = DaySubjects(*pane());
+  EXPECT_EQ(std::count(subjects.begin(), subjects.end(), "Lunch with Kim"), 1);
+}
+
 struct LockCase {
   const char* name;
   std::deque<bool> answers;  // of the question boxes
