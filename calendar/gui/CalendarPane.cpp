@@ -566,6 +566,7 @@ qintptr CalendarPane::OnCommand(const Command& command) {
     case kCmdCopy: commands_.CopyEvent(); return 1;
     case kCmdPaste: commands_.PasteEvent(); return 1;
     case kCmdOpenAttachment: commands_.OpenAttachment(); return 1;
+    case kCmdSendContact: commands_.InternetEvents(); return 1;
     default: return 0;
   }
 }

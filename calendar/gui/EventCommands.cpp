@@ -290,6 +290,15 @@ void EventCommands::OpenAttachment() {
   if (!OpenDocument(event.attachment())) Beep();
 }
 
+void EventCommands::InternetEvents() {
+  if (!store()) return;
+  if (IsReader()) {
+    ShowMessage(kMsgNoPermission);
+    return;
+  }
+  Beep();
+}
+
 // --- Drops on the mini calendar ----------------------------------------------------
 
 void EventCommands::DropOnDate(const DateValue& date, bool copy) {

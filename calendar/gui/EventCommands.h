@@ -1,6 +1,6 @@
 // The event commands of the calendar pane besides New and Edit: Delete
-// 1003, Undo delete 1023, Cut 1024, Copy 1025, Paste 1026, Open attachment
-// 1033, the recycle bin's command (107 with 1023 or 1003) and an event
+// 1003, Undo delete 1023, Cut 1024, Copy 1025, Paste 1026, Internet Events
+// 1027, Open attachment 1033, the recycle bin's command (107 with 1023 or 1003) and an event
 // dropped on a day of the mini calendar (move, or copy with Ctrl held).
 //
 // Every command that changes a record follows one order: access check (a
@@ -49,6 +49,9 @@ class EventCommands {
   void CopyEvent();
   void PasteEvent();
   void OpenAttachment();
+  // Internet Events (1027): the access check; the dialog itself belongs to
+  // the record exchange, so for now the command is refused with a beep.
+  void InternetEvents();
   // The recycle bin's command: 1023 undoes the last delete, 1003 deletes the
   // selected event dropped on it (answers 1 when it was deleted).
   qintptr OnBinCommand(qintptr param);

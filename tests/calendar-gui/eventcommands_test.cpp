@@ -367,6 +367,8 @@ TEST_F(EventCommandsTest, AReaderGets102AndNothingChanges) {
       {"Delete", [](EventCommandsTest&, QObject* w, CalendarPane*) { PostCommand(w, kCmdDeleteEvent); }},
       {"Cut", [](EventCommandsTest&, QObject* w, CalendarPane*) { PostCommand(w, kCmdCut); }},
       {"Copy", [](EventCommandsTest&, QObject* w, CalendarPane*) { PostCommand(w, kCmdCopy); }},
+      {"Internet Events", [](EventCommandsTest&, QObject* w, CalendarPane*) { PostCommand(w, kCmdInternetEvents); }},
+      {"Open attachment", [](EventCommandsTest&, QObject* w, CalendarPane*) { PostCommand(w, kCmdOpenAttachment); }},
       {"Drop move",
        [](EventCommandsTest& t, QObject*, CalendarPane* p) { t.DropOn(OtherDayOfMonth(p->selectedDate()), false); }},
       {"Drop copy",
