@@ -53,21 +53,19 @@ class FindTest : public testing::AlmanorTest {
   // shown; the dialog must be ended by the script.
   void RunFind(std::function<void(FindEventsDialog&)> script) {
     bool ran = false;
-    QTimer::singleShot(0, [&] {
-      std::function<void()> attempt;
-      attempt = [&] {
-        auto* dialog = qobject_cast<FindEventsDialog*>(QApplication::activeModalWidget());
-        if (!dialog) {
-          QTimer::singleShot(10, attempt);
-          return;
-        }
-        script(*dialog);
-        ran = true;
-      };
-      attempt();
+    QTimer poll;
+    poll.setInterval(10);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+      auto* dialog = qobject_cast<FindEventsDialog*>(QApplication::activeModalWidget());
+      if (ran || !dialog) return;
+      ran = true;
+      script(*dialog);
     });
+    poll.start();
     PostCommand(window_, kCmdFind);
-    ASSERT_TRUE(WaitUntil([&] { return ran && !QApplication::activeModalWidget(); }));
+    const bool ended = WaitUntil([&] { return ran && !QApplication::activeModalWidget(); });
+    poll.stop();
+    ASSERT_TRUE(ended);
   }
 
   DateValue today_;
