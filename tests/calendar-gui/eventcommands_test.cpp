@@ -5,6 +5,7 @@
 #include <QUrl>
 #include <fstream>
 #include <QMenu>
+#include <QTest>
 
 #include "AlmanorTestSupport.h"
 #include "calendar/gui/AlmanorCommands.h"
@@ -19,6 +20,7 @@
 #include "tests/support/Records.h"
 #include "toolkit/Command.h"
 #include "toolkit/TesseMiniCalendar.h"
+#include "toolkit/TesselWndList.h"
 
 namespace velmora {
 namespace {
@@ -645,6 +647,35 @@ TEST_F(EventCommandsTest, OpenAttachmentHandsTheEventsDocumentToTheDesktop) {
   EXPECT_EQ(opened[0].toLocalFile().toStdString(), document);
   EXPECT_TRUE(beeped);
   EXPECT_EQ(opened.size(), 1u);
+}
+
+TEST_F(EventCommandsTest, TheKeysRunTheCommandsFromTheDayList) {
+  EventRecord dentist = MakeEvent(store(), today_, "Dentist", {}, 6, 7);
+  AddSelected(dentist);
+  window_->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window_));
+  pane()->FocusList();
+  QWidget* list = pane()->dayList()->list();
+  ASSERT_TRUE(WaitUntil([&] { return list->hasFocus(); }));
+  const auto dentists = [&] {
+    const std::vector<std::string> s = DaySubjects(*pane());
+    return std::count(s.begin(), s.end(), "Dentist");
+  };
+  QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
+  ASSERT_TRUE(WaitUntil([] { return EventClipboard().Holds(); }));
+  QTest::keyClick(list, Qt::Key_V, Qt::ControlModifier);
+  ASSERT_TRUE(WaitUntil([&] { return dentists() == 2; }));
+  ASSERT_TRUE(pane()->SelectRecordId(dentist.id()));
+  sandbox_.answers = {true};
+  QTest::keyClick(list, Qt::Key_Delete);
+  ASSERT_TRUE(WaitUntil([&] { return dentists() == 1 && EventRecycleBin().Holds(); }));
+  EXPECT_EQ(sandbox_.MessageTexts(), std::vector<std::string>{LoadText(Program::Almanor, kMsgDeleteContact)});
+  QTest::keyClick(list, Qt::Key_Z, Qt::ControlModifier);
+  ASSERT_TRUE(WaitUntil([&] { return dentists() == 2 && !EventRecycleBin().Holds(); }));
+  ASSERT_TRUE(pane()->SelectRecordId(dentist.id()));
+  QTest::keyClick(list, Qt::Key_X, Qt::ControlModifier);
+  ASSERT_TRUE(WaitUntil([&] { return dentists() == 1 && EventRecycleBin().Holds(); }));
+  EXPECT_EQ(EventClipboard().record()->id(), dentist.id());
 }
 
 TEST_F(EventCommandsTest, AnEventDroppedOnTheBinIsDeletedAfterTheQuestion) {
