@@ -12,6 +12,7 @@
 #include "calendar/gui/CalendarViews.h"
 #include "calendar/gui/EventEditorDialog.h"
 #include "calendar/gui/EventHolders.h"
+#include "calendar/gui/FindEventsDialog.h"
 #include "calendar/model/EventEditorRules.h"
 #include "resources/Strings.h"
 #include "shell/CategoriesDialog.h"
@@ -33,10 +34,6 @@
 namespace velmora {
 
 namespace {
-
-// An event another user has sent out and that waits for the exchange: no
-// command changes it.
-constexpr uint8_t kExchangeFrozen = 9;
 
 class WaitCursor {
  public:
@@ -97,6 +94,9 @@ bool CalendarPane::OnCreated() {
   if (!list_->Create(this)) return false;
   list_->SetRowDelegate(&delegate_);
   list_->SetRowHeight(kEventRowHeight);
+  // An event dragged onto a day of the mini calendar moves there (copied
+  // with Ctrl held); dragged onto the bin it is deleted.
+  list_->SetDragEnabled(true);
 
   mini_ = new TesseMiniCalendar(kMiniCalendarId, QColor(Qt::white), look::Colour(look::kAccentPale),
                                 QColor(Qt::red), this);
@@ -376,23 +376,28 @@ void CalendarPane::EditEvent() {
   if (!store_ || tab_ != kDayTab) return;
   const std::optional<RecordPosition> position = SelectedPosition();
   if (!position) return;
+  (void)EditEventAt(*position);
+}
+
+bool CalendarPane::EditEventAt(RecordPosition position) {
+  if (!store_) return false;
   const int access = store_->GetAccessLevel();
-  if (access == kAccessReader) {
+  if (access == kAccessReader || access == kAccessNone) {
     ShowMessage(kMsgNoPermission);
-    return;
+    return false;
   }
   uint64_t id = 0;
   bool written = false;
   {
-    EditLock lock(*store_, *position);
+    EditLock lock(*store_, position);
     if (!lock.held()) {
       ShowMessage(kMsgBeingEdited);
-      return;
+      return false;
     }
     Bytes bytes;
-    if (Result read = store_->ReadRecordIfLive(bytes, *position); !read.ok()) {
+    if (Result read = store_->ReadRecordIfLive(bytes, position); !read.ok()) {
       InformationBox(window(), read.Message());
-      return;
+      return false;
     }
     EventRecord record(bytes);
     id = record.id();
@@ -401,16 +406,19 @@ void CalendarPane::EditEvent() {
     if (record.confidential() && access != kAccessOwner) {
       (void)lock.Release();
       if (list_) list_->list()->update();
-      return;
+      return false;
     }
-    if (rec::ExchangeState(record.data()) == kExchangeFrozen) {
+    if (rec::ExchangeState(record.data()) == kExchangeStateFrozen) {
       Beep();
-      return;
+      return false;
     }
     const EventRecord opened = record;
     if (editor_(window(), *store_, record, &opened)) {
-      if (Result updated = store_->UpdateRecord(record.bytes(), *position); !updated.ok()) {
-        InformationBox(window(), updated.Message());
+      // A shared event's participants are told of the change when the user
+      // wants (the record exchange answers SharedEventHook).
+      if (SharedEventHook(*store_, record)) (void)QuestionBox(window(), kMsgNotifyExchange);
+      if (Result updated = store_->UpdateRecord(record.bytes(), position); !updated.ok()) {
+        InformationBox(window(), updated.code() == kReaderRefused ? LoadText(kMsgNoPermission) : updated.Message());
       } else {
         written = true;
         (void)SoundPlayer::Instance().Play("add.wav");
@@ -424,6 +432,28 @@ void CalendarPane::EditEvent() {
   Reload();
   (void)SelectRecordId(id);
   FocusList();
+  return written;
+}
+
+// --- Find ---------------------------------------------------------------------------
+
+void CalendarPane::FindEvents() {
+  if (!store_) return;
+  FindEventsDialog find(*store_, filter_.category, [this](RecordPosition position) { return EditEventAt(position); },
+                        window());
+  if (find.RunModal() != 1 || !find.chosen()) {
+    FocusList();
+    return;
+  }
+  Bytes bytes;
+  if (!store_->ReadRecordIfLive(bytes, *find.chosen()).ok()) {
+    Reload();
+    return;
+  }
+  const EventRecord chosen(bytes);
+  SelectDate(chosen.eventDate());
+  (void)SelectRecordId(chosen.id());
+  FocusList();
 }
 
 // --- Notifications -------------------------------------------------------------
@@ -436,37 +466,9 @@ void CalendarPane::OnListNotification(int code, qintptr param) {
       if (param >= 0) PostCommand(window(), kCmdEditContact, param);
       else PostCommand(window(), kCmdNewContact, 0);
       break;
-    case kNotifyRightClick: {
-      const bool onRow = list_ && param >= 0 && param < list_->rowCount();
-      if (onRow) list_->SelectRow(int(param));
-      QMenu menu(this);
-      menu.setObjectName(QStringLiteral("eventMenu"));
-      struct Item {
-        const char* text;
-        int command;
-        bool enabled;
-      };
-      // Only New and Edit act for now; the others show what is to come.
-      const Item items[] = {
-          {"New...\tInsert", kCmdNewContact, true},        {nullptr, 0, false},
-          {"Edit...\tEnter", kCmdEditContact, onRow},      {"Delete...\tDelete", kCmdDeleteContact, false},
-          {nullptr, 0, false},                             {"Undo delete\tCtrl+Z", kCmdUndoDelete, false},
-          {nullptr, 0, false},                             {"Cut\tCtrl+X", kCmdCut, false},
-          {"Copy\tCtrl+C", kCmdCopy, false},               {"Paste\tCtrl+V", kCmdPaste, false},
-          {nullptr, 0, false},                             {"Open attachment...\tCtrl+A", kCmdOpenAttachment, false},
-      };
-      for (const Item& item : items) {
-        if (!item.text) {
-          menu.addSeparator();
-          continue;
-        }
-        QAction* action = menu.addAction(QString::fromLatin1(item.text));
-        action->setData(item.command);
-        action->setEnabled(item.enabled);
-      }
-      if (QAction* chosen = menu.exec(QCursor::pos())) PostCommand(window(), chosen->data().toInt(), 0);
+    case kNotifyRightClick:
+      ShowEventMenu(int(param));
       break;
-    }
     case kNotifyRefresh:
       // Another user changed the file: keep the selected event selected
       // across the reload, and show the change in the view too.
@@ -482,10 +484,60 @@ void CalendarPane::OnListNotification(int code, qintptr param) {
   }
 }
 
+void CalendarPane::ShowEventMenu(int row) {
+  const bool onRow = list_ && row >= 0 && row < list_->rowCount();
+  if (onRow) list_->SelectRow(row);
+  bool attachment = false;
+  if (onRow && store_) {
+    Bytes bytes;
+    if (store_->ReadRecordIfLive(bytes, list_->PositionOf(row)).ok()) {
+      const EventRecord record(bytes);
+      attachment = record.attachmentKind() != event::kAttachNone && !record.attachment().empty();
+    }
+  }
+  QMenu menu(this);
+  menu.setObjectName(QStringLiteral("eventMenu"));
+  struct Item {
+    const char* text;
+    int command;
+    bool enabled;
+  };
+  const Item items[] = {
+      {"New...\tInsert", kCmdNewContact, true},
+      {nullptr, 0, false},
+      {"Edit...\tEnter", kCmdEditContact, onRow},
+      {"Delete...\tDelete", kCmdDeleteContact, onRow},
+      {nullptr, 0, false},
+      {"Undo delete\tCtrl+Z", kCmdUndoDelete, EventRecycleBin().Holds()},
+      {nullptr, 0, false},
+      {"Cut\tCtrl+X", kCmdCut, onRow},
+      {"Copy\tCtrl+C", kCmdCopy, onRow},
+      {"Paste\tCtrl+V", kCmdPaste, EventClipboard().Holds()},
+      {nullptr, 0, false},
+      {"Open attachment...\tCtrl+A", kCmdOpenAttachment, attachment},
+  };
+  for (const Item& item : items) {
+    if (!item.text) {
+      menu.addSeparator();
+      continue;
+    }
+    QAction* action = menu.addAction(QString::fromLatin1(item.text));
+    action->setData(item.command);
+    action->setEnabled(item.enabled);
+  }
+  QAction* chosen = menuChooser_ ? menuChooser_(menu) : menu.exec(QCursor::pos());
+  if (chosen && chosen->isEnabled()) PostCommand(window(), chosen->data().toInt(), 0);
+}
+
 void CalendarPane::OnMiniCalendar(const Command& command) {
-  // A drop of an event on a day comes with the event commands that move
-  // and copy events; a pick selects the day.
-  if (CommandHigh(command.id) != 0) return;
+  // An event dropped on a day moves there, or is copied with Ctrl held; a
+  // pick selects the day.
+  const int high = CommandHigh(command.id);
+  if (high == kCmdDropMove || high == kCmdDropCopy) {
+    commands_.DropOnDate(DateFromParam(command.param), high == kCmdDropCopy);
+    return;
+  }
+  if (high != 0) return;
   SelectDate(DateFromParam(command.param));
   FocusList();
 }
@@ -504,9 +556,17 @@ qintptr CalendarPane::OnCommand(const Command& command) {
   }
   switch (command.id) {
     case kTabsId: SwitchTab(int(command.param) - 1); return 1;
-    case kBinId: return 0;  // taking events back comes with Delete
+    case kBinId: return commands_.OnBinCommand(command.param);
     case kCmdNewContact: NewEvent(); return 1;
     case kCmdEditContact: EditEvent(); return 1;
+    case kCmdDeleteContact: commands_.DeleteEvent(); return 1;
+    case kCmdFind: FindEvents(); return 1;
+    case kCmdUndoDelete: commands_.UndoDelete(); return 1;
+    case kCmdCut: commands_.CutEvent(); return 1;
+    case kCmdCopy: commands_.CopyEvent(); return 1;
+    case kCmdPaste: commands_.PasteEvent(); return 1;
+    case kCmdOpenAttachment: commands_.OpenAttachment(); return 1;
+    case kCmdSendContact: commands_.InternetEvents(); return 1;
     default: return 0;
   }
 }

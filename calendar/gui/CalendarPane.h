@@ -3,20 +3,25 @@
 // with the mini calendar and the recycle bin beside them; the Week and Month
 // tabs show their views over the work area. One selected date and one
 // category filter drive all three; keys reach every part (see AddKeys). New
-// and Edit event run here; other users' changes reach the day list through
-// the periodic refresh.
+// and Edit event and Find run here, the other event commands in
+// EventCommands; other users' changes reach the day list through the
+// periodic refresh.
 #pragma once
 
 #include <functional>
 #include <optional>
 #include <string>
 
+#include "calendar/gui/EventCommands.h"
 #include "calendar/gui/EventRowDelegate.h"
 #include "calendar/model/DayAgenda.h"
 #include "calendar/model/EventRecord.h"
 #include "store/Dates.h"
 #include "store/RecordQuery.h"
 #include "toolkit/TesselPane.h"
+
+class QAction;
+class QMenu;
 
 namespace velmora {
 
@@ -96,6 +101,16 @@ class CalendarPane : public TesselPane {
   // selected one.
   void NewEvent();
   void EditEvent();
+  // Edits the event at position (a row of the day list or of Find) as Edit
+  // does, in any tab; true when it was written.
+  bool EditEventAt(RecordPosition position);
+  // The "Find" dialog (1004); "&Go to" shows the chosen event on its day.
+  void FindEvents();
+  EventCommands& commands() { return commands_; }
+  // Chooses from the day list's pop-up menu in place of the person (the
+  // tests); none: the menu opens at the mouse.
+  using MenuChooser = std::function<QAction*(QMenu& menu)>;
+  void SetMenuChooser(MenuChooser chooser) { menuChooser_ = std::move(chooser); }
 
   qintptr OnCommand(const Command& command) override;
 
@@ -116,6 +131,8 @@ class CalendarPane : public TesselPane {
   void ReloadViews();
   void ShowMessage(int number);
   uint64_t SelectedRecordId() const;
+  // The day list's pop-up menu for the row under the pointer (-1: none).
+  void ShowEventMenu(int row);
 
   EventEditorFunction editor_;
   RecordStore* store_ = nullptr;
@@ -127,6 +144,8 @@ class CalendarPane : public TesselPane {
   RecordQuery query_;
   uint64_t keptRecordId_ = 0;  // the selection across a refresh
   EventRowDelegate delegate_;
+  EventCommands commands_{*this};
+  MenuChooser menuChooser_;
 
   TFlyMenu* categories_ = nullptr;
   TesselWndListView* list_ = nullptr;
