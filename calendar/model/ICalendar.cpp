@@ -470,8 +470,19 @@ ParsedEvent FillEvent(icalcomponent* ev, EventRecord& e) {
   if (const char* summary = icalcomponent_get_summary(ev)) {
     PutField("SUMMARY", summary, event::kSubjectWidth, losses, [&](std::string_view t) { e.setSubject(t); });
   }
-  if (const char* description = icalcomponent_get_description(ev)) {
-    PutField("DESCRIPTION", description, event::kNotesWidth, losses, [&](std::string_view t) { e.setNotes(t); });
+  {
+    // The place has no field of its own: it goes to the notes.
+    std::string notes;
+    if (const char* description = icalcomponent_get_description(ev)) notes = description;
+    if (const char* location = icalcomponent_get_location(ev); location && *location) {
+      notes += (notes.empty() ? "" : "\n") + std::string("Location: ") + location;
+    }
+    if (icalproperty* url = icalcomponent_get_first_property(ev, ICAL_URL_PROPERTY)) {
+      if (const char* link = icalproperty_get_url(url); link && *link) {
+        notes += (notes.empty() ? "" : "\n") + std::string("URL: ") + link;
+      }
+    }
+    PutField("DESCRIPTION", notes, event::kNotesWidth, losses, [&](std::string_view t) { e.setNotes(t); });
   }
   {
     std::vector<std::string> categories;
