@@ -137,9 +137,8 @@ std::string ICalendarEvent(const EventRecord& e, std::time_t stamp) {
     icalcomponent_add_property(c, icalproperty_new_dtstart(Floating(date, MinuteOfDay(e.startTime()))));
     icalcomponent_add_property(c, icalproperty_new_dtend(Floating(date, MinuteOfDay(e.endTime()))));
   }
-  icalcomponent_add_property(c, icalproperty_new_summary(e.subject().c_str()));
+  if (!e.subject().empty()) icalcomponent_add_property(c, icalproperty_new_summary(e.subject().c_str()));
   if (!e.notes().empty()) icalcomponent_add_property(c, icalproperty_new_description(e.notes().c_str()));
-  if (!e.category().empty()) icalcomponent_add_property(c, icalproperty_new_categories(e.category().c_str()));
   if (e.confidential()) icalcomponent_add_property(c, icalproperty_new_class(ICAL_CLASS_CONFIDENTIAL));
   if (e.attachmentKind() != event::kAttachNone && !e.attachment().empty()) {
     const std::string target =
@@ -165,12 +164,33 @@ std::string ICalendarEvent(const EventRecord& e, std::time_t stamp) {
     trigger.time = icaltime_null_time();
     trigger.duration = icaldurationtype_from_int(minutes * 60);
     icalcomponent_add_property(alarm, icalproperty_new_trigger(trigger));
-    icalcomponent_add_property(alarm, icalproperty_new_description(e.subject().c_str()));
+    // A display alarm needs a description: the subject, or a word.
+    icalcomponent_add_property(
+        alarm, icalproperty_new_description(e.subject().empty() ? "Reminder" : e.subject().c_str()));
     icalcomponent_add_component(c, alarm);
   }
   char* text = icalcomponent_as_ical_string_r(c);
   std::string out = text ? text : "";
   free(text);
+  // libical writes a comma inside CATEGORIES as it is, which splits the
+  // category in two when read: the line is written here, escaped, before
+  // the alarm (a category holds at most 29 bytes, so it needs no folding).
+  if (!e.category().empty()) {
+    std::string line = "CATEGORIES:";
+    for (char ch : e.category()) {
+      if (ch == '\\' || ch == ',' || ch == ';') line += '\\';
+      if (ch == '\n') {
+        line += "\\n";
+      } else if (ch != '\r') {
+        line += ch;
+      }
+    }
+    line += "\n";
+    size_t at = out.find("BEGIN:VALARM");
+    if (at == std::string::npos) at = out.rfind("END:VEVENT");
+    if (at == std::string::npos) at = out.size();
+    out.insert(at, line);
+  }
   // libical ends lines with LF after folding; the format's line end is CR LF.
   std::string crlf;
   crlf.reserve(out.size() + out.size() / 40);
@@ -405,8 +425,10 @@ ParsedEvent FillEvent(icalcomponent* ev, EventRecord& e) {
   Losses& losses = r.losses;
   for (icalproperty* p = icalcomponent_get_first_property(ev, ICAL_XLICERROR_PROPERTY); p;
        p = icalcomponent_get_next_property(ev, ICAL_XLICERROR_PROPERTY)) {
-    const char* text = icalproperty_get_xlicerror(p);
-    losses.Add(std::string("a line libical could not read: ") + (text ? text : ""));
+    const std::string text = icalproperty_get_xlicerror(p) ? icalproperty_get_xlicerror(p) : "";
+    // A property without a value loses nothing.
+    if (text.rfind("No value for ", 0) == 0) continue;
+    losses.Add("a line that could not be read: " + text);
   }
   icalproperty* dtstartProp = icalcomponent_get_first_property(ev, ICAL_DTSTART_PROPERTY);
   if (!dtstartProp) {
@@ -488,17 +510,10 @@ ParsedEvent FillEvent(icalcomponent* ev, EventRecord& e) {
     std::vector<std::string> categories;
     for (icalproperty* p = icalcomponent_get_first_property(ev, ICAL_CATEGORIES_PROPERTY); p;
          p = icalcomponent_get_next_property(ev, ICAL_CATEGORIES_PROPERTY)) {
-      // libical gives a multi-valued CATEGORIES as one property per value
-      // or as the values joined by commas.
-      std::string v = PropertyText(p);
-      size_t from = 0;
-      while (from <= v.size()) {
-        size_t comma = v.find(',', from);
-        if (comma == std::string::npos) comma = v.size();
-        std::string one = v.substr(from, comma - from);
-        if (!one.empty()) categories.push_back(one);
-        from = comma + 1;
-      }
+      // libical reads "CATEGORIES:a,b" as one property per value; an
+      // escaped comma stays inside its value.
+      const char* v = icalproperty_get_categories(p);
+      if (v && *v) categories.push_back(v);
     }
     if (!categories.empty()) {
       PutField("CATEGORIES", categories[0], 30, losses, [&](std::string_view t) { e.setCategory(t); });

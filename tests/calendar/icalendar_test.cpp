@@ -139,7 +139,7 @@ std::vector<EventRecord> EveryShape(TempCalendar& cal) {
   EventRecord early = cal.Make(D(1, 1, 1800), "First day", At(0, 0), At(23, 55));
   events.push_back(early);
   EventRecord late = cal.Make(D(31, 12, 2199), "Last day", At(23, 55), At(23, 55));
-  late.setCategory("\xc3\x85rsdag");
+  late.setCategory("\xc3\x85rsdag, fest");
   events.push_back(late);
   return events;
 }
@@ -467,7 +467,7 @@ TEST(ICalendarImport, ValuesLongerThanTheirFieldsAreCutAndTold) {
 }
 
 TEST(ICalendarImport, OtherFilesAreRefused) {
-  for (const std::string text : {std::string("BEGIN:VCARD\r\nFN:Asa\r\nEND:VCARD\r\n"), std::string("Date,Subject\n"),
+  for (const std::string& text : {std::string("BEGIN:VCARD\r\nFN:Asa\r\nEND:VCARD\r\n"), std::string("Date,Subject\n"),
                                  std::string()}) {
     TempCalendar cal;
     ImportCounts counts;
