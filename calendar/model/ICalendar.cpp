@@ -281,6 +281,12 @@ struct Losses {
 // Stores a text, telling when it was cut.
 void PutField(const std::string& name, std::string_view text, size_t width, Losses& losses,
               const std::function<void(std::string_view)>& set) {
+  // Bytes that are not UTF-8 are read as Windows-1252, as everywhere.
+  std::string converted;
+  if (!IsValidUtf8(text)) {
+    converted = Windows1252ToUtf8(text);
+    text = converted;
+  }
   const size_t fits = Utf8CutLength(text, width - 1);
   set(text.substr(0, fits));
   if (fits < text.size()) {

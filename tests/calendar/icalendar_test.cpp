@@ -510,3 +510,32 @@ TEST(ICalendarImport, AReaderIsRefused) {
 
 }  // namespace
 }  // namespace velmora::test
+
+namespace velmora::test {
+namespace {
+
+TEST(ICalendarImport, TextThatIsNotUtf8IsReadAsWindows1252) {
+  const std::string text =
+      "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nDTSTART;VALUE=DATE:20240301\r\nSUMMARY:Caf\xe9 \x80 " + std::string(70, '\xff') +
+      "\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+  TempCalendar cal;
+  const ImportCounts counts = Import(cal.store(), text);
+  const std::vector<EventRecord> events = AllEvents(cal.store());
+  ASSERT_EQ(events.size(), 1u);
+  // 9 bytes and 70 two-byte characters, cut to 149 bytes at a character.
+  EXPECT_EQ(events[0].subject(), "Caf\xc3\xa9 \xe2\x82\xac " + [] {
+    std::string y;
+    for (int i = 0; i < 69; ++i) y += "\xc3\xbf";
+    return y;
+  }());
+  EXPECT_EQ(Problems(counts.partly), "2: SUMMARY longer than 149 bytes, cut\n");
+  // What was stored exports and reads back as it is.
+  TempCalendar copy;
+  const ImportCounts back = Import(copy.store(), ExportAll(cal.store()));
+  EXPECT_TRUE(back.partly.empty()) << Problems(back.partly);
+  ASSERT_EQ(AllEvents(copy.store()).size(), 1u);
+  EXPECT_EQ(AllEvents(copy.store())[0].subject(), events[0].subject());
+}
+
+}  // namespace
+}  // namespace velmora::test
