@@ -376,9 +376,11 @@ void ApplyRule(const icalrecurrencetype& rule, const LocalMoment& start, bool al
   }
   if (hasSetPos) losses.Add("BYSETPOS not kept");
 
+  bool untilRead = false;
   if (!icaltime_is_null_time(rule.until)) {
     LocalMoment until;
-    if (ToLocal(rule.until, until)) {
+    untilRead = ToLocal(rule.until, until);
+    if (untilRead) {
       // A date-time UNTIL in UTC may fall on another local day; the series
       // holds whole days.
       DateValue end;
@@ -407,7 +409,7 @@ void ApplyRule(const icalrecurrencetype& rule, const LocalMoment& start, bool al
       losses.Add("COUNT=" + std::to_string(rule.count) + " runs past 2199, kept as no end date");
     }
   }
-  if (block.end == kNoEndDate && !icaltime_is_null_time(rule.until)) {
+  if (block.end == kNoEndDate && untilRead) {
     losses.Add("UNTIL 2020-12-31 reads as no end date");
   }
   (void)allDay;
@@ -446,6 +448,13 @@ ParsedEvent FillEvent(icalcomponent* ev, EventRecord& e) {
   if (!ToLocal(dtstart, start)) {
     r.reason = "a start (DTSTART) that is not a date from 1800-01-01 to 2199-12-31";
     return r;
+  }
+  // A zone the file does not describe and that has no known name: its
+  // times are read as local times, and that is told.
+  if (icalparameter* tzid = icalproperty_get_first_parameter(dtstartProp, ICAL_TZID_PARAMETER);
+      tzid && !dtstart.zone && !dtstart.is_date && !icaltime_is_utc(dtstart)) {
+    const char* name = icalparameter_get_tzid(tzid);
+    losses.Add(std::string("time zone ") + (name ? name : "") + " unknown, its times read as local times");
   }
   const bool allDay = start.isDate;
   DateValue date;

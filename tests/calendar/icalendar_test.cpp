@@ -539,3 +539,22 @@ TEST(ICalendarImport, TextThatIsNotUtf8IsReadAsWindows1252) {
 
 }  // namespace
 }  // namespace velmora::test
+
+namespace velmora::test {
+namespace {
+
+TEST(ICalendarImport, AnUnknownZoneIsReadAsLocalTimeAndTold) {
+  ZoneScope zone("Europe/Berlin");
+  const std::string text =
+      "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nDTSTART;TZID=Custom Zone 7:20240301T101000\r\n"
+      "DTEND;TZID=Custom Zone 7:20240301T110000\r\nSUMMARY:Somewhere\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+  TempCalendar cal;
+  const ImportCounts counts = Import(cal.store(), text);
+  const std::vector<EventRecord> events = AllEvents(cal.store());
+  ASSERT_EQ(events.size(), 1u);
+  EXPECT_EQ(TimeSlot(events[0].startTime()), TimeSlot(At(10, 10)));
+  EXPECT_EQ(Problems(counts.partly), "2: time zone Custom Zone 7 unknown, its times read as local times\n");
+}
+
+}  // namespace
+}  // namespace velmora::test
