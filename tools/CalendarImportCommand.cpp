@@ -47,7 +47,11 @@ int RunCalendarImport(const Arguments& args, RecordStore& store) {
   in.read(start.data(), std::streamsize(start.size()));
   start.resize(size_t(in.gcount()));
   if (in.bad()) return Fail(Result::Fail("Cannot read the import file", errno, inputPath).Message());
-  if (!LooksLikeICalendar(start)) return Fail(std::string(kNotAnICalendarFile));
+  // Other files (CSV, vCards) go to address books.
+  if (!LooksLikeICalendar(start)) {
+    return Fail("Not an address book: \"" + args.positional()[0] +
+                "\"; a calendar file imports iCalendar files only (BEGIN:VCALENDAR on the first line).");
+  }
   ICalendarInput input;
   input.next = [&](std::string& chunk) {
     if (!start.empty()) {  // the start, read already

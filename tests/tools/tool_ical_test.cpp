@@ -101,7 +101,7 @@ TEST_F(ToolICalendarTest, FormatsAndFilesOfTheOtherKindAreRefused) {
   const Case cases[] = {
       {{"export", calendar, dir.File("o.vcf"), "--format", "vcard"}, "--format: expected csv or ics"},
       {{"export", book, dir.File("o.ics"), "--format", "ics"}, "--format: expected csv, text or vcard"},
-      {{"import", calendar, csv}, "not an iCalendar file"},
+      {{"import", calendar, csv}, "a calendar file imports iCalendar files only"},
       {{"import", calendar, Fixture("thunderbird-rules.ics"), "--map", "default"}, "--map and --no-heading"},
   };
   for (const Case& c : cases) {
