@@ -112,5 +112,15 @@ TEST_F(ToolICalendarTest, FormatsAndFilesOfTheOtherKindAreRefused) {
   EXPECT_TRUE(List(calendar).empty());
 }
 
+TEST_F(ToolICalendarTest, FormatCsvIsTheCalendarsExportFile) {
+  const std::string source = dir.File("source.cld");
+  Ok({"create", "--kind", "calendar", "--examples", source});
+  Ok({"export", source, dir.File("plain.csv")});
+  Ok({"export", source, dir.File("csv.csv"), "--format", "csv"});
+  const std::string plain = ReadWholeFile(dir.File("plain.csv"));
+  EXPECT_NE(plain.find("\"Date\",\"Start Time\""), std::string::npos) << plain;
+  EXPECT_EQ(ReadWholeFile(dir.File("csv.csv")), plain);
+}
+
 }  // namespace
 }  // namespace velmora::testing
