@@ -297,8 +297,7 @@ void PutField(const std::string& name, std::string_view text, size_t width, Loss
 int WeekdayIndex(icalrecurrencetype_weekday w) { return int(w) - int(ICAL_SUNDAY_WEEKDAY); }
 
 // The repeat block of an RRULE, as near as the record holds it.
-void ApplyRule(const icalrecurrencetype& rule, const LocalMoment& start, bool allDay, EventRecord& e,
-               Losses& losses) {
+void ApplyRule(const icalrecurrencetype& rule, const LocalMoment& start, EventRecord& e, Losses& losses) {
   DateValue date;
   (void)DateFromDayNumber(start.day, date);
   RepeatBlock block;
@@ -412,7 +411,6 @@ void ApplyRule(const icalrecurrencetype& rule, const LocalMoment& start, bool al
   if (block.end == kNoEndDate && untilRead) {
     losses.Add("UNTIL 2020-12-31 reads as no end date");
   }
-  (void)allDay;
   e.setRepeat(block);
 }
 
@@ -575,7 +573,7 @@ ParsedEvent FillEvent(icalcomponent* ev, EventRecord& e) {
       losses.Add("a second RRULE not kept");
       break;
     }
-    ApplyRule(icalproperty_get_rrule(p), start, allDay, e, losses);
+    ApplyRule(icalproperty_get_rrule(p), start, e, losses);
   }
   for (icalproperty* p = icalcomponent_get_first_property(ev, ICAL_EXDATE_PROPERTY); p;
        p = icalcomponent_get_next_property(ev, ICAL_EXDATE_PROPERTY)) {
