@@ -889,7 +889,9 @@ class Importer {
   Result OneEvent(const std::string& text, size_t line, bool tooLong) {
     ++counts_.linesRead;
     if (tooLong) {
-      counts_.unread.push_back({line, "the event is longer than " + std::to_string(kICalendarMaxEvent) + " bytes"});
+      counts_.unread.push_back({line, "the event is longer than the import reads (a line over " +
+                                          std::to_string(kICalendarMaxLine >> 20) + " MB or an event over " +
+                                          std::to_string(kICalendarMaxEvent >> 20) + " MB)"});
       return Progress();
     }
     icalcomponent* parsed = text.find('\0') == std::string::npos ? icalparser_parse_string(text.c_str()) : nullptr;

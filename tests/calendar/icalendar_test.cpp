@@ -558,3 +558,45 @@ TEST(ICalendarImport, AnUnknownZoneIsReadAsLocalTimeAndTold) {
 
 }  // namespace
 }  // namespace velmora::test
+
+namespace velmora::test {
+namespace {
+
+TEST(ICalendarImport, EventsBeyondTheBoundsAreToldAndTheRestRead) {
+  struct Case {
+    const char* name;
+    std::string event;
+  };
+  const Case cases[] = {
+      {"a long line", "BEGIN:VEVENT\r\nDTSTART:20240301T100000\r\nDESCRIPTION:" + std::string(kICalendarMaxLine + 10, 'x') +
+                          "\r\nSUMMARY:Long\r\nEND:VEVENT\r\n"},
+      {"a long folded line", "BEGIN:VEVENT\r\nDTSTART:20240301T100000\r\nDESCRIPTION:" + [] {
+         std::string folded;
+         for (size_t i = 0; i < kICalendarMaxLine / 70 + 10; ++i) folded += std::string(70, 'y') + "\r\n ";
+         return folded;
+       }() + "\r\nSUMMARY:Long\r\nEND:VEVENT\r\n"},
+      {"many lines", "BEGIN:VEVENT\r\nDTSTART:20240301T100000\r\n" + [] {
+         std::string lines;
+         while (lines.size() <= kICalendarMaxEvent) lines += "X-NOTE:" + std::string(500, 'z') + "\r\n";
+         return lines;
+       }() + "SUMMARY:Long\r\nEND:VEVENT\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string text = "BEGIN:VCALENDAR\r\n" + c.event +
+                             "BEGIN:VEVENT\r\nDTSTART:20240302T100000\r\nSUMMARY:After\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+    TempCalendar cal;
+    const ImportCounts counts = Import(cal.store(), text);
+    EXPECT_EQ(counts.linesRead, 2u);
+    EXPECT_EQ(counts.added, 1u);
+    ASSERT_EQ(counts.unread.size(), 1u);
+    EXPECT_EQ(counts.unread[0].line, 2u);
+    EXPECT_NE(counts.unread[0].reason.find("longer than the import reads"), std::string::npos);
+    const std::vector<EventRecord> events = AllEvents(cal.store());
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].subject(), "After");
+  }
+}
+
+}  // namespace
+}  // namespace velmora::test
