@@ -66,6 +66,16 @@ icaltimetype Floating(const DateValue& d, int minuteOfDay) {
   return t;
 }
 
+// libical drops the spaces and tabs that start or end a value when it
+// reads one; they are left out on both ways, so a text reads back as it was
+// written.
+std::string Trim(std::string text) {
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.pop_back();
+  const size_t first = text.find_first_not_of(" \t");
+  text.erase(0, first == std::string::npos ? text.size() : first);
+  return text;
+}
+
 std::string TwoDigits(int v) {
   char buf[8];
   std::snprintf(buf, sizeof buf, "%02d", v % 100);
@@ -137,12 +147,14 @@ std::string ICalendarEvent(const EventRecord& e, std::time_t stamp) {
     icalcomponent_add_property(c, icalproperty_new_dtstart(Floating(date, MinuteOfDay(e.startTime()))));
     icalcomponent_add_property(c, icalproperty_new_dtend(Floating(date, MinuteOfDay(e.endTime()))));
   }
-  if (!e.subject().empty()) icalcomponent_add_property(c, icalproperty_new_summary(e.subject().c_str()));
-  if (!e.notes().empty()) icalcomponent_add_property(c, icalproperty_new_description(e.notes().c_str()));
+  const std::string subject = Trim(e.subject());
+  const std::string notes = Trim(e.notes());
+  if (!subject.empty()) icalcomponent_add_property(c, icalproperty_new_summary(subject.c_str()));
+  if (!notes.empty()) icalcomponent_add_property(c, icalproperty_new_description(notes.c_str()));
   if (e.confidential()) icalcomponent_add_property(c, icalproperty_new_class(ICAL_CLASS_CONFIDENTIAL));
-  if (e.attachmentKind() != event::kAttachNone && !e.attachment().empty()) {
-    const std::string target =
-        e.attachmentKind() == event::kAttachDocument ? "file://" + e.attachment() : e.attachment();
+  if (const std::string attachment = Trim(e.attachment());
+      e.attachmentKind() != event::kAttachNone && !attachment.empty()) {
+    const std::string target = e.attachmentKind() == event::kAttachDocument ? "file://" + attachment : attachment;
     icalattach* attach = icalattach_new_from_url(target.c_str());
     icalcomponent_add_property(c, icalproperty_new_attach(attach));
     icalattach_unref(attach);
@@ -166,7 +178,7 @@ std::string ICalendarEvent(const EventRecord& e, std::time_t stamp) {
     icalcomponent_add_property(alarm, icalproperty_new_trigger(trigger));
     // A display alarm needs a description: the subject, or a word.
     icalcomponent_add_property(
-        alarm, icalproperty_new_description(e.subject().empty() ? "Reminder" : e.subject().c_str()));
+        alarm, icalproperty_new_description(subject.empty() ? "Reminder" : subject.c_str()));
     icalcomponent_add_component(c, alarm);
   }
   char* text = icalcomponent_as_ical_string_r(c);
@@ -175,9 +187,9 @@ std::string ICalendarEvent(const EventRecord& e, std::time_t stamp) {
   // libical writes a comma inside CATEGORIES as it is, which splits the
   // category in two when read: the line is written here, escaped, before
   // the alarm (a category holds at most 29 bytes, so it needs no folding).
-  if (!e.category().empty()) {
+  if (const std::string category = Trim(e.category()); !category.empty()) {
     std::string line = "CATEGORIES:";
-    for (char ch : e.category()) {
+    for (char ch : category) {
       if (ch == '\\' || ch == ',' || ch == ';') line += '\\';
       if (ch == '\n') {
         line += "\\n";
@@ -282,11 +294,9 @@ struct Losses {
 void PutField(const std::string& name, std::string_view text, size_t width, Losses& losses,
               const std::function<void(std::string_view)>& set) {
   // Bytes that are not UTF-8 are read as Windows-1252, as everywhere.
-  std::string converted;
-  if (!IsValidUtf8(text)) {
-    converted = Windows1252ToUtf8(text);
-    text = converted;
-  }
+  std::string converted = IsValidUtf8(text) ? std::string(text) : Windows1252ToUtf8(text);
+  converted = Trim(std::move(converted));
+  text = converted;
   const size_t fits = Utf8CutLength(text, width - 1);
   set(text.substr(0, fits));
   if (fits < text.size()) {

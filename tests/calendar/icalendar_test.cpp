@@ -600,3 +600,35 @@ TEST(ICalendarImport, EventsBeyondTheBoundsAreToldAndTheRestRead) {
 
 }  // namespace
 }  // namespace velmora::test
+
+namespace velmora::test {
+namespace {
+
+TEST(ICalendarRoundTrip, SpacesAroundATextAreLeftOutBothWays) {
+  TempCalendar source;
+  EventRecord e = source.Make(D(3, 3, 2024), "Lunch \t ", At(12, 0), At(13, 0));
+  e.setNotes("  Bring the\nreport  ");
+  e.setCategory("Home ");
+  source.Add(e);
+  const std::string first = ExportAll(source.store());
+  EXPECT_NE(first.find("SUMMARY:Lunch\r\n"), std::string::npos) << first;
+  TempCalendar target;
+  const ImportCounts counts = Import(target.store(), first);
+  EXPECT_TRUE(counts.partly.empty()) << Problems(counts.partly);
+  const std::vector<EventRecord> back = AllEvents(target.store());
+  ASSERT_EQ(back.size(), 1u);
+  EXPECT_EQ(back[0].subject(), "Lunch");
+  EXPECT_EQ(back[0].notes(), "Bring the\nreport");
+  EXPECT_EQ(back[0].category(), "Home");
+  EXPECT_EQ(WithoutUids(ExportAll(target.store())), WithoutUids(first));
+  // A foreign file's value that ends in spaces is read without them too.
+  TempCalendar foreign;
+  Import(foreign.store(),
+         "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nDTSTART;VALUE=DATE:20240301\r\nSUMMARY: Tea  \r\nEND:VEVENT\r\n"
+         "END:VCALENDAR\r\n");
+  ASSERT_EQ(AllEvents(foreign.store()).size(), 1u);
+  EXPECT_EQ(AllEvents(foreign.store())[0].subject(), "Tea");
+}
+
+}  // namespace
+}  // namespace velmora::test
