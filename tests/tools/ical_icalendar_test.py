@@ -18,7 +18,7 @@ TOOL = sys.argv[1]
 
 EVENTS = [
     {"Date": "2024-05-14", "Start_Time": "09:05", "End_Time": "10:40", "All_Day": 0,
-     "Subject": "Review, part 1; \"draft\"", "Notes": "First line\nSecond line \u00e5\u00e4\u00f6 " * 4,
+     "Subject": "Review, part 1; \"draft\"", "Notes": ("First line\nSecond line \u00e5\u00e4\u00f6 " * 4).strip(),
      "category": "Meetings, old", "confidential": True, "Attachment_Kind": 1,
      "Attachment": "/home/asa/Documents/minutes.odt"},
     {"Date": "2025-01-01", "All_Day": 1, "Subject": "New year", "Attachment_Kind": 2,
