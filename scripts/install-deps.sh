@@ -10,6 +10,7 @@ packages=(
   xvfb xauth dbus dbus-x11 fonts-dejavu-core fonts-liberation2
   shared-mime-info desktop-file-utils bash-completion
   libcurl4-openssl-dev libidn2-dev libsecret-1-dev openssl python3-aiosmtpd python3-vobject
+  libical-dev python3-icalendar
   libreoffice-writer-nogui libreoffice-base-nogui python3-uno xdg-utils gnome-keyring
 )
 

@@ -1,6 +1,7 @@
 // `agenda`, `export`, `report` and `alarms`: the calendar's views of its
 // events, through a connection opened with the user's password.
 #include <algorithm>
+#include <ctime>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -12,6 +13,7 @@
 #include "calendar/model/CalendarReport.h"
 #include "calendar/model/DayAgenda.h"
 #include "calendar/model/EventSelection.h"
+#include "calendar/model/ICalendar.h"
 #include "importexport/RecordJson.h"
 #include "resources/Strings.h"
 #include "store/Dates.h"
@@ -147,6 +149,9 @@ int RunAgenda(const Arguments& args) {
 }
 
 int RunExport(const Arguments& args) {
+  // The comma-separated export file, or iCalendar.
+  const std::string format = args.ValueOr("--format", "csv");
+  if (format != "csv" && format != "ics") return Fail("--format: expected csv or ics on a calendar file");
   ExportOptions options;
   if (Result selected = SelectionOptions(args, options); !selected.ok()) return Fail(selected.Message());
   if (Result distinct = DistinctOutput(args.positional()[0], args.positional()[1]); !distinct.ok()) {
@@ -163,6 +168,15 @@ int RunExport(const Arguments& args) {
                                   OutputMode::NoWiderThanFile(FileSystem::Default(), args.positional()[0]));
       !created.ok()) {
     return Fail(created.Message());
+  }
+  if (format == "ics") {
+    const std::time_t stamp = std::time(nullptr);
+    out.Write(ICalendarBegin());
+    for (const SelectedEvent& e : events) {
+      if (!out.Write(ICalendarEvent(e.record, stamp))) break;
+    }
+    out.Write(ICalendarEnd());
+    return FinishFile(out);
   }
   out.Write(ExportHeaderLine());
   for (const SelectedEvent& e : events) {

@@ -3,6 +3,7 @@
 // 0 on success, 1 after printing a one-line message on stderr.
 #pragma once
 
+#include "store/RecordStore.h"
 #include "tools/Arguments.h"
 
 namespace velmora::tool {
@@ -32,6 +33,8 @@ int RunAlarms(const Arguments& args);  // FILE
 
 // ContactCommands.cpp
 int RunImport(const Arguments& args);         // FILE IN
+// FILE IN on a calendar: IN an iCalendar file.
+int RunCalendarImport(const Arguments& args, RecordStore& store);
 int RunExportCommand(const Arguments& args);  // FILE OUT: an address book's or a calendar's export
 int RunReportCommand(const Arguments& args);  // FILE OUT: an address book's or a calendar's report
 

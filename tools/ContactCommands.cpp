@@ -31,7 +31,7 @@ using format::FileKind;
 // The options of each kind of file; any other option the command knows is
 // refused on that kind.
 const std::vector<std::string> kCalendarOptions = {"--from", "--to", "--subject"};
-const std::vector<std::string> kExportOptions = {"--category", "--name", "--format", "--vcard-version"};
+const std::vector<std::string> kExportOptions = {"--category", "--name", "--vcard-version"};
 const std::vector<std::string> kReportOptions = {"--category", "--name", "--fields"};
 
 Result RefuseOptions(const Arguments& args, const std::vector<std::string>& options, const std::string& kind) {
@@ -178,8 +178,11 @@ int RunImport(const Arguments& args) {
   const std::string map = args.ValueOr("--map", "default");
   if (map != "default" && map != "positional") return Fail("--map: expected default or positional");
   const bool heading = !args.Has("--no-heading");
-  ResultOf<OpenedStore> opened = OpenAddressBook(args);
+  ResultOf<OpenedStore> opened = OpenWithPassword(args.positional()[0], args.ValueOr("--password", ""));
   if (!opened.ok()) return Fail(opened.Message());
+  // A calendar takes iCalendar files.
+  if (opened->kind == FileKind::Calendar) return RunCalendarImport(args, *opened->store);
+  if (opened->kind != FileKind::Address) return Fail("Not an address book: \"" + args.positional()[0] + "\"");
   RecordStore& store = *opened->store;
   if (opened->accessLevel == kAccessReader) return Fail(LoadText(kMsgNoPermission));
   // Only the start of the file is read here: enough to tell a vCard file

@@ -46,12 +46,16 @@ const std::vector<Command>& Commands() {
       {"compact", "compact FILE", 1, {}, RunCompact},
       {"agenda", "agenda FILE --from YYYY-MM-DD --to YYYY-MM-DD [--category NAME] [--password P]", 1,
        {{"--from", "--to", "--category", "--password"}, {}}, RunAgenda},
-      {"import", "import FILE IN [--no-heading] [--map default|positional] [--password P]  (CSV or vCard)", 2,
+      {"import",
+       "import FILE IN [--no-heading] [--map default|positional] [--password P]  (CSV or vCard)\n"
+       "  velmora import FILE.cld IN.ics [--password P]  (iCalendar into a calendar)",
+       2,
        {{"--map", "--password"}, {"--no-heading"}}, RunImport},
       {"export",
        "export FILE OUT [--category C] [--name TEXT] [--format csv|text|vcard] [--vcard-version 3.0|4.0]\n"
        "      [--password P]  (address book)\n"
-       "  velmora export FILE OUT [--from YYYY-MM-DD --to YYYY-MM-DD] [--subject TEXT] [--password P]  (calendar)",
+       "  velmora export FILE OUT [--from YYYY-MM-DD --to YYYY-MM-DD] [--subject TEXT] [--format csv|ics]\n"
+       "      [--password P]  (calendar; ics: iCalendar)",
        2, {{"--from", "--to", "--subject", "--category", "--name", "--format", "--vcard-version", "--password"}, {}},
        RunExportCommand},
       {"report",

@@ -90,7 +90,7 @@ class ManualAndCompletion(unittest.TestCase):
     def test_bash_completes_commands_values_and_record_files(self):
         folder = tempfile.mkdtemp()
         try:
-            for name in ("book.adr", "work.cld", "people.csv", "notes.txt"):
+            for name in ("book.adr", "work.cld", "people.csv", "notes.txt", "meetings.ics"):
                 open(os.path.join(folder, name), "w").close()
             script = f"""
 shopt -s extglob
@@ -103,6 +103,8 @@ t velmora ''
 t velmora export book.adr out --format ''
 t velmora list ''
 t velmora import book.adr ''
+t velmora export work.cld out --format ''
+t velmora import work.cld ''
 """
             out = subprocess.run(["bash", "-c", script], capture_output=True, text=True, check=True).stdout.splitlines()
             self.assertEqual(out[0].split(), sorted(commands() + ["--help", "--version"]))
@@ -110,6 +112,9 @@ t velmora import book.adr ''
             self.assertEqual(out[2].split(), ["book.adr", "work.cld"])
             # What import reads: delimited text and vCards, not record files.
             self.assertEqual(out[3].split(), ["notes.txt", "people.csv"])
+            # A calendar exports comma-separated text or iCalendar, and imports iCalendar.
+            self.assertEqual(out[4].split(), ["csv", "ics"])
+            self.assertEqual(out[5].split(), ["meetings.ics"])
         finally:
             shutil.rmtree(folder)
 

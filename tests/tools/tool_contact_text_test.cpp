@@ -292,7 +292,11 @@ TEST_F(ToolContactTextTest, OptionsOfTheOtherKindAreRefused) {
        "--from does not apply to an address book."},
       {{"report", book, out, "--subject", "x"}, "--subject does not apply to an address book."},
       {{"export", calendar, out, "--category", "x"}, "--category does not apply to a calendar file."},
-      {{"export", calendar, out, "--format", "csv"}, "--format does not apply to a calendar file."},
+      // A calendar's export is comma-separated or iCalendar: the address
+      // book's formats are refused.
+      {{"export", calendar, out, "--format", "vcard"}, "--format: expected csv or ics on a calendar file"},
+      {{"export", calendar, out, "--format", "text"}, "--format: expected csv or ics on a calendar file"},
+      {{"export", calendar, out, "--vcard-version", "3.0"}, "--vcard-version does not apply to a calendar file."},
       {{"report", calendar, out, "--fields", "home"}, "--fields does not apply to a calendar file."},
       {{"report", book, out, "--fields", "work"}, "--fields: expected all, home or business"},
       {{"export", book, out, "--format", "vcf"}, "--format: expected csv, text or vcard"},
