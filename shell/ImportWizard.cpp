@@ -301,7 +301,7 @@ class ImportWizardDialog : public QDialog {
   void Browse() {
     FileDialogRequest request;
     request.filter = "Comma file (*.csv)|*.csv|Text file (*.txt)|*.txt|";
-    if (host_.wholeFile.recognises) request.filter += "vCard file (*.vcf)|*.vcf|";
+    if (host_.wholeFile.recognises) request.filter += host_.wholeFile.fileFilter;
     request.filter += "|";
     request.defaultExtension = "csv";
     request.start = StartFolder::Program;

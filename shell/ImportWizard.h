@@ -24,6 +24,8 @@ namespace velmora {
 // run reads the file, opened at Finish, from its start; size is its length
 // when it was opened, for the progress.
 struct WholeFileImporter {
+  // Its entry in the file dialog's filter: "vCard file (*.vcf)|*.vcf|".
+  std::string fileFilter;
   std::function<bool(std::string_view fileStart)> recognises;
   std::function<Result(std::istream& file, uint64_t size, ImportCounts&, const ImportProgress&)> run;
 };

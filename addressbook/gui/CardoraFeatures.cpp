@@ -107,6 +107,7 @@ bool CardoraFeatures::RunImportWizard(QWidget* owner, RecordStore& store) {
   };
   // A vCard file is recognised by its start and read a piece at a time:
   // its cards say which value is which.
+  host.wholeFile.fileFilter = "vCard file (*.vcf)|*.vcf|";
   host.wholeFile.recognises = [](std::string_view fileStart) { return LooksLikeVCard(fileStart); };
   host.wholeFile.run = [&store](std::istream& file, uint64_t size, ImportCounts& counts,
                                 const ImportProgress& progress) {

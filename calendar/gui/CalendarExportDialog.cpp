@@ -16,6 +16,7 @@
 #include <system_error>
 
 #include "calendar/model/CalendarExport.h"
+#include "calendar/model/ICalendar.h"
 #include "resources/Strings.h"
 #include "shell/DatePickerDialog.h"
 #include "shell/FileDialogs.h"
@@ -117,6 +118,10 @@ std::vector<CalendarExportFormat> CalendarExportFormats() {
                                "Comma file (*.csv)|*.csv|Text file (*.txt)|*.txt||", "csv",
                                [](RecordStore& store, const ExportOptions& options, const std::string& path) {
                                  return ExportEvents(store, options, path);
+                               }},
+          CalendarExportFormat{QStringLiteral("iCalendar (*.ics)"), "iCalendar file (*.ics)|*.ics||", "ics",
+                               [](RecordStore& store, const ExportOptions& options, const std::string& path) {
+                                 return ExportICalendar(store, options, path);
                                }}};
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "calendar/model/EventRecord.h"
+#include "calendar/model/ICalendar.h"
 #include "importexport/ImportConversion.h"
 #include "importexport/ImportReader.h"
 #include "shell/ImportWizard.h"
@@ -122,9 +123,27 @@ Result ImportEvents(RecordStore& store, std::istream& file, const ImportSettings
   return Result::Ok();
 }
 
+WholeFileImporter ICalendarFiles(RecordStore& store) {
+  WholeFileImporter importer;
+  importer.fileFilter = "iCalendar file (*.ics)|*.ics|";
+  importer.recognises = [](std::string_view fileStart) { return LooksLikeICalendar(fileStart); };
+  importer.run = [&store](std::istream& file, uint64_t, ImportCounts& counts, const ImportProgress& progress) {
+    ICalendarInput input;
+    input.next = [&file](std::string& chunk) -> Result {
+      chunk.resize(size_t{64} << 10);
+      file.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+      chunk.resize(static_cast<size_t>(file.gcount()));
+      if (file.bad()) return Result::Fail("Cannot read the import file", errno);
+      return Result::Ok();
+    };
+    return ImportICalendar(store, input, counts, progress);
+  };
+  return importer;
+}
+
 int RunCalendarImport(QWidget* owner, RecordStore& store, const WholeFileImporter& ownFormat) {
   ImportWizardHost host;
-  host.wholeFile = ownFormat;
+  host.wholeFile = ownFormat.run ? ownFormat : ICalendarFiles(store);
   host.catalogue = CalendarImportCatalogue();
   host.aliases = CalendarImportAliases();
   host.run = [&store](std::istream& file, const ImportSettings& settings, ImportCounts& counts,

@@ -26,9 +26,13 @@ namespace velmora {
 Result ImportEvents(RecordStore& store, std::istream& file, const ImportSettings& settings, const ImportClock& clock,
                     ImportCounts& counts, const ImportProgress& progress = {});
 
+// What reads iCalendar files (recognised by BEGIN:VCALENDAR) whole.
+WholeFileImporter ICalendarFiles(RecordStore& store);
+
 // File > Import: the shared import wizard with the calendar's catalogue and
-// heading table; the number of events added. ownFormat, when given, reads
-// the files of another calendar format it recognises by their start.
+// heading table; the number of events added. ownFormat reads the files of
+// another calendar format it recognises by their start (none given:
+// iCalendar files).
 int RunCalendarImport(QWidget* owner, RecordStore& store, const WholeFileImporter& ownFormat = {});
 
 }  // namespace velmora

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "calendar/model/CalendarImportCatalogue.h"
+#include "importexport/TextFileOutput.h"
 #include "calendar/model/Recurrence.h"
 #include "store/Bytes.h"
 #include "store/Dates.h"
@@ -999,6 +1000,17 @@ Result ImportICalendar(RecordStore& store, std::string_view fileBytes, ImportCou
     return Result::Ok();
   };
   return ImportICalendar(store, input, counts, progress);
+}
+
+Result ExportICalendar(RecordStore& store, const ExportOptions& options, const std::string& path) {
+  std::vector<SelectedEvent> events;
+  if (Result selected = SelectEvents(store, options, events); !selected) return selected;
+  const std::time_t stamp = std::time(nullptr);
+  std::string text = ICalendarBegin();
+  for (const SelectedEvent& e : events) text += ICalendarEvent(e.record, stamp);
+  text += ICalendarEnd();
+  return WriteTextFile(path, text, "Cannot create the export file",
+                       OutputMode::NoWiderThanFile(FileSystem::Default(), store.path()));
 }
 
 }  // namespace velmora

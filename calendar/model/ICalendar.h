@@ -25,6 +25,7 @@
 #include <string_view>
 
 #include "calendar/model/EventRecord.h"
+#include "calendar/model/EventSelection.h"
 #include "importexport/ContactImport.h"
 #include "store/RecordStore.h"
 #include "store/Result.h"
@@ -37,6 +38,9 @@ std::string ICalendarEnd();
 // One event as a VEVENT (CR LF line ends, long lines folded). stamp: the
 // DTSTAMP, seconds since 1970 (UTC).
 std::string ICalendarEvent(const EventRecord& event, std::time_t stamp);
+// The events the options select, as an iCalendar file written to path
+// through the suite's output routine (no wider readable than the calendar).
+Result ExportICalendar(RecordStore& store, const ExportOptions& options, const std::string& path);
 // The UID an event is exported under.
 std::string ICalendarUid(uint64_t id);
 

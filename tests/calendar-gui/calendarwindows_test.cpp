@@ -69,7 +69,8 @@ TEST_F(CalendarWindowsTest, ExportOfADateRangeWritesItsEventsAndRemembersTheFile
   EXPECT_TRUE(dialog.allButton()->isChecked());
   EXPECT_FALSE(dialog.fromButton()->isEnabled());
   EXPECT_EQ(dialog.fromLabel()->text().toStdString(), FormatDate(kMarch4));
-  EXPECT_EQ(dialog.formatChoice()->count(), 1);
+  EXPECT_EQ(dialog.formatChoice()->count(), 2) << "the comma file and iCalendar";
+  EXPECT_EQ(dialog.formatChoice()->currentIndex(), 0);
   dialog.rangeButton()->click();
   EXPECT_TRUE(dialog.fromButton()->isEnabled());
   EXPECT_TRUE(dialog.SetToDate(kMarch8));
@@ -90,6 +91,45 @@ TEST_F(CalendarWindowsTest, ExportOfADateRangeWritesItsEventsAndRemembersTheFile
   // The next export dialog offers the remembered file.
   CalendarExportDialog again(store(), kMarch4, window_);
   EXPECT_EQ(again.pathEdit()->text().toStdString(), path);
+}
+
+TEST_F(CalendarWindowsTest, AnICalendarExportReadsBackIntoAnotherCalendarThroughTheWizard) {
+  const std::string path = sandbox_.File("march.ics");
+  {
+    CalendarExportDialog dialog(store(), kMarch4, window_);
+    dialog.formatChoice()->setCurrentIndex(1);
+    dialog.rangeButton()->click();
+    EXPECT_TRUE(dialog.SetToDate(kMarch8));
+    EXPECT_TRUE(dialog.SetFromDate(kMarch4));
+    dialog.pathEdit()->setText(QString::fromStdString(path));
+    dialog.Export();
+    EXPECT_EQ(dialog.result(), 1);
+  }
+  const std::string text = ReadWholeFile(path);
+  EXPECT_EQ(text.rfind("BEGIN:VCALENDAR\r\n", 0), 0u) << text.substr(0, 80);
+  EXPECT_NE(text.find("SUMMARY:Dentist\r\n"), std::string::npos);
+  EXPECT_EQ(text.find("SUMMARY:Later"), std::string::npos) << "outside the range";
+
+  // Into a new calendar through File > Import: the wizard knows the file by
+  // its start and reads it whole.
+  ASSERT_TRUE(OpenNewFile("copy.cld"));
+  sandbox_.messages.clear();
+  {
+    DialogScript script;
+    script.Expect("importWizard", [&](QWidget* w) {
+      Type(w, "importFile", path);
+      Click(w, "next");
+    });
+    PostCommand(window_, kCmdImport);
+    EXPECT_TRUE(WaitUntil([&] { return !sandbox_.messages.empty(); }));
+    Settle();
+  }
+  ASSERT_EQ(sandbox_.messages.size(), 1u);
+  EXPECT_NE(sandbox_.messages[0].text.find("2 records added."), std::string::npos) << sandbox_.messages[0].text;
+  pane()->SelectDate(kMarch4);
+  EXPECT_EQ(DaySubjects(*pane()), std::vector<std::string>{"Dentist"});
+  pane()->SelectDate(kMarch8);
+  EXPECT_EQ(DaySubjects(*pane()), std::vector<std::string>{"Party \"at eight\""});
 }
 
 TEST_F(CalendarWindowsTest, ExportWithTheSubjectFilterKeepsTheMatchingEvents) {
