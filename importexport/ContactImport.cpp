@@ -977,6 +977,13 @@ Result ImportContacts(RecordStore& store, std::istream& file, const ImportSettin
 }
 
 ImportSettings ProposedImportSettings(std::string_view fileStart, bool heading, ImportMapChoice choice) {
+  return ProposedImportSettings(fileStart, heading, choice, ContactImportCatalogue(), ContactImportAliases(),
+                                ContactTodayAliases());
+}
+
+ImportSettings ProposedImportSettings(std::string_view fileStart, bool heading, ImportMapChoice choice,
+                                      std::span<const ImportField> catalogue, std::span<const FieldAlias> aliases,
+                                      std::span<const FieldAlias> further) {
   // The start of a file may end inside a character: only its complete
   // lines are looked at, so that a cut character does not make UTF-8 text
   // look like Windows-1252.
@@ -988,7 +995,6 @@ ImportSettings ProposedImportSettings(std::string_view fileStart, bool heading, 
   ImportSettings settings;
   settings.heading = heading;
   settings.qualifier = DetectQualifier(prepared.text);
-  const std::span<const ImportField> catalogue = ContactImportCatalogue();
   std::string_view text = prepared.text;
   settings.separator = DetectSeparator(text);
   if (heading && choice == ImportMapChoice::Default) {
@@ -998,7 +1004,7 @@ ImportSettings ProposedImportSettings(std::string_view fileStart, bool heading, 
     for (size_t line = 0; line < kHeadingSearchLines && !rest.empty(); ++line) {
       const char separator = DetectSeparator(rest);
       const std::vector<std::string> source = FirstLineFields(rest, separator, settings.qualifier);
-      const ImportMapping mapping = DefaultMapping(source, catalogue, ContactImportAliases(), ContactTodayAliases());
+      const ImportMapping mapping = DefaultMapping(source, catalogue, aliases, further);
       if (std::count_if(mapping.begin(), mapping.end(), [](int row) { return row != kIgnoreColumn; }) >= 2) {
         settings.skipLines = line;
         settings.separator = separator;
@@ -1013,7 +1019,7 @@ ImportSettings ProposedImportSettings(std::string_view fileStart, bool heading, 
   }
   const std::vector<std::string> source = FirstLineFields(text, settings.separator, settings.qualifier);
   if (choice == ImportMapChoice::Default && heading) {
-    settings.mapping = DefaultMapping(source, catalogue, ContactImportAliases(), ContactTodayAliases());
+    settings.mapping = DefaultMapping(source, catalogue, aliases, further);
   } else {
     settings.mapping = PositionalMapping(source.size(), catalogue.size());
   }

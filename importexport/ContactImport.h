@@ -188,6 +188,10 @@ Result ImportContacts(RecordStore& store, std::istream& file, const ImportSettin
 // address book's own) or by position.
 enum class ImportMapChoice { Default, Positional };
 ImportSettings ProposedImportSettings(std::string_view fileStart, bool heading, ImportMapChoice choice);
+// The same for another catalogue and its heading tables (the calendar's).
+ImportSettings ProposedImportSettings(std::string_view fileStart, bool heading, ImportMapChoice choice,
+                                      std::span<const ImportField> catalogue, std::span<const FieldAlias> aliases,
+                                      std::span<const FieldAlias> further);
 
 // Whether the headings are exactly those the export writes.
 bool IsContactExportHeading(const std::vector<std::string>& headings);

@@ -180,7 +180,7 @@ int RunImport(const Arguments& args) {
   const bool heading = !args.Has("--no-heading");
   ResultOf<OpenedStore> opened = OpenWithPassword(args.positional()[0], args.ValueOr("--password", ""));
   if (!opened.ok()) return Fail(opened.Message());
-  // A calendar takes iCalendar files.
+  // A calendar takes iCalendar files and delimited text.
   if (opened->kind == FileKind::Calendar) return RunCalendarImport(args, *opened->store);
   if (opened->kind != FileKind::Address) return Fail("Not an address book: \"" + args.positional()[0] + "\"");
   RecordStore& store = *opened->store;

@@ -48,7 +48,8 @@ const std::vector<Command>& Commands() {
        {{"--from", "--to", "--category", "--password"}, {}}, RunAgenda},
       {"import",
        "import FILE IN [--no-heading] [--map default|positional] [--password P]  (CSV or vCard)\n"
-       "  velmora import FILE.cld IN.ics [--password P]  (iCalendar into a calendar)",
+       "  velmora import FILE.cld IN [--no-heading] [--map default|positional] [--password P]  (iCalendar or "
+       "delimited text into a calendar)",
        2,
        {{"--map", "--password"}, {"--no-heading"}}, RunImport},
       {"export",

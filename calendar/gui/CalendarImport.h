@@ -7,6 +7,7 @@
 
 #include <istream>
 
+#include "calendar/model/CalendarCsvImport.h"
 #include "calendar/model/CalendarImportCatalogue.h"
 #include "importexport/ContactImport.h"
 #include "shell/ImportWizard.h"
@@ -17,14 +18,6 @@ class QWidget;
 
 namespace velmora {
 
-// Imports the file into a calendar with the wizard's settings (separator,
-// qualifier, heading, lines to skip, mapping onto CalendarImportCatalogue()).
-// A Reader is refused with code 104 and nothing read. A date or time that
-// cannot be read is left for the clean-up (the date becomes today, a time
-// the current time) and told in counts.partly; an empty line adds nothing.
-// counts tells how far the import got, also on failure.
-Result ImportEvents(RecordStore& store, std::istream& file, const ImportSettings& settings, const ImportClock& clock,
-                    ImportCounts& counts, const ImportProgress& progress = {});
 
 // What reads iCalendar files (recognised by BEGIN:VCALENDAR) whole.
 WholeFileImporter ICalendarFiles(RecordStore& store);

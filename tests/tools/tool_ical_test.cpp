@@ -96,12 +96,12 @@ TEST_F(ToolICalendarTest, FormatsAndFilesOfTheOtherKindAreRefused) {
     std::vector<std::string> args;
     std::string message;
   };
-  const std::string csv = dir.File("events.csv");
-  std::ofstream(csv) << "Date,Subject\n2024-01-01,New year\n";
+  const std::string binary = dir.File("events.bin");
+  std::ofstream(binary) << std::string("\x00\x01\x02\xff\xfe binary", 13);
   const Case cases[] = {
       {{"export", calendar, dir.File("o.vcf"), "--format", "vcard"}, "--format: expected csv or ics"},
       {{"export", book, dir.File("o.ics"), "--format", "ics"}, "--format: expected csv, text or vcard"},
-      {{"import", calendar, csv}, "a calendar file imports iCalendar files only"},
+      {{"import", calendar, binary}, "a calendar takes iCalendar files (BEGIN:VCALENDAR on the first line) and delimited text"},
       {{"import", calendar, Fixture("thunderbird-rules.ics"), "--map", "default"}, "--map and --no-heading"},
   };
   for (const Case& c : cases) {
@@ -110,6 +110,37 @@ TEST_F(ToolICalendarTest, FormatsAndFilesOfTheOtherKindAreRefused) {
     EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
   }
   EXPECT_TRUE(List(calendar).empty());
+}
+
+// What Almanor's import wizard reads, the tool reads too: another calendar
+// program's comma file, its columns found by their headings.
+TEST_F(ToolICalendarTest, AnotherProgramsCommaFileImportsIntoACalendar) {
+  const std::string file = std::string(VELMORA_TEST_DATA) + "/calendar/outlook-calendar.csv";
+  const ToolRun run = Ok({"import", calendar, file});
+  EXPECT_NE(run.out.find("Added: 4\nSkipped as duplicates: 0\n"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("Line 5 kept in part: Date \"2/31/2004\" is not a date; today's date was used"),
+            std::string::npos)
+      << run.out;
+  bool sawBudget = false;
+  for (const nlohmann::json& event : List(calendar)) {
+    if (event["Subject"] != "Budget review") continue;
+    sawBudget = true;
+    EXPECT_EQ(event["Date"], "2010-03-15");
+    EXPECT_EQ(event["Start_Time"], "09:00");
+    EXPECT_EQ(event["End_Time"], "10:30");
+    EXPECT_EQ(event["category"], "Work");
+    EXPECT_EQ(event["Notes"], "Bring the figures");
+  }
+  EXPECT_TRUE(sawBudget) << run.out;
+  const ToolRun again = Ok({"import", calendar, file});
+  EXPECT_NE(again.out.find("Added: 0\nSkipped as duplicates: 4\n"), std::string::npos) << again.out;
+  // By position the first column goes to the first field, the date: the
+  // subjects are told as dates that could not be read.
+  const std::string positional = dir.File("positional.cld");
+  Ok({"create", "--kind", "calendar", positional});
+  const ToolRun byPosition = Run({"import", positional, file, "--map", "positional"});
+  EXPECT_NE(byPosition.out.find("Line 2 kept in part: Date \"Budget review\" is not a date"), std::string::npos)
+      << byPosition.out;
 }
 
 TEST_F(ToolICalendarTest, FormatCsvIsTheCalendarsExportFile) {
